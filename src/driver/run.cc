@@ -1,0 +1,81 @@
+#include "driver/run.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "model/input.h"
+#include "model/names.h"
+#include "parametric/parametric_input.h"
+#include "parametric/parametric_sweep.h"
+#include "report/solution_report.h"
+#include "report/tableau_listing.h"
+#include "simplex/solve.h"
+#include "simplex/tableau_init.h"
+
+namespace lpsens {
+
+void reset_marker_file() {
+    const int fd = ::open(marker_file_name, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0) {
+        const int code = errno;
+        throw RunError(code, Site::marker_open,
+                       std::string("cannot create ") + marker_file_name + ": " + system_error_text(code));
+    }
+    if (::close(fd) != 0) {
+        const int code = errno;
+        throw RunError(code, Site::marker_close,
+                       std::string("cannot close ") + marker_file_name + ": " + system_error_text(code));
+    }
+}
+
+void warn_negative_rhs(Workspace& ws) {
+    for (int i = 1; i <= ws.row_count; ++i)
+        if (ws.tableau(i, 0).value < 0)
+            ws.console.write("lpsens: warning: row " + std::to_string(i) +
+                             " has a negative right-hand side; it is not made feasible, so the reported "
+                             "solution may violate it\n");
+}
+
+void run_sequence(Workspace& ws, ByteSource& input, const char* first_argument, bool touch_marker) {
+    read_problem(ws, input, first_argument);
+    if (ws.parametric()) extract_parametric_items(ws);
+    initialise_tableau(ws);
+    warn_negative_rhs(ws);
+    ws.console.write('.');
+    if (solve_phase1(ws) == phase1_feasible) {
+        solve_phase2(ws);
+        if (ws.parametric()) {
+            parametric_sweep(ws);
+        } else {
+            strip_name_suffixes(ws);
+            write_solution_report(ws);
+            write_tableau_listing(ws);
+        }
+    }
+    // Everything for standard output is out before the run counts as done.
+    ws.out.flush();
+    ws.console.write(line_end);
+    if (touch_marker) reset_marker_file();
+}
+
+int run_program(Workspace& ws, ByteSource& input, const char* first_argument, bool touch_marker) {
+    try {
+        run_sequence(ws, input, first_argument, touch_marker);
+        return 0;
+    } catch (const RunError& error) {
+        ws.out.flush_quietly();
+        ws.out.write(runtime_error_line(error.code(), error.site()));
+        ws.out.write(line_end);
+        ws.out.flush_quietly();
+        // The explanation goes out even when the console itself failed.
+        try {
+            ws.console.write("lpsens: " + error.explanation() + "\n");
+        } catch (const RunError&) {
+        }
+        return error.code();
+    }
+}
+
+}  // namespace lpsens

@@ -1,0 +1,28 @@
+// The run sequence of lpsens, from reading the problem to the marker file.
+#pragma once
+
+#include <string>
+
+#include "model/byte_source.h"
+#include "model/workspace.h"
+
+namespace lpsens {
+
+inline constexpr const char* marker_file_name = "KVT_DMY.$$$";
+
+// Creates or truncates the empty marker file in the working directory.
+void reset_marker_file();
+
+// Writes one warning line per row whose right-hand side starts negative.
+void warn_negative_rhs(Workspace& ws);
+
+// Runs the whole sequence on a fresh workspace: read, solve, report, write
+// the console's end of line and, when `touch_marker` is set, reset the
+// marker file.  A failure throws RunError.
+void run_sequence(Workspace& ws, ByteSource& input, const char* first_argument, bool touch_marker);
+
+// Runs the sequence and turns a runtime error into its line on the report
+// channel and its explanation on the console.  Returns the exit code.
+int run_program(Workspace& ws, ByteSource& input, const char* first_argument, bool touch_marker);
+
+}  // namespace lpsens

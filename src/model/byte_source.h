@@ -1,0 +1,67 @@
+// The bytes of the problem text, from standard input or from a string.
+//
+// End of input is the physical end of the stream or the first byte 26.
+// Line ends are a carriage return (with a line feed directly after it), or a
+// lone line feed.  The source counts lines so diagnostics can name them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace lpsens {
+
+class ByteSource {
+public:
+    static constexpr int end_of_input = -1;
+    static constexpr char end_of_file_byte = 26;
+
+    // Reads the file descriptor lazily, in blocks, so nothing after the last
+    // coefficient is ever waited for.
+    explicit ByteSource(int fd) : fd_(fd) {}
+    // Reads a string (tests).
+    explicit ByteSource(std::string text) : fd_(-1), buffer_(std::move(text)) {}
+
+    // The next byte (0..255) without consuming it, or end_of_input.
+    int peek() {
+        if (position_ >= buffer_.size() && !refill()) return end_of_input;
+        const auto c = static_cast<unsigned char>(buffer_[position_]);
+        if (c == static_cast<unsigned char>(end_of_file_byte)) {
+            finished_ = true;
+            return end_of_input;
+        }
+        return c;
+    }
+    // Consumes the byte peek() returned.
+    void advance() {
+        const char c = buffer_[position_++];
+        if (c == '\r' || (c == '\n' && previous_ != '\r')) ++line_;
+        previous_ = c;
+    }
+
+    // The number of the line the next byte belongs to, counting from 1.
+    int line() const { return line_; }
+
+    // Passes over everything up to and including the next line end.
+    void skip_line();
+
+    // A name line: up to the next line end, at most `limit` bytes kept; the
+    // rest of the line is skipped.
+    std::string read_line(std::size_t limit);
+
+    // Passes over bytes 0..32, then returns the following bytes up to the
+    // next byte 0..32 or the end of input, at most `limit` of them (the rest
+    // stays for the next read).  Empty at the end of input.
+    std::string read_token(std::size_t limit);
+
+private:
+    bool refill();
+
+    int fd_;
+    std::string buffer_;
+    std::size_t position_ = 0;
+    bool finished_ = false;
+    char previous_ = 0;
+    int line_ = 1;
+};
+
+}  // namespace lpsens
