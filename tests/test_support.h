@@ -1,0 +1,39 @@
+// Helpers shared by the unit tests: problems from text, whole runs in memory.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/workspace.h"
+
+namespace lpsens::testing {
+
+// Joins lines with line feeds (the end every editor here writes).
+std::string lines(const std::vector<std::string>& text);
+
+// Reads a problem text into `ws` (channels in memory).
+void load_problem(Workspace& ws, const std::string& text, const char* mode = nullptr);
+
+struct RunResult {
+    int exit_code;
+    std::string out;
+    std::string console;
+};
+
+// The whole run sequence in memory, without the marker file.
+RunResult run_text(const std::string& text, const char* mode = nullptr);
+
+// The six bytes of a stored real as "7D CD CC CC CC 4C".
+std::string hex_bytes(StoredReal r);
+StoredReal from_hex(const std::string& hex);
+
+// The problem of the two-phase worked example: max 2 x1 + 3 x2 subject to
+// x1 + x2 <= 4 and x1 + 2 x2 >= 2.
+std::string worked_example();
+
+// The two-variable sample: max 3 x1 + 2 x2, x1 + x2 <= 4, x1 + 3 x2 <= 6.
+std::string sample_problem(const std::string& x1_name = "x1", const std::string& c1_name = "c1");
+
+}  // namespace lpsens::testing
