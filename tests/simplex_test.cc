@@ -1,1 +1,313 @@
+// The simplex engine: initialisation, the choice rules at their stored
+// boundaries, the exchange step, both phases, the worked example entry by
+// entry, and the anti-cycling guard on a problem that really cycles.
+#include <gtest/gtest.h>
 
+#include <random>
+#include <set>
+
+#include "problem_generator.h"
+#include "simplex/invariants.h"
+#include "simplex/pivot.h"
+#include "simplex/solve.h"
+#include "simplex/tableau_init.h"
+#include "test_support.h"
+
+namespace lpsens {
+namespace {
+
+using testing::load_problem;
+using testing::lines;
+
+// Expects tableau rows 0..M and then the phase-1 row to equal `rows`.
+void expect_tableau(const Workspace& ws, const std::vector<std::vector<double>>& rows) {
+    ASSERT_EQ(static_cast<int>(rows.size()), ws.row_count + 2);
+    for (int i = 0; i <= ws.row_count + 1; ++i)
+        for (int j = 0; j <= ws.column_count(); ++j) {
+            const double got = i <= ws.row_count ? ws.tableau(i, j).value : ws.phase1_row[j].value;
+            EXPECT_EQ(got, rows[i][j]) << "row " << i << " column " << j;
+        }
+}
+
+// An empty workspace of the given size with every label set up.
+void blank(Workspace& ws, int m, int n) {
+    ws.row_count = m;
+    ws.var_count = n;
+    allocate_workspace(ws, nullptr);
+    initialise_tableau(ws);
+}
+
+TEST(Simplex, WorkedExampleEntryByEntry) {
+    Workspace ws;
+    load_problem(ws, testing::worked_example());
+    initialise_tableau(ws);
+    expect_tableau(ws, {{0, -2, -3, 0}, {4, 1, 1, 0}, {2, 1, 2, -1}, {-2, -1, -2, 1}});
+    EXPECT_EQ(ws.basis_label[1], 1001);
+    EXPECT_EQ(ws.basis_label[2], 3002);
+    EXPECT_EQ(ws.column_label[3], 4001);
+    EXPECT_EQ(check_positions(ws), "");
+
+    EXPECT_EQ(choose_phase1_column(ws), 2);
+    EXPECT_EQ(choose_leaving_row(ws, 2), 2);
+    EXPECT_EQ(solve_phase1(ws), phase1_feasible);
+    EXPECT_EQ(ws.console.captured(), ":");
+    expect_tableau(ws, {{3, -0.5, 1.5, -1.5}, {3, 0.5, -0.5, 0.5}, {1, 0.5, 0.5, -0.5}, {0, 0, 1, 0}});
+    EXPECT_EQ(ws.column_label[2], 3002);
+    EXPECT_EQ(ws.basis_label[2], 2);
+
+    EXPECT_EQ(solve_phase2(ws), phase2_optimal);
+    EXPECT_EQ(ws.console.captured(), ":..");
+    expect_tableau(ws, {{12, 1, 0, 3}, {6, 1, -1, 2}, {4, 1, 0, 1}, {0, 0, 1, 0}});
+    EXPECT_EQ(ws.row_origin[1], -3);
+    EXPECT_EQ(ws.row_origin[2], -2);
+    EXPECT_EQ(ws.column_origin[1], -1);
+    EXPECT_EQ(ws.column_origin[2], 2);
+    EXPECT_EQ(ws.column_origin[3], 1);
+    EXPECT_EQ(check_positions(ws), "");
+
+    extract_solution(ws);
+    EXPECT_EQ(ws.objective_value.value, 12);
+    EXPECT_EQ(ws.column_solution[1].level.value, 0);
+    EXPECT_EQ(ws.column_solution[1].price.value, 1);
+    EXPECT_EQ(ws.column_solution[2].level.value, 4);
+    EXPECT_EQ(ws.column_solution[3].level.value, 6);
+    EXPECT_EQ(ws.row_solution[1].price.value, 3);
+    EXPECT_EQ(ws.row_solution[2].level.value, 0);
+    EXPECT_TRUE(ws.out.captured().empty());
+}
+
+TEST(Simplex, InitialisationOfRowLists) {
+    Workspace ws;
+    // Row 1 in both lists, row 2 twice in the second list, N = 0.
+    load_problem(ws, lines({"T", "3 0 1 3", "1", "1 2 2", "a", "b", "c", "0", "5", "7", "9"}));
+    initialise_tableau(ws);
+    EXPECT_EQ(ws.basis_label[1], 3001);  // the second list is applied last
+    EXPECT_EQ(ws.basis_label[2], 3002);
+    EXPECT_EQ(ws.column_label[1], 4001);
+    EXPECT_EQ(ws.column_label[3], 4003);
+    // Columns: surplus 1 on row 1, surplus 2 and 3 on row 2.
+    expect_tableau(ws, {{0, 0, 0, 0}, {5, -1, 0, 0}, {7, 0, -1, -1}, {9, 0, 0, 0}, {-(5 + 7 + 7 + 5), 2, 2, 2}});
+    EXPECT_EQ(ws.basis_label[3], 1003);
+    EXPECT_EQ(check_positions(ws), "");
+}
+
+TEST(Simplex, ObjectiveConstantIsNotNegated) {
+    Workspace ws;
+    load_problem(ws, lines({"T", "0 1 0 0", "x", "4", "-2"}));
+    initialise_tableau(ws);
+    EXPECT_EQ(ws.tableau(0, 0).value, 4);
+    EXPECT_EQ(ws.tableau(0, 1).value, 2);
+}
+
+TEST(ChoiceRules, ThresholdsAtTheirStoredBoundaries) {
+    const StoredReal below = stored(-0.00001L);  // nearest stored value: just inside
+    const StoredReal above = stored(0.00001L);
+    EXPECT_GT(load_real(below), -0.00001L);
+    EXPECT_LT(load_real(above), 0.00001L);
+    const StoredReal next_above = testing::from_hex("70 1C 47 AC C5 27");
+    const StoredReal next_below = testing::from_hex("70 1C 47 AC C5 A7");
+    EXPECT_EQ(testing::hex_bytes(above), "70 1B 47 AC C5 27");
+    EXPECT_GT(load_real(next_above), 0.00001L);
+
+    Workspace ws;
+    blank(ws, 2, 3);
+    // Phase 1: the stored -0.00001 itself does not qualify, one step below does.
+    ws.phase1_row[1] = below;
+    EXPECT_EQ(choose_phase1_column(ws), 0);
+    ws.phase1_row[3] = next_below;
+    EXPECT_EQ(choose_phase1_column(ws), 3);
+    ws.phase1_row[2] = next_below;  // equal entries: the lower column wins
+    EXPECT_EQ(choose_phase1_column(ws), 2);
+
+    // Phase 2: a phase-1 entry of the stored 0.00001 does not bar its column,
+    // the next stored value above it does.
+    for (int j = 1; j <= 3; ++j) ws.phase1_row[j] = StoredReal{};
+    ws.tableau(0, 1) = stored(-2);
+    ws.tableau(0, 2) = stored(-3);
+    ws.tableau(0, 3) = stored(-3);
+    EXPECT_EQ(choose_phase2_column(ws), 2);
+    ws.phase1_row[2] = above;
+    EXPECT_EQ(choose_phase2_column(ws), 2);
+    ws.phase1_row[2] = next_above;
+    EXPECT_EQ(choose_phase2_column(ws), 3);
+    ws.tableau(0, 3) = below;
+    ws.tableau(0, 1) = below;
+    EXPECT_EQ(choose_phase2_column(ws), 0);
+
+    // Ratio test: an entry of the stored 0.00001 is ignored.
+    ws.tableau(1, 1) = above;
+    ws.tableau(1, 0) = stored(1);
+    EXPECT_EQ(choose_leaving_row(ws, 1), 0);
+    ws.tableau(2, 1) = next_above;
+    ws.tableau(2, 0) = stored(1);
+    EXPECT_EQ(choose_leaving_row(ws, 1), 2);
+}
+
+TEST(ChoiceRules, RatioTest) {
+    Workspace ws;
+    blank(ws, 3, 1);
+    auto set_column = [&](std::vector<std::pair<double, double>> rows) {
+        for (int i = 1; i <= 3; ++i) {
+            ws.tableau(i, 0) = stored(rows[i - 1].first);
+            ws.tableau(i, 1) = stored(rows[i - 1].second);
+        }
+    };
+    set_column({{4, 1}, {2, 1}, {2, 1}});
+    EXPECT_EQ(choose_leaving_row(ws, 1), 2);  // equal exact ratios: the first wins
+    set_column({{4, 1}, {-1, 2}, {0, 1}});
+    EXPECT_EQ(choose_leaving_row(ws, 1), 2);  // a negative ratio beats every other
+    set_column({{1e10, 1}, {2e10, 1}, {5, -1}});
+    EXPECT_EQ(choose_leaving_row(ws, 1), 0);  // 1e10 or more is never accepted: unbounded
+    set_column({{9999999999.0, 1}, {2e10, 1}, {5, -1}});
+    EXPECT_EQ(choose_leaving_row(ws, 1), 1);
+    // Equal ratios 1/3 whose stored value is above the exact ratio: every
+    // later equal ratio is below the stored best, so the last one wins.
+    set_column({{1, 3}, {2, 6}, {4, 12}});
+    ASSERT_GT(load_real(stored(1.0L / 3)), 1.0L / 3);
+    EXPECT_EQ(choose_leaving_row(ws, 1), 3);
+    // 1/7 stores below the exact ratio: the first one stays.
+    set_column({{1, 7}, {2, 14}, {4, 28}});
+    ASSERT_LT(load_real(stored(1.0L / 7)), 1.0L / 7);
+    EXPECT_EQ(choose_leaving_row(ws, 1), 1);
+}
+
+TEST(Simplex, PivotFormulas) {
+    Workspace ws;
+    blank(ws, 2, 2);
+    const double values[3][3] = {{0, -1, -2}, {6, 2, 3}, {4, 0, 5}};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) ws.tableau(i, j) = stored(values[i][j]);
+    pivot(ws, 1, 1);
+    // Pivot 1/p; pivot row a/p; pivot column -a/p; others a - a_is a_rj / p.
+    expect_tableau(ws, {{3, 0.5, -0.5}, {3, 0.5, 1.5}, {4, 0, 5}, {0, 0, 0}});
+    EXPECT_EQ(ws.basis_label[1], 1);
+    EXPECT_EQ(ws.column_label[1], 1001);
+    EXPECT_EQ(check_positions(ws), "");
+    // A negative pivot element uses the same formulas.
+    ws.tableau(2, 2) = stored(-4);
+    pivot(ws, 2, 2);
+    expect_tableau(ws, {{2.5, 0.5, -0.125}, {4.5, 0.5, 0.375}, {-1, 0, -0.25}, {0, 0, 0}});
+}
+
+TEST(Simplex, Outcomes) {
+    const struct {
+        const char* name;
+        std::vector<std::string> problem;
+        int exit_code;
+        const char* out_start;
+        const char* console;
+    } cases[] = {
+        {"infeasible", {"T", "1 1 1 0", "1", "x", "r", "0", "1", "5", "0"}, 0, "No feasible solution\r\n", ".\r\n"},
+        {"unbounded", {"T", "1 2 0 0", "x", "y", "r", "0", "1", "1", "4", "1", "-1"}, 0,
+         "Unbounded solution\r\nT\r\n", "...\r\n"},
+        {"no rows, positive objective", {"T", "0 1 0 0", "x", "0", "1"}, 0, "Unbounded solution\r\n", "..\r\n"},
+        {"no rows, nothing to gain", {"T", "0 1 0 0", "x", "0", "-1"}, 0, "T\r\n", "..\r\n"},
+        // Phase-1 row constant just inside -0.00001: feasible.
+        {"nearly feasible", {"T", "1 1 1 0", "1", "x", "r", "0", "-1", "0.000009", "0"}, 0, "T\r\n", "..\r\n"},
+    };
+    for (const auto& c : cases) {
+        const auto result = testing::run_text(lines(c.problem));
+        EXPECT_EQ(result.exit_code, c.exit_code) << c.name;
+        EXPECT_EQ(result.out.substr(0, std::string(c.out_start).size()), c.out_start) << c.name;
+        EXPECT_EQ(result.console, c.console) << c.name;
+    }
+}
+
+TEST(Simplex, NegativeRightHandSideIsKeptWithAWarning) {
+    const auto result = testing::run_text(lines({"T", "2 1 0 0", "x", "r1", "r2", "0", "1", "4", "1", "-2", "1"}));
+    EXPECT_EQ(result.console,
+              "lpsens: warning: row 2 has a negative right-hand side; it is not made feasible, so the reported "
+              "solution may violate it\n...\r\n");
+    // The negative ratio of row 2 wins: x enters at -2.
+    EXPECT_NE(result.out.find("Optimal value : ,         -2.000"), std::string::npos);
+}
+
+TEST(Simplex, BasicArtificialAtLevelZeroStaysBasic) {
+    Workspace ws;
+    // x + y = 0 (equality with zero right-hand side), x + y <= 4, max x.
+    load_problem(ws, lines({"T", "2 2 1 0", "1", "x", "y", "e", "c", "0", "1", "0", "0", "1", "1", "4", "1", "1"}));
+    initialise_tableau(ws);
+    ASSERT_EQ(solve_phase1(ws), phase1_feasible);
+    solve_phase2(ws);
+    extract_solution(ws);
+    bool artificial_basic = false;
+    for (int i = 1; i <= 2; ++i) artificial_basic |= ws.basis_label[i] == 2001;
+    if (artificial_basic) {
+        EXPECT_EQ(ws.row_solution[1].level.value, 0);
+        EXPECT_EQ(ws.row_solution[1].price.value, 0);
+    }
+    EXPECT_EQ(ws.objective_value.value, 0);
+    EXPECT_EQ(check_positions(ws), "");
+}
+
+// Beale's example: max 0.75 x1 - 150 x2 + 0.02 x3 - 6 x4 subject to
+// 0.25 x1 - 60 x2 - 0.04 x3 + 9 x4 <= 0, 0.5 x1 - 90 x2 - 0.02 x3 + 3 x4 <= 0,
+// x3 <= 1.  Optimum 0.05 at x1 = 0.04, x3 = 1.
+std::string beale() {
+    return lines({"Beale", "3 4 0 0", "x1", "x2", "x3", "x4", "r1", "r2", "r3", "0", "0.75", "-150", "0.02", "-6",
+                  "0", "0.25", "-60", "-0.04", "9", "0", "0.5", "-90", "-0.02", "3", "1", "0", "0", "1", "0"});
+}
+
+TEST(Cycling, BealesExampleCyclesUnderThePlainRules) {
+    Workspace ws;
+    load_problem(ws, beale());
+    initialise_tableau(ws);
+    ASSERT_EQ(solve_phase1(ws), phase1_feasible);
+    std::set<std::vector<std::int32_t>> seen;
+    bool repeated = false;
+    for (int iteration = 0; iteration < 50 && !repeated; ++iteration) {
+        repeated = !seen.insert(ws.basis_label).second;
+        const int s = choose_phase2_column(ws);
+        ASSERT_NE(s, 0) << "the plain rules reached an optimum";
+        const int r = choose_leaving_row(ws, s);
+        ASSERT_NE(r, 0);
+        pivot(ws, r, s);
+    }
+    EXPECT_TRUE(repeated);
+    EXPECT_EQ(ws.tableau(0, 0).value, 0);  // no progress at all
+}
+
+TEST(Cycling, GuardReachesTheOptimum) {
+    const auto result = testing::run_text(beale());
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_NE(result.out.find("Optimal value : ,          0.050"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("    1, \"x1\",       0.750,       0.040,"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("    3, \"x3\",       0.020,       1.000,"), std::string::npos) << result.out;
+}
+
+// Skipping zero factors and zero pivot-row entries changes no stored entry:
+// the same problems solved both ways agree entry by entry after every
+// exchange.
+TEST(Pivot, SkippingZeroWorkChangesNothing) {
+    for (const auto& spec : {bench::ProblemSpec{30, 30, 0.2, 11, true}, bench::ProblemSpec{25, 40, 1.0, 12, false},
+                             bench::ProblemSpec{40, 20, 0.1, 13, true}}) {
+        Workspace fast, plain;
+        const std::string text = bench::generate_problem(spec);
+        load_problem(fast, text);
+        load_problem(plain, text);
+        plain.skip_zero_work = false;
+        initialise_tableau(fast);
+        initialise_tableau(plain);
+        int exchanges = 0;
+        for (int phase = 1; phase <= 2; ++phase) {
+            for (;;) {
+                const int s = phase == 1 ? choose_phase1_column(plain) : choose_phase2_column(plain);
+                if (s == 0) break;
+                const int r = choose_leaving_row(plain, s);
+                if (r == 0) break;
+                pivot(plain, r, s);
+                pivot(fast, r, s);
+                ++exchanges;
+                for (int i = 0; i <= plain.row_count; ++i)
+                    for (int j = 0; j <= plain.column_count(); ++j)
+                        ASSERT_EQ(plain.tableau(i, j), fast.tableau(i, j)) << i << "," << j;
+                for (int j = 0; j <= plain.column_count(); ++j) ASSERT_EQ(plain.phase1_row[j], fast.phase1_row[j]);
+                ASSERT_EQ(check_positions(fast), "");
+            }
+        }
+        EXPECT_GT(exchanges, 5);
+    }
+}
+
+}  // namespace
+}  // namespace lpsens
