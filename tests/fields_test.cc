@@ -1,1 +1,106 @@
+// The report field formats: each row is a value, a width, the decimals and
+// the exact text, grouped by the rule it exercises.
+#include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "report/fields.h"
+
+namespace lpsens {
+namespace {
+
+struct RealCase {
+    Extended value;
+    int width;
+    int decimals;
+    const char* text;
+    const char* why;
+};
+
+void check(const RealCase& c) {
+    EXPECT_EQ(format_real(c.value, c.width, c.decimals), c.text) << c.why;
+}
+
+TEST(RealField, PlainValuesAndWidths) {
+    const RealCase cases[] = {
+        {12, 15, 3, "         12.000", "optimal value width"},
+        {12, 10, 3, "    12.000", "listing width"},
+        {-1, 10, 3, "    -1.000", "negative"},
+        {0, 12, 3, "       0.000", "zero"},
+        {0.5L, 1, 3, "0.500", "field narrower than the text"},
+        {1000000000.5L, 12, 3, "1000000000.500", "a number wider than its field is not cut"},
+        {42, 5, 0, "   42", "no point without decimals"},
+        {2.0L / 3, 12, 3, "       0.667", "inexact value"},
+    };
+    for (const auto& c : cases) check(c);
+}
+
+TEST(RealField, HalvesGoAwayFromZero) {
+    const RealCase cases[] = {
+        {0.0625L, 12, 3, "       0.063", "exact half at the fourth decimal"},
+        {-0.0625L, 12, 3, "      -0.063", "negative half"},
+        // One stored unit below 0.0625 is visible at 17 decimals.
+        {0.0625L * (1 - 0x1p-40L), 12, 3, "       0.062", "just below the half"},
+        {2.5L, 5, 0, "    3", "half to the next integer"},
+        {3.5L, 5, 0, "    4", "not to even"},
+        {-2.5L, 5, 0, "   -3", "negative half"},
+        {0.5L, 3, 0, "  1", "half below one"},
+        // 0.0005 in extended is 0.0005 to 17 decimals: a half.  The stored
+        // value lies 2.8e-16 below and rounds down.
+        {0.0005L, 10, 3, "     0.001", "half after the 17-decimal step"},
+        {0.0005L * (1 - 0x1p-41L) - 0x1p-70L, 10, 3, "     0.000", "below the half at 17 decimals"},
+    };
+    for (const auto& c : cases) check(c);
+}
+
+TEST(RealField, SignOfValuesThatRoundToZero) {
+    const RealCase cases[] = {
+        {-0.0004L, 12, 3, "      -0.000", "negative, rounds to zero"},
+        {-1e-30L, 10, 3, "    -0.000", "tiny negative"},
+        {1e-30L, 10, 3, "     0.000", "tiny positive"},
+        {0x1p-61L, 10, 3, "     0.000", "below the 17th decimal"},
+    };
+    for (const auto& c : cases) check(c);
+}
+
+TEST(RealField, EighteenSignificantDigits) {
+    const RealCase cases[] = {
+        {0x1p70L, 10, 3, "1180591620717411300000.000", "digits past the 18th print as 0"},
+        {1152921504606846976.5L, 10, 3, "1152921504606846980.000", "dropped 6.5: up"},
+        {123456789012345678.5L, 10, 3, "123456789012345678.000", "tie at the 18th digit: to even (down)"},
+        {123456789012345677.5L, 10, 3, "123456789012345678.000", "tie at the 18th digit: to even (up)"},
+        {123456789.123456789L, 10, 3, "123456789.123", "18 digits then 3 decimals"},
+        {0.99999999999999999999L, 10, 3, "     1.000", "17 decimals carry into the integer"},
+        {0x1p120L * (1 - 0x1p-40L), 10, 3, "1329227995783706950000000000000000000.000", "just below 2^120"},
+    };
+    for (const auto& c : cases) check(c);
+}
+
+TEST(RealField, ScientificFromTwoToThe120) {
+    const RealCase cases[] = {
+        {0x1p120L, 12, 3, " 1.329E+0036", "width 12: 4 digits"},
+        {0x1p120L, 10, 3, " 1.3E+0036", "width 10: 2 digits"},
+        {0x1p120L, 15, 3, " 1.329228E+0036", "width 15: 7 digits"},
+        {-0x1p120L, 12, 3, "-1.329E+0036", "negative"},
+        {9.96e37L, 10, 3, " 1.0E+0038", "rounding carries into the exponent"},
+        {9.95e37L, 10, 3, " 1.0E+0038", "half away at the second digit"},
+        {9.94e37L, 10, 3, " 9.9E+0037", "below the half"},
+        {1.7014118346e38L, 5, 3, " 1.7E+0038", "at least two digits"},
+        {1.7014118346e38L, 30, 3, "     1.70141183460000000E+0038", "at most eighteen digits"},
+    };
+    for (const auto& c : cases) check(c);
+}
+
+TEST(OtherFields, IntegersAndTexts) {
+    std::string out;
+    append_integer(out, 42, 5);
+    append_integer(out, -7, 5);
+    append_integer(out, 123456, 4);
+    append_text(out, "ab", 6);
+    append_text(out, "", 1);
+    append_text(out, "abc", 1);
+    EXPECT_EQ(out, "   42   -7123456    ab abc");
+}
+
+}  // namespace
+}  // namespace lpsens
