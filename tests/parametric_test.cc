@@ -1,1 +1,249 @@
+// The parametric analysis: item texts, the items taken from the names, the
+// advance of t, the steps, restoring feasibility and whole sweeps.
+#include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "parametric/parametric_input.h"
+#include "parametric/parametric_step.h"
+#include "simplex/invariants.h"
+#include "simplex/tableau_init.h"
+#include "test_support.h"
+
+namespace lpsens {
+namespace {
+
+using testing::hex_bytes;
+using testing::lines;
+
+TEST(ParametricText, Numbers) {
+    const struct {
+        const char* text;
+        bool valid;
+        Extended value;
+    } cases[] = {
+        {"10", true, 10},     {" 5", true, 5},          {"5 ", true, 5},     {"  -1.5  ", true, -1.5L},
+        {"", true, 0},        {"   ", true, 0},         {"1e2", true, 100},  {"2.5E+2", true, 250},
+        {"+.", true, 0},      {".5", true, 0.5L},
+        {"\t5", false, 0},    {"5x", false, 0},         {"25$$$10", false, 0}, {"-", false, 0},
+        {"1 2", false, 0},    {"abc", false, 0},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = parse_parametric_text(c.text);
+        EXPECT_EQ(parsed.has_value(), c.valid) << "'" << c.text << "'";
+        if (parsed && c.valid) {
+            EXPECT_EQ(*parsed, c.value) << c.text;
+        }
+    }
+}
+
+Workspace& items_workspace(Workspace& ws, const char* mode, std::vector<std::string> variables,
+                           std::vector<std::string> constraints) {
+    ws.var_count = static_cast<int>(variables.size());
+    ws.row_count = static_cast<int>(constraints.size());
+    allocate_workspace(ws, mode);
+    for (int j = 1; j <= ws.var_count; ++j) {
+        ws.column_names[j] = variables[j - 1];
+        ws.tableau(0, j) = stored(j);
+    }
+    for (int i = 1; i <= ws.row_count; ++i) {
+        ws.row_names[i] = constraints[i - 1];
+        ws.tableau(i, 0) = stored(100 + i);
+    }
+    extract_parametric_items(ws);
+    return ws;
+}
+
+TEST(ParametricItems, ObjectiveItems) {
+    Workspace ws;
+    items_workspace(ws, "pv", {"x1$$$10&&&25", "plain", "x$$$5", "$$$1&&&2", "x$$$&&&7", "y$$$1e2&&&2.5E+2", "z&&&"},
+                    {"cap$$$100&&&150"});
+    ASSERT_EQ(ws.param_count, 4);
+    const int index[] = {1, 4, 5, 6};
+    const double start[] = {10, 1, 0, 100}, end[] = {25, 2, 7, 250};
+    for (int k = 1; k <= 4; ++k) {
+        EXPECT_EQ(ws.param_index[k], index[k - 1]);
+        EXPECT_EQ(ws.param_start[k].value, start[k - 1]);
+        EXPECT_EQ(ws.param_end[k].value, end[k - 1]);
+        EXPECT_EQ(ws.tableau(0, index[k - 1]).value, start[k - 1]);  // the start replaces the input value
+    }
+    EXPECT_EQ(ws.tableau(0, 2).value, 2);
+    EXPECT_EQ(ws.column_names[1], "x1");
+    EXPECT_EQ(ws.column_names[3], "x$$$5");  // no item: keeps its text
+    EXPECT_EQ(ws.column_names[4], "");
+    EXPECT_EQ(ws.column_names[7], "z&&&");
+    EXPECT_EQ(ws.row_names[1], "cap");  // not scanned in "pv": just cut
+    EXPECT_EQ(ws.step_values[20].size(), 5u);
+    EXPECT_EQ(ws.param_delta.size(), 5u);
+}
+
+TEST(ParametricItems, RightHandSideItems) {
+    Workspace ws;
+    items_workspace(ws, "rv", {"x1$$$10&&&25"}, {"a", "cap$$$ 100&&& 150", "b$$$-3&&&"});
+    ASSERT_EQ(ws.param_count, 2);
+    EXPECT_EQ(ws.param_index[1], 2);
+    EXPECT_EQ(ws.param_start[1].value, 100);
+    EXPECT_EQ(ws.param_end[1].value, 150);
+    EXPECT_EQ(ws.param_end[2].value, 0);
+    EXPECT_EQ(ws.tableau(2, 0).value, 100);
+    EXPECT_EQ(ws.tableau(3, 0).value, -3);
+    EXPECT_EQ(ws.column_names[1], "x1");  // cut by the suffix removal
+    EXPECT_EQ(ws.row_names[2], "cap");
+}
+
+TEST(ParametricItems, TextThatIsNotANumberStopsTheRun) {
+    const struct {
+        const char* mode;
+        const char* name;
+        const char* explanation;
+    } cases[] = {
+        {"pv", "x1&&&25$$$10", "variable 1 'x1&&&25$$$10': the end value '25$$$10' is not a number"},
+        {"pv", "x$$$-1.5 x&&&2", "variable 1 'x$$$-1.5 x&&&2': the start value '-1.5 x' is not a number"},
+        {"rv", "c$$$1&&&\t2", "constraint 1 'c$$$1&&&\t2': the end value '\t2' is not a number"},
+    };
+    for (const auto& c : cases) {
+        Workspace ws;
+        try {
+            items_workspace(ws, c.mode, {c.name}, {c.name});
+            ADD_FAILURE() << c.name;
+        } catch (const RunError& e) {
+            EXPECT_EQ(e.code(), 106);
+            EXPECT_EQ(e.explanation(), c.explanation);
+        }
+    }
+    // Through the whole run: nothing on the report channel before the error.
+    const auto result = testing::run_text(testing::sample_problem("x1$$$abc&&&4"), "pv");
+    EXPECT_EQ(result.exit_code, 106);
+    EXPECT_EQ(result.out, "Runtime error 106 at 00040010\r\n");
+}
+
+TEST(AdvanceParameter, Rules) {
+    const struct {
+        Extended t, breakpoint;
+        const char* t_after;
+        Extended length_after;
+        const char* why;
+    } cases[] = {
+        {0.5L, 0.3L, "80 26 58 1C CE 4C", -1, "0.00002 past the breakpoint; the tie rounds away"},
+        {0.5L, 0.49999L, "81 00 00 00 00 00", 0.5L, "cut back to exactly 1"},
+        {0.5L, 1000000, "81 00 00 00 00 00", 0.5L, "no breakpoint: straight to 1"},
+        {0.5L, 999999.5L, "81 00 00 00 00 00", 0.5L, "above 999999 counts as none"},
+        {0.99997L, 0.00001L, "81 00 00 00 00 00", -1, "from above 0.99997 every step ends at 1"},
+        {0, 0.25L, "7F 00 00 00 00 00", -1, "a plain step"},
+    };
+    for (const auto& c : cases) {
+        SweepState state;
+        state.t = stored(c.t);
+        state.step_length = stored(c.breakpoint);
+        advance_parameter(state);
+        if (std::string(c.why) == "a plain step") {
+            EXPECT_EQ(state.t, stored(stored(0.25L).value + 0.00002L)) << c.why;
+            continue;
+        }
+        EXPECT_EQ(hex_bytes(state.t), c.t_after) << c.why;
+        if (c.length_after >= 0) {
+            EXPECT_EQ(load_real(state.step_length), c.length_after) << c.why;
+        }
+    }
+    // The stored real nearest 0.80002 is one unit below the step's result.
+    EXPECT_EQ(hex_bytes(stored(0.80002L)), "80 25 58 1C CE 4C");
+}
+
+TEST(RestoreFeasibility, LowestNegativeRowFirst) {
+    Workspace ws;
+    ws.row_count = 2;
+    ws.var_count = 2;
+    allocate_workspace(ws, "rv");
+    initialise_tableau(ws);
+    const double rows[3][3] = {{0, 1, 2}, {-1, -1, 0}, {-1, -1, -1}};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) ws.tableau(i, j) = stored(rows[i][j]);
+    EXPECT_TRUE(restore_feasibility(ws));
+    // Row 1 went first; the exchange made row 2 feasible as well.
+    EXPECT_EQ(ws.basis_label[1], 1);
+    EXPECT_EQ(ws.basis_label[2], 1002);
+    EXPECT_EQ(ws.tableau(1, 0).value, 1);
+    EXPECT_EQ(ws.tableau(2, 0).value, 0);
+    EXPECT_EQ(check_positions(ws), "");
+}
+
+TEST(RestoreFeasibility, NoEntryToPivotOn) {
+    Workspace ws;
+    ws.row_count = 1;
+    ws.var_count = 1;
+    allocate_workspace(ws, "rv");
+    initialise_tableau(ws);
+    ws.tableau(1, 0) = stored(-1);
+    ws.tableau(1, 1) = stored(-0.00001L);  // not below -0.00001
+    EXPECT_FALSE(restore_feasibility(ws));
+}
+
+// The objective coefficient of x1 sweeps over many vertices of a polygon.
+std::string polygon(int sides, const std::string& x1_item) {
+    std::vector<std::string> text = {"Polygon", std::to_string(sides) + " 2 0 0", x1_item, "x2"};
+    for (int i = 1; i <= sides; ++i) text.push_back("side" + std::to_string(i));
+    text.insert(text.end(), {"0", "0", "1"});
+    for (int i = 0; i < sides; ++i) {
+        const double angle = (i + 0.5) * (M_PI / 2) / sides;
+        char buf[3][32];
+        std::snprintf(buf[0], sizeof buf[0], "%.4f", std::cos(angle));
+        std::snprintf(buf[1], sizeof buf[1], "%.4f", std::sin(angle));
+        text.insert(text.end(), {"10", buf[0], buf[1]});
+    }
+    return lines(text);
+}
+
+TEST(Sweep, StopsAfterTwentyRecords) {
+    const auto result = testing::run_text(polygon(40, "x1$$$0&&&100"), "pv");
+    ASSERT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.out.substr(0, 22), "Polygon\r\n    1,   20\r\n");
+    const auto parameter_line = result.out.substr(22, result.out.find("\r\n", 22) - 22);
+    EXPECT_EQ(std::count(parameter_line.begin(), parameter_line.end(), ','), 20);
+    EXPECT_EQ(parameter_line.find("1.000"), std::string::npos);  // t stays below 1
+}
+
+TEST(Sweep, NoItemGivesTwoEqualRecords) {
+    const auto result = testing::run_text(testing::sample_problem(), "pv");
+    EXPECT_EQ(result.out.substr(0, result.out.find("Operational")),
+              "Sample\r\n    0,    2\r\n                Parameter,     0.000,     1.000\r\n"
+              "            Optimal value,    12.000,    12.000\r\n");
+    EXPECT_EQ(result.console, "....\r\n");
+}
+
+TEST(Sweep, InfeasibleRightHandSideEndsTheSweep) {
+    // max x subject to x <= b, with b running from 4 to -4.
+    const auto result = testing::run_text(lines({"Shrink", "1 1 0 0", "x", "cap$$$4&&&-4", "0", "1", "9", "1"}), "rv");
+    EXPECT_EQ(result.exit_code, 0);
+    EXPECT_EQ(result.out,
+              "No feasible solution\r\n"
+              "Shrink\r\n"
+              "    1,    1\r\n"
+              "                Parameter,     0.000\r\n"
+              "   1,               \"cap\",     4.000\r\n"
+              "            Optimal value,     4.000\r\n"
+              "Operational level\r\n"
+              "   1,                 \"x\",     4.000\r\n"
+              "Residual\r\n"
+              "   1,               \"cap\",     0.000\r\n"
+              "Shadow price(Shadow profit)\r\n"
+              "   1,                 \"x\",     0.000\r\n"
+              "Shadow price   (Imputed price)\r\n"
+              "   1,               \"cap\",     1.000\r\n");
+}
+
+TEST(Sweep, ObjectiveItemOnBasicAndNonbasicVariables) {
+    // x1 is basic at the optimum of the sample, x2 nonbasic.  Raising x2's
+    // coefficient past 3 brings it into the basis.
+    const auto result = testing::run_text(lines({"Sample", "2 2 0 0", "x1$$$3&&&3", "x2$$$2&&&8", "c1", "c2", "0",
+                                                 "3", "2", "4", "1", "1", "6", "1", "3"}),
+                                          "pv");
+    ASSERT_EQ(result.exit_code, 0) << result.out;
+    EXPECT_EQ(result.out.substr(0, result.out.find("Operational")),
+              "Sample\r\n    2,    3\r\n                Parameter,     0.000,     0.167,     1.000\r\n"
+              "   1,                \"x1\",     3.000,     3.000,     3.000\r\n"
+              "   2,                \"x2\",     2.000,     3.000,     8.000\r\n"
+              "            Optimal value,    12.000,    12.000,    17.000\r\n");
+}
+
+}  // namespace
+}  // namespace lpsens
