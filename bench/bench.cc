@@ -1,1 +1,81 @@
-int main(){return 0;}
+// Benchmarks of lpsens: reading a large problem, solving random dense and
+// sparse problems, and writing the reports of a large one.
+//
+//   lpsens_bench          every benchmark
+//   lpsens_bench quick    the small sizes only
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "driver/run.h"
+#include "model/input.h"
+#include "problem_generator.h"
+#include "report/solution_report.h"
+#include "report/tableau_listing.h"
+#include "simplex/solve.h"
+#include "simplex/tableau_init.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using lpsens::bench::ProblemSpec;
+
+double seconds_since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void bench_read(int size) {
+    const std::string text = lpsens::bench::generate_problem({size, size, 1.0, 1, false, 0.1, 0.05});
+    lpsens::Workspace ws;
+    lpsens::ByteSource source(text);
+    const auto start = Clock::now();
+    lpsens::read_problem(ws, source, nullptr);
+    const double s = seconds_since(start);
+    const double values = static_cast<double>(size + 1) * (size + 1);
+    std::printf("read %4d x %-4d  %9.0f value lines, %6.1f MB  %7.3f s  %6.1f ns/value\n", size, size, values,
+                static_cast<double>(text.size()) / 1e6, s, s * 1e9 / values);
+}
+
+void bench_solve(const char* label, const ProblemSpec& spec, bool with_reports) {
+    const std::string text = lpsens::bench::generate_problem(spec);
+    lpsens::Workspace ws;
+    lpsens::ByteSource source(text);
+    lpsens::read_problem(ws, source, nullptr);
+    lpsens::initialise_tableau(ws);
+    const auto start = Clock::now();
+    const int feasible = lpsens::solve_phase1(ws);
+    if (feasible == lpsens::phase1_feasible) lpsens::solve_phase2(ws);
+    const double s = seconds_since(start);
+    const std::string& marks = ws.console.captured();
+    const long phase1 = std::count(marks.begin(), marks.end(), ':');
+    const long phase2 = std::max<long>(0, std::count(marks.begin(), marks.end(), '.') - 1);
+    const long exchanges = phase1 + phase2;
+    const double entries = static_cast<double>(ws.row_count + 2) * (ws.column_count() + 1);
+    std::printf("solve %-20s %5ld exchanges (%ld phase 1)  %8.3f s  %9.1f exchanges/s  %5.2f ns/entry%s\n", label,
+                exchanges, phase1, s, exchanges / s, s * 1e9 / (exchanges * entries),
+                feasible ? "" : "  (infeasible)");
+    if (!with_reports) return;
+    ws.out.clear_captured();
+    const auto report_start = Clock::now();
+    lpsens::write_solution_report(ws);
+    lpsens::write_tableau_listing(ws);
+    const double r = seconds_since(report_start);
+    std::printf("report and listing of %-13s %7.3f s  %6.1f MB\n", label, r,
+                static_cast<double>(ws.out.captured().size()) / 1e6);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool quick = argc > 1 && std::strcmp(argv[1], "quick") == 0;
+    bench_read(quick ? 200 : 999);
+    bench_solve("dense 100 x 100", {100, 100, 1.0, 2, false, 0.1, 0.05}, false);
+    bench_solve("dense 400 x 400", {400, 400, 1.0, 3, false, 0.1, 0.05}, !quick);
+    if (quick) return 0;
+    bench_solve("degenerate 400 x 400", {400, 400, 0.3, 4, true, 0, 0}, false);
+    bench_solve("sparse 999 x 999", {999, 999, 0.02, 5, false, 0.1, 0.05}, true);
+    bench_solve("dense 999 x 999", {999, 999, 1.0, 6, false, 0.1, 0.05}, true);
+    return 0;
+}

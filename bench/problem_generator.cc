@@ -63,9 +63,13 @@ std::string generate_problem(const ProblemSpec& spec) {
 
     text += "0\n";
     for (int j = 0; j < n; ++j) append_tenths(text, coefficient(rng) / 2 + 1);
+    // A feasible point: every tenth variable at 1, the others at 0.
+    std::vector<int> point(static_cast<std::size_t>(n));
+    for (auto& x : point) x = unit(rng) < 0.1 ? 1 : 0;
     for (int i = 0; i < m; ++i) {
-        long at_ones = 0;  // the row's value at x = 1, in tenths
-        for (const long x : a[static_cast<std::size_t>(i)]) at_ones += x;
+        long at_ones = 0;  // the row's value at that point, in tenths
+        for (int j = 0; j < n; ++j)
+            at_ones += a[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] * point[static_cast<std::size_t>(j)];
         long rhs;
         switch (kind[static_cast<std::size_t>(i)]) {
             case 1: rhs = at_ones; break;

@@ -17,8 +17,9 @@ struct ProblemSpec {
 };
 
 // Coefficients are positive with one decimal and every column has a positive
-// entry, so the problem is bounded; x = 1 (or x = 0 when degenerate)
-// satisfies every row, so it is feasible.
+// entry, so the problem is bounded; a random point with about a tenth of the
+// variables at 1 and the rest at 0 (x = 0 when degenerate) satisfies every
+// row, so it is feasible.
 std::string generate_problem(const ProblemSpec& spec);
 
 }  // namespace lpsens::bench

@@ -59,7 +59,8 @@ inline Extended load_real(StoredReal r) { return static_cast<Extended>(r.value);
 // example: 0.1 in extended is CCCCCCCC CCCCCCCD x 2^-67; the kept bits are
 // CCCCCCCCCC, bit 23 is 1, so they become CCCCCCCCCD: bytes 7D CD CC CC CC 4C.
 // Values whose rounded exponent byte would be 0 or less are stored as zero.
-inline bool try_store_real(Extended x, StoredReal& out) {
+// The rule applied to the bits of the extended value; exact for every input.
+inline bool try_store_real_from_bits(Extended x, StoredReal& out) {
     unsigned char raw[sizeof(Extended)];
     std::memcpy(raw, &x, sizeof raw);
     std::uint64_t significand;
@@ -88,6 +89,37 @@ inline bool try_store_real(Extended x, StoredReal& out) {
                                (static_cast<std::uint64_t>(e + 1023 - StoredFormat::exponent_bias) << 52) |
                                ((kept & ((std::uint64_t{1} << StoredFormat::fraction_bits) - 1))
                                 << (52 - StoredFormat::fraction_bits));
+    std::memcpy(&out.value, &bits, sizeof bits);
+    return true;
+}
+
+// The same rule by way of a double, which avoids moving the 80-bit value
+// through memory (the slow part on x87).  The double keeps significand bits
+// 63..11, so it still holds bit 23, which decides the rounding.  Its own
+// rounding can only disturb bit 23 by a carry through bits 22..11; then the
+// double is inexact with its low 12 fraction bits zero, and the bits of the
+// extended value decide instead.
+inline bool try_store_real(Extended x, StoredReal& out) {
+    constexpr int dropped = 52 - StoredFormat::fraction_bits;  // 13 fraction bits beyond the 39
+    const double d = static_cast<double>(x);
+    std::uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    if (static_cast<Extended>(d) != x && (bits & ((std::uint64_t{1} << (dropped - 1)) - 1)) == 0)
+        return try_store_real_from_bits(x, out);
+    // Half away from zero: add half a unit of the 40-bit significand to the
+    // magnitude bits and cut; a carry moves into the exponent by itself.
+    const std::uint64_t sign = bits & (std::uint64_t{1} << 63);
+    std::uint64_t magnitude = bits & ~(std::uint64_t{1} << 63);
+    magnitude = (magnitude + (std::uint64_t{1} << (dropped - 1))) & ~((std::uint64_t{1} << dropped) - 1);
+    const int exponent = static_cast<int>(magnitude >> 52);  // the double's biased exponent
+    constexpr int lowest = 1023 - StoredFormat::exponent_bias + 1;  // stored exponent byte 1
+    constexpr int highest = 1023 - StoredFormat::exponent_bias + StoredFormat::max_biased_exponent;
+    if (exponent < lowest) {
+        out.value = 0.0;
+        return true;
+    }
+    if (exponent > highest) return false;  // includes infinity and NaN
+    bits = sign | magnitude;
     std::memcpy(&out.value, &bits, sizeof bits);
     return true;
 }
