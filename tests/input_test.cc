@@ -2,6 +2,8 @@
 // end of input, and the checks that keep bad input out of the workspace.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "model/input.h"
 #include "test_support.h"
 
@@ -471,6 +473,44 @@ TEST(Workspace, RunModeDecidesTheParametricArrays) {
         EXPECT_EQ(ws.sweep_direction.size(), c.direction_size) << c.mode;
         EXPECT_EQ(ws.step_results[20].size(), 11u);  // 2(M+N)+1 in every mode
         EXPECT_EQ(ws.tableau.columns(), 6);
+    }
+}
+
+}  // namespace
+}  // namespace lpsens
+
+namespace lpsens {
+namespace {
+
+// Damaged problem texts never crash the run: every one ends with exit code 0
+// or a runtime error, and a runtime error leaves its line as the last output.
+TEST(Robustness, DamagedProblemTexts) {
+    const std::string seeds[] = {
+        testing::sample_problem(),
+        testing::worked_example(),
+        testing::lines({"Mix", "4 3 1 1", "4", "3", "a", "b", "c", "r1", "r2", "r3", "r4", "0", "20", "30", "45",
+                        "120", "1", "2", "3", "200", "3", "2", "4", "10", "0", "1", "0", "0", "1", "0", "-2"}),
+    };
+    const char* modes[] = {nullptr, "lp", "pv", "rv"};
+    const char alphabet[] = "0123456789 .-+eE$&\r\n\x1A\x00x";
+    std::mt19937 rng(99);
+    for (int n = 0; n < 3000; ++n) {
+        std::string text = seeds[n % 3];
+        const int edits = 1 + static_cast<int>(rng() % 4);
+        for (int k = 0; k < edits; ++k) {
+            const std::size_t at = rng() % text.size();
+            switch (rng() % 3) {
+                case 0: text[at] = alphabet[rng() % (sizeof alphabet - 1)]; break;
+                case 1: text.erase(at, 1 + rng() % 3); break;
+                default: text.insert(at, 1, alphabet[rng() % (sizeof alphabet - 1)]);
+            }
+            if (text.empty()) text = "T";
+        }
+        const auto result = testing::run_text(text, modes[n % 4]);
+        if (result.exit_code != 0) {
+            ASSERT_TRUE(result.exit_code == 106 || result.exit_code == 205) << result.exit_code << "\n" << text;
+            ASSERT_EQ(result.out.substr(result.out.size() - 31, 14), "Runtime error ") << text;
+        }
     }
 }
 
