@@ -12,6 +12,7 @@
 #pragma once
 
 #include <array>
+#include <cfloat>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -23,6 +24,9 @@ namespace lpsens {
 static_assert(std::numeric_limits<long double>::digits == 64,
               "lpsens needs the 80-bit extended format (64-bit significand) for long double");
 static_assert(std::numeric_limits<double>::digits == 53, "lpsens needs IEEE double");
+// A double must really be a double (no excess precision), or the rounding
+// through a double below would see more bits than it should.
+static_assert(FLT_EVAL_METHOD == 0, "lpsens needs doubles evaluated in double precision (x86-64 SSE)");
 
 using Extended = long double;
 
@@ -104,7 +108,7 @@ inline bool try_store_real(Extended x, StoredReal& out) {
     const double d = static_cast<double>(x);
     std::uint64_t bits;
     std::memcpy(&bits, &d, sizeof bits);
-    if (static_cast<Extended>(d) != x && (bits & ((std::uint64_t{1} << (dropped - 1)) - 1)) == 0)
+    if ((bits & ((std::uint64_t{1} << (dropped - 1)) - 1)) == 0 && static_cast<Extended>(d) != x)
         return try_store_real_from_bits(x, out);
     // Half away from zero: add half a unit of the 40-bit significand to the
     // magnitude bits and cut; a carry moves into the exponent by itself.
