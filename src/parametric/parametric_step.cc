@@ -1,8 +1,6 @@
 #include "parametric/parametric_step.h"
 
-#include <string>
-#include <unordered_set>
-
+#include "simplex/cycle_guard.h"
 #include "simplex/pivot.h"
 
 namespace lpsens {
@@ -176,26 +174,21 @@ int entering_column_for(const Workspace& ws, int r, bool cycling) {
     return result;
 }
 
-std::string basis_key(const Workspace& ws) {
-    return std::string(reinterpret_cast<const char*>(ws.basis_label.data() + 1),
-                       sizeof(std::int32_t) * static_cast<std::size_t>(ws.row_count));
-}
-
 }  // namespace
 
 bool restore_feasibility(Workspace& ws) {
-    std::unordered_set<std::string> seen;
-    std::unordered_set<std::string> seen_while_cycling;
-    bool cycling = false;
+    // A basis that comes round again switches both choices to the smallest
+    // codes for the rest of the call.
+    CycleGuard guard;
     for (;;) {
-        const std::string key = basis_key(ws);
-        if (!cycling && !seen.insert(key).second) cycling = true;
-        if (cycling && !seen_while_cycling.insert(key).second) {
+        const auto verdict = guard.observe(ws);
+        if (verdict == CycleGuard::Verdict::give_up) {
             ws.console.write(
                 "lpsens: warning: restoring feasibility stopped: a basis repeated even under the "
                 "anti-cycling rule, so the result may not be exact\n");
             return true;
         }
+        const bool cycling = verdict == CycleGuard::Verdict::cycling;
         const int r = infeasible_row(ws, cycling);
         if (r == 0) return true;
         const int s = entering_column_for(ws, r, cycling);

@@ -21,6 +21,17 @@ void append_values(std::string& line, const StoredReal* values, int last) {
     line += line_end;
 }
 
+// "  -1,Artificial coefficient,     0.000,..." and the objective row.
+void write_special_row(Workspace& ws, std::string_view code, std::string_view text, const StoredReal* values) {
+    std::string line;
+    append_text(line, code, 4);
+    line += ',';
+    append_text(line, text, 16);
+    line += ',';
+    append_values(line, values, ws.column_count());
+    ws.out.write(line);
+}
+
 }  // namespace
 
 void write_tableau_listing(Workspace& ws) {
@@ -48,21 +59,8 @@ void write_tableau_listing(Workspace& ws) {
     line += line_end;
     ws.out.write(line);
 
-    line.clear();
-    append_text(line, "  -1", 4);
-    line += ',';
-    append_text(line, "Artificial coefficient", 16);
-    line += ',';
-    append_values(line, ws.phase1_row.data(), last);
-    ws.out.write(line);
-
-    line.clear();
-    append_text(line, "   0", 4);
-    line += ',';
-    append_text(line, "Profit coefficient", 16);
-    line += ',';
-    append_values(line, ws.tableau.row(0), last);
-    ws.out.write(line);
+    write_special_row(ws, "  -1", "Artificial coefficient", ws.phase1_row.data());
+    write_special_row(ws, "   0", "Profit coefficient", ws.tableau.row(0));
 
     for (int i = 1; i <= ws.row_count; ++i) {
         const int b = ws.basis_label[i];
