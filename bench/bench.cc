@@ -20,7 +20,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using lpsens::bench::ProblemSpec;
+using lpsens::bench::ProblemShape;
 
 double seconds_since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -38,8 +38,8 @@ void bench_read(int size) {
                 static_cast<double>(text.size()) / 1e6, s, s * 1e9 / values);
 }
 
-void bench_solve(const char* label, const ProblemSpec& spec, bool with_reports) {
-    const std::string text = lpsens::bench::generate_problem(spec);
+void bench_solve(const char* label, const ProblemShape& shape, bool with_reports) {
+    const std::string text = lpsens::bench::generate_problem(shape);
     lpsens::Workspace ws;
     lpsens::ByteSource source(text);
     lpsens::read_problem(ws, source, nullptr);

@@ -16,17 +16,17 @@ void append_tenths(std::string& out, long tenths) {
 
 }  // namespace
 
-std::string generate_problem(const ProblemSpec& spec) {
-    std::mt19937 rng(spec.seed);
+std::string generate_problem(const ProblemShape& shape) {
+    std::mt19937 rng(shape.seed);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     std::uniform_int_distribution<long> coefficient(1, 200);  // 0.1 .. 20.0
-    const int m = spec.rows;
-    const int n = spec.vars;
+    const int m = shape.rows;
+    const int n = shape.vars;
 
     std::vector<std::vector<long>> a(static_cast<std::size_t>(m), std::vector<long>(static_cast<std::size_t>(n), 0));
     for (auto& row : a)
         for (auto& x : row)
-            if (unit(rng) < spec.density) x = coefficient(rng);
+            if (unit(rng) < shape.density) x = coefficient(rng);
     for (int j = 0; j < n && m > 0; ++j) {
         bool any = false;
         for (int i = 0; i < m; ++i) any |= a[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] != 0;
@@ -36,13 +36,13 @@ std::string generate_problem(const ProblemSpec& spec) {
     // Row kinds: 0 <=, 1 =, 2 >=.
     std::vector<int> kind(static_cast<std::size_t>(m), 0);
     std::vector<int> eq, ge;
-    if (!spec.degenerate)
+    if (!shape.degenerate)
         for (int i = 0; i < m; ++i) {
             const double u = unit(rng);
-            if (u < spec.eq_share) {
+            if (u < shape.eq_share) {
                 kind[static_cast<std::size_t>(i)] = 1;
                 eq.push_back(i + 1);
-            } else if (u < spec.eq_share + spec.ge_share) {
+            } else if (u < shape.eq_share + shape.ge_share) {
                 kind[static_cast<std::size_t>(i)] = 2;
                 ge.push_back(i + 1);
             }
@@ -74,7 +74,7 @@ std::string generate_problem(const ProblemSpec& spec) {
         switch (kind[static_cast<std::size_t>(i)]) {
             case 1: rhs = at_ones; break;
             case 2: rhs = at_ones / 2; break;
-            default: rhs = spec.degenerate ? (unit(rng) < 0.5 ? 0 : coefficient(rng) * 10) : at_ones + coefficient(rng);
+            default: rhs = shape.degenerate ? (unit(rng) < 0.5 ? 0 : coefficient(rng) * 10) : at_ones + coefficient(rng);
         }
         append_tenths(text, rhs);
         for (const long x : a[static_cast<std::size_t>(i)]) append_tenths(text, x);

@@ -6,7 +6,7 @@
 
 namespace lpsens::bench {
 
-struct ProblemSpec {
+struct ProblemShape {
     int rows = 100;
     int vars = 100;
     double density = 1.0;     // share of nonzero constraint coefficients
@@ -20,6 +20,6 @@ struct ProblemSpec {
 // entry, so the problem is bounded; a random point with about a tenth of the
 // variables at 1 and the rest at 0 (x = 0 when degenerate) satisfies every
 // row, so it is feasible.
-std::string generate_problem(const ProblemSpec& spec);
+std::string generate_problem(const ProblemShape& shape);
 
 }  // namespace lpsens::bench

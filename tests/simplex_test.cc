@@ -279,10 +279,10 @@ TEST(Cycling, GuardReachesTheOptimum) {
 // the same problems solved both ways agree entry by entry after every
 // exchange.
 TEST(Pivot, SkippingZeroWorkChangesNothing) {
-    for (const auto& spec : {bench::ProblemSpec{30, 30, 0.2, 11, true}, bench::ProblemSpec{25, 40, 1.0, 12, false},
-                             bench::ProblemSpec{40, 20, 0.1, 13, true}}) {
+    for (const auto& shape : {bench::ProblemShape{30, 30, 0.2, 11, true}, bench::ProblemShape{25, 40, 1.0, 12, false},
+                             bench::ProblemShape{40, 20, 0.1, 13, true}}) {
         Workspace fast, plain;
-        const std::string text = bench::generate_problem(spec);
+        const std::string text = bench::generate_problem(shape);
         load_problem(fast, text);
         load_problem(plain, text);
         plain.skip_zero_work = false;
