@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <new>
 
 #include "model/input.h"
 #include "model/names.h"
@@ -60,21 +61,31 @@ void run_sequence(Workspace& ws, ByteSource& input, const char* first_argument, 
     if (touch_marker) reset_marker_file();
 }
 
+namespace {
+
+int report_runtime_error(Workspace& ws, const RunError& error) {
+    ws.out.flush_quietly();
+    ws.out.write(runtime_error_line(error.code(), error.site()));
+    ws.out.write(line_end);
+    ws.out.flush_quietly();
+    // The explanation goes out even when the console itself failed.
+    try {
+        ws.console.write("lpsens: " + error.explanation() + "\n");
+    } catch (const RunError&) {
+    }
+    return error.code();
+}
+
+}  // namespace
+
 int run_program(Workspace& ws, ByteSource& input, const char* first_argument, bool touch_marker) {
     try {
         run_sequence(ws, input, first_argument, touch_marker);
         return 0;
     } catch (const RunError& error) {
-        ws.out.flush_quietly();
-        ws.out.write(runtime_error_line(error.code(), error.site()));
-        ws.out.write(line_end);
-        ws.out.flush_quietly();
-        // The explanation goes out even when the console itself failed.
-        try {
-            ws.console.write("lpsens: " + error.explanation() + "\n");
-        } catch (const RunError&) {
-        }
-        return error.code();
+        return report_runtime_error(ws, error);
+    } catch (const std::bad_alloc&) {
+        return report_runtime_error(ws, RunError(error_code::out_of_memory, Site::allocate, "out of memory"));
     }
 }
 
