@@ -3,6 +3,9 @@
 // entry, and the anti-cycling guard on a problem that really cycles.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
+#include <optional>
 #include <random>
 #include <set>
 
@@ -307,6 +310,154 @@ TEST(Pivot, SkippingZeroWorkChangesNothing) {
         }
         EXPECT_GT(exchanges, 5);
     }
+}
+
+}  // namespace
+}  // namespace lpsens
+
+namespace lpsens {
+namespace {
+
+// An independent reference for small problems: every vertex of the feasible
+// region (N active constraints among the rows and x >= 0), the best one wins.
+struct SmallProblem {
+    int m, n;
+    std::vector<int> kind;              // 0 <=, 1 =, 2 >=
+    std::vector<std::vector<int>> a;    // m rows of n
+    std::vector<int> b, c;
+};
+
+std::optional<long double> best_vertex(const SmallProblem& p) {
+    // Constraints as rows g.x <= h: the rows (= gives two), then -x_j <= 0.
+    std::vector<std::vector<long double>> g;
+    std::vector<long double> h;
+    for (int i = 0; i < p.m; ++i) {
+        std::vector<long double> row(p.a[i].begin(), p.a[i].end());
+        if (p.kind[i] != 2) {
+            g.push_back(row);
+            h.push_back(p.b[i]);
+        }
+        if (p.kind[i] != 0) {
+            for (auto& x : row) x = -x;
+            g.push_back(row);
+            h.push_back(-p.b[i]);
+        }
+    }
+    for (int j = 0; j < p.n; ++j) {
+        std::vector<long double> row(static_cast<std::size_t>(p.n), 0);
+        row[j] = -1;
+        g.push_back(row);
+        h.push_back(0);
+    }
+    const int k = static_cast<int>(g.size());
+    std::optional<long double> best;
+    std::vector<int> pick(static_cast<std::size_t>(p.n));
+    std::function<void(int, int)> choose = [&](int start, int depth) {
+        if (depth == p.n) {
+            // Solve the picked rows as equations by Gaussian elimination.
+            std::vector<std::vector<long double>> s;
+            for (int r : pick) {
+                auto row = g[r];
+                row.push_back(h[r]);
+                s.push_back(row);
+            }
+            for (int col = 0; col < p.n; ++col) {
+                int piv = col;
+                for (int r = col; r < p.n; ++r)
+                    if (std::fabs(s[r][col]) > std::fabs(s[piv][col])) piv = r;
+                if (std::fabs(s[piv][col]) < 1e-9L) return;
+                std::swap(s[col], s[piv]);
+                for (int r = 0; r < p.n; ++r) {
+                    if (r == col) continue;
+                    const long double f = s[r][col] / s[col][col];
+                    for (int q = col; q <= p.n; ++q) s[r][q] -= f * s[col][q];
+                }
+            }
+            std::vector<long double> x(static_cast<std::size_t>(p.n));
+            for (int j = 0; j < p.n; ++j) x[j] = s[j][p.n] / s[j][j];
+            for (int r = 0; r < k; ++r) {
+                long double lhs = 0;
+                for (int j = 0; j < p.n; ++j) lhs += g[r][j] * x[j];
+                if (lhs > h[r] + 1e-9L) return;
+            }
+            long double z = 0;
+            for (int j = 0; j < p.n; ++j) z += p.c[j] * x[j];
+            if (!best || z > *best) best = z;
+            return;
+        }
+        for (int r = start; r < k; ++r) {
+            pick[depth] = r;
+            choose(r + 1, depth + 1);
+        }
+    };
+    choose(0, 0);
+    return best;
+}
+
+std::string text_of(const SmallProblem& p) {
+    std::vector<std::string> t = {"Small"};
+    std::vector<std::string> eq, ge;
+    for (int i = 0; i < p.m; ++i) {
+        if (p.kind[i] == 1) eq.push_back(std::to_string(i + 1));
+        if (p.kind[i] == 2) ge.push_back(std::to_string(i + 1));
+    }
+    t.push_back(std::to_string(p.m) + " " + std::to_string(p.n) + " " + std::to_string(eq.size()) + " " +
+                std::to_string(ge.size()));
+    for (const auto* list : {&eq, &ge}) {
+        if (list->empty()) continue;
+        std::string line;
+        for (const auto& r : *list) line += r + " ";
+        t.push_back(line);
+    }
+    for (int j = 0; j < p.n; ++j) t.push_back("x" + std::to_string(j + 1));
+    for (int i = 0; i < p.m; ++i) t.push_back("r" + std::to_string(i + 1));
+    t.push_back("0");
+    for (int j = 0; j < p.n; ++j) t.push_back(std::to_string(p.c[j]));
+    for (int i = 0; i < p.m; ++i) {
+        t.push_back(std::to_string(p.b[i]));
+        for (int j = 0; j < p.n; ++j) t.push_back(std::to_string(p.a[i][j]));
+    }
+    return lines(t);
+}
+
+TEST(Simplex, OptimumMatchesVertexEnumerationOnSmallProblems) {
+    std::mt19937 rng(31337);
+    int infeasible = 0, solved = 0;
+    for (int trial = 0; trial < 600; ++trial) {
+        SmallProblem p;
+        p.n = 1 + static_cast<int>(rng() % 3);
+        p.m = 1 + static_cast<int>(rng() % 4);
+        for (int i = 0; i < p.m; ++i) {
+            const unsigned u = rng() % 10;
+            p.kind.push_back(u < 6 ? 0 : (u < 8 ? 1 : 2));
+            std::vector<int> row;
+            for (int j = 0; j < p.n; ++j) row.push_back(static_cast<int>(rng() % 11) - 3);
+            p.a.push_back(row);
+            p.b.push_back(static_cast<int>(rng() % 21));
+        }
+        // A box keeps every problem bounded.
+        p.kind.push_back(0);
+        p.a.push_back(std::vector<int>(static_cast<std::size_t>(p.n), 1));
+        p.b.push_back(50);
+        ++p.m;
+        for (int j = 0; j < p.n; ++j) p.c.push_back(static_cast<int>(rng() % 11) - 4);
+
+        const auto expected = best_vertex(p);
+        const auto result = testing::run_text(text_of(p));
+        ASSERT_EQ(result.exit_code, 0);
+        if (!expected) {
+            EXPECT_EQ(result.out, "No feasible solution\r\n") << text_of(p);
+            ++infeasible;
+            continue;
+        }
+        const auto at = result.out.find("Optimal value : ,");
+        ASSERT_NE(at, std::string::npos) << text_of(p) << result.out;
+        const long double value = std::strtold(result.out.c_str() + at + 17, nullptr);
+        EXPECT_NEAR(static_cast<double>(value), static_cast<double>(*expected), 0.0015) << text_of(p);
+        ++solved;
+    }
+    EXPECT_GT(infeasible, 20);
+    EXPECT_GT(solved, 300);
 }
 
 }  // namespace
