@@ -19,7 +19,6 @@ enum class Site : std::uint32_t {
     console_open = 0x00010010,
     console_write = 0x00010020,
     output_write = 0x00010030,
-    output_flush = 0x00010040,
     marker_open = 0x00010050,
     marker_close = 0x00010060,
     input_read = 0x00010070,
@@ -51,10 +50,8 @@ enum class Site : std::uint32_t {
 namespace error_code {
 inline constexpr int bad_file_handle = 9;
 inline constexpr int invalid_number = 106;
-inline constexpr int division_by_zero = 200;
 inline constexpr int out_of_memory = 203;
 inline constexpr int overflow = 205;
-inline constexpr int invalid_operation = 207;
 }  // namespace error_code
 
 class RunError : public std::runtime_error {
