@@ -6,21 +6,6 @@
 
 namespace lpsens {
 
-namespace {
-
-// Builds the double with sign s, stored exponent byte e (1..255) and 39-bit
-// fraction f.
-double double_of(bool negative, int e, std::uint64_t fraction39) {
-    const std::uint64_t bits = (static_cast<std::uint64_t>(negative) << 63) |
-                               (static_cast<std::uint64_t>(e + 1023 - StoredFormat::exponent_bias) << 52) |
-                               (fraction39 << (52 - StoredFormat::fraction_bits));
-    double d;
-    std::memcpy(&d, &bits, sizeof d);
-    return d;
-}
-
-}  // namespace
-
 void throw_store_overflow(Site site) {
     throw RunError(error_code::overflow, site,
                    "a number is too large for the stored format (magnitude 1.7e38 or more)");
@@ -52,7 +37,7 @@ StoredReal StoredReal::from_bytes(const std::array<std::uint8_t, 6>& bytes) {
     std::uint64_t low40 = 0;
     for (int i = 0; i < 5; ++i) low40 |= static_cast<std::uint64_t>(bytes[1 + i]) << (8 * i);
     const bool negative = (low40 >> 39) != 0;
-    r.value = double_of(negative, bytes[0], low40 & ((std::uint64_t{1} << StoredFormat::fraction_bits) - 1));
+    r.value = stored_double(negative, bytes[0], low40 & ((std::uint64_t{1} << StoredFormat::fraction_bits) - 1));
     return r;
 }
 

@@ -53,9 +53,21 @@ struct StoredReal {
 // Widening to extended precision; exact.
 inline Extended load_real(StoredReal r) { return static_cast<Extended>(r.value); }
 
-// Narrowing of an extended value to the stored format.  Returns false (and
-// leaves `out` untouched) when the rounded magnitude reaches 2^127 or the value
-// is infinite or NaN; the caller turns that into runtime error 205.
+// The double with sign s, stored exponent byte e (1..255) and 39-bit fraction
+// f: exponent e - 129 + 1023, the 39 fraction bits at the top of its 52.
+inline double stored_double(bool negative, int e, std::uint64_t fraction39) {
+    const std::uint64_t bits = (static_cast<std::uint64_t>(negative) << 63) |
+                               (static_cast<std::uint64_t>(e + 1023 - StoredFormat::exponent_bias) << 52) |
+                               (fraction39 << (52 - StoredFormat::fraction_bits));
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
+// Narrowing of an extended value to the stored format (try_store_real below).
+// Returns false (and leaves `out` untouched) when the rounded magnitude
+// reaches 2^127 or the value is infinite or NaN; the caller turns that into
+// runtime error 205.
 //
 // Rounding rule: keep the top 40 bits of the 64-bit significand and add one
 // when the highest dropped bit (bit 23) is set; bits 22..0 play no part.  So
@@ -63,7 +75,9 @@ inline Extended load_real(StoredReal r) { return static_cast<Extended>(r.value);
 // example: 0.1 in extended is CCCCCCCC CCCCCCCD x 2^-67; the kept bits are
 // CCCCCCCCCC, bit 23 is 1, so they become CCCCCCCCCD: bytes 7D CD CC CC CC 4C.
 // Values whose rounded exponent byte would be 0 or less are stored as zero.
-// The rule applied to the bits of the extended value; exact for every input.
+//
+// This form applies the rule to the bits of the extended value; it is exact
+// for every input.
 inline bool try_store_real_from_bits(Extended x, StoredReal& out) {
     unsigned char raw[sizeof(Extended)];
     std::memcpy(raw, &x, sizeof raw);
@@ -87,13 +101,8 @@ inline bool try_store_real_from_bits(Extended x, StoredReal& out) {
         return true;
     }
     if (e > StoredFormat::max_biased_exponent) return false;
-    // The same value as a double: exponent e - 129 + 1023, the 39 fraction
-    // bits at the top of the double's 52.
-    const std::uint64_t bits = (static_cast<std::uint64_t>(sign_exponent >> 15) << 63) |
-                               (static_cast<std::uint64_t>(e + 1023 - StoredFormat::exponent_bias) << 52) |
-                               ((kept & ((std::uint64_t{1} << StoredFormat::fraction_bits) - 1))
-                                << (52 - StoredFormat::fraction_bits));
-    std::memcpy(&out.value, &bits, sizeof bits);
+    out.value = stored_double((sign_exponent >> 15) != 0, e,
+                              kept & ((std::uint64_t{1} << StoredFormat::fraction_bits) - 1));
     return true;
 }
 
