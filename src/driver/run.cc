@@ -33,10 +33,12 @@ void reset_marker_file() {
 
 void warn_negative_rhs(Workspace& ws) {
     for (int i = 1; i <= ws.row_count; ++i)
-        if (ws.tableau(i, 0).value < 0)
+        if (ws.tableau(i, 0).value < 0) {
+            ws.exchange.objective_may_fall = true;
             ws.console.write("lpsens: warning: row " + std::to_string(i) +
                              " has a negative right-hand side; it is not made feasible, so the reported "
                              "solution may violate it\n");
+        }
 }
 
 void run_sequence(Workspace& ws, ByteSource& input, const char* first_argument, bool touch_marker) {

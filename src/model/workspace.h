@@ -73,6 +73,32 @@ private:
     std::vector<StoredReal> cells_;
 };
 
+// Bounds and rules of the exchange loops that go beyond the choice rules:
+// they only come into play on runs that would otherwise stall, run away or
+// never end.
+struct ExchangeSettings {
+    // Exchanges one loop (a phase, a re-optimisation, a restoration) may
+    // make; 0 means in proportion to the size (see exchange_cap).
+    long max_exchanges = 0;
+    // Set while a parametric sweep re-optimises: no artificial variable may
+    // take a nonzero value, so a basic one away from zero is an infeasible
+    // row and a nonbasic one enters only where it stays at zero.
+    bool artificials_stay_at_zero = false;
+    // Set when the problem as read has a negative right-hand side: the
+    // ratio test then takes negative ratios on purpose and the objective may
+    // fall, so a fall is no sign of lost numbers.
+    bool objective_may_fall = false;
+};
+
+// What the exchange loops had to do beyond their rules, for the checks and
+// their figures.
+struct ExchangeLog {
+    long exchanges = 0;        // all exchanges of the run
+    long longest_stall = 0;    // longest stretch without progress beyond noise
+    int perturbations = 0;     // times the right-hand sides were perturbed
+    int stopped_early = 0;     // loops stopped by the cap, a lost objective or a repeat
+};
+
 struct Workspace {
     // Output: the report channel (standard output) and the console (progress
     // marks, warnings and explanations; standard error in the program).
@@ -127,6 +153,9 @@ struct Workspace {
     // are zero; both leave every stored result unchanged.  Tests switch it
     // off to compare against the plain loop.
     bool skip_zero_work = true;
+
+    ExchangeSettings exchange;
+    ExchangeLog exchange_log;
 
     int column_count() const { return var_count + ge_count; }  // N + K2
     bool parametric() const { return run_mode == "pv" || run_mode == "rv"; }

@@ -13,12 +13,13 @@ int choose_phase1_column(const Workspace& ws) {
     return result;
 }
 
-int choose_phase2_column(const Workspace& ws) {
+int choose_phase2_column(const Workspace& ws, const std::vector<char>* barred) {
     StoredReal best = column_threshold;
     int result = 0;
     const StoredReal* objective = ws.tableau.row(0);
     for (int j = 1; j <= ws.column_count(); ++j)
-        if (load_real(ws.phase1_row[j]) < pivot_tolerance && objective[j].value < best.value) {
+        if (load_real(ws.phase1_row[j]) < pivot_tolerance && objective[j].value < best.value &&
+            (barred == nullptr || !(*barred)[j])) {
             best = objective[j];
             result = j;
         }

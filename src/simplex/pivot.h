@@ -16,7 +16,8 @@ int choose_phase1_column(const Workspace& ws);
 
 // The column with the most negative objective entry strictly below the stored
 // -0.00001 among the columns whose phase-1 entry is below 0.00001; 0 if none.
-int choose_phase2_column(const Workspace& ws);
+// Columns marked in `barred` (indexed by column) are passed over as well.
+int choose_phase2_column(const Workspace& ws, const std::vector<char>* barred = nullptr);
 
 // The minimum-ratio row for column s among rows whose entry exceeds 0.00001;
 // the running minimum is kept in the stored format and starts at 1e10.

@@ -27,7 +27,7 @@ SolutionRecord& record_of(Workspace& ws, int code);
 
 // Smallest-code rules used while a loop is cycling.
 int choose_phase1_column_smallest_code(const Workspace& ws);
-int choose_phase2_column_smallest_code(const Workspace& ws);
+int choose_phase2_column_smallest_code(const Workspace& ws, const std::vector<char>* barred = nullptr);
 int choose_leaving_row_smallest_code(const Workspace& ws, int s);
 
 }  // namespace lpsens
