@@ -220,7 +220,11 @@ TEST(Simplex, NegativeRightHandSideIsKeptWithAWarning) {
     const auto result = testing::run_text(lines({"T", "2 1 0 0", "x", "r1", "r2", "0", "1", "4", "1", "-2", "1"}));
     EXPECT_EQ(result.console,
               "lpsens: warning: row 2 has a negative right-hand side; it is not made feasible, so the reported "
-              "solution may violate it\n...\r\n");
+              "solution may violate it\n...\r\n"
+              "lpsens: warning: the checks of the result failed:\n"
+              "lpsens: warning:   variable \"x\" is -2, below zero\n"
+              "lpsens: warning:   rows with a negative right-hand side are not made feasible; multiply them by -1 "
+              "(swapping <= and >=) and run again\n");
     // The negative ratio of row 2 wins: x enters at -2.
     EXPECT_NE(result.out.find("Optimal value : ,         -2.000"), std::string::npos);
 }

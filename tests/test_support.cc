@@ -21,7 +21,9 @@ void load_problem(Workspace& ws, const std::string& text, const char* mode) {
 RunResult run_text(const std::string& text, const char* mode) {
     Workspace ws;
     ByteSource source(text);
-    const int code = run_program(ws, source, mode, false);
+    RunOptions options;
+    options.mode = mode;
+    const int code = run_program(ws, source, options, false);
     return {code, ws.out.captured(), ws.console.captured()};
 }
 

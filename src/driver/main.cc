@@ -6,42 +6,60 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "driver/options.h"
 #include "driver/run.h"
 
 namespace {
 
-constexpr const char* version_text = "lpsens 1.0.0\n";
-constexpr const char* usage_text =
-    "usage: lpsens [MODE] < problem.lp\n"
+constexpr const char* version_text = "lpsens 1.1.0\n";
+constexpr const char* help_text =
     "\n"
     "Reads a linear program from standard input, maximises it with the two-phase\n"
     "simplex method and writes the results to standard output as comma-separated text.\n"
-    "Progress marks go to standard error.\n"
+    "Progress marks, warnings and the checks' figures go to standard error.\n"
     "\n"
-    "MODE (first two characters of the first argument, case-sensitive):\n"
+    "MODE (the first argument that does not begin with \"--\"; its first two\n"
+    "characters, case-sensitive):\n"
     "  pv       parametric analysis of the objective coefficients\n"
     "  rv       parametric analysis of the right-hand sides\n"
     "  lp       ordinary run; names lose everything from their first \"$$$\" on\n"
     "  other    ordinary run (solution report with ranging, then the final tableau)\n"
     "\n"
-    "  --help     this text\n"
-    "  --version  the version\n"
+    "Options (anywhere on the line, each at most once, values as --name=value):\n"
+    "  --strict             exit with 70 when a check of the result fails\n"
+    "  --show-checks        write the checks' figures to standard error\n"
+    "  --max-exchanges=N    exchanges one simplex loop may make (default:\n"
+    "                       50 x (rows + columns) + 1000)\n"
+    "  --help               this text\n"
+    "  --version            the version\n"
     "\n"
-    "Exit code: 0, or the runtime error number (106 bad number, 205 overflow,\n"
-    "203 out of memory, or the system's error code when a file cannot be written).\n";
+    "Every result is checked against the problem as read: the final basis is\n"
+    "solved again in extended precision and its feasibility, optimality and\n"
+    "printed values are measured.  A failed check writes lines beginning\n"
+    "\"lpsens: warning:\" to standard error; see the README for what each means.\n"
+    "\n"
+    "Exit codes: 0 done; 64 bad command line; 70 a check failed (with --strict);\n"
+    "106 bad number in the input; 203 out of memory; 205 overflow; otherwise the\n"
+    "system's error code when a file cannot be read or written.\n";
 
-bool write_text(int fd, const char* text) {
-    const std::size_t n = std::strlen(text);
-    return ::write(fd, text, n) == static_cast<ssize_t>(n);
+bool write_text(int fd, const std::string& text) {
+    return ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* first = argc > 1 ? argv[1] : nullptr;
-    if (first != nullptr && std::strcmp(first, "--help") == 0) return write_text(1, usage_text) ? 0 : 1;
-    if (first != nullptr && std::strcmp(first, "--version") == 0) return write_text(1, version_text) ? 0 : 1;
+    std::string error;
+    const auto parsed = lpsens::parse_command_line(argc, argv, error);
+    if (!parsed) {
+        write_text(2, "lpsens: " + error + "; " + lpsens::usage_line + "\n");
+        return lpsens::exit_usage;
+    }
+    const lpsens::RunOptions& options = *parsed;
+    if (options.help) return write_text(1, std::string(lpsens::usage_line) + "\n" + help_text) ? 0 : 1;
+    if (options.version) return write_text(1, version_text) ? 0 : 1;
 
     // A closed pipe on standard output is an error of the write, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
@@ -61,5 +79,5 @@ int main(int argc, char** argv) {
     if (::isatty(0)) ws.console.write("lpsens: reading the problem from standard input (end it with Ctrl-D)\n");
 
     lpsens::ByteSource input(0);
-    return lpsens::run_program(ws, input, first, true);
+    return lpsens::run_program(ws, input, options, true);
 }

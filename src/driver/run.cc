@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <new>
 
+#include "check/checker.h"
 #include "model/input.h"
 #include "model/names.h"
 #include "parametric/parametric_input.h"
@@ -41,26 +42,37 @@ void warn_negative_rhs(Workspace& ws) {
         }
 }
 
-void run_sequence(Workspace& ws, ByteSource& input, const char* first_argument, bool touch_marker) {
-    read_problem(ws, input, first_argument);
+int run_sequence(Workspace& ws, ByteSource& input, const RunOptions& options, bool touch_marker) {
+    read_problem(ws, input, options.mode);
+    ws.exchange.max_exchanges = options.max_exchanges;
     if (ws.parametric()) extract_parametric_items(ws);
+    ResultChecker checker(ws);
     initialise_tableau(ws);
     warn_negative_rhs(ws);
     ws.console.write('.');
     if (solve_phase1(ws) == phase1_feasible) {
-        solve_phase2(ws);
+        const int result = solve_phase2(ws);
+        const Outcome outcome = result == phase2_unbounded ? Outcome::unbounded : Outcome::optimal;
         if (ws.parametric()) {
-            parametric_sweep(ws);
+            parametric_sweep(ws, result, [&](int record, int record_result) {
+                checker.check_record(ws, record, record_result == phase2_unbounded ? Outcome::unbounded : Outcome::optimal);
+            });
         } else {
             strip_name_suffixes(ws);
             write_solution_report(ws);
             write_tableau_listing(ws);
+            checker.check_final(ws, outcome, true);
         }
+    } else {
+        checker.check_final(ws, Outcome::infeasible, false);
     }
     // Everything for standard output is out before the run counts as done.
     ws.out.flush();
     ws.console.write(line_end);
-    if (touch_marker) reset_marker_file();
+    checker.report(ws, options.show_checks);
+    const bool failed = options.strict && !checker.passed();
+    if (touch_marker && !failed) reset_marker_file();
+    return failed ? exit_check_failed : 0;
 }
 
 namespace {
@@ -80,10 +92,9 @@ int report_runtime_error(Workspace& ws, const RunError& error) {
 
 }  // namespace
 
-int run_program(Workspace& ws, ByteSource& input, const char* first_argument, bool touch_marker) {
+int run_program(Workspace& ws, ByteSource& input, const RunOptions& options, bool touch_marker) {
     try {
-        run_sequence(ws, input, first_argument, touch_marker);
-        return 0;
+        return run_sequence(ws, input, options, touch_marker);
     } catch (const RunError& error) {
         return report_runtime_error(ws, error);
     } catch (const std::bad_alloc&) {

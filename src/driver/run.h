@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "driver/options.h"
 #include "model/byte_source.h"
 #include "model/workspace.h"
 
@@ -17,12 +18,14 @@ void reset_marker_file();
 void warn_negative_rhs(Workspace& ws);
 
 // Runs the whole sequence on a fresh workspace: read, solve, report, write
-// the console's end of line and, when `touch_marker` is set, reset the
-// marker file.  A failure throws RunError.
-void run_sequence(Workspace& ws, ByteSource& input, const char* first_argument, bool touch_marker);
+// the console's end of line, check the result against the problem as read
+// and, when `touch_marker` is set, reset the marker file.  Returns the exit
+// code: 0, or 70 when a check failed under --strict (the marker file is then
+// left alone).  A failure throws RunError.
+int run_sequence(Workspace& ws, ByteSource& input, const RunOptions& options, bool touch_marker);
 
 // Runs the sequence and turns a runtime error into its line on the report
 // channel and its explanation on the console.  Returns the exit code.
-int run_program(Workspace& ws, ByteSource& input, const char* first_argument, bool touch_marker);
+int run_program(Workspace& ws, ByteSource& input, const RunOptions& options, bool touch_marker);
 
 }  // namespace lpsens

@@ -23,6 +23,7 @@ int Channel::write_all(std::string_view text) {
 }
 
 void Channel::write(std::string_view text) {
+    if (!text.empty()) at_line_start_ = text.back() == '\n';
     if (in_memory()) {
         buffer_.append(text);
         return;
@@ -34,6 +35,12 @@ void Channel::write(std::string_view text) {
     }
     buffer_.append(text);
     if (buffer_.size() >= buffer_limit) flush();
+}
+
+void Channel::write_line(std::string_view text) {
+    if (!at_line_start_) write("\n");
+    write(text);
+    write("\n");
 }
 
 void Channel::flush() {

@@ -32,6 +32,9 @@ public:
 
     void write(std::string_view text);
     void write(char c) { write(std::string_view(&c, 1)); }
+    // A whole line ending in a line feed, on a line of its own: a line feed
+    // goes first when the last write did not end a line (progress marks).
+    void write_line(std::string_view text);
     void flush();
     // Writes what is buffered and reports the error code instead of throwing;
     // used on the way out after a runtime error.
@@ -48,6 +51,7 @@ private:
     bool immediate_ = false;
     Site site_ = Site::output_write;
     std::string buffer_;
+    bool at_line_start_ = true;
 };
 
 // CR LF, the line end of every line lpsens writes to standard output and to

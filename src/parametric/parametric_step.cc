@@ -1,6 +1,7 @@
 #include "parametric/parametric_step.h"
 
 #include "simplex/cycle_guard.h"
+#include "simplex/exchange_monitor.h"
 #include "simplex/pivot.h"
 
 namespace lpsens {
@@ -124,32 +125,54 @@ bool rhs_step(Workspace& ws, SweepState& state) {
 
 namespace {
 
-// The leaving row: the first row below -0.00001, or while cycling the one
-// whose basic variable has the smallest code.  0 when every row is feasible.
+bool is_artificial(int c) { return c > code::equality_base && c < code::surplus_base; }
+
+// The sign of row i's infeasibility: -1 when its value is below -0.00001;
+// +1 when, while a sweep keeps artificial variables at zero, an artificial
+// variable stands in it above 0.00001; 0 when the row is feasible.
+int infeasibility_sign(const Workspace& ws, int i) {
+    const Extended value = load_real(ws.tableau(i, 0));
+    if (value < negative_limit) return -1;
+    if (ws.exchange.artificials_stay_at_zero && value > -negative_limit && is_artificial(ws.basis_label[i])) return 1;
+    return 0;
+}
+
+// The leaving row: the first infeasible row, or while cycling the one whose
+// basic variable has the smallest code.  0 when every row is feasible.
 int infeasible_row(const Workspace& ws, bool cycling) {
     int result = 0;
     for (int i = 1; i <= ws.row_count; ++i) {
-        if (!(load_real(ws.tableau(i, 0)) < negative_limit)) continue;
+        if (infeasibility_sign(ws, i) == 0) continue;
         if (!cycling) return i;
         if (result == 0 || ws.basis_label[i] < ws.basis_label[result]) result = i;
     }
     return result;
 }
 
-// The entering column for row r: the smallest ratio -objective / entry over
-// the entries below -0.00001 (first on ties, the running minimum held in the
+// The entering column for row r, whose value must move by the sign `sign`
+// the other way: the smallest ratio objective / |entry| over the entries of
+// that sign beyond 0.00001 (first on ties, the running minimum held in the
 // stored format); while cycling, among the columns whose exact ratio equals
-// the smallest, the one with the smallest code.
-int entering_column_for(const Workspace& ws, int r, bool cycling) {
+// the smallest, the one with the smallest code.  While a sweep keeps
+// artificial variables at zero, artificial columns never enter here (they
+// would enter at the row's nonzero value).
+int entering_column_for(const Workspace& ws, int r, int sign, bool cycling) {
     const StoredReal* row = ws.tableau.row(r);
     const StoredReal* objective = ws.tableau.row(0);
+    const bool skip_artificials = ws.exchange.artificials_stay_at_zero;
+    auto ratio = [&](int j, Extended& q) {
+        const Extended entry = load_real(row[j]);
+        if (!(sign < 0 ? entry < negative_limit : entry > -negative_limit)) return false;
+        if (skip_artificials && is_artificial(ws.column_label[j])) return false;
+        q = (sign < 0 ? -load_real(objective[j]) : load_real(objective[j])) / entry;
+        return true;
+    };
     int result = 0;
+    Extended q = 0;
     if (!cycling) {
         StoredReal best = best_ratio_start;
         for (int j = 1; j <= ws.column_count(); ++j) {
-            const Extended entry = load_real(row[j]);
-            if (!(entry < negative_limit)) continue;
-            const Extended q = -load_real(objective[j]) / entry;
+            if (!ratio(j, q)) continue;
             if (q < load_real(best)) {
                 store_real(q, best, Site::restore_feasibility);
                 result = j;
@@ -159,16 +182,13 @@ int entering_column_for(const Workspace& ws, int r, bool cycling) {
     }
     Extended smallest = 0;
     for (int j = 1; j <= ws.column_count(); ++j) {
-        const Extended entry = load_real(row[j]);
-        if (!(entry < negative_limit)) continue;
-        const Extended q = -load_real(objective[j]) / entry;
+        if (!ratio(j, q)) continue;
         if (result == 0 || q < smallest) smallest = q;
         result = j;
     }
     result = 0;
     for (int j = 1; j <= ws.column_count(); ++j) {
-        const Extended entry = load_real(row[j]);
-        if (!(entry < negative_limit) || -load_real(objective[j]) / entry != smallest) continue;
+        if (!ratio(j, q) || q != smallest) continue;
         if (result == 0 || ws.column_label[j] < ws.column_label[result]) result = j;
     }
     return result;
@@ -180,20 +200,25 @@ bool restore_feasibility(Workspace& ws) {
     // A basis that comes round again switches both choices to the smallest
     // codes for the rest of the call.
     CycleGuard guard;
-    for (;;) {
+    const long cap = exchange_cap(ws);
+    for (long count = 0;; ++count) {
         const auto verdict = guard.observe(ws);
-        if (verdict == CycleGuard::Verdict::give_up) {
-            ws.console.write(
-                "lpsens: warning: restoring feasibility stopped: a basis repeated even under the "
-                "anti-cycling rule, so the result may not be exact\n");
+        if (verdict == CycleGuard::Verdict::give_up || count >= cap) {
+            ws.console.write_line(verdict == CycleGuard::Verdict::give_up
+                                      ? "lpsens: warning: restoring feasibility stopped: a basis repeated even under "
+                                        "the anti-cycling rule, so the result may not be exact"
+                                      : "lpsens: warning: restoring feasibility stopped at the limit of " +
+                                            std::to_string(cap) + " exchanges, so the result may not be exact");
+            ++ws.exchange_log.stopped_early;
             return true;
         }
         const bool cycling = verdict == CycleGuard::Verdict::cycling;
         const int r = infeasible_row(ws, cycling);
         if (r == 0) return true;
-        const int s = entering_column_for(ws, r, cycling);
+        const int s = entering_column_for(ws, r, infeasibility_sign(ws, r), cycling);
         if (s == 0) return false;
         pivot(ws, r, s);
+        ++ws.exchange_log.exchanges;
     }
 }
 

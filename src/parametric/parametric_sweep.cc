@@ -32,7 +32,7 @@ void take_record(Workspace& ws, const SweepState& state, int s) {
 
 }  // namespace
 
-void parametric_sweep(Workspace& ws) {
+void parametric_sweep(Workspace& ws, int first_result, const RecordObserver& observe) {
     for (int s = 1; s <= max_records; ++s) {
         ws.step_parameter[s] = StoredReal{};
         for (int k = 1; k <= ws.param_count; ++k) ws.step_values[s][k] = StoredReal{};
@@ -44,8 +44,11 @@ void parametric_sweep(Workspace& ws) {
 
     SweepState state;
     int s = 1;
+    int result = first_result;
+    ws.exchange.artificials_stay_at_zero = true;
     for (;;) {
         take_record(ws, state, s);
+        if (observe) observe(s, result);
         if (s == max_records) break;
         if (load_real(state.t) > sweep_end_test) break;
         if (ws.run_mode == "pv") {
@@ -57,9 +60,10 @@ void parametric_sweep(Workspace& ws) {
             ws.out.write(line_end);
             break;
         }
-        solve_phase2(ws);
+        result = solve_phase2(ws);
         ++s;
     }
+    ws.exchange.artificials_stay_at_zero = false;
     write_parametric_report(ws, s);
 }
 

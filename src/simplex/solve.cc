@@ -87,7 +87,7 @@ public:
     }
 
 private:
-    void warn(const std::string& text) { ws_.console.write("lpsens: warning: " + text + "\n"); }
+    void warn(const std::string& text) { ws_.console.write_line("lpsens: warning: " + text); }
 
     Workspace& ws_;
     const char* name_;

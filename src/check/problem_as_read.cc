@@ -1,0 +1,37 @@
+#include "check/problem_as_read.h"
+
+namespace lpsens {
+
+ProblemAsRead capture_problem(const Workspace& ws) {
+    ProblemAsRead p;
+    const int m = ws.row_count;
+    const int n = ws.var_count;
+    p.rows = m;
+    p.variables = n;
+    p.kind.assign(static_cast<std::size_t>(m) + 1, RowKind::less_or_equal);
+    for (int t = 1; t <= ws.eq_count; ++t) p.kind[static_cast<std::size_t>(ws.eq_rows[t])] = RowKind::equality;
+    // A row in both lists counts as greater-or-equal, as the tableau sees it.
+    p.ge_rows.assign(static_cast<std::size_t>(ws.ge_count) + 1, 0);
+    for (int k = 1; k <= ws.ge_count; ++k) {
+        p.ge_rows[static_cast<std::size_t>(k)] = ws.ge_rows[k];
+        p.kind[static_cast<std::size_t>(ws.ge_rows[k])] = RowKind::greater_or_equal;
+    }
+    p.rhs.assign(static_cast<std::size_t>(m) + 1, 0.0);
+    for (int i = 1; i <= m; ++i) p.rhs[static_cast<std::size_t>(i)] = ws.tableau(i, 0).value;
+    p.objective.assign(static_cast<std::size_t>(n) + 1, 0.0);
+    for (int j = 0; j <= n; ++j) p.objective[static_cast<std::size_t>(j)] = ws.tableau(0, j).value;
+    p.start.assign(static_cast<std::size_t>(n) + 2, 0);
+    for (int j = 1; j <= n; ++j) {
+        p.start[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(p.value.size());
+        for (int i = 1; i <= m; ++i) {
+            const double a = ws.tableau(i, j).value;
+            if (a == 0.0) continue;
+            p.row_of.push_back(i);
+            p.value.push_back(a);
+        }
+    }
+    p.start[static_cast<std::size_t>(n) + 1] = static_cast<std::int32_t>(p.value.size());
+    return p;
+}
+
+}  // namespace lpsens

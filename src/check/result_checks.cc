@@ -1,0 +1,414 @@
+#include "check/result_checks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "check/basis_solution.h"
+#include "report/fields.h"
+
+namespace lpsens {
+
+namespace {
+
+constexpr Extended absolute_tolerance = 0.00001L;
+constexpr Extended relative_tolerance = 1e-7L;
+// Farkas certificates and rays: wrong signs up to this times the scale are
+// taken for rounding.
+constexpr Extended certificate_tolerance = 1e-9L;
+constexpr std::size_t findings_per_kind = 3;
+
+bool is_artificial(int c) { return c > code::equality_base && c < code::surplus_base; }
+
+std::string quoted(const std::string& name) { return "\"" + name + "\""; }
+
+std::string number(Extended x, int digits = 6) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*Lg", digits, x);
+    return buf;
+}
+
+std::string variable_name(const Workspace& ws, const ProblemAsRead& p, int code) {
+    if (code < code::slack_base) return "variable " + quoted(ws.column_names[static_cast<std::size_t>(code)]);
+    if (is_surplus(code)) {
+        const int row = p.ge_rows[static_cast<std::size_t>(code_index(code))];
+        return "the surplus of row " + quoted(ws.row_names[static_cast<std::size_t>(row)]);
+    }
+    const std::string row = quoted(ws.row_names[static_cast<std::size_t>(code_index(code))]);
+    return (is_artificial(code) ? "the artificial variable of row " : "the slack of row ") + row;
+}
+
+// The unit of the last digit the real field prints for x, width `width` with
+// 3 decimals: 0.001, or coarser where 18 significant digits or the scientific
+// form cut it.
+Extended printed_unit(Extended x, int width) {
+    const Extended magnitude = std::fabs(x);
+    if (magnitude == 0) return 0.001L;
+    const int exponent = static_cast<int>(std::floor(std::log10(magnitude)));
+    if (magnitude >= std::ldexp(1.0L, 120)) return std::pow(10.0L, exponent - std::clamp(width - 8, 2, 18) + 1);
+    return std::max(0.001L, std::pow(10.0L, exponent - 17));
+}
+
+// Collects findings of one kind, keeping the worst few and a count.
+class FindingList {
+public:
+    void add(double size, std::string text) {
+        ++count_;
+        items_.push_back({size, std::move(text)});
+    }
+    void flush(std::vector<std::string>& out, const std::string& more) {
+        std::stable_sort(items_.begin(), items_.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (std::size_t i = 0; i < items_.size() && i < findings_per_kind; ++i) out.push_back(items_[i].second);
+        if (count_ > findings_per_kind) out.push_back("... and " + std::to_string(count_ - findings_per_kind) + " more " + more);
+    }
+
+private:
+    std::size_t count_ = 0;
+    std::vector<std::pair<double, std::string>> items_;
+};
+
+// The levels and prices of every variable of a basis, recomputed.
+struct Recomputed {
+    std::vector<Extended> column_level, column_price;  // 1..N+K2
+    std::vector<Extended> row_level, row_price;        // 1..M
+    std::vector<Extended> y;                           // duals by row
+    Extended objective = 0;
+};
+
+Extended& level_of(Recomputed& r, const Workspace& ws, int code) {
+    if (code < code::slack_base) return r.column_level[static_cast<std::size_t>(code)];
+    if (is_surplus(code)) return r.column_level[static_cast<std::size_t>(ws.var_count + code_index(code))];
+    return r.row_level[static_cast<std::size_t>(code_index(code))];
+}
+
+Extended& price_of(Recomputed& r, const Workspace& ws, int code) {
+    if (code < code::slack_base) return r.column_price[static_cast<std::size_t>(code)];
+    if (is_surplus(code)) return r.column_price[static_cast<std::size_t>(ws.var_count + code_index(code))];
+    return r.row_price[static_cast<std::size_t>(code_index(code))];
+}
+
+// a_j^T y for structural column j.
+Extended column_dot(const ProblemAsRead& p, int j, const std::vector<Extended>& y, Extended* scale = nullptr) {
+    Extended sum = 0;
+    Extended largest = 0;
+    for (int e = p.start[static_cast<std::size_t>(j)]; e < p.start[static_cast<std::size_t>(j) + 1]; ++e) {
+        const Extended term = p.value[static_cast<std::size_t>(e)] * y[static_cast<std::size_t>(p.row_of[static_cast<std::size_t>(e)])];
+        sum += term;
+        largest = std::max(largest, std::fabs(term));
+    }
+    if (scale != nullptr) *scale = largest;
+    return sum;
+}
+
+// The dual value a nonbasic code's price is made of: y^T column - cost.
+Extended price_for(const ProblemAsRead& p, const std::vector<double>& objective, int code,
+                   const std::vector<Extended>& y, Extended* scale) {
+    if (code < code::slack_base) {
+        const Extended d = column_dot(p, code, y, scale) - objective[static_cast<std::size_t>(code)];
+        *scale = std::max({Extended{1}, *scale, std::fabs(static_cast<Extended>(objective[static_cast<std::size_t>(code)]))});
+        return d;
+    }
+    *scale = 1;
+    if (is_surplus(code)) return -y[static_cast<std::size_t>(p.ge_rows[static_cast<std::size_t>(code_index(code))])];
+    return y[static_cast<std::size_t>(code_index(code))];
+}
+
+void check_printed(const PrintedValues& printed, const Recomputed& r, const Workspace& ws, CheckReport& report) {
+    FindingList list;
+    auto compare = [&](StoredReal shown, Extended exact, const std::string& what) {
+        const Extended value = std::strtold(format_real(load_real(shown), printed.width, 3).c_str(), nullptr);
+        const Extended unit = printed_unit(value, printed.width);
+        const Extended spacing = std::ldexp(std::fabs(exact), -39);
+        const Extended difference = std::fabs(value - exact);
+        const double units = static_cast<double>(difference / unit);
+        report.printed_difference = std::max(report.printed_difference, units);
+        if (difference > unit + spacing)
+            list.add(units, "the printed " + what + " " + number(value, 12) + " differs from its recomputed value " +
+                                number(exact, 12) + " by " + number(units, 3) + " units of the last printed digit");
+    };
+    compare(printed.objective, r.objective, "optimal value");
+    for (int j = 1; j <= ws.var_count; ++j) {
+        const auto sj = static_cast<std::size_t>(j);
+        compare(printed.column_level[sj], r.column_level[sj], "level of " + quoted(ws.column_names[sj]));
+        compare(printed.column_price[sj], r.column_price[sj], "shadow price of " + quoted(ws.column_names[sj]));
+    }
+    for (int i = 1; i <= ws.row_count; ++i) {
+        const auto si = static_cast<std::size_t>(i);
+        compare(printed.row_level[si], r.row_level[si], "residual of row " + quoted(ws.row_names[si]));
+        compare(printed.row_price[si], r.row_price[si], "shadow price of row " + quoted(ws.row_names[si]));
+    }
+    list.flush(report.findings, "printed values");
+}
+
+// "No feasible solution": the duals of the final phase-1 basis must prove it.
+void check_infeasibility(const ProblemAsRead& p, const std::vector<double>& rhs, const Workspace& ws,
+                         const BasisSolution& basis, CheckReport& report) {
+    const int m = p.rows;
+    std::vector<Extended> cost(static_cast<std::size_t>(m) + 1, 0);
+    for (int q = 1; q <= m; ++q)
+        if (is_artificial(ws.basis_label[static_cast<std::size_t>(q)])) cost[static_cast<std::size_t>(q)] = -1;
+    std::vector<Extended> y = basis.solve_transposed(cost);
+    Extended largest = 0;
+    for (int i = 1; i <= m; ++i) largest = std::max(largest, std::fabs(y[static_cast<std::size_t>(i)]));
+    const Extended sign_slack = certificate_tolerance * std::max(Extended{1}, largest);
+    std::string flaw;
+    for (int i = 1; i <= m && flaw.empty(); ++i) {
+        Extended& yi = y[static_cast<std::size_t>(i)];
+        const RowKind kind = p.kind[static_cast<std::size_t>(i)];
+        const bool wrong = (kind == RowKind::less_or_equal && yi < 0) || (kind == RowKind::greater_or_equal && yi > 0);
+        if (!wrong) continue;
+        if (std::fabs(yi) <= sign_slack)
+            yi = 0;
+        else
+            flaw = "its multiplier of row " + quoted(ws.row_names[static_cast<std::size_t>(i)]) + " has the wrong sign (" +
+                   number(yi) + ")";
+    }
+    for (int j = 1; j <= p.variables && flaw.empty(); ++j) {
+        Extended scale = 0;
+        const Extended d = column_dot(p, j, y, &scale);
+        if (d < -certificate_tolerance * std::max(Extended{1}, scale))
+            flaw = "it fails on variable " + quoted(ws.column_names[static_cast<std::size_t>(j)]) + " (" + number(d) + ")";
+    }
+    Extended gap = 0;
+    Extended gap_scale = 0;
+    for (int i = 1; i <= m; ++i) {
+        const Extended term = y[static_cast<std::size_t>(i)] * rhs[static_cast<std::size_t>(i)];
+        gap += term;
+        gap_scale = std::max(gap_scale, std::fabs(term));
+    }
+    if (flaw.empty() && !(gap < -relative_tolerance * std::max(Extended{1}, gap_scale)))
+        flaw = "its bound " + number(gap) + " is not below zero";
+    if (!flaw.empty())
+        report.findings.push_back("\"No feasible solution\" is not proven: the duals of the final phase-1 basis are no "
+                                  "certificate of infeasibility, " + flaw);
+}
+
+// "Unbounded solution": the entering column must be a ray of the problem.
+void check_ray(const ProblemAsRead& p, const std::vector<double>& objective, const Workspace& ws,
+               const BasisSolution& basis, CheckReport& report) {
+    const int m = p.rows;
+    const int entering = ws.column_label[static_cast<std::size_t>(ws.entering_column)];
+    std::vector<Extended> column(static_cast<std::size_t>(m) + 1, 0);
+    Extended gain = 0;
+    if (entering < code::slack_base) {
+        for (int e = p.start[static_cast<std::size_t>(entering)]; e < p.start[static_cast<std::size_t>(entering) + 1]; ++e)
+            column[static_cast<std::size_t>(p.row_of[static_cast<std::size_t>(e)])] = p.value[static_cast<std::size_t>(e)];
+        gain = objective[static_cast<std::size_t>(entering)];
+    } else if (is_surplus(entering)) {
+        column[static_cast<std::size_t>(p.ge_rows[static_cast<std::size_t>(code_index(entering))])] = -1;
+    } else {
+        column[static_cast<std::size_t>(code_index(entering))] = 1;
+    }
+    const std::vector<Extended> w = basis.solve(column);
+    Extended size = 1;
+    for (int q = 1; q <= m; ++q) size = std::max(size, std::fabs(w[static_cast<std::size_t>(q)]));
+    std::string flaw;
+    if (is_artificial(entering)) flaw = "it would raise " + variable_name(ws, p, entering);
+    for (int q = 1; q <= m && flaw.empty(); ++q) {
+        const int c = ws.basis_label[static_cast<std::size_t>(q)];
+        const Extended move = -w[static_cast<std::size_t>(q)] / size;  // change of the basic variable per step
+        if (c < code::slack_base) gain += objective[static_cast<std::size_t>(c)] * -w[static_cast<std::size_t>(q)];
+        const bool wrong = is_artificial(c) ? std::fabs(move) > certificate_tolerance : move < -certificate_tolerance;
+        if (wrong) flaw = "along it " + variable_name(ws, p, c) + " leaves its bounds";
+    }
+    if (flaw.empty() && !(gain / size > certificate_tolerance))
+        flaw = "the objective does not grow along it (" + number(gain / size) + ")";
+    if (!flaw.empty())
+        report.findings.push_back("\"Unbounded solution\" is not proven: the unbounded column is no ray of the problem: " + flaw);
+}
+
+}  // namespace
+
+PrintedValues printed_by_report(const Workspace& ws) {
+    PrintedValues v;
+    v.objective = ws.objective_value;
+    v.column_level.resize(static_cast<std::size_t>(ws.var_count) + 1);
+    v.column_price.resize(static_cast<std::size_t>(ws.var_count) + 1);
+    v.row_level.resize(static_cast<std::size_t>(ws.row_count) + 1);
+    v.row_price.resize(static_cast<std::size_t>(ws.row_count) + 1);
+    for (int j = 1; j <= ws.var_count; ++j) {
+        v.column_level[static_cast<std::size_t>(j)] = ws.column_solution[static_cast<std::size_t>(j)].level;
+        v.column_price[static_cast<std::size_t>(j)] = ws.column_solution[static_cast<std::size_t>(j)].price;
+    }
+    for (int i = 1; i <= ws.row_count; ++i) {
+        v.row_level[static_cast<std::size_t>(i)] = ws.row_solution[static_cast<std::size_t>(i)].level;
+        v.row_price[static_cast<std::size_t>(i)] = ws.row_solution[static_cast<std::size_t>(i)].price;
+    }
+    return v;
+}
+
+PrintedValues printed_by_record(const Workspace& ws, int s) {
+    const int n = ws.var_count;
+    const int m = ws.row_count;
+    const std::vector<StoredReal>& record = ws.step_results[static_cast<std::size_t>(s)];
+    PrintedValues v;
+    v.width = 10;
+    v.objective = record[0];
+    v.column_level.resize(static_cast<std::size_t>(n) + 1);
+    v.column_price.resize(static_cast<std::size_t>(n) + 1);
+    v.row_level.resize(static_cast<std::size_t>(m) + 1);
+    v.row_price.resize(static_cast<std::size_t>(m) + 1);
+    for (int j = 1; j <= n; ++j) {
+        v.column_level[static_cast<std::size_t>(j)] = record[static_cast<std::size_t>(j)];
+        v.column_price[static_cast<std::size_t>(j)] = record[static_cast<std::size_t>(n + m + j)];
+    }
+    for (int i = 1; i <= m; ++i) {
+        v.row_level[static_cast<std::size_t>(i)] = record[static_cast<std::size_t>(n + i)];
+        v.row_price[static_cast<std::size_t>(i)] = record[static_cast<std::size_t>(2 * n + m + i)];
+    }
+    return v;
+}
+
+CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs, const std::vector<double>& objective,
+                         const Workspace& ws, Outcome outcome, const PrintedValues* printed) {
+    CheckReport report;
+    const int m = p.rows;
+    const int n = p.variables;
+    const int columns = n + p.surplus_count();
+    BasisSolution basis(p, ws.basis_label);
+    report.pivot_ratio = basis.smallest_pivot_ratio();
+    if (basis.singular()) {
+        report.singular = true;
+        std::string where;
+        if (basis.singular_position() != 0)
+            where = " (at " + variable_name(ws, p, ws.basis_label[static_cast<std::size_t>(basis.singular_position())]) + ")";
+        report.findings.push_back("the final basis is singular" + where +
+                                  ": its values are no solution of the problem, so the printed values cannot be trusted");
+        return report;
+    }
+    if (outcome == Outcome::infeasible) {
+        check_infeasibility(p, rhs, ws, basis, report);
+        return report;
+    }
+
+    // Values of the basis.
+    std::vector<Extended> b(static_cast<std::size_t>(m) + 1, 0);
+    for (int i = 1; i <= m; ++i) b[static_cast<std::size_t>(i)] = rhs[static_cast<std::size_t>(i)];
+    const std::vector<Extended> values = basis.solve(b);
+    Recomputed r;
+    r.column_level.assign(static_cast<std::size_t>(columns) + 1, 0);
+    r.column_price.assign(static_cast<std::size_t>(columns) + 1, 0);
+    r.row_level.assign(static_cast<std::size_t>(m) + 1, 0);
+    r.row_price.assign(static_cast<std::size_t>(m) + 1, 0);
+    for (int q = 1; q <= m; ++q) level_of(r, ws, ws.basis_label[static_cast<std::size_t>(q)]) = values[static_cast<std::size_t>(q)];
+    r.objective = objective[0];
+    Extended largest_x = 1;
+    for (int j = 1; j <= n; ++j) {
+        r.objective += objective[static_cast<std::size_t>(j)] * r.column_level[static_cast<std::size_t>(j)];
+        largest_x = std::max(largest_x, std::fabs(r.column_level[static_cast<std::size_t>(j)]));
+    }
+    report.objective = r.objective;
+    report.have_objective = true;
+
+    // Primal feasibility: every basic variable within its bounds.
+    std::vector<Extended> row_scale(static_cast<std::size_t>(m) + 1, 1);
+    for (int i = 1; i <= m; ++i) row_scale[static_cast<std::size_t>(i)] = std::max<Extended>(1, std::fabs(rhs[static_cast<std::size_t>(i)]));
+    for (int j = 1; j <= n; ++j)
+        for (int e = p.start[static_cast<std::size_t>(j)]; e < p.start[static_cast<std::size_t>(j) + 1]; ++e) {
+            Extended& scale = row_scale[static_cast<std::size_t>(p.row_of[static_cast<std::size_t>(e)])];
+            scale = std::max(scale, std::fabs(p.value[static_cast<std::size_t>(e)] * r.column_level[static_cast<std::size_t>(j)]));
+        }
+    FindingList primal;
+    bool primal_ok = true;
+    for (int q = 1; q <= m; ++q) {
+        const int c = ws.basis_label[static_cast<std::size_t>(q)];
+        const Extended v = values[static_cast<std::size_t>(q)];
+        Extended scale = largest_x;
+        if (c > code::slack_base) {
+            const int row = is_surplus(c) ? p.ge_rows[static_cast<std::size_t>(code_index(c))] : code_index(c);
+            scale = row_scale[static_cast<std::size_t>(row)];
+        }
+        const Extended violation = is_artificial(c) ? std::fabs(v) : -v;
+        const double relative = static_cast<double>(std::max<Extended>(0, violation) / scale);
+        report.primal_infeasibility = std::max(report.primal_infeasibility, relative);
+        if (violation <= absolute_tolerance + relative_tolerance * scale) continue;
+        primal_ok = false;
+        primal.add(relative, is_artificial(c) ? variable_name(ws, p, c) + " is " + number(v) + ", not zero"
+                                                  : variable_name(ws, p, c) + " is " + number(v) + ", below zero");
+    }
+    primal.flush(report.findings, "infeasibilities");
+    report.feasible = primal_ok;
+
+    // Prices of the basis.
+    std::vector<Extended> cost(static_cast<std::size_t>(m) + 1, 0);
+    for (int q = 1; q <= m; ++q) {
+        const int c = ws.basis_label[static_cast<std::size_t>(q)];
+        if (c < code::slack_base) cost[static_cast<std::size_t>(q)] = objective[static_cast<std::size_t>(c)];
+    }
+    r.y = basis.solve_transposed(cost);
+    // Phase 2 bars the columns that would raise a basic artificial variable
+    // (at zero) away from zero.  Such a basis is optimal when the prices plus
+    // some multiple lambda >= 0 of the phase-1 prices (cost -1 on every basic
+    // artificial variable) are nowhere below zero: artificial variables are
+    // fixed at zero, so their own prices are free.
+    std::vector<Extended> cost1(static_cast<std::size_t>(m) + 1, 0);
+    bool any_artificial = false;
+    for (int q = 1; q <= m; ++q)
+        if (is_artificial(ws.basis_label[static_cast<std::size_t>(q)])) {
+            cost1[static_cast<std::size_t>(q)] = -1;
+            any_artificial = true;
+        }
+    std::vector<Extended> y1;
+    if (any_artificial && outcome == Outcome::optimal) y1 = basis.solve_transposed(cost1);
+    struct Column {
+        int code;
+        Extended price, phase1_price, scale;
+    };
+    std::vector<Column> eligible;
+    const std::vector<double> phase1_objective(objective.size(), 0.0);  // zero outside the artificial variables
+    for (int j = 1; j <= columns; ++j) {
+        const int c = ws.column_label[static_cast<std::size_t>(j)];
+        Extended scale = 1;
+        const Extended price = price_for(p, objective, c, r.y, &scale);
+        price_of(r, ws, c) = price;
+        if (outcome != Outcome::optimal || is_artificial(c)) continue;
+        Extended scale1 = 1;
+        const Extended phase1_price = y1.empty() ? 0 : price_for(p, phase1_objective, c, y1, &scale1);
+        eligible.push_back({c, price, phase1_price, scale});
+    }
+    // The smallest lambda that the barred columns ask for.
+    Extended lambda = 0;
+    for (const Column& col : eligible)
+        if (col.price < 0 && col.phase1_price > certificate_tolerance) lambda = std::max(lambda, -col.price / col.phase1_price);
+    FindingList dual;
+    for (const Column& col : eligible) {
+        const Extended price = col.price + lambda * col.phase1_price;
+        const double relative = static_cast<double>(std::max<Extended>(0, -price) / col.scale);
+        report.dual_infeasibility = std::max(report.dual_infeasibility, relative);
+        if (-price > absolute_tolerance + relative_tolerance * col.scale)
+            dual.add(relative, "the reduced cost of " + variable_name(ws, p, col.code) + " is " + number(col.price) +
+                                   ": bringing it in would raise the objective, so the result is not optimal");
+    }
+    dual.flush(report.findings, "columns that could still raise the objective");
+
+    if (outcome == Outcome::unbounded) check_ray(p, objective, ws, basis, report);
+    if (printed != nullptr) check_printed(*printed, r, ws, report);
+    return report;
+}
+
+void report_checks(Workspace& ws, const CheckReport& report, const std::string& context, bool show_figures) {
+    auto line = [&](const std::string& kind, const std::string& text) { ws.console.write("lpsens: " + kind + ": " + text + "\n"); };
+    if (show_figures) {
+        std::string figures = context + ":";
+        if (report.have_objective) figures += " recomputed objective " + number(report.objective, 15) + ",";
+        figures += " primal infeasibility " + number(report.primal_infeasibility, 3) + ", dual infeasibility " +
+                   number(report.dual_infeasibility, 3) + ", printed difference " + number(report.printed_difference, 3) +
+                   " units, smallest pivot " + number(report.pivot_ratio, 3);
+        line("check", figures + (report.passed() ? ", passed" : ", failed"));
+    }
+    if (report.passed()) return;
+    line("warning", "the checks of " + context + " failed:");
+    for (const std::string& finding : report.findings) line("warning", "  " + finding);
+    if (report.have_objective && report.feasible && !report.singular)
+        line("warning", "  the final basis, recomputed from the problem, is feasible with objective value " +
+                            number(report.objective, 15));
+    if (ws.exchange.objective_may_fall)
+        line("warning", "  rows with a negative right-hand side are not made feasible; multiply them by -1 "
+                        "(swapping <= and >=) and run again");
+    else
+        line("warning", "  the arithmetic of the stored format (40-bit reals, fixed 0.00001 tolerances) has lost "
+                        "this problem; scaling its rows and columns to similar magnitudes may help");
+}
+
+}  // namespace lpsens

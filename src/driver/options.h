@@ -1,0 +1,29 @@
+// The command line: options are --name or --name=value and may stand
+// anywhere; the first argument that does not begin with "--" is the mode.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace lpsens {
+
+inline constexpr int exit_usage = 64;         // a bad command line
+inline constexpr int exit_check_failed = 70;  // --strict and a check failed
+
+struct RunOptions {
+    const char* mode = nullptr;  // the mode argument, null when there is none
+    bool help = false;
+    bool version = false;
+    bool strict = false;       // a failed check makes the exit code 70
+    bool show_checks = false;  // the checks' figures on the console
+    long max_exchanges = 0;    // 0: in proportion to the size
+};
+
+// Parses argv[1..argc-1].  On a bad command line returns nullopt and sets
+// `error` to what is wrong.
+std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, std::string& error);
+
+// The one-line usage summary.
+extern const char* const usage_line;
+
+}  // namespace lpsens
