@@ -177,6 +177,8 @@ void check_infeasibility(const ProblemAsRead& p, const std::vector<double>& rhs,
         gap += term;
         gap_scale = std::max(gap_scale, std::fabs(term));
     }
+    report.certificate_checked = true;
+    report.certificate_bound = gap;
     if (flaw.empty() && !(gap < -relative_tolerance * std::max(Extended{1}, gap_scale)))
         flaw = "its bound " + number(gap) + " is not below zero";
     if (!flaw.empty())
@@ -391,10 +393,14 @@ void report_checks(Workspace& ws, const CheckReport& report, const std::string& 
     auto line = [&](const std::string& kind, const std::string& text) { ws.console.write("lpsens: " + kind + ": " + text + "\n"); };
     if (show_figures) {
         std::string figures = context + ":";
-        if (report.have_objective) figures += " recomputed objective " + number(report.objective, 15) + ",";
-        figures += " primal infeasibility " + number(report.primal_infeasibility, 3) + ", dual infeasibility " +
-                   number(report.dual_infeasibility, 3) + ", printed difference " + number(report.printed_difference, 3) +
-                   " units, smallest pivot " + number(report.pivot_ratio, 3);
+        if (report.certificate_checked)
+            figures += " certificate of infeasibility with bound " + number(report.certificate_bound, 6) + ",";
+        else if (report.have_objective) figures += " recomputed objective " + number(report.objective, 15) + ",";
+        if (!report.certificate_checked && !report.singular)
+            figures += " primal infeasibility " + number(report.primal_infeasibility, 3) + ", dual infeasibility " +
+                       number(report.dual_infeasibility, 3) + ", printed difference " +
+                       number(report.printed_difference, 3) + " units,";
+        figures += " smallest pivot " + number(report.pivot_ratio, 3);
         line("check", figures + (report.passed() ? ", passed" : ", failed"));
     }
     if (report.passed()) return;
@@ -403,7 +409,9 @@ void report_checks(Workspace& ws, const CheckReport& report, const std::string& 
     if (report.have_objective && report.feasible && !report.singular)
         line("warning", "  the final basis, recomputed from the problem, is feasible with objective value " +
                             number(report.objective, 15));
-    if (ws.exchange.objective_may_fall)
+    if (ws.exchange_log.stopped_at_cap > 0)
+        line("warning", "  an exchange loop stopped at its limit before its end; allow more with --max-exchanges=N");
+    else if (ws.exchange.objective_may_fall)
         line("warning", "  rows with a negative right-hand side are not made feasible; multiply them by -1 "
                         "(swapping <= and >=) and run again");
     else

@@ -96,7 +96,8 @@ struct ExchangeLog {
     long exchanges = 0;        // all exchanges of the run
     long longest_stall = 0;    // longest stretch without progress beyond noise
     int perturbations = 0;     // times the right-hand sides were perturbed
-    int stopped_early = 0;     // loops stopped by the cap, a lost objective or a repeat
+    int stopped_early = 0;     // loops stopped by a lost objective or a repeated basis
+    int stopped_at_cap = 0;    // loops stopped by the exchange cap
 };
 
 struct Workspace {

@@ -209,7 +209,7 @@ bool restore_feasibility(Workspace& ws) {
                                         "the anti-cycling rule, so the result may not be exact"
                                       : "lpsens: warning: restoring feasibility stopped at the limit of " +
                                             std::to_string(cap) + " exchanges, so the result may not be exact");
-            ++ws.exchange_log.stopped_early;
+            ++(count >= cap ? ws.exchange_log.stopped_at_cap : ws.exchange_log.stopped_early);
             return true;
         }
         const bool cycling = verdict == CycleGuard::Verdict::cycling;

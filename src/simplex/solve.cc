@@ -63,7 +63,7 @@ public:
         case ExchangeMonitor::Event::cap_reached:
             warn(std::string(name_) + " stopped at the limit of " + std::to_string(monitor_.count()) +
                  " exchanges (--max-exchanges sets another)");
-            ++ws_.exchange_log.stopped_early;
+            ++ws_.exchange_log.stopped_at_cap;
             return false;
         }
         return true;
