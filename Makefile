@@ -24,6 +24,7 @@ test-sanitize:
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: build
+	bench/netlib.sh $(BUILD)/lpsens_bench ../shared/netlib
 	$(BUILD)/lpsens_bench
 
 clean:

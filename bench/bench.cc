@@ -1,14 +1,18 @@
 // Benchmarks of lpsens: reading a large problem, solving random dense and
 // sparse problems, and writing the reports of a large one.
 //
-//   lpsens_bench          every benchmark
-//   lpsens_bench quick    the small sizes only
+//   lpsens_bench                   every benchmark
+//   lpsens_bench quick             the small sizes only
+//   lpsens_bench problems FILE...  solve and check each problem file
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 
+#include "check/checker.h"
 #include "driver/run.h"
 #include "model/input.h"
 #include "problem_generator.h"
@@ -38,16 +42,59 @@ void bench_read(int size) {
                 static_cast<double>(text.size()) / 1e6, s, s * 1e9 / values);
 }
 
+struct Timing {
+    double solve = 0;
+    double check = 0;
+};
+
+// Solves the problem in `ws` (read, not initialised) and checks the result.
+Timing solve_and_check(lpsens::Workspace& ws, int& feasible) {
+    lpsens::ResultChecker checker(ws);
+    lpsens::initialise_tableau(ws);
+    Timing t;
+    auto start = Clock::now();
+    feasible = lpsens::solve_phase1(ws);
+    int result = 0;
+    if (feasible == lpsens::phase1_feasible) result = lpsens::solve_phase2(ws);
+    t.solve = seconds_since(start);
+    start = Clock::now();
+    const lpsens::Outcome outcome = feasible != lpsens::phase1_feasible ? lpsens::Outcome::infeasible
+                                    : result == lpsens::phase2_unbounded  ? lpsens::Outcome::unbounded
+                                                                          : lpsens::Outcome::optimal;
+    if (outcome != lpsens::Outcome::infeasible) lpsens::extract_solution(ws);
+    checker.check_final(ws, outcome, outcome != lpsens::Outcome::infeasible);
+    t.check = seconds_since(start);
+    return t;
+}
+
+void bench_problems(int count, char** files) {
+    Timing total;
+    for (int f = 0; f < count; ++f) {
+        std::ifstream in(files[f], std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        lpsens::Workspace ws;
+        lpsens::ByteSource source(text.str());
+        lpsens::read_problem(ws, source, nullptr);
+        int feasible = 0;
+        const Timing t = solve_and_check(ws, feasible);
+        total.solve += t.solve;
+        total.check += t.check;
+        std::printf("%-40s solve %8.3f s  check %7.4f s  (%4.1f%%)\n", files[f], t.solve, t.check,
+                    100 * t.check / t.solve);
+    }
+    std::printf("%-40s solve %8.3f s  check %7.4f s  (%4.1f%%)\n", "all", total.solve, total.check,
+                100 * total.check / total.solve);
+}
+
 void bench_solve(const char* label, const ProblemShape& shape, bool with_reports) {
     const std::string text = lpsens::bench::generate_problem(shape);
     lpsens::Workspace ws;
     lpsens::ByteSource source(text);
     lpsens::read_problem(ws, source, nullptr);
-    lpsens::initialise_tableau(ws);
-    const auto start = Clock::now();
-    const int feasible = lpsens::solve_phase1(ws);
-    if (feasible == lpsens::phase1_feasible) lpsens::solve_phase2(ws);
-    const double s = seconds_since(start);
+    int feasible = 0;
+    const Timing t = solve_and_check(ws, feasible);
+    const double s = t.solve;
     const std::string& marks = ws.console.captured();
     const long phase1 = std::count(marks.begin(), marks.end(), ':');
     const long phase2 = std::max<long>(0, std::count(marks.begin(), marks.end(), '.') - 1);
@@ -56,6 +103,7 @@ void bench_solve(const char* label, const ProblemShape& shape, bool with_reports
     std::printf("solve %-20s %5ld exchanges (%ld phase 1)  %8.3f s  %9.1f exchanges/s  %5.2f ns/entry%s\n", label,
                 exchanges, phase1, s, exchanges / s, s * 1e9 / (exchanges * entries),
                 feasible ? "" : "  (infeasible)");
+    std::printf("check %-20s %8.3f s  (%4.1f%% of the solve)\n", label, t.check, 100 * t.check / s);
     if (!with_reports) return;
     ws.out.clear_captured();
     const auto report_start = Clock::now();
@@ -69,6 +117,10 @@ void bench_solve(const char* label, const ProblemShape& shape, bool with_reports
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "problems") == 0) {
+        bench_problems(argc - 2, argv + 2);
+        return 0;
+    }
     const bool quick = argc > 1 && std::strcmp(argv[1], "quick") == 0;
     bench_read(quick ? 200 : 999);
     bench_solve("dense 100 x 100", {100, 100, 1.0, 2, false, 0.1, 0.05}, false);
