@@ -28,7 +28,8 @@ struct ProblemAsRead {
 };
 
 // Copies the problem out of a workspace that holds it as read, before the
-// tableau is initialised.
+// tableau is initialised: the values as read where the workspace kept them
+// (in double precision), else the stored values.
 ProblemAsRead capture_problem(const Workspace& ws);
 
 }  // namespace lpsens

@@ -13,6 +13,7 @@
 #include "parametric/parametric_sweep.h"
 #include "report/solution_report.h"
 #include "report/tableau_listing.h"
+#include "simplex/engine.h"
 #include "simplex/solve.h"
 #include "simplex/tableau_init.h"
 
@@ -47,14 +48,16 @@ int run_sequence(Workspace& ws, ByteSource& input, const RunOptions& options, bo
     ws.exchange.max_exchanges = options.max_exchanges;
     if (ws.parametric()) extract_parametric_items(ws);
     ResultChecker checker(ws);
+    ClassicEngine classic;
+    SolveEngine& engine = classic;
     initialise_tableau(ws);
     warn_negative_rhs(ws);
     ws.console.write('.');
-    if (solve_phase1(ws) == phase1_feasible) {
-        const int result = solve_phase2(ws);
+    if (engine.phase1(ws) == phase1_feasible) {
+        const int result = engine.phase2(ws);
         const Outcome outcome = result == phase2_unbounded ? Outcome::unbounded : Outcome::optimal;
         if (ws.parametric()) {
-            parametric_sweep(ws, result, [&](int record, int record_result) {
+            parametric_sweep(ws, engine, result, [&](int record, int record_result) {
                 checker.check_record(ws, record, record_result == phase2_unbounded ? Outcome::unbounded : Outcome::optimal);
             });
         } else {

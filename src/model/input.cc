@@ -1,5 +1,7 @@
 #include "model/input.h"
 
+#include <new>
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -167,6 +169,14 @@ void read_problem(Workspace& ws, ByteSource& source, const char* first_argument)
     }
 
     long long missing = 0;
+    if (ws.keep_input_values) {
+        try {
+            ws.input_values.assign(
+                (static_cast<std::size_t>(ws.row_count) + 1) * (static_cast<std::size_t>(ws.var_count) + 1), 0);
+        } catch (const std::bad_alloc&) {
+            throw RunError(error_code::out_of_memory, Site::allocate, "out of memory for the input values");
+        }
+    }
     for (int i = 0; i <= ws.row_count; ++i) {
         StoredReal* row = ws.tableau.row(i);
         for (int j = 0; j <= ws.var_count; ++j) {
@@ -180,6 +190,7 @@ void read_problem(Workspace& ws, ByteSource& source, const char* first_argument)
                                    " is too large for the stored format (magnitude 1.7e38 or more)");
             source.skip_line();
             if (!value) invalid(Site::read_values, line, quoted(token) + " is not a number");
+            if (ws.keep_input_values) ws.input_value(i, j) = *value;
         }
     }
 

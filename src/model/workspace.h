@@ -158,6 +158,20 @@ struct Workspace {
     ExchangeSettings exchange;
     ExchangeLog exchange_log;
 
+    // The input's values as read, before they are narrowed to the stored
+    // format: rows 0..M by columns 0..N, row-major.  Kept only when
+    // keep_input_values is set before the problem is read (accurate mode).
+    bool keep_input_values = false;
+    std::vector<Extended> input_values;
+    Extended& input_value(int i, int j) {
+        return input_values[static_cast<std::size_t>(i) * (static_cast<std::size_t>(var_count) + 1) +
+                            static_cast<std::size_t>(j)];
+    }
+    Extended input_value(int i, int j) const {
+        return input_values[static_cast<std::size_t>(i) * (static_cast<std::size_t>(var_count) + 1) +
+                            static_cast<std::size_t>(j)];
+    }
+
     int column_count() const { return var_count + ge_count; }  // N + K2
     bool parametric() const { return run_mode == "pv" || run_mode == "rv"; }
 };

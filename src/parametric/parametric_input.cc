@@ -61,10 +61,10 @@ void extract_parametric_items(Workspace& ws) {
     }
 
     for (int k = 1; k <= found; ++k) {
-        if (pv)
-            ws.tableau(0, ws.param_index[k]) = ws.param_start[k];
-        else
-            ws.tableau(ws.param_index[k], 0) = ws.param_start[k];
+        const int row = pv ? 0 : ws.param_index[k];
+        const int column = pv ? ws.param_index[k] : 0;
+        ws.tableau(row, column) = ws.param_start[k];
+        if (!ws.input_values.empty()) ws.input_value(row, column) = load_real(ws.param_start[k]);
     }
     strip_name_suffixes(ws);
 }

@@ -85,7 +85,7 @@ void objective_step(Workspace& ws, SweepState& state) {
     }
 }
 
-bool rhs_step(Workspace& ws, SweepState& state) {
+void rhs_step(Workspace& ws, SweepState& state) {
     const int m = ws.row_count;
     for (int i = 1; i <= m; ++i) ws.sweep_direction[i] = StoredReal{};
     for (int k = 1; k <= ws.param_count; ++k) {
@@ -120,7 +120,6 @@ bool rhs_step(Workspace& ws, SweepState& state) {
             store_real(load_real(ws.tableau(p, 0)) + delta * length, ws.tableau(p, 0), Site::rhs_step);
         }
     }
-    return restore_feasibility(ws);
 }
 
 namespace {

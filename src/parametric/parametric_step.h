@@ -23,10 +23,9 @@ inline constexpr float sweep_end = 1.0f;
 // Mode "pv": the objective coefficients move; row 0 changes.
 void objective_step(Workspace& ws, SweepState& state);
 
-// Mode "rv": the right-hand sides move; column 0 changes, then feasibility is
-// restored.  Returns false when some row cannot be made feasible at the new t
-// (the problem has no feasible solution there).
-bool rhs_step(Workspace& ws, SweepState& state);
+// Mode "rv": the right-hand sides move; column 0 changes.  Feasibility is
+// restored afterwards by the engine (restore_feasibility in the classic one).
+void rhs_step(Workspace& ws, SweepState& state);
 
 // Dual-simplex exchanges until no right-hand side is below -0.00001.  Returns
 // false when a negative row has no entry below -0.00001 to pivot on.

@@ -2,7 +2,6 @@
 
 #include "parametric/parametric_step.h"
 #include "report/parametric_report.h"
-#include "simplex/solve.h"
 
 namespace lpsens {
 
@@ -32,7 +31,7 @@ void take_record(Workspace& ws, const SweepState& state, int s) {
 
 }  // namespace
 
-void parametric_sweep(Workspace& ws, int first_result, const RecordObserver& observe) {
+void parametric_sweep(Workspace& ws, SolveEngine& engine, int first_result, const RecordObserver& observe) {
     for (int s = 1; s <= max_records; ++s) {
         ws.step_parameter[s] = StoredReal{};
         for (int k = 1; k <= ws.param_count; ++k) ws.step_values[s][k] = StoredReal{};
@@ -51,16 +50,18 @@ void parametric_sweep(Workspace& ws, int first_result, const RecordObserver& obs
         if (observe) observe(s, result);
         if (s == max_records) break;
         if (load_real(state.t) > sweep_end_test) break;
-        if (ws.run_mode == "pv") {
+        if (ws.run_mode == "pv")
             objective_step(ws, state);
-        } else if (!rhs_step(ws, state)) {
+        else
+            rhs_step(ws, state);
+        result = engine.reoptimise(ws, state.t);
+        if (result == 0) {
             // No exchange can make some row feasible: the problem has no
             // feasible solution at this t.  The sweep ends here.
             ws.out.write("No feasible solution");
             ws.out.write(line_end);
             break;
         }
-        result = solve_phase2(ws);
         ++s;
     }
     ws.exchange.artificials_stay_at_zero = false;

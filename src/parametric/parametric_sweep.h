@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "model/workspace.h"
+#include "simplex/engine.h"
 
 namespace lpsens {
 
@@ -14,6 +15,7 @@ using RecordObserver = std::function<void(int record, int phase2_result)>;
 // Sweeps t from 0 to 1, recording the optimum at t = 0 and just past every
 // breakpoint (at most 20 records), then writes the parametric report.  From
 // the first step on no artificial variable may take a nonzero value.
-void parametric_sweep(Workspace& ws, int first_result = 1, const RecordObserver& observe = {});
+void parametric_sweep(Workspace& ws, SolveEngine& engine, int first_result = 1,
+                      const RecordObserver& observe = {});
 
 }  // namespace lpsens
