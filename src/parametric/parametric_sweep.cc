@@ -2,6 +2,7 @@
 
 #include "parametric/parametric_step.h"
 #include "report/parametric_report.h"
+#include "simplex/solve.h"
 
 namespace lpsens {
 
