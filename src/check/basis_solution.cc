@@ -133,7 +133,7 @@ void BasisSolution::lu_solve_transposed(std::vector<double>& v) const {
     for (std::size_t i = k; i-- > 0;) std::swap(v[i], v[static_cast<std::size_t>(pivot_row_[i])]);
 }
 
-std::vector<Extended> BasisSolution::solve(const std::vector<Extended>& rhs) const {
+std::vector<Extended> BasisSolution::solve(const std::vector<Extended>& rhs, int refinements) const {
     const auto k = static_cast<std::size_t>(k_);
     std::vector<Extended> z(k, 0);
     std::vector<Extended> activity(static_cast<std::size_t>(m_) + 1, 0);
@@ -145,7 +145,7 @@ std::vector<Extended> BasisSolution::solve(const std::vector<Extended>& rhs) con
         }
     };
     std::vector<double> correction(k);
-    for (int step = 0; step <= refinement_steps; ++step) {
+    for (int step = 0; step <= refinements; ++step) {
         compute_activity();
         bool zero = true;
         for (std::size_t a = 0; a < k; ++a) {

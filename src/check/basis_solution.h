@@ -34,7 +34,8 @@ public:
     double smallest_pivot_ratio() const { return smallest_pivot_ratio_; }
 
     // Solves B v = rhs; rhs is indexed by row 1..M, the result by position.
-    std::vector<Extended> solve(const std::vector<Extended>& rhs) const;
+    // `refinements` steps of iterative refinement follow the first solve.
+    std::vector<Extended> solve(const std::vector<Extended>& rhs, int refinements = 3) const;
     // Solves B^T y = cost; cost is indexed by position 1..M, y by row.
     std::vector<Extended> solve_transposed(const std::vector<Extended>& cost) const;
 

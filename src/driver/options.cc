@@ -9,7 +9,7 @@
 namespace lpsens {
 
 const char* const usage_line =
-    "usage: lpsens [MODE] [--strict] [--show-checks] [--max-exchanges=N] [--help] [--version] < problem.lp";
+    "usage: lpsens [MODE] [--accurate] [--strict] [--show-checks] [--max-exchanges=N] [--help] [--version] < problem.lp";
 
 namespace {
 
@@ -45,6 +45,7 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
         else if (name == "version") flag = &options.version;
         else if (name == "strict") flag = &options.strict;
         else if (name == "show-checks") flag = &options.show_checks;
+        else if (name == "accurate") flag = &options.accurate;
         if (flag != nullptr) {
             if (has_value) {
                 error = "the option --" + name + " takes no value";

@@ -16,6 +16,7 @@ struct RunOptions {
     bool version = false;
     bool strict = false;       // a failed check makes the exit code 70
     bool show_checks = false;  // the checks' figures on the console
+    bool accurate = false;     // the accurate engine instead of the classic arithmetic
     long max_exchanges = 0;    // 0: in proportion to the size
 };
 

@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <new>
+#include <optional>
 
+#include "accurate/accurate_engine.h"
 #include "check/checker.h"
 #include "model/input.h"
 #include "model/names.h"
@@ -44,14 +46,17 @@ void warn_negative_rhs(Workspace& ws) {
 }
 
 int run_sequence(Workspace& ws, ByteSource& input, const RunOptions& options, bool touch_marker) {
+    ws.keep_input_values = options.accurate;
     read_problem(ws, input, options.mode);
     ws.exchange.max_exchanges = options.max_exchanges;
     if (ws.parametric()) extract_parametric_items(ws);
     ResultChecker checker(ws);
     ClassicEngine classic;
-    SolveEngine& engine = classic;
+    std::optional<AccurateEngine> accurate;
+    if (options.accurate) accurate.emplace(ws);
+    SolveEngine& engine = accurate ? static_cast<SolveEngine&>(*accurate) : classic;
     initialise_tableau(ws);
-    warn_negative_rhs(ws);
+    if (!options.accurate) warn_negative_rhs(ws);
     ws.console.write('.');
     if (engine.phase1(ws) == phase1_feasible) {
         const int result = engine.phase2(ws);

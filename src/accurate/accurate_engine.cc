@@ -1,0 +1,415 @@
+#include "accurate/accurate_engine.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "accurate/scaling.h"
+#include "check/basis_solution.h"
+#include "simplex/exchange_monitor.h"
+#include "simplex/pivot.h"
+#include "simplex/solve.h"
+
+namespace lpsens {
+
+namespace {
+
+constexpr double feasibility_tolerance = 1e-9;
+constexpr double optimality_tolerance = 1e-9;
+constexpr double pivot_limit = 1e-9;
+constexpr int max_rounds = 30;
+
+bool is_artificial_code(int c) { return c > code::equality_base && c < code::surplus_base; }
+
+}  // namespace
+
+bool AccurateEngine::artificial(int c) const { return is_artificial_code(c); }
+
+double AccurateEngine::scale_of(int c) const {
+    if (c < code::slack_base) return column_scale_[static_cast<std::size_t>(c)];
+    const int row = is_surplus(c) ? scaled_.ge_rows[static_cast<std::size_t>(code_index(c))] : code_index(c);
+    return 1.0 / row_scale_[static_cast<std::size_t>(row)];
+}
+
+AccurateEngine::AccurateEngine(const Workspace& ws)
+    : m_(ws.row_count),
+      n_(ws.var_count),
+      k2_(ws.ge_count),
+      cols_(ws.var_count + ws.ge_count),
+      width_(static_cast<std::size_t>(ws.var_count + ws.ge_count) + 1),
+      scaled_(capture_problem(ws)),
+      cap_(exchange_cap(ws)) {
+    // The matrix as read, dense, for the scaling.
+    const auto nw = static_cast<std::size_t>(n_) + 1;
+    std::vector<double> a((static_cast<std::size_t>(m_) + 1) * nw, 0.0);
+    for (int j = 1; j <= n_; ++j)
+        for (int e = scaled_.start[static_cast<std::size_t>(j)]; e < scaled_.start[static_cast<std::size_t>(j) + 1]; ++e)
+            a[static_cast<std::size_t>(scaled_.row_of[static_cast<std::size_t>(e)]) * nw + static_cast<std::size_t>(j)] =
+                scaled_.value[static_cast<std::size_t>(e)];
+    const Scaling scaling = scale_problem(a, m_, n_);
+    row_scale_ = scaling.row;
+    column_scale_ = scaling.column;
+    for (int j = 1; j <= n_; ++j) {
+        const double s = column_scale_[static_cast<std::size_t>(j)];
+        scaled_.objective[static_cast<std::size_t>(j)] *= s;
+        for (int e = scaled_.start[static_cast<std::size_t>(j)]; e < scaled_.start[static_cast<std::size_t>(j) + 1]; ++e)
+            scaled_.value[static_cast<std::size_t>(e)] *= s * row_scale_[static_cast<std::size_t>(scaled_.row_of[static_cast<std::size_t>(e)])];
+    }
+    for (int i = 1; i <= m_; ++i) scaled_.rhs[static_cast<std::size_t>(i)] *= row_scale_[static_cast<std::size_t>(i)];
+
+    // The starting basis of the classic tableau: slack or artificial
+    // variables in the rows, structural and surplus variables in the columns.
+    basis_label_.assign(static_cast<std::size_t>(m_) + 1, 0);
+    column_label_.assign(static_cast<std::size_t>(cols_) + 1, 0);
+    for (int i = 1; i <= m_; ++i) {
+        const RowKind kind = scaled_.kind[static_cast<std::size_t>(i)];
+        basis_label_[static_cast<std::size_t>(i)] = (kind == RowKind::less_or_equal  ? code::slack_base
+                                                     : kind == RowKind::equality     ? code::equality_base
+                                                                                     : code::greater_base) + i;
+    }
+    for (int j = 1; j <= n_; ++j) column_label_[static_cast<std::size_t>(j)] = j;
+    for (int k = 1; k <= k2_; ++k) column_label_[static_cast<std::size_t>(n_ + k)] = code::surplus_base + k;
+    t_.assign((static_cast<std::size_t>(m_) + 1) * width_, 0.0);
+}
+
+// Recomputes the whole tableau for the current basis from the scaled
+// problem.  False when the basis is singular (the tableau is then kept).
+bool AccurateEngine::refresh() {
+    since_refresh_ = 0;
+    BasisSolution basis(scaled_, std::vector<std::int32_t>(basis_label_.begin(), basis_label_.end()));
+    if (basis.singular()) return false;
+    std::vector<Extended> column(static_cast<std::size_t>(m_) + 1, 0);
+    for (int i = 1; i <= m_; ++i) column[static_cast<std::size_t>(i)] = scaled_.rhs[static_cast<std::size_t>(i)];
+    const std::vector<Extended> x = basis.solve(column);
+    for (int p = 1; p <= m_; ++p) t_[static_cast<std::size_t>(p) * width_] = static_cast<double>(x[static_cast<std::size_t>(p)]);
+
+    std::vector<Extended> cost(static_cast<std::size_t>(m_) + 1, 0);
+    Extended objective = scaled_.objective[0];
+    for (int p = 1; p <= m_; ++p) {
+        const int c = basis_label_[static_cast<std::size_t>(p)];
+        if (c < code::slack_base) {
+            cost[static_cast<std::size_t>(p)] = scaled_.objective[static_cast<std::size_t>(c)];
+            objective += cost[static_cast<std::size_t>(p)] * x[static_cast<std::size_t>(p)];
+        }
+    }
+    t_[0] = static_cast<double>(objective);
+    const std::vector<Extended> y = basis.solve_transposed(cost);
+
+    for (int j = 1; j <= cols_; ++j) {
+        const int c = column_label_[static_cast<std::size_t>(j)];
+        std::fill(column.begin(), column.end(), Extended{0});
+        Extended price = 0;
+        if (c < code::slack_base) {
+            for (int e = scaled_.start[static_cast<std::size_t>(c)]; e < scaled_.start[static_cast<std::size_t>(c) + 1]; ++e) {
+                const auto row = static_cast<std::size_t>(scaled_.row_of[static_cast<std::size_t>(e)]);
+                column[row] = scaled_.value[static_cast<std::size_t>(e)];
+                price += column[row] * y[row];
+            }
+            price -= scaled_.objective[static_cast<std::size_t>(c)];
+        } else {
+            const bool surplus = is_surplus(c);
+            const auto row = static_cast<std::size_t>(surplus ? scaled_.ge_rows[static_cast<std::size_t>(code_index(c))] : code_index(c));
+            column[row] = surplus ? -1 : 1;
+            price = column[row] * y[row];
+        }
+        t_[static_cast<std::size_t>(j)] = static_cast<double>(price);
+        const std::vector<Extended> w = basis.solve(column, 0);
+        for (int p = 1; p <= m_; ++p)
+            t_[static_cast<std::size_t>(p) * width_ + static_cast<std::size_t>(j)] = static_cast<double>(w[static_cast<std::size_t>(p)]);
+    }
+    return true;
+}
+
+bool AccurateEngine::primal_feasible() const {
+    for (int i = 1; i <= m_; ++i) {
+        const double x = t_[static_cast<std::size_t>(i) * width_];
+        if (artificial(basis_label_[static_cast<std::size_t>(i)]) ? std::fabs(x) > feasibility_tolerance
+                                                                   : x < -feasibility_tolerance)
+            return false;
+    }
+    return true;
+}
+
+bool AccurateEngine::dual_feasible() const {
+    for (int j = 1; j <= cols_; ++j)
+        if (!artificial(column_label_[static_cast<std::size_t>(j)]) && t_[static_cast<std::size_t>(j)] < -optimality_tolerance)
+            return false;
+    return true;
+}
+
+void AccurateEngine::exchange(int r, int s) {
+    double* pivot_row = &t_[static_cast<std::size_t>(r) * width_];
+    const double p = pivot_row[s];
+    nonzero_.clear();
+    for (std::size_t j = 0; j < width_; ++j)
+        if (pivot_row[j] != 0.0) {
+            pivot_row[j] /= p;
+            nonzero_.push_back(static_cast<int>(j));
+        }
+    pivot_row[s] = 1.0 / p;
+    const bool dense = nonzero_.size() * 2 > width_;
+    for (int i = 0; i <= m_; ++i) {
+        if (i == r) continue;
+        double* row = &t_[static_cast<std::size_t>(i) * width_];
+        const double f = row[s];
+        if (f == 0.0) continue;
+        if (dense) {
+            for (std::size_t j = 0; j < width_; ++j) row[j] -= pivot_row[j] * f;
+        } else {
+            for (const int j : nonzero_) row[j] -= pivot_row[j] * f;
+        }
+        row[s] = -pivot_row[s] * f;
+    }
+    std::swap(basis_label_[static_cast<std::size_t>(r)], column_label_[static_cast<std::size_t>(s)]);
+    ++since_refresh_;
+    ++exchanges_;
+}
+
+// Harris's two-pass ratio test for column s; 0 when no row limits it.
+int AccurateEngine::ratio_test(int s, bool phase1) const {
+    auto bound = [&](int i, double& slack_ratio, double& ratio) {
+        const double a = t_[static_cast<std::size_t>(i) * width_ + static_cast<std::size_t>(s)];
+        const double x = t_[static_cast<std::size_t>(i) * width_];
+        if (artificial(basis_label_[static_cast<std::size_t>(i)])) {
+            if (std::fabs(a) <= pivot_limit) return false;
+            if (phase1 && x > feasibility_tolerance) {  // a positive artificial may only fall to zero
+                if (a <= 0) return false;
+                slack_ratio = (x + feasibility_tolerance) / a;
+                ratio = x / a;
+                return true;
+            }
+            slack_ratio = (std::fabs(x) + feasibility_tolerance) / std::fabs(a);  // held at zero
+            ratio = 0;
+            return true;
+        }
+        if (x < -feasibility_tolerance || a <= pivot_limit) return false;  // infeasible ones are free in phase 1
+        slack_ratio = (std::max(x, 0.0) + feasibility_tolerance) / a;
+        ratio = std::max(x, 0.0) / a;
+        return true;
+    };
+    double limit = HUGE_VAL;
+    double slack_ratio = 0, ratio = 0;
+    for (int i = 1; i <= m_; ++i)
+        if (bound(i, slack_ratio, ratio)) limit = std::min(limit, slack_ratio);
+    int result = 0;
+    double largest = 0;
+    if (limit < HUGE_VAL) {
+        for (int i = 1; i <= m_; ++i) {
+            if (!bound(i, slack_ratio, ratio) || ratio > limit) continue;
+            const double a = std::fabs(t_[static_cast<std::size_t>(i) * width_ + static_cast<std::size_t>(s)]);
+            if (a > largest) {
+                largest = a;
+                result = i;
+            }
+        }
+        return result;
+    }
+    if (!phase1) return 0;
+    // Nothing blocks: in phase 1 the step ends where the first infeasible
+    // basic variable that the column raises reaches zero.
+    double first = HUGE_VAL;
+    for (int i = 1; i <= m_; ++i) {
+        const double a = t_[static_cast<std::size_t>(i) * width_ + static_cast<std::size_t>(s)];
+        const double x = t_[static_cast<std::size_t>(i) * width_];
+        if (artificial(basis_label_[static_cast<std::size_t>(i)]) || x >= -feasibility_tolerance || a >= -pivot_limit) continue;
+        if (x / a < first) {
+            first = x / a;
+            result = i;
+        }
+    }
+    return result;
+}
+
+AccurateEngine::Loop AccurateEngine::primal(Workspace& ws, bool phase1) {
+    std::vector<double> gradient(static_cast<std::size_t>(cols_) + 1);
+    std::vector<char> rejected(static_cast<std::size_t>(cols_) + 1, 0);
+    const long refresh_interval = 100 + m_;
+    for (;;) {
+        if (exchanges_ >= cap_) return Loop::limit;
+        if (since_refresh_ >= refresh_interval) refresh();
+        const double* d = &t_[0];
+        if (phase1) {
+            // The gradient of the sum of infeasibilities along each column.
+            std::fill(gradient.begin(), gradient.end(), 0.0);
+            bool any = false;
+            for (int i = 1; i <= m_; ++i) {
+                const double x = t_[static_cast<std::size_t>(i) * width_];
+                double sign = 0;
+                if (artificial(basis_label_[static_cast<std::size_t>(i)])) {
+                    if (x > feasibility_tolerance) sign = -1;
+                    else if (x < -feasibility_tolerance) sign = 1;
+                } else if (x < -feasibility_tolerance) {
+                    sign = 1;
+                }
+                if (sign == 0) continue;
+                any = true;
+                const double* row = &t_[static_cast<std::size_t>(i) * width_];
+                for (int j = 1; j <= cols_; ++j) gradient[static_cast<std::size_t>(j)] += sign * row[j];
+            }
+            if (!any) return Loop::done;
+            d = gradient.data();
+        }
+        int s = 0;
+        double best = -optimality_tolerance;
+        for (int j = 1; j <= cols_; ++j) {
+            if (rejected[static_cast<std::size_t>(j)] || artificial(column_label_[static_cast<std::size_t>(j)])) continue;
+            if (d[j] < best) {
+                best = d[j];
+                s = j;
+            }
+        }
+        if (s == 0) return phase1 ? Loop::stuck : Loop::done;
+        const int r = ratio_test(s, phase1);
+        if (r == 0) {
+            if (!phase1) {
+                unbounded_column_ = s;
+                return Loop::unbounded;
+            }
+            rejected[static_cast<std::size_t>(s)] = 1;
+            continue;
+        }
+        // A leaving variable a little on the wrong side of zero is set to zero.
+        double& x = t_[static_cast<std::size_t>(r) * width_];
+        const double a = t_[static_cast<std::size_t>(r) * width_ + static_cast<std::size_t>(s)];
+        if (artificial(basis_label_[static_cast<std::size_t>(r)]) ? std::fabs(x) <= feasibility_tolerance
+                                                                  : (x < 0 && a > 0 && x >= -feasibility_tolerance))
+            x = 0;
+        exchange(r, s);
+        std::fill(rejected.begin(), rejected.end(), 0);
+        ws.console.write(phase1 ? ':' : '.');
+    }
+}
+
+AccurateEngine::Loop AccurateEngine::dual(Workspace& ws) {
+    const long refresh_interval = 100 + m_;
+    for (;;) {
+        if (exchanges_ >= cap_) return Loop::limit;
+        if (since_refresh_ >= refresh_interval) refresh();
+        int r = 0;
+        double worst = feasibility_tolerance;
+        for (int i = 1; i <= m_; ++i) {
+            const double x = t_[static_cast<std::size_t>(i) * width_];
+            const double violation = artificial(basis_label_[static_cast<std::size_t>(i)]) ? std::fabs(x) : -x;
+            if (violation > worst) {
+                worst = violation;
+                r = i;
+            }
+        }
+        if (r == 0) return Loop::done;
+        const double* row = &t_[static_cast<std::size_t>(r) * width_];
+        const double sign = row[0] < 0 ? -1.0 : 1.0;  // the entries that move the row towards zero
+        double limit = HUGE_VAL;
+        for (int j = 1; j <= cols_; ++j) {
+            const double a = sign * row[j];
+            if (a <= pivot_limit || artificial(column_label_[static_cast<std::size_t>(j)])) continue;
+            limit = std::min(limit, (std::max(t_[static_cast<std::size_t>(j)], 0.0) + optimality_tolerance) / a);
+        }
+        if (limit == HUGE_VAL) return Loop::stuck;  // the row cannot reach zero: no feasible solution
+        int s = 0;
+        double largest = 0;
+        for (int j = 1; j <= cols_; ++j) {
+            const double a = sign * row[j];
+            if (a <= pivot_limit || artificial(column_label_[static_cast<std::size_t>(j)])) continue;
+            if (std::max(t_[static_cast<std::size_t>(j)], 0.0) / a > limit) continue;
+            if (a > largest) {
+                largest = a;
+                s = j;
+            }
+        }
+        if (t_[static_cast<std::size_t>(s)] < 0) t_[static_cast<std::size_t>(s)] = 0;
+        exchange(r, s);
+        ws.console.write(':');
+    }
+}
+
+AccurateEngine::Status AccurateEngine::solve(Workspace& ws) {
+    refresh();
+    for (int round = 0; round < max_rounds; ++round) {
+        if (!primal_feasible()) {
+            const Loop loop = dual_feasible() && round > 0 ? dual(ws) : primal(ws, true);
+            refresh();
+            if (loop == Loop::limit) break;
+            if (loop == Loop::stuck && !primal_feasible()) return Status::infeasible;
+            continue;
+        }
+        if (!dual_feasible()) {
+            const Loop loop = primal(ws, false);
+            if (loop == Loop::unbounded) return Status::unbounded;
+            refresh();
+            if (loop == Loop::limit) break;
+            continue;
+        }
+        return Status::optimal;
+    }
+    ws.console.write_line("lpsens: warning: accurate mode stopped at the limit of " + std::to_string(cap_) +
+                          " exchanges (--max-exchanges sets another)");
+    ++ws.exchange_log.stopped_at_cap;
+    return primal_feasible() ? Status::optimal : Status::infeasible;
+}
+
+void AccurateEngine::export_tableau(Workspace& ws) const {
+    for (int i = 1; i <= m_; ++i) {
+        const int c = basis_label_[static_cast<std::size_t>(i)];
+        ws.basis_label[i] = c;
+        origin_of(ws, c) = i;
+    }
+    for (int j = 1; j <= cols_; ++j) {
+        const int c = column_label_[static_cast<std::size_t>(j)];
+        ws.column_label[j] = c;
+        origin_of(ws, c) = -j;
+    }
+    std::vector<double> column_scale(static_cast<std::size_t>(cols_) + 1, 1.0);
+    for (int j = 1; j <= cols_; ++j) column_scale[static_cast<std::size_t>(j)] = scale_of(column_label_[static_cast<std::size_t>(j)]);
+    for (int i = 0; i <= m_; ++i) {
+        const double row_scale = i == 0 ? 1.0 : scale_of(basis_label_[static_cast<std::size_t>(i)]);
+        const double* from = &t_[static_cast<std::size_t>(i) * width_];
+        StoredReal* to = ws.tableau.row(i);
+        to[0].value = row_scale * from[0];
+        for (int j = 1; j <= cols_; ++j) to[j].value = row_scale * from[j] / column_scale[static_cast<std::size_t>(j)];
+    }
+    // The phase-1 row of the classic tableau: -w, w the sum of the artificial
+    // variables.
+    for (int j = 0; j <= cols_; ++j) {
+        Extended sum = j > 0 && artificial(ws.column_label[j]) ? 1 : 0;
+        for (int i = 1; i <= m_; ++i)
+            if (artificial(ws.basis_label[i])) sum -= ws.tableau(i, j).value;
+        ws.phase1_row[j].value = static_cast<double>(sum);
+    }
+}
+
+int AccurateEngine::phase1(Workspace& ws) {
+    status_ = solve(ws);
+    if (status_ != Status::infeasible) return phase1_feasible;
+    export_tableau(ws);
+    ws.out.write("No feasible solution");
+    ws.out.write(line_end);
+    return phase1_infeasible;
+}
+
+int AccurateEngine::phase2(Workspace& ws) {
+    export_tableau(ws);
+    ws.console.write('.');
+    if (status_ != Status::unbounded) return phase2_optimal;
+    ws.entering_column = unbounded_column_;
+    ws.leaving_row = 0;
+    ws.out.write("Unbounded solution");
+    ws.out.write(line_end);
+    return phase2_unbounded;
+}
+
+int AccurateEngine::reoptimise(Workspace& ws, StoredReal t) {
+    // The problem at t: each item at start + delta t, scaled.
+    const bool pv = ws.run_mode == "pv";
+    for (int k = 1; k <= ws.param_count; ++k) {
+        const int index = ws.param_index[k];
+        const Extended value = load_real(ws.param_start[k]) + load_real(ws.param_delta[k]) * load_real(t);
+        if (pv)
+            scaled_.objective[static_cast<std::size_t>(index)] = static_cast<double>(value) * column_scale_[static_cast<std::size_t>(index)];
+        else
+            scaled_.rhs[static_cast<std::size_t>(index)] = static_cast<double>(value) * row_scale_[static_cast<std::size_t>(index)];
+    }
+    status_ = solve(ws);
+    if (status_ == Status::infeasible) return 0;
+    return phase2(ws);
+}
+
+}  // namespace lpsens

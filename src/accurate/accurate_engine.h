@@ -1,0 +1,81 @@
+// Accurate mode: the same pipeline and reports, with numerics built for real
+// problems.
+//
+// The engine keeps its own condensed tableau of the problem in double
+// precision, never narrowed to the stored format:
+//   - the input values as read (extended precision, held in double here);
+//   - rows and columns scaled by powers of two (scale_problem), undone
+//     exactly when the tableau is handed to the reports;
+//   - tolerances on the scaled problem: a basic variable counts as below
+//     zero under -1e-9, a reduced cost as negative under -1e-9, and an entry
+//     smaller than 1e-9 in magnitude is never pivoted on;
+//   - Harris's two-pass ratio test: the first pass finds the longest step
+//     that keeps every basic variable above -1e-9, the second takes, among
+//     the rows that block within it, the one with the largest entry; a
+//     leaving variable a little below zero is set to zero first (a shift of
+//     its right-hand side that the next refresh takes away);
+//   - the tableau refreshed from the problem for the current basis (a
+//     factorisation of the basis matrix with iterative refinement) every few
+//     hundred exchanges and at the end of every phase, and pivoting goes on
+//     until the refreshed tableau is feasible and optimal.
+//
+// Choice rules: phase 1 minimises the sum of the infeasibilities (positive
+// artificial variables and negative basic variables), recomputed at every
+// iteration; both phases take the most negative (scaled) reduced cost;
+// artificial variables never enter once they have left and a basic one is
+// held at zero from both sides in phase 2; a sweep re-optimises with the dual
+// simplex method (mode "rv") or phase 2 (mode "pv") from the current basis.
+#pragma once
+
+#include <vector>
+
+#include "check/problem_as_read.h"
+#include "model/workspace.h"
+#include "simplex/engine.h"
+
+namespace lpsens {
+
+class AccurateEngine : public SolveEngine {
+public:
+    // Takes the problem from a workspace read with keep_input_values (and
+    // the parametric start values written in), before initialise_tableau.
+    explicit AccurateEngine(const Workspace& ws);
+
+    int phase1(Workspace& ws) override;
+    int phase2(Workspace& ws) override;
+    int reoptimise(Workspace& ws, StoredReal t) override;
+
+    enum class Status { optimal, unbounded, infeasible };
+
+private:
+    enum class Loop { done, stuck, unbounded, limit };
+
+    Status solve(Workspace& ws);
+    Loop primal(Workspace& ws, bool phase1);
+    Loop dual(Workspace& ws);
+    bool refresh();
+    bool primal_feasible() const;
+    bool dual_feasible() const;
+    void exchange(int r, int s);
+    int ratio_test(int s, bool phase1) const;
+    void export_tableau(Workspace& ws) const;
+    double scale_of(int code) const;  // x = scale * x' for the variable of a code
+    bool artificial(int code) const;
+
+    int m_, n_, k2_, cols_;
+    std::size_t width_;
+    ProblemAsRead scaled_;             // the scaled problem; rhs and objective change in sweeps
+    std::vector<double> row_scale_;    // 1..M
+    std::vector<double> column_scale_; // 1..N
+    std::vector<double> t_;            // (M+1) x (N+K2+1), row-major, scaled
+    std::vector<int> basis_label_;     // 1..M
+    std::vector<int> column_label_;    // 1..N+K2
+    std::vector<int> nonzero_;         // scratch: nonzero columns of the pivot row
+    long since_refresh_ = 0;
+    long exchanges_ = 0;
+    long cap_;
+    Status status_ = Status::optimal;
+    int unbounded_column_ = 0;
+};
+
+}  // namespace lpsens
