@@ -141,13 +141,11 @@ void check_printed(const PrintedValues& printed, const Recomputed& r, const Work
     list.flush(report.findings, "printed values");
 }
 
-// "No feasible solution": the duals of the final phase-1 basis must prove it.
-void check_infeasibility(const ProblemAsRead& p, const std::vector<double>& rhs, const Workspace& ws,
-                         const BasisSolution& basis, CheckReport& report) {
+// The flaw of the duals of `basis` for the phase-1 costs `cost` as a Farkas
+// certificate of infeasibility; empty when they are one.
+std::string certificate_flaw(const ProblemAsRead& p, const std::vector<double>& rhs, const Workspace& ws,
+                             const BasisSolution& basis, const std::vector<Extended>& cost, CheckReport& report) {
     const int m = p.rows;
-    std::vector<Extended> cost(static_cast<std::size_t>(m) + 1, 0);
-    for (int q = 1; q <= m; ++q)
-        if (is_artificial(ws.basis_label[static_cast<std::size_t>(q)])) cost[static_cast<std::size_t>(q)] = -1;
     std::vector<Extended> y = basis.solve_transposed(cost);
     Extended largest = 0;
     for (int i = 1; i <= m; ++i) largest = std::max(largest, std::fabs(y[static_cast<std::size_t>(i)]));
@@ -181,9 +179,36 @@ void check_infeasibility(const ProblemAsRead& p, const std::vector<double>& rhs,
     report.certificate_bound = gap;
     if (flaw.empty() && !(gap < -relative_tolerance * std::max(Extended{1}, gap_scale)))
         flaw = "its bound " + number(gap) + " is not below zero";
-    if (!flaw.empty())
-        report.findings.push_back("\"No feasible solution\" is not proven: the duals of the final phase-1 basis are no "
-                                  "certificate of infeasibility, " + flaw);
+    return flaw;
+}
+
+// "No feasible solution": the duals of the final phase-1 basis must prove it.
+// Phase 1 may have minimised the sum of the artificial variables (cost -1 on
+// every basic one) or the sum of the infeasibilities (cost -1 on a positive
+// artificial variable, +1 on a negative basic variable); either proof will do.
+void check_infeasibility(const ProblemAsRead& p, const std::vector<double>& rhs, const Workspace& ws,
+                         const BasisSolution& basis, CheckReport& report) {
+    const int m = p.rows;
+    std::vector<Extended> cost(static_cast<std::size_t>(m) + 1, 0);
+    for (int q = 1; q <= m; ++q)
+        if (is_artificial(ws.basis_label[static_cast<std::size_t>(q)])) cost[static_cast<std::size_t>(q)] = -1;
+    std::string flaw = certificate_flaw(p, rhs, ws, basis, cost, report);
+    if (flaw.empty()) return;
+    std::vector<Extended> b(static_cast<std::size_t>(m) + 1, 0);
+    for (int i = 1; i <= m; ++i) b[static_cast<std::size_t>(i)] = rhs[static_cast<std::size_t>(i)];
+    const std::vector<Extended> values = basis.solve(b);
+    for (int q = 1; q <= m; ++q) {
+        const Extended v = values[static_cast<std::size_t>(q)];
+        const bool artificial = is_artificial(ws.basis_label[static_cast<std::size_t>(q)]);
+        cost[static_cast<std::size_t>(q)] = artificial && v > absolute_tolerance ? -1 : !artificial && v < -absolute_tolerance ? 1 : 0;
+    }
+    CheckReport second;
+    if (certificate_flaw(p, rhs, ws, basis, cost, second).empty()) {
+        report.certificate_bound = second.certificate_bound;
+        return;
+    }
+    report.findings.push_back("\"No feasible solution\" is not proven: the duals of the final phase-1 basis are no "
+                              "certificate of infeasibility, " + flaw);
 }
 
 // "Unbounded solution": the entering column must be a ray of the problem.
@@ -409,14 +434,17 @@ void report_checks(Workspace& ws, const CheckReport& report, const std::string& 
     if (report.have_objective && report.feasible && !report.singular)
         line("warning", "  the final basis, recomputed from the problem, is feasible with objective value " +
                             number(report.objective, 15));
-    if (ws.exchange_log.stopped_at_cap > 0)
+    if (!ws.input_values.empty())
+        line("warning", "  accurate mode could not settle this problem; please report it together with the "
+                        "problem file");
+    else if (ws.exchange_log.stopped_at_cap > 0)
         line("warning", "  an exchange loop stopped at its limit before its end; allow more with --max-exchanges=N");
     else if (ws.exchange.objective_may_fall)
         line("warning", "  rows with a negative right-hand side are not made feasible; multiply them by -1 "
                         "(swapping <= and >=) and run again");
     else
         line("warning", "  the arithmetic of the stored format (40-bit reals, fixed 0.00001 tolerances) has lost "
-                        "this problem; scaling its rows and columns to similar magnitudes may help");
+                        "this problem; run it again with --accurate");
 }
 
 }  // namespace lpsens
