@@ -20,7 +20,7 @@ void ResultChecker::check_record(const Workspace& ws, int s, Outcome outcome) {
         swept[static_cast<std::size_t>(ws.param_index[k])] = ws.step_values[static_cast<std::size_t>(s)][k].value;
     const PrintedValues printed = printed_by_record(ws, s);
     char context[80];
-    std::snprintf(context, sizeof context, "record %d (t = %.5f)", s, ws.step_parameter[static_cast<std::size_t>(s)].value);
+    std::snprintf(context, sizeof context, "record %d (t = %.12g)", s, ws.step_parameter[static_cast<std::size_t>(s)].value);
     reports_.emplace_back(context, check_result(problem_, rhs, objective, ws, outcome, &printed));
 }
 
