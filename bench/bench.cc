@@ -3,7 +3,7 @@
 //
 //   lpsens_bench                   every benchmark
 //   lpsens_bench quick             the small sizes only
-//   lpsens_bench problems FILE...  solve and check each problem file
+//   lpsens_bench problems FILE...  solve and check each problem file, classic and accurate
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "accurate/accurate_engine.h"
 #include "check/checker.h"
 #include "driver/run.h"
 #include "model/input.h"
@@ -67,24 +68,60 @@ Timing solve_and_check(lpsens::Workspace& ws, int& feasible) {
     return t;
 }
 
+// The accurate engine on the same problem: solve and checks.
+Timing solve_accurately(lpsens::Workspace& ws) {
+    lpsens::ResultChecker checker(ws);
+    lpsens::AccurateEngine engine(ws);
+    lpsens::initialise_tableau(ws);
+    Timing t;
+    auto start = Clock::now();
+    const int feasible = engine.phase1(ws);
+    int result = 0;
+    if (feasible == lpsens::phase1_feasible) result = engine.phase2(ws);
+    t.solve = seconds_since(start);
+    start = Clock::now();
+    const lpsens::Outcome outcome = feasible != lpsens::phase1_feasible ? lpsens::Outcome::infeasible
+                                    : result == lpsens::phase2_unbounded  ? lpsens::Outcome::unbounded
+                                                                          : lpsens::Outcome::optimal;
+    if (outcome != lpsens::Outcome::infeasible) lpsens::extract_solution(ws);
+    checker.check_final(ws, outcome, outcome != lpsens::Outcome::infeasible);
+    t.check = seconds_since(start);
+    return t;
+}
+
 void bench_problems(int count, char** files) {
-    Timing total;
+    Timing classic_total, accurate_total;
+    std::printf("%-16s %24s %24s\n", "", "classic: solve, check", "accurate: solve, check");
     for (int f = 0; f < count; ++f) {
         std::ifstream in(files[f], std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        lpsens::Workspace ws;
-        lpsens::ByteSource source(text.str());
-        lpsens::read_problem(ws, source, nullptr);
-        int feasible = 0;
-        const Timing t = solve_and_check(ws, feasible);
-        total.solve += t.solve;
-        total.check += t.check;
-        std::printf("%-40s solve %8.3f s  check %7.4f s  (%4.1f%%)\n", files[f], t.solve, t.check,
-                    100 * t.check / t.solve);
+        std::stringstream buffer;
+        buffer << in.rdbuf();
+        const std::string text = buffer.str();
+        Timing c, a;
+        {
+            lpsens::Workspace ws;
+            lpsens::ByteSource source(text);
+            lpsens::read_problem(ws, source, nullptr);
+            int feasible = 0;
+            c = solve_and_check(ws, feasible);
+        }
+        {
+            lpsens::Workspace ws;
+            ws.keep_input_values = true;
+            lpsens::ByteSource source(text);
+            lpsens::read_problem(ws, source, nullptr);
+            a = solve_accurately(ws);
+        }
+        classic_total.solve += c.solve;
+        classic_total.check += c.check;
+        accurate_total.solve += a.solve;
+        accurate_total.check += a.check;
+        std::printf("%-16s %10.3f s %9.4f s   %10.3f s %9.4f s\n", files[f], c.solve, c.check, a.solve, a.check);
     }
-    std::printf("%-40s solve %8.3f s  check %7.4f s  (%4.1f%%)\n", "all", total.solve, total.check,
-                100 * total.check / total.solve);
+    std::printf("%-16s %10.3f s %9.4f s   %10.3f s %9.4f s\n", "all", classic_total.solve, classic_total.check,
+                accurate_total.solve, accurate_total.check);
+    std::printf("checks: %.1f%% of the classic solves, %.1f%% of the accurate ones\n",
+                100 * classic_total.check / classic_total.solve, 100 * accurate_total.check / accurate_total.solve);
 }
 
 void bench_solve(const char* label, const ProblemShape& shape, bool with_reports) {
