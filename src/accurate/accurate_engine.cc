@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "accurate/scaling.h"
 #include "check/basis_solution.h"
@@ -17,6 +18,8 @@ constexpr double feasibility_tolerance = 1e-9;
 constexpr double optimality_tolerance = 1e-9;
 constexpr double pivot_limit = 1e-9;
 constexpr int max_rounds = 30;
+constexpr double perturbation_size = 1e-7;
+constexpr int max_perturbations = 3;
 
 bool is_artificial_code(int c) { return c > code::equality_base && c < code::surplus_base; }
 
@@ -69,6 +72,39 @@ AccurateEngine::AccurateEngine(const Workspace& ws)
     for (int j = 1; j <= n_; ++j) column_label_[static_cast<std::size_t>(j)] = j;
     for (int k = 1; k <= k2_; ++k) column_label_[static_cast<std::size_t>(n_ + k)] = code::surplus_base + k;
     t_.assign((static_cast<std::size_t>(m_) + 1) * width_, 0.0);
+    rhs_shift_.assign(static_cast<std::size_t>(m_) + 1, 0.0);
+}
+
+// Raises every basic variable by a small pseudo-random amount: the
+// right-hand sides move by B times those amounts.
+void AccurateEngine::perturb(Workspace& ws) {
+    std::uint64_t state = 0x9E3779B97F4A7C15ULL + static_cast<std::uint64_t>(perturbations_);
+    for (int p = 1; p <= m_; ++p) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        const double u = static_cast<double>(state >> 11) / 9007199254740992.0;
+        const double x = t_[static_cast<std::size_t>(p) * width_];
+        const double amount = (1 + u) * perturbation_size * (1 + std::fabs(x));
+        const int c = basis_label_[static_cast<std::size_t>(p)];
+        if (c < code::slack_base) {
+            for (int e = scaled_.start[static_cast<std::size_t>(c)]; e < scaled_.start[static_cast<std::size_t>(c) + 1]; ++e)
+                rhs_shift_[static_cast<std::size_t>(scaled_.row_of[static_cast<std::size_t>(e)])] +=
+                    amount * scaled_.value[static_cast<std::size_t>(e)];
+        } else {
+            const bool surplus = is_surplus(c);
+            const int row = surplus ? scaled_.ge_rows[static_cast<std::size_t>(code_index(c))] : code_index(c);
+            rhs_shift_[static_cast<std::size_t>(row)] += surplus ? -amount : amount;
+        }
+    }
+    perturbed_ = true;
+    ++perturbations_;
+    ++ws.exchange_log.perturbations;
+    refresh();
+}
+
+void AccurateEngine::remove_perturbation() {
+    std::fill(rhs_shift_.begin(), rhs_shift_.end(), 0.0);
+    perturbed_ = false;
+    refresh();
 }
 
 // Recomputes the whole tableau for the current basis from the scaled
@@ -78,7 +114,9 @@ bool AccurateEngine::refresh() {
     BasisSolution basis(scaled_, std::vector<std::int32_t>(basis_label_.begin(), basis_label_.end()));
     if (basis.singular()) return false;
     std::vector<Extended> column(static_cast<std::size_t>(m_) + 1, 0);
-    for (int i = 1; i <= m_; ++i) column[static_cast<std::size_t>(i)] = scaled_.rhs[static_cast<std::size_t>(i)];
+    for (int i = 1; i <= m_; ++i)
+        column[static_cast<std::size_t>(i)] =
+            static_cast<Extended>(scaled_.rhs[static_cast<std::size_t>(i)]) + rhs_shift_[static_cast<std::size_t>(i)];
     const std::vector<Extended> x = basis.solve(column);
     for (int p = 1; p <= m_; ++p) t_[static_cast<std::size_t>(p) * width_] = static_cast<double>(x[static_cast<std::size_t>(p)]);
 
@@ -222,12 +260,17 @@ int AccurateEngine::ratio_test(int s, bool phase1) const {
 AccurateEngine::Loop AccurateEngine::primal(Workspace& ws, bool phase1) {
     std::vector<double> gradient(static_cast<std::size_t>(cols_) + 1);
     std::vector<char> rejected(static_cast<std::size_t>(cols_) + 1, 0);
-    const long refresh_interval = 100 + m_;
+    const long refresh_interval = 4 * static_cast<long>(m_) + 100;
+    const long stall_limit = 50 + m_ / 4;
+    double best = -HUGE_VAL;
+    long stalled = 0;
     for (;;) {
         if (exchanges_ >= cap_) return Loop::limit;
         if (since_refresh_ >= refresh_interval) refresh();
         const double* d = &t_[0];
+        double progress = t_[0];  // what the loop raises: the objective, or minus the infeasibility
         if (phase1) {
+            progress = 0;
             // The gradient of the sum of infeasibilities along each column.
             std::fill(gradient.begin(), gradient.end(), 0.0);
             bool any = false;
@@ -242,18 +285,28 @@ AccurateEngine::Loop AccurateEngine::primal(Workspace& ws, bool phase1) {
                 }
                 if (sign == 0) continue;
                 any = true;
+                progress -= std::fabs(x);
                 const double* row = &t_[static_cast<std::size_t>(i) * width_];
                 for (int j = 1; j <= cols_; ++j) gradient[static_cast<std::size_t>(j)] += sign * row[j];
             }
             if (!any) return Loop::done;
             d = gradient.data();
         }
+        if (progress > best + 1e-11 * (1 + std::fabs(progress))) {
+            best = progress;
+            stalled = 0;
+        } else if (++stalled >= stall_limit && !perturbed_ && perturbations_ < max_perturbations) {
+            perturb(ws);
+            stalled = 0;
+            best = -HUGE_VAL;
+            continue;
+        }
         int s = 0;
-        double best = -optimality_tolerance;
+        double most_negative = -optimality_tolerance;
         for (int j = 1; j <= cols_; ++j) {
             if (rejected[static_cast<std::size_t>(j)] || artificial(column_label_[static_cast<std::size_t>(j)])) continue;
-            if (d[j] < best) {
-                best = d[j];
+            if (d[j] < most_negative) {
+                most_negative = d[j];
                 s = j;
             }
         }
@@ -280,7 +333,7 @@ AccurateEngine::Loop AccurateEngine::primal(Workspace& ws, bool phase1) {
 }
 
 AccurateEngine::Loop AccurateEngine::dual(Workspace& ws) {
-    const long refresh_interval = 100 + m_;
+    const long refresh_interval = 4 * static_cast<long>(m_) + 100;
     for (;;) {
         if (exchanges_ >= cap_) return Loop::limit;
         if (since_refresh_ >= refresh_interval) refresh();
@@ -328,14 +381,24 @@ AccurateEngine::Status AccurateEngine::solve(Workspace& ws) {
             const Loop loop = dual_feasible() && round > 0 ? dual(ws) : primal(ws, true);
             refresh();
             if (loop == Loop::limit) break;
-            if (loop == Loop::stuck && !primal_feasible()) return Status::infeasible;
+            if (loop == Loop::stuck && !primal_feasible()) {
+                if (!perturbed_) return Status::infeasible;
+                remove_perturbation();
+            }
             continue;
         }
         if (!dual_feasible()) {
             const Loop loop = primal(ws, false);
-            if (loop == Loop::unbounded) return Status::unbounded;
+            if (loop == Loop::unbounded) {
+                if (perturbed_) remove_perturbation();
+                return Status::unbounded;
+            }
             refresh();
             if (loop == Loop::limit) break;
+            continue;
+        }
+        if (perturbed_) {
+            remove_perturbation();
             continue;
         }
         return Status::optimal;

@@ -15,9 +15,13 @@
 //     leaving variable a little below zero is set to zero first (a shift of
 //     its right-hand side that the next refresh takes away);
 //   - the tableau refreshed from the problem for the current basis (a
-//     factorisation of the basis matrix with iterative refinement) every few
-//     hundred exchanges and at the end of every phase, and pivoting goes on
-//     until the refreshed tableau is feasible and optimal.
+//     factorisation of the basis matrix with iterative refinement) every
+//     4 M + 100 exchanges and at the end of every phase, and pivoting goes on
+//     until the refreshed tableau is feasible and optimal;
+//   - a loop that makes no progress for 50 + M / 4 exchanges (a degenerate
+//     vertex) perturbs the right-hand sides so that every basic variable
+//     rises by a small, different amount; the perturbation is taken away at
+//     the end and the dual simplex method repairs what that leaves.
 //
 // Choice rules: phase 1 minimises the sum of the infeasibilities (positive
 // artificial variables and negative basic variables), recomputed at every
@@ -59,6 +63,8 @@ private:
     void exchange(int r, int s);
     int ratio_test(int s, bool phase1) const;
     void export_tableau(Workspace& ws) const;
+    void perturb(Workspace& ws);
+    void remove_perturbation();
     double scale_of(int code) const;  // x = scale * x' for the variable of a code
     bool artificial(int code) const;
 
@@ -71,6 +77,9 @@ private:
     std::vector<int> basis_label_;     // 1..M
     std::vector<int> column_label_;    // 1..N+K2
     std::vector<int> nonzero_;         // scratch: nonzero columns of the pivot row
+    std::vector<double> rhs_shift_;    // 1..M: the perturbation of the right-hand sides (scaled)
+    bool perturbed_ = false;
+    int perturbations_ = 0;
     long since_refresh_ = 0;
     long exchanges_ = 0;
     long cap_;
