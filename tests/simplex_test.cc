@@ -424,8 +424,14 @@ std::string text_of(const SmallProblem& p) {
     return lines(t);
 }
 
-TEST(Simplex, OptimumMatchesVertexEnumerationOnSmallProblems) {
-    std::mt19937 rng(31337);
+// Both engines against vertex enumeration.  The accurate one also gets
+// negative right-hand sides, which it makes feasible, and must pass its
+// checks (exit 0 under --strict).
+void expect_vertex_optima(bool accurate, int lowest_rhs, unsigned seed) {
+    std::mt19937 rng(seed);
+    RunOptions options;
+    options.accurate = accurate;
+    options.strict = accurate;
     int infeasible = 0, solved = 0;
     for (int trial = 0; trial < 600; ++trial) {
         SmallProblem p;
@@ -437,7 +443,7 @@ TEST(Simplex, OptimumMatchesVertexEnumerationOnSmallProblems) {
             std::vector<int> row;
             for (int j = 0; j < p.n; ++j) row.push_back(static_cast<int>(rng() % 11) - 3);
             p.a.push_back(row);
-            p.b.push_back(static_cast<int>(rng() % 21));
+            p.b.push_back(lowest_rhs + static_cast<int>(rng() % static_cast<unsigned>(21 - lowest_rhs)));
         }
         // A box keeps every problem bounded.
         p.kind.push_back(0);
@@ -447,8 +453,8 @@ TEST(Simplex, OptimumMatchesVertexEnumerationOnSmallProblems) {
         for (int j = 0; j < p.n; ++j) p.c.push_back(static_cast<int>(rng() % 11) - 4);
 
         const auto expected = best_vertex(p);
-        const auto result = testing::run_text(text_of(p));
-        ASSERT_EQ(result.exit_code, 0);
+        const auto result = testing::run_text(text_of(p), options);
+        ASSERT_EQ(result.exit_code, 0) << text_of(p) << result.console;
         if (!expected) {
             EXPECT_EQ(result.out, "No feasible solution\r\n") << text_of(p);
             ++infeasible;
@@ -462,6 +468,13 @@ TEST(Simplex, OptimumMatchesVertexEnumerationOnSmallProblems) {
     }
     EXPECT_GT(infeasible, 20);
     EXPECT_GT(solved, 300);
+}
+
+TEST(Simplex, OptimumMatchesVertexEnumerationOnSmallProblems) { expect_vertex_optima(false, 0, 31337); }
+
+TEST(Accurate, OptimumMatchesVertexEnumerationOnSmallProblems) {
+    expect_vertex_optima(true, 0, 31337);
+    expect_vertex_optima(true, -5, 4711);
 }
 
 }  // namespace

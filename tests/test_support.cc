@@ -18,13 +18,17 @@ void load_problem(Workspace& ws, const std::string& text, const char* mode) {
     read_problem(ws, source, mode);
 }
 
-RunResult run_text(const std::string& text, const char* mode) {
+RunResult run_text(const std::string& text, const RunOptions& options) {
     Workspace ws;
     ByteSource source(text);
-    RunOptions options;
-    options.mode = mode;
     const int code = run_program(ws, source, options, false);
     return {code, ws.out.captured(), ws.console.captured()};
+}
+
+RunResult run_text(const std::string& text, const char* mode) {
+    RunOptions options;
+    options.mode = mode;
+    return run_text(text, options);
 }
 
 std::string hex_bytes(StoredReal r) {

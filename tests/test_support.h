@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/options.h"
 #include "model/workspace.h"
 
 namespace lpsens::testing {
@@ -24,6 +25,7 @@ struct RunResult {
 
 // The whole run sequence in memory, without the marker file.
 RunResult run_text(const std::string& text, const char* mode = nullptr);
+RunResult run_text(const std::string& text, const RunOptions& options);
 
 // The six bytes of a stored real as "7D CD CC CC CC 4C".
 std::string hex_bytes(StoredReal r);

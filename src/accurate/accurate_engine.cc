@@ -284,8 +284,11 @@ AccurateEngine::Loop AccurateEngine::primal(Workspace& ws, bool phase1) {
                     sign = 1;
                 }
                 if (sign == 0) continue;
+                // Weighted back to the problem's own units, so that phase 1
+                // minimises the unscaled sum of the infeasibilities.
+                sign *= scale_of(basis_label_[static_cast<std::size_t>(i)]);
                 any = true;
-                progress -= std::fabs(x);
+                progress -= std::fabs(x * sign);
                 const double* row = &t_[static_cast<std::size_t>(i) * width_];
                 for (int j = 1; j <= cols_; ++j) gradient[static_cast<std::size_t>(j)] += sign * row[j];
             }

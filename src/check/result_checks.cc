@@ -185,7 +185,8 @@ std::string certificate_flaw(const ProblemAsRead& p, const std::vector<double>& 
 // "No feasible solution": the duals of the final phase-1 basis must prove it.
 // Phase 1 may have minimised the sum of the artificial variables (cost -1 on
 // every basic one) or the sum of the infeasibilities (cost -1 on a positive
-// artificial variable, +1 on a negative basic variable); either proof will do.
+// artificial variable, +1 on any negative basic variable), or the basis may
+// hold one row that nothing can repair; any of these proofs will do.
 void check_infeasibility(const ProblemAsRead& p, const std::vector<double>& rhs, const Workspace& ws,
                          const BasisSolution& basis, CheckReport& report) {
     const int m = p.rows;
@@ -200,12 +201,29 @@ void check_infeasibility(const ProblemAsRead& p, const std::vector<double>& rhs,
     for (int q = 1; q <= m; ++q) {
         const Extended v = values[static_cast<std::size_t>(q)];
         const bool artificial = is_artificial(ws.basis_label[static_cast<std::size_t>(q)]);
-        cost[static_cast<std::size_t>(q)] = artificial && v > absolute_tolerance ? -1 : !artificial && v < -absolute_tolerance ? 1 : 0;
+        // An artificial variable is infeasible on either side of zero.
+        cost[static_cast<std::size_t>(q)] = v < -absolute_tolerance ? 1 : artificial && v > absolute_tolerance ? -1 : 0;
     }
     CheckReport second;
     if (certificate_flaw(p, rhs, ws, basis, cost, second).empty()) {
         report.certificate_bound = second.certificate_bound;
         return;
+    }
+    // A single infeasible row of the final tableau that no column can repair
+    // proves it alone (the row of B^-1 is the certificate); the worst first.
+    std::vector<std::pair<Extended, int>> rows;
+    for (int q = 1; q <= m; ++q)
+        if (cost[static_cast<std::size_t>(q)] != 0)
+            rows.push_back({std::fabs(values[static_cast<std::size_t>(q)]), q});
+    std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    if (rows.size() > 50) rows.resize(50);
+    for (const auto& [size, q] : rows) {
+        std::vector<Extended> single(static_cast<std::size_t>(m) + 1, 0);
+        single[static_cast<std::size_t>(q)] = cost[static_cast<std::size_t>(q)];
+        if (certificate_flaw(p, rhs, ws, basis, single, second).empty()) {
+            report.certificate_bound = second.certificate_bound;
+            return;
+        }
     }
     report.findings.push_back("\"No feasible solution\" is not proven: the duals of the final phase-1 basis are no "
                               "certificate of infeasibility, " + flaw);
