@@ -431,6 +431,10 @@ void AccurateEngine::export_tableau(Workspace& ws) const {
         StoredReal* to = ws.tableau.row(i);
         to[0].value = row_scale * from[0];
         for (int j = 1; j <= cols_; ++j) to[j].value = row_scale * from[j] / column_scale[static_cast<std::size_t>(j)];
+        for (int j = 0; j <= cols_; ++j)
+            if (!std::isfinite(to[j].value))
+                throw RunError(error_code::overflow, Site::pivot_other_rows,
+                               "a value of the final tableau is beyond the range of double precision");
     }
     // The phase-1 row of the classic tableau: -w, w the sum of the artificial
     // variables.
