@@ -48,34 +48,14 @@ struct Timing {
     double check = 0;
 };
 
-// Solves the problem in `ws` (read, not initialised) and checks the result.
-Timing solve_and_check(lpsens::Workspace& ws, int& feasible) {
-    lpsens::ResultChecker checker(ws);
+// Solves the problem in `ws` (read, not initialised) with `engine` and
+// checks the result; `feasible` gets phase 1's result.
+Timing solve_and_check(lpsens::Workspace& ws, lpsens::SolveEngine& engine, lpsens::ResultChecker& checker,
+                       int& feasible) {
     lpsens::initialise_tableau(ws);
     Timing t;
     auto start = Clock::now();
-    feasible = lpsens::solve_phase1(ws);
-    int result = 0;
-    if (feasible == lpsens::phase1_feasible) result = lpsens::solve_phase2(ws);
-    t.solve = seconds_since(start);
-    start = Clock::now();
-    const lpsens::Outcome outcome = feasible != lpsens::phase1_feasible ? lpsens::Outcome::infeasible
-                                    : result == lpsens::phase2_unbounded  ? lpsens::Outcome::unbounded
-                                                                          : lpsens::Outcome::optimal;
-    if (outcome != lpsens::Outcome::infeasible) lpsens::extract_solution(ws);
-    checker.check_final(ws, outcome, outcome != lpsens::Outcome::infeasible);
-    t.check = seconds_since(start);
-    return t;
-}
-
-// The accurate engine on the same problem: solve and checks.
-Timing solve_accurately(lpsens::Workspace& ws) {
-    lpsens::ResultChecker checker(ws);
-    lpsens::AccurateEngine engine(ws);
-    lpsens::initialise_tableau(ws);
-    Timing t;
-    auto start = Clock::now();
-    const int feasible = engine.phase1(ws);
+    feasible = engine.phase1(ws);
     int result = 0;
     if (feasible == lpsens::phase1_feasible) result = engine.phase2(ws);
     t.solve = seconds_since(start);
@@ -87,6 +67,19 @@ Timing solve_accurately(lpsens::Workspace& ws) {
     checker.check_final(ws, outcome, outcome != lpsens::Outcome::infeasible);
     t.check = seconds_since(start);
     return t;
+}
+
+Timing solve_and_check(lpsens::Workspace& ws, int& feasible) {
+    lpsens::ResultChecker checker(ws);
+    lpsens::ClassicEngine engine;
+    return solve_and_check(ws, engine, checker, feasible);
+}
+
+Timing solve_accurately(lpsens::Workspace& ws) {
+    lpsens::ResultChecker checker(ws);
+    lpsens::AccurateEngine engine(ws);
+    int feasible = 0;
+    return solve_and_check(ws, engine, checker, feasible);
 }
 
 void bench_problems(int count, char** files) {

@@ -23,28 +23,25 @@ Scaling scale_problem(const std::vector<double>& a, int rows, int columns) {
     s.row.assign(static_cast<std::size_t>(rows) + 1, 1.0);
     s.column.assign(static_cast<std::size_t>(columns) + 1, 1.0);
     const auto width = static_cast<std::size_t>(columns) + 1;
-    auto entry = [&](int i, int j) { return std::fabs(a[static_cast<std::size_t>(i) * width + static_cast<std::size_t>(j)]); };
+    // The factor of line k (a row, or with `by_column` a column) against the
+    // other direction's current factors.
+    auto factor_of = [&](int k, bool by_column) {
+        const int count = by_column ? rows : columns;
+        const std::vector<double>& other = by_column ? s.row : s.column;
+        double smallest = HUGE_VAL, largest = 0;
+        for (int l = 1; l <= count; ++l) {
+            const std::size_t at = by_column ? static_cast<std::size_t>(l) * width + static_cast<std::size_t>(k)
+                                             : static_cast<std::size_t>(k) * width + static_cast<std::size_t>(l);
+            const double v = std::fabs(a[at]) * other[static_cast<std::size_t>(l)];
+            if (v == 0) continue;
+            smallest = std::min(smallest, v);
+            largest = std::max(largest, v);
+        }
+        return factor_for(smallest, largest);
+    };
     for (int pass = 0; pass < passes; ++pass) {
-        for (int i = 1; i <= rows; ++i) {
-            double smallest = HUGE_VAL, largest = 0;
-            for (int j = 1; j <= columns; ++j) {
-                const double v = entry(i, j) * s.column[static_cast<std::size_t>(j)];
-                if (v == 0) continue;
-                smallest = std::min(smallest, v);
-                largest = std::max(largest, v);
-            }
-            s.row[static_cast<std::size_t>(i)] = factor_for(smallest, largest);
-        }
-        for (int j = 1; j <= columns; ++j) {
-            double smallest = HUGE_VAL, largest = 0;
-            for (int i = 1; i <= rows; ++i) {
-                const double v = entry(i, j) * s.row[static_cast<std::size_t>(i)];
-                if (v == 0) continue;
-                smallest = std::min(smallest, v);
-                largest = std::max(largest, v);
-            }
-            s.column[static_cast<std::size_t>(j)] = factor_for(smallest, largest);
-        }
+        for (int i = 1; i <= rows; ++i) s.row[static_cast<std::size_t>(i)] = factor_of(i, false);
+        for (int j = 1; j <= columns; ++j) s.column[static_cast<std::size_t>(j)] = factor_of(j, true);
     }
     return s;
 }
