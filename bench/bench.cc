@@ -117,6 +117,28 @@ void bench_problems(int count, char** files) {
                 100 * classic_total.check / classic_total.solve, 100 * accurate_total.check / accurate_total.solve);
 }
 
+// A plain double-precision pass t[j] -= p[j] * f over a tableau of rows x
+// columns entries, as a floor for the exchange step: nanoseconds per entry.
+double plain_pass_ns(int rows, int columns) {
+    const auto width = static_cast<std::size_t>(columns);
+    std::vector<double> table(static_cast<std::size_t>(rows) * width);
+    for (std::size_t k = 0; k < table.size(); ++k) table[k] = static_cast<double>(k % 97) * 0.25 + 1;
+    std::vector<double> pivot(table.begin(), table.begin() + static_cast<long>(width));
+    const double entries = static_cast<double>(rows) * columns;
+    const int passes = std::max(3, static_cast<int>(2e8 / entries));
+    const auto start = Clock::now();
+    for (int n = 0; n < passes; ++n)
+        for (int i = 1; i < rows; ++i) {
+            double* row = &table[static_cast<std::size_t>(i) * width];
+            const double f = row[n % columns] * 1e-9;
+            for (std::size_t j = 0; j < width; ++j) row[j] -= pivot[j] * f;
+        }
+    const double s = seconds_since(start);
+    volatile double sink = table[width + 1];
+    (void)sink;
+    return s * 1e9 / (passes * entries);
+}
+
 void bench_solve(const char* label, const ProblemShape& shape, bool with_reports) {
     const std::string text = lpsens::bench::generate_problem(shape);
     lpsens::Workspace ws;
@@ -133,6 +155,9 @@ void bench_solve(const char* label, const ProblemShape& shape, bool with_reports
     std::printf("solve %-20s %5ld exchanges (%ld phase 1)  %8.3f s  %9.1f exchanges/s  %5.2f ns/entry%s\n", label,
                 exchanges, phase1, s, exchanges / s, s * 1e9 / (exchanges * entries),
                 feasible ? "" : "  (infeasible)");
+    const double plain = plain_pass_ns(ws.row_count + 2, ws.column_count() + 1);
+    std::printf("      %-20s plain double pass %5.2f ns/entry: exchange step / plain pass %5.2f\n", label, plain,
+                s * 1e9 / (exchanges * entries) / plain);
     std::printf("check %-20s %8.3f s  (%4.1f%% of the solve)\n", label, t.check, 100 * t.check / s);
     if (!with_reports) return;
     ws.out.clear_captured();

@@ -1,5 +1,7 @@
 #include "driver/options.h"
 
+#include "simplex/exchange_kernel.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -9,7 +11,7 @@
 namespace lpsens {
 
 const char* const usage_line =
-    "usage: lpsens [MODE] [--accurate] [--strict] [--show-checks] [--max-exchanges=N] [--help] [--version] < problem.lp";
+    "usage: lpsens [MODE] [--accurate] [--strict] [--show-checks] [--max-exchanges=N] [--kernel=K] [--threads=N] [--help] [--version] < problem.lp";
 
 namespace {
 
@@ -57,6 +59,24 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
                 error = "the option --max-exchanges needs a whole number from 1 up, as --max-exchanges=5000";
                 return std::nullopt;
             }
+        } else if (name == "kernel") {
+            if (value == "scalar") options.kernel = KernelKind::scalar;
+            else if (value == "avx2") options.kernel = KernelKind::avx2;
+            else if (value == "avx512") options.kernel = KernelKind::avx512;
+            else {
+                error = "the option --kernel needs scalar, avx2 or avx512, as --kernel=scalar";
+                return std::nullopt;
+            }
+            if (!kernel_available(options.kernel)) {
+                error = "this processor cannot run the " + std::string(value) + " kernel";
+                return std::nullopt;
+            }
+        } else if (name == "threads") {
+            if (value != "1" && value != "2") {
+                error = "the option --threads needs 1 or 2, as --threads=1";
+                return std::nullopt;
+            }
+            options.threads = value == "1" ? 1 : 2;
         } else {
             error = "unknown option " + std::string(arg.substr(0, equals));
             return std::nullopt;

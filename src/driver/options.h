@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "model/kernel_kind.h"
+
 namespace lpsens {
 
 inline constexpr int exit_usage = 64;         // a bad command line
@@ -18,6 +20,8 @@ struct RunOptions {
     bool show_checks = false;  // the checks' figures on the console
     bool accurate = false;     // the accurate engine instead of the classic arithmetic
     long max_exchanges = 0;    // 0: in proportion to the size
+    KernelKind kernel = KernelKind::best;  // the exchange step's inner loop
+    int threads = 0;                       // 0: both cores on large problems
 };
 
 // Parses argv[1..argc-1].  On a bad command line returns nullopt and sets

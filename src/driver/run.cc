@@ -49,6 +49,8 @@ int run_sequence(Workspace& ws, ByteSource& input, const RunOptions& options, bo
     ws.keep_input_values = options.accurate;
     read_problem(ws, input, options.mode);
     ws.exchange.max_exchanges = options.max_exchanges;
+    ws.exchange.kernel = options.kernel;
+    ws.exchange.threads = options.threads;
     if (ws.parametric()) extract_parametric_items(ws);
     ResultChecker checker(ws);
     ClassicEngine classic;

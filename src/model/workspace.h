@@ -9,10 +9,12 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "model/channel.h"
+#include "model/kernel_kind.h"
 #include "model/stored_real.h"
 
 namespace lpsens {
@@ -88,7 +90,14 @@ struct ExchangeSettings {
     // ratio test then takes negative ratios on purpose and the objective may
     // fall, so a fall is no sign of lost numbers.
     bool objective_may_fall = false;
+    // The inner loop of the exchange step and how many threads share its
+    // rows (0: both cores on large problems).  Every choice gives the same
+    // stored values.
+    KernelKind kernel = KernelKind::best;
+    int threads = 0;
 };
+
+class ExchangeTeam;
 
 // What the exchange loops had to do beyond their rules, for the checks and
 // their figures.
@@ -157,6 +166,7 @@ struct Workspace {
 
     ExchangeSettings exchange;
     ExchangeLog exchange_log;
+    std::shared_ptr<ExchangeTeam> exchange_team;  // the worker thread, made on first use
 
     // The input's values as read, before they are narrowed to the stored
     // format: rows 0..M by columns 0..N, row-major.  Kept only when

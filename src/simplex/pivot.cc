@@ -1,5 +1,10 @@
 #include "simplex/pivot.h"
 
+#include <thread>
+
+#include "simplex/exchange_kernel.h"
+#include "simplex/exchange_team.h"
+
 namespace lpsens {
 
 int choose_phase1_column(const Workspace& ws) {
@@ -67,6 +72,20 @@ void eliminate(StoredReal* target, const StoredReal* pivot_row, Extended f, int 
     store_real(0 - load_real(pivot_row[s]) * f, target[s], site);
 }
 
+// The same update with an exchange kernel: rows whose factor is zero stay
+// as they are, every other entry goes through the kernel.
+void eliminate_with(EliminateFunction kernel, StoredReal* target, const StoredReal* pivot_row, int last, int s,
+                    Site site) {
+    const double f = target[s].value;
+    if (f == 0) return;
+    const auto count = static_cast<std::size_t>(last) + 1;
+    if (kernel(&target->value, &pivot_row->value, f, count) != count) throw_store_overflow(site);
+    store_real(0 - load_real(pivot_row[s]) * static_cast<Extended>(f), target[s], site);
+}
+
+// Rows at least this many tableau entries share the work between two threads.
+constexpr long threaded_entries = 40000;
+
 }  // namespace
 
 void pivot(Workspace& ws, int r, int s) {
@@ -76,16 +95,34 @@ void pivot(Workspace& ws, int r, int s) {
     for (int j = 0; j <= last; ++j) store_real(load_real(pivot_row[j]) / p, pivot_row[j], Site::pivot_row);
     store_real(1 / p, pivot_row[s], Site::pivot_row);
 
-    for (int i = 0; i <= ws.row_count; ++i) {
-        if (i == r) continue;
-        StoredReal* row = ws.tableau.row(i);
-        const Extended f = load_real(row[s]);
-        if (ws.skip_zero_work && f == 0) continue;  // every entry minus zero stays as it is
-        eliminate(row, pivot_row, f, last, s, ws.skip_zero_work, Site::pivot_other_rows);
+    if (!ws.skip_zero_work) {
+        // The plain loop of the formula, every row and entry: the reference.
+        for (int i = 0; i <= ws.row_count; ++i) {
+            if (i == r) continue;
+            StoredReal* row = ws.tableau.row(i);
+            eliminate(row, pivot_row, load_real(row[s]), last, s, false, Site::pivot_other_rows);
+        }
+        eliminate(ws.phase1_row.data(), pivot_row, load_real(ws.phase1_row[s]), last, s, false, Site::pivot_phase1_row);
+    } else {
+        const EliminateFunction kernel = kernel_function(ws.exchange.kernel);
+        auto rows = [&](int from, int to) {
+            for (int i = from; i < to; ++i)
+                if (i != r) eliminate_with(kernel, ws.tableau.row(i), pivot_row, last, s, Site::pivot_other_rows);
+        };
+        const int all = ws.row_count + 1;
+        static const int cores = std::thread::hardware_concurrency() > 1 ? 2 : 1;  // the machine's, asked once
+        const int threads = ws.exchange.threads > 0 ? ws.exchange.threads : cores;
+        // Two threads on large tableaux, or on any when asked for explicitly.
+        const bool large = static_cast<long>(all) * (last + 1) >= threaded_entries;
+        if (threads > 1 && (large || ws.exchange.threads > 1) && all >= 2) {
+            if (!ws.exchange_team) ws.exchange_team = std::make_shared<ExchangeTeam>();
+            const int middle = all / 2;
+            ws.exchange_team->run([&] { rows(0, middle); }, [&] { rows(middle, all); });
+        } else {
+            rows(0, all);
+        }
+        eliminate_with(kernel, ws.phase1_row.data(), pivot_row, last, s, Site::pivot_phase1_row);
     }
-    const Extended g = load_real(ws.phase1_row[s]);
-    if (!(ws.skip_zero_work && g == 0))
-        eliminate(ws.phase1_row.data(), pivot_row, g, last, s, ws.skip_zero_work, Site::pivot_phase1_row);
 
     const int leaving = ws.basis_label[r];
     const int entering = ws.column_label[s];
