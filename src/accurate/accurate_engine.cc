@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <thread>
 
 #include "accurate/scaling.h"
 #include "check/basis_solution.h"
 #include "simplex/exchange_monitor.h"
+#include "simplex/exchange_team.h"
 #include "simplex/pivot.h"
 #include "simplex/solve.h"
 
@@ -22,6 +24,11 @@ constexpr double perturbation_size = 1e-7;
 constexpr int max_perturbations = 3;
 
 bool is_artificial_code(int c) { return c > code::equality_base && c < code::surplus_base; }
+
+// row -= pivot * f, entry by entry (vectorised: the two rows never overlap).
+void subtract_multiple(double* __restrict row, const double* __restrict pivot, double f, std::size_t n) {
+    for (std::size_t j = 0; j < n; ++j) row[j] -= pivot[j] * f;
+}
 
 }  // namespace
 
@@ -40,7 +47,8 @@ AccurateEngine::AccurateEngine(const Workspace& ws)
       cols_(ws.var_count + ws.ge_count),
       width_(static_cast<std::size_t>(ws.var_count + ws.ge_count) + 1),
       scaled_(capture_problem(ws)),
-      cap_(exchange_cap(ws)) {
+      cap_(exchange_cap(ws)),
+      threads_(ws.exchange.threads > 0 ? ws.exchange.threads : (std::thread::hardware_concurrency() > 1 ? 2 : 1)) {
     // The matrix as read, dense, for the scaling.
     const auto nw = static_cast<std::size_t>(n_) + 1;
     std::vector<double> a((static_cast<std::size_t>(m_) + 1) * nw, 0.0);
@@ -185,17 +193,28 @@ void AccurateEngine::exchange(int r, int s) {
         }
     pivot_row[s] = 1.0 / p;
     const bool dense = nonzero_.size() * 2 > width_;
-    for (int i = 0; i <= m_; ++i) {
-        if (i == r) continue;
-        double* row = &t_[static_cast<std::size_t>(i) * width_];
-        const double f = row[s];
-        if (f == 0.0) continue;
-        if (dense) {
-            for (std::size_t j = 0; j < width_; ++j) row[j] -= pivot_row[j] * f;
-        } else {
-            for (const int j : nonzero_) row[j] -= pivot_row[j] * f;
+    auto rows = [&](int from, int to) {
+        for (int i = from; i < to; ++i) {
+            if (i == r) continue;
+            double* row = &t_[static_cast<std::size_t>(i) * width_];
+            const double f = row[s];
+            if (f == 0.0) continue;
+            if (dense) {
+                subtract_multiple(row, pivot_row, f, width_);
+            } else {
+                for (const int j : nonzero_) row[j] -= pivot_row[j] * f;
+            }
+            row[s] = -pivot_row[s] * f;
         }
-        row[s] = -pivot_row[s] * f;
+    };
+    // The rows are shared with a worker thread on large tableaux, as in the
+    // classic exchange step.
+    const int all = m_ + 1;
+    if (threads_ > 1 && static_cast<long>(all) * static_cast<long>(width_) >= 40000) {
+        if (!team_) team_ = std::make_shared<ExchangeTeam>();
+        team_->run([&] { rows(0, all / 2); }, [&] { rows(all / 2, all); });
+    } else {
+        rows(0, all);
     }
     std::swap(basis_label_[static_cast<std::size_t>(r)], column_label_[static_cast<std::size_t>(s)]);
     ++since_refresh_;

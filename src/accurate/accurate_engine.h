@@ -31,6 +31,7 @@
 // simplex method (mode "rv") or phase 2 (mode "pv") from the current basis.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "check/problem_as_read.h"
@@ -83,6 +84,8 @@ private:
     long since_refresh_ = 0;
     long exchanges_ = 0;
     long cap_;
+    int threads_;
+    std::shared_ptr<ExchangeTeam> team_;  // the worker thread, made on first use
     Status status_ = Status::optimal;
     int unbounded_column_ = 0;
 };

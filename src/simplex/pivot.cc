@@ -116,7 +116,12 @@ void pivot(Workspace& ws, int r, int s) {
         const bool large = static_cast<long>(all) * (last + 1) >= threaded_entries;
         if (threads > 1 && (large || ws.exchange.threads > 1) && all >= 2) {
             if (!ws.exchange_team) ws.exchange_team = std::make_shared<ExchangeTeam>();
-            const int middle = all / 2;
+            // Split where half of the rows with work (a nonzero factor) lie.
+            int busy = 0;
+            for (int i = 0; i < all; ++i) busy += i != r && ws.tableau(i, s).value != 0;
+            int middle = 0;
+            for (int seen = 0; middle < all && seen < (busy + 1) / 2; ++middle)
+                seen += middle != r && ws.tableau(middle, s).value != 0;
             ws.exchange_team->run([&] { rows(0, middle); }, [&] { rows(middle, all); });
         } else {
             rows(0, all);
