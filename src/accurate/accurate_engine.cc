@@ -210,7 +210,7 @@ void AccurateEngine::exchange(int r, int s) {
     // The rows are shared with a worker thread on large tableaux, as in the
     // classic exchange step.
     const int all = m_ + 1;
-    if (threads_ > 1 && static_cast<long>(all) * static_cast<long>(width_) >= 40000) {
+    if (threads_ > 1 && static_cast<long>(all) * static_cast<long>(width_) >= 250000) {
         if (!team_) team_ = std::make_shared<ExchangeTeam>();
         team_->run([&] { rows(0, all / 2); }, [&] { rows(all / 2, all); });
     } else {

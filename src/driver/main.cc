@@ -40,7 +40,7 @@ constexpr const char* help_text =
     "                       (default: the fastest this processor runs; all give\n"
     "                       the same bytes)\n"
     "  --threads=N          1 or 2 threads share the exchange step (default: 2 on\n"
-    "                       problems of 40,000 tableau entries or more, when the\n"
+    "                       problems of 250,000 tableau entries or more, when the\n"
     "                       machine has two cores; the bytes are the same)\n"
     "  --help               this text\n"
     "  --version            the version\n"

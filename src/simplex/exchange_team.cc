@@ -2,53 +2,56 @@
 
 namespace lpsens {
 
+namespace {
+
+// Spins until `value` differs from `old`, then sleeps until it does.
+void wait_for_change(const std::atomic<unsigned>& value, unsigned old) {
+    for (int spin = 0; spin < 20000; ++spin)
+        if (value.load(std::memory_order_acquire) != old) return;
+    while (value.load(std::memory_order_acquire) == old) value.wait(old, std::memory_order_acquire);
+}
+
+}  // namespace
+
 ExchangeTeam::ExchangeTeam() : worker_([this] { work(); }) {}
 
 ExchangeTeam::~ExchangeTeam() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stop_ = true;
-    }
-    wake_.notify_one();
+    stop_.store(true, std::memory_order_release);
+    started_.fetch_add(1, std::memory_order_release);
+    started_.notify_one();
     worker_.join();
 }
 
 void ExchangeTeam::work() {
-    std::unique_lock<std::mutex> lock(mutex_);
+    unsigned seen = 0;
     for (;;) {
-        wake_.wait(lock, [this] { return stop_ || busy_; });
-        if (stop_) return;
-        const std::function<void()>* job = job_;
-        lock.unlock();
+        wait_for_change(started_, seen);
+        seen = started_.load(std::memory_order_acquire);
+        if (stop_.load(std::memory_order_acquire)) return;
         std::exception_ptr error;
         try {
-            (*job)();
+            (*job_)();
         } catch (...) {
             error = std::current_exception();
         }
-        lock.lock();
         error_ = error;
-        busy_ = false;
-        done_.notify_one();
+        finished_.fetch_add(1, std::memory_order_release);
+        finished_.notify_one();
     }
 }
 
 void ExchangeTeam::run(const std::function<void()>& first_half, const std::function<void()>& second_half) {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        job_ = &second_half;
-        error_ = nullptr;
-        busy_ = true;
-    }
-    wake_.notify_one();
+    const unsigned done = finished_.load(std::memory_order_acquire);
+    job_ = &second_half;
+    started_.fetch_add(1, std::memory_order_release);
+    started_.notify_one();
     std::exception_ptr first_error;
     try {
         first_half();
     } catch (...) {
         first_error = std::current_exception();
     }
-    std::unique_lock<std::mutex> lock(mutex_);
-    done_.wait(lock, [this] { return !busy_; });
+    wait_for_change(finished_, done);
     if (first_error) std::rethrow_exception(first_error);
     if (error_) std::rethrow_exception(error_);
 }

@@ -1,12 +1,15 @@
 // The rows of one exchange step shared between the calling thread and one
 // worker thread.  Every entry's result depends only on its own operands, so
 // the output is the same for any split.
+//
+// Exchanges follow each other within microseconds, so both sides spin for a
+// short while before they sleep (atomic wait): a wake-up through the kernel
+// would cost as much as a small exchange.
 #pragma once
 
-#include <condition_variable>
+#include <atomic>
 #include <exception>
 #include <functional>
-#include <mutex>
 #include <thread>
 
 namespace lpsens {
@@ -26,13 +29,12 @@ public:
 private:
     void work();
 
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable done_;
+    // Jobs handed out and jobs finished; the worker runs job number started_.
+    std::atomic<unsigned> started_{0};
+    std::atomic<unsigned> finished_{0};
+    std::atomic<bool> stop_{false};
     const std::function<void()>* job_ = nullptr;
     std::exception_ptr error_;
-    bool busy_ = false;
-    bool stop_ = false;
     std::thread worker_;
 };
 

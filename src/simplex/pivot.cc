@@ -84,7 +84,7 @@ void eliminate_with(EliminateFunction kernel, StoredReal* target, const StoredRe
 }
 
 // Rows at least this many tableau entries share the work between two threads.
-constexpr long threaded_entries = 40000;
+constexpr long threaded_entries = 250000;
 
 }  // namespace
 
