@@ -4,34 +4,30 @@ namespace lpsens {
 
 namespace {
 
-// FNV-1a and a multiply-xorshift mix, each over the labels as 32-bit words.
-std::uint64_t fnv_hash(const std::int32_t* labels, int count) {
-    std::uint64_t h = 0xcbf29ce484222325ULL;
-    for (int i = 0; i < count; ++i) {
-        std::uint32_t word = static_cast<std::uint32_t>(labels[i]);
-        for (int b = 0; b < 4; ++b) {
-            h ^= (word >> (8 * b)) & 0xFF;
-            h *= 0x100000001b3ULL;
-        }
+// Two multiply-xorshift mixes with different constants over the labels,
+// taken two at a time as 64-bit words.
+std::uint64_t mix_hash(const std::int32_t* labels, int count, std::uint64_t seed, std::uint64_t multiplier) {
+    std::uint64_t h = seed;
+    int i = 0;
+    for (; i + 1 < count; i += 2) {
+        const std::uint64_t word = static_cast<std::uint32_t>(labels[i]) |
+                                   (static_cast<std::uint64_t>(static_cast<std::uint32_t>(labels[i + 1])) << 32);
+        h = (h ^ word) * multiplier;
+        h ^= h >> 29;
     }
-    return h;
-}
-
-std::uint64_t mix_hash(const std::int32_t* labels, int count) {
-    std::uint64_t h = 0x9E3779B97F4A7C15ULL;
-    for (int i = 0; i < count; ++i) {
-        h ^= static_cast<std::uint32_t>(labels[i]) + 0x9E3779B97F4A7C15ULL + (h << 6) + (h >> 2);
-        h *= 0xBF58476D1CE4E5B9ULL;
-        h ^= h >> 31;
+    if (i < count) {
+        h = (h ^ static_cast<std::uint32_t>(labels[i])) * multiplier;
+        h ^= h >> 29;
     }
-    return h;
+    return h ^ static_cast<std::uint64_t>(count);
 }
 
 }  // namespace
 
 BasisKey basis_key(const Workspace& ws) {
     const std::int32_t* labels = ws.basis_label.data() + 1;
-    return {fnv_hash(labels, ws.row_count), mix_hash(labels, ws.row_count)};
+    return {mix_hash(labels, ws.row_count, 0xcbf29ce484222325ULL, 0x100000001b3ULL | 0x9E3779B97F4A7C15ULL),
+            mix_hash(labels, ws.row_count, 0x9E3779B97F4A7C15ULL, 0xBF58476D1CE4E5B9ULL)};
 }
 
 bool CycleGuard::Memory::insert(const BasisKey& key, std::size_t window) {

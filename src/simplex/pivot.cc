@@ -1,5 +1,6 @@
 #include "simplex/pivot.h"
 
+#include <cmath>
 #include <thread>
 
 #include "simplex/exchange_kernel.h"
@@ -37,6 +38,11 @@ int choose_leaving_row(const Workspace& ws, int s) {
     for (int i = 1; i <= ws.row_count; ++i) {
         const Extended entry = load_real(ws.tableau(i, s));
         if (!(entry > pivot_tolerance)) continue;
+        // A quotient whose double-precision value (correctly rounded, so
+        // within 2^-53 of the exact one) lies clearly above the best cannot
+        // beat it; only the others need the extended division.
+        const double estimate = ws.tableau(i, 0).value / ws.tableau(i, s).value;
+        if (estimate > best.value + std::fabs(best.value) * 0x1p-49) continue;
         const Extended q = load_real(ws.tableau(i, 0)) / entry;
         if (q < load_real(best)) {
             store_real(q, best, Site::ratio_test);
