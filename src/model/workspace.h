@@ -54,24 +54,32 @@ struct SolutionRecord {
     StoredReal price;
 };
 
-// The condensed tableau: rows 0..M, columns 0..N+K2, one contiguous block.
+// The condensed tableau: rows 0..M, columns 0..N+K2, in one block.  Each row
+// starts on a 64-byte boundary (rows are padded to a multiple of eight
+// entries), so the vector kernels of the exchange step read and write whole
+// cache lines.
 class Tableau {
 public:
     void allocate(int rows, int columns) {
         rows_ = rows;
         columns_ = columns;
-        cells_.assign(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns), StoredReal{});
+        stride_ = (static_cast<std::size_t>(columns) + 7) / 8 * 8;
+        cells_.assign(static_cast<std::size_t>(rows) * stride_ + 8, StoredReal{});
+        const auto address = reinterpret_cast<std::uintptr_t>(cells_.data());
+        offset_ = ((64 - address % 64) % 64) / sizeof(StoredReal);
     }
     int rows() const { return rows_; }        // M + 1
     int columns() const { return columns_; }  // N + K2 + 1
-    StoredReal* row(int i) { return cells_.data() + static_cast<std::size_t>(i) * columns_; }
-    const StoredReal* row(int i) const { return cells_.data() + static_cast<std::size_t>(i) * columns_; }
+    StoredReal* row(int i) { return cells_.data() + offset_ + static_cast<std::size_t>(i) * stride_; }
+    const StoredReal* row(int i) const { return cells_.data() + offset_ + static_cast<std::size_t>(i) * stride_; }
     StoredReal& operator()(int i, int j) { return row(i)[j]; }
     const StoredReal& operator()(int i, int j) const { return row(i)[j]; }
 
 private:
     int rows_ = 0;
     int columns_ = 0;
+    std::size_t stride_ = 0;  // entries from one row to the next
+    std::size_t offset_ = 0;  // entries before row 0, for the alignment
     std::vector<StoredReal> cells_;
 };
 

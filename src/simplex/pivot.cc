@@ -1,6 +1,8 @@
 #include "simplex/pivot.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <thread>
 
 #include "simplex/exchange_kernel.h"
@@ -89,6 +91,31 @@ void eliminate_with(EliminateFunction kernel, StoredReal* target, const StoredRe
     store_real(0 - load_real(pivot_row[s]) * static_cast<Extended>(f), target[s], site);
 }
 
+// row[j] := stored(row[j] / p) for j in [0, count), as the extended division
+// gives it.  The double quotient is correctly rounded, so where its 13 low
+// significand bits lie at least 2 units from the 40-bit midpoint 0x1000 the
+// extended quotient (within 2^-11 of those units of the exact one) rounds to
+// the same stored value; as in the exchange kernels, the other entries, zeros
+// and results near the ends of the stored range take the extended division.
+void divide_row(StoredReal* row, int count, Extended p) {
+    const double divisor = static_cast<double>(p);
+    for (int j = 0; j < count; ++j) {
+        const double a = row[j].value;
+        if (a == 0.0) continue;  // 0 / p is stored as +0
+        const double q = a / divisor;
+        std::uint64_t bits;
+        std::memcpy(&bits, &q, sizeof bits);
+        const std::uint64_t low = (bits - 0x0FFF) & 0x1FFF;
+        const std::uint64_t rounded = ((bits & 0x7FFFFFFFFFFFFFFFULL) + 0x1000) & ~std::uint64_t{0x1FFF};
+        if (low > 2 && rounded >= (std::uint64_t{896} << 52) && rounded < (std::uint64_t{1149} << 52)) {
+            bits = rounded | (bits & 0x8000000000000000ULL);
+            std::memcpy(&row[j].value, &bits, sizeof bits);
+        } else {
+            store_real(static_cast<Extended>(a) / p, row[j], Site::pivot_row);
+        }
+    }
+}
+
 // Rows at least this many tableau entries share the work between two threads.
 constexpr long threaded_entries = 250000;
 
@@ -98,7 +125,10 @@ void pivot(Workspace& ws, int r, int s) {
     const int last = ws.column_count();
     StoredReal* pivot_row = ws.tableau.row(r);
     const Extended p = load_real(pivot_row[s]);
-    for (int j = 0; j <= last; ++j) store_real(load_real(pivot_row[j]) / p, pivot_row[j], Site::pivot_row);
+    if (ws.skip_zero_work)
+        divide_row(pivot_row, last + 1, p);
+    else
+        for (int j = 0; j <= last; ++j) store_real(load_real(pivot_row[j]) / p, pivot_row[j], Site::pivot_row);
     store_real(1 / p, pivot_row[s], Site::pivot_row);
 
     if (!ws.skip_zero_work) {
