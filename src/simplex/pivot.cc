@@ -80,6 +80,34 @@ void eliminate(StoredReal* target, const StoredReal* pivot_row, Extended f, int 
     store_real(0 - load_real(pivot_row[s]) * f, target[s], site);
 }
 
+// A correctly rounded double q of an exact quotient or product E, rounded to
+// the stored format, when that settles the stored value of E: q's 13 low
+// significand bits lie at least 2 units from the 40-bit midpoint 0x1000, so
+// E (within half a unit of q) and its extended rounding (within 2^-11 units
+// of E) are at least 1.5 units from every midpoint and round the same way;
+// results near the ends of the stored range are not settled here.
+bool settled_stored(double q, double& out) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &q, sizeof bits);
+    const std::uint64_t low = (bits - 0x0FFF) & 0x1FFF;
+    const std::uint64_t rounded = ((bits & 0x7FFFFFFFFFFFFFFFULL) + 0x1000) & ~std::uint64_t{0x1FFF};
+    if (low <= 2 || rounded < (std::uint64_t{896} << 52) || rounded >= (std::uint64_t{1149} << 52)) return false;
+    bits = rounded | (bits & 0x8000000000000000ULL);
+    std::memcpy(&out, &bits, sizeof bits);
+    return true;
+}
+
+// row[j] := stored(row[j] / p) for j in [0, count), as the extended division
+// gives it; the double division settles almost every entry.
+void divide_row(StoredReal* row, int count, Extended p) {
+    const double divisor = static_cast<double>(p);
+    for (int j = 0; j < count; ++j) {
+        const double a = row[j].value;
+        if (a == 0.0) continue;  // 0 / p is stored as +0
+        if (!settled_stored(a / divisor, row[j].value)) store_real(static_cast<Extended>(a) / p, row[j], Site::pivot_row);
+    }
+}
+
 // The same update with an exchange kernel: rows whose factor is zero stay
 // as they are, every other entry goes through the kernel.
 void eliminate_with(EliminateFunction kernel, StoredReal* target, const StoredReal* pivot_row, int last, int s,
@@ -88,32 +116,9 @@ void eliminate_with(EliminateFunction kernel, StoredReal* target, const StoredRe
     if (f == 0) return;
     const auto count = static_cast<std::size_t>(last) + 1;
     if (kernel(&target->value, &pivot_row->value, f, count) != count) throw_store_overflow(site);
-    store_real(0 - load_real(pivot_row[s]) * static_cast<Extended>(f), target[s], site);
-}
-
-// row[j] := stored(row[j] / p) for j in [0, count), as the extended division
-// gives it.  The double quotient is correctly rounded, so where its 13 low
-// significand bits lie at least 2 units from the 40-bit midpoint 0x1000 the
-// extended quotient (within 2^-11 of those units of the exact one) rounds to
-// the same stored value; as in the exchange kernels, the other entries, zeros
-// and results near the ends of the stored range take the extended division.
-void divide_row(StoredReal* row, int count, Extended p) {
-    const double divisor = static_cast<double>(p);
-    for (int j = 0; j < count; ++j) {
-        const double a = row[j].value;
-        if (a == 0.0) continue;  // 0 / p is stored as +0
-        const double q = a / divisor;
-        std::uint64_t bits;
-        std::memcpy(&bits, &q, sizeof bits);
-        const std::uint64_t low = (bits - 0x0FFF) & 0x1FFF;
-        const std::uint64_t rounded = ((bits & 0x7FFFFFFFFFFFFFFFULL) + 0x1000) & ~std::uint64_t{0x1FFF};
-        if (low > 2 && rounded >= (std::uint64_t{896} << 52) && rounded < (std::uint64_t{1149} << 52)) {
-            bits = rounded | (bits & 0x8000000000000000ULL);
-            std::memcpy(&row[j].value, &bits, sizeof bits);
-        } else {
-            store_real(static_cast<Extended>(a) / p, row[j], Site::pivot_row);
-        }
-    }
+    // 0 - p f: the double product is correctly rounded (two 40-bit factors).
+    if (!settled_stored(-(pivot_row[s].value * f), target[s].value))
+        store_real(0 - load_real(pivot_row[s]) * static_cast<Extended>(f), target[s], site);
 }
 
 // Rows at least this many tableau entries share the work between two threads.
