@@ -4,10 +4,15 @@ namespace lpsens {
 
 namespace {
 
-// Spins until `value` differs from `old`, then sleeps until it does.
+// Spins until `value` differs from `old` (about a millisecond, longer than
+// the pause between two exchanges), then sleeps until it does.
 void wait_for_change(const std::atomic<unsigned>& value, unsigned old) {
-    for (int spin = 0; spin < 20000; ++spin)
+    for (int spin = 0; spin < 20000; ++spin) {
         if (value.load(std::memory_order_acquire) != old) return;
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
     while (value.load(std::memory_order_acquire) == old) value.wait(old, std::memory_order_acquire);
 }
 
