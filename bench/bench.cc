@@ -14,6 +14,7 @@
 
 #include "accurate/accurate_engine.h"
 #include "check/checker.h"
+#include "simplex/exchange_kernel.h"
 #include "driver/run.h"
 #include "model/input.h"
 #include "problem_generator.h"
@@ -139,9 +140,10 @@ double plain_pass_ns(int rows, int columns) {
     return s * 1e9 / (passes * entries);
 }
 
-void bench_solve(const char* label, const ProblemShape& shape, bool with_reports) {
+void bench_solve(const char* label, const ProblemShape& shape, bool with_reports, int threads = 0) {
     const std::string text = lpsens::bench::generate_problem(shape);
     lpsens::Workspace ws;
+    ws.exchange.threads = threads;
     lpsens::ByteSource source(text);
     lpsens::read_problem(ws, source, nullptr);
     int feasible = 0;
@@ -152,9 +154,10 @@ void bench_solve(const char* label, const ProblemShape& shape, bool with_reports
     const long phase2 = std::max<long>(0, std::count(marks.begin(), marks.end(), '.') - 1);
     const long exchanges = phase1 + phase2;
     const double entries = static_cast<double>(ws.row_count + 2) * (ws.column_count() + 1);
-    std::printf("solve %-20s %5ld exchanges (%ld phase 1)  %8.3f s  %9.1f exchanges/s  %5.2f ns/entry%s\n", label,
-                exchanges, phase1, s, exchanges / s, s * 1e9 / (exchanges * entries),
-                feasible ? "" : "  (infeasible)");
+    std::printf("solve %-20s %5ld exchanges (%ld phase 1)  %8.3f s  %9.1f exchanges/s  %5.2f ns/entry  %s, %s%s\n",
+                label, exchanges, phase1, s, exchanges / s, s * 1e9 / (exchanges * entries),
+                lpsens::kernel_name(lpsens::KernelKind::best),
+                threads == 1 ? "1 thread" : "threads by size", feasible ? "" : "  (infeasible)");
     const double plain = plain_pass_ns(ws.row_count + 2, ws.column_count() + 1);
     std::printf("      %-20s plain double pass %5.2f ns/entry: exchange step / plain pass %5.2f\n", label, plain,
                 s * 1e9 / (exchanges * entries) / plain);
@@ -184,5 +187,7 @@ int main(int argc, char** argv) {
     bench_solve("degenerate 400 x 400", {400, 400, 0.3, 4, true, 0, 0}, false);
     bench_solve("sparse 999 x 999", {999, 999, 0.02, 5, false, 0.1, 0.05}, true);
     bench_solve("dense 999 x 999", {999, 999, 1.0, 6, false, 0.1, 0.05}, true);
+    bench_solve("sparse 999 x 999", {999, 999, 0.02, 5, false, 0.1, 0.05}, false, 1);
+    bench_solve("dense 999 x 999", {999, 999, 1.0, 6, false, 0.1, 0.05}, false, 1);
     return 0;
 }

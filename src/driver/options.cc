@@ -11,7 +11,9 @@
 namespace lpsens {
 
 const char* const usage_line =
-    "usage: lpsens [MODE] [--accurate] [--strict] [--show-checks] [--max-exchanges=N] [--kernel=K] [--threads=N] [--help] [--version] < problem.lp";
+    "usage: lpsens [MODE] [--input=FILE] [--format=F] [--accurate] [--strict] [--show-checks] [--sweep=NAME:START:END]... "
+    "[--json=FILE] [--chart=FILE] [--write-problem=FILE] [--max-exchanges=N] [--kernel=K] [--threads=N] [--utf8] "
+    "[--help] [--version] [< problem.lp]";
 
 namespace {
 
@@ -38,12 +40,13 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
         const std::string name(arg.substr(2, equals == std::string_view::npos ? std::string_view::npos : equals - 2));
         const bool has_value = equals != std::string_view::npos;
         const std::string_view value = has_value ? arg.substr(equals + 1) : std::string_view{};
-        if (!seen.insert(name).second) {
+        if (name != "sweep" && !seen.insert(name).second) {
             error = "the option --" + name + " is given twice";
             return std::nullopt;
         }
         bool* flag = nullptr;
         if (name == "help") flag = &options.help;
+        else if (name == "utf8") flag = &options.utf8;
         else if (name == "version") flag = &options.version;
         else if (name == "strict") flag = &options.strict;
         else if (name == "show-checks") flag = &options.show_checks;
@@ -71,6 +74,28 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
                 error = "this processor cannot run the " + std::string(value) + " kernel";
                 return std::nullopt;
             }
+        } else if (name == "input" || name == "write-problem" || name == "json" || name == "chart") {
+            if (!has_value || value.empty()) {
+                error = "the option --" + name + " needs a file name, as --" + name + "=FILE";
+                return std::nullopt;
+            }
+            (name == "input" ? options.input : name == "json" ? options.json
+                                            : name == "chart" ? options.chart : options.write_problem) = value;
+        } else if (name == "format") {
+            if (value != "native" && value != "mps" && value != "lp") {
+                error = "the option --format needs native, mps or lp, as --format=mps";
+                return std::nullopt;
+            }
+            options.format = value;
+        } else if (name == "sweep") {
+            const std::size_t first = value.find(':');
+            const std::size_t second = first == std::string_view::npos ? first : value.find(':', first + 1);
+            if (!has_value || first == 0 || second == std::string_view::npos ||
+                value.find(':', second + 1) != std::string_view::npos) {
+                error = "the option --sweep needs a name, a start and an end value, as --sweep=labour:60:200";
+                return std::nullopt;
+            }
+            options.sweeps.emplace_back(value);
         } else if (name == "threads") {
             if (value != "1" && value != "2") {
                 error = "the option --threads needs 1 or 2, as --threads=1";
@@ -81,6 +106,15 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
             error = "unknown option " + std::string(arg.substr(0, equals));
             return std::nullopt;
         }
+    }
+    const std::string mode = options.mode == nullptr ? "" : std::string(options.mode).substr(0, 2);
+    if (!options.sweeps.empty() && mode != "pv" && mode != "rv") {
+        error = "--sweep needs the mode pv or rv";
+        return std::nullopt;
+    }
+    if (!options.chart.empty() && mode != "pv" && mode != "rv") {
+        error = "--chart needs the mode pv or rv";
+        return std::nullopt;
     }
     return options;
 }

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/kernel_kind.h"
 
@@ -22,6 +23,13 @@ struct RunOptions {
     long max_exchanges = 0;    // 0: in proportion to the size
     KernelKind kernel = KernelKind::best;  // the exchange step's inner loop
     int threads = 0;                       // 0: both cores on large problems
+    std::string input;                     // --input=FILE; empty: standard input
+    std::string format;                    // --format=native|mps|lp; empty: by the file's name
+    std::string write_problem;             // --write-problem=FILE
+    std::string json;                      // --json=FILE
+    std::string chart;                     // --chart=FILE (parametric modes)
+    bool utf8 = false;                     // --utf8: the infinity sign as UTF-8
+    std::vector<std::string> sweeps;       // --sweep=NAME:START:END, repeated
 };
 
 // Parses argv[1..argc-1].  On a bad command line returns nullopt and sets

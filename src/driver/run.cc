@@ -10,6 +10,7 @@
 #include "accurate/accurate_engine.h"
 #include "check/checker.h"
 #include "model/input.h"
+#include "model/problem_files.h"
 #include "model/names.h"
 #include "parametric/parametric_input.h"
 #include "parametric/parametric_sweep.h"
@@ -45,9 +46,34 @@ void warn_negative_rhs(Workspace& ws) {
         }
 }
 
+namespace {
+
+// Closes an input file at the end of the run, however it ends.
+struct FileCloser {
+    int fd = -1;
+    ~FileCloser() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+}  // namespace
+
 int run_sequence(Workspace& ws, ByteSource& input, const RunOptions& options, bool touch_marker) {
     ws.keep_input_values = options.accurate;
-    read_problem(ws, input, options.mode);
+    // The problem from --input or standard input, in any format.
+    std::optional<ByteSource> file;
+    FileCloser closer;
+    ByteSource* source = &input;
+    if (!options.input.empty()) {
+        closer.fd = open_input_file(options.input);
+        file.emplace(closer.fd);
+        file->origin = options.input;
+        source = &*file;
+    }
+    const std::optional<ConvertedModel> imported =
+        read_any_problem(ws, *source, input_format(options.format, options.input), options.mode);
+    if (!options.write_problem.empty()) write_problem_file(ws, options.write_problem);
+    mark_sweep_items(ws, options.sweeps);
     ws.exchange.max_exchanges = options.max_exchanges;
     ws.exchange.kernel = options.kernel;
     ws.exchange.threads = options.threads;

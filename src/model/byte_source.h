@@ -1,10 +1,13 @@
 // The bytes of the problem text, from standard input or from a string.
 //
 // End of input is the physical end of the stream or the first byte 26.
+// Input that begins with the gzip magic bytes (1F 8B) is decompressed on the
+// way in, block by block.
 // Line ends are a carriage return (with a line feed directly after it), or a
 // lone line feed.  The source counts lines so diagnostics can name them.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -53,10 +56,23 @@ public:
     // stays for the next read).  Empty at the end of input.
     std::string read_token(std::size_t limit);
 
+    // Everything that is left, as one string (for the readers of whole files).
+    std::string read_rest();
+
+    // A name for messages: "standard input" or the file's name.
+    std::string origin = "standard input";
+
 private:
     bool refill();
+    // The next block of raw bytes from the descriptor into `block`; false at
+    // the end of input.
+    bool read_block(std::string& block);
+
+    struct Inflater;  // gzip decompression, when the input starts with its magic bytes
 
     int fd_;
+    std::shared_ptr<Inflater> inflater_;
+    bool checked_magic_ = false;
     std::string buffer_;
     std::size_t position_ = 0;
     bool finished_ = false;

@@ -1,0 +1,268 @@
+// The MPS reader, fixed and free format.
+//
+// The file is read in free format first (fields split at blanks); when that
+// fails it is read again in fixed format (fields at the columns 2-3, 5-12,
+// 15-22, 25-36, 40-47, 50-61, so names may hold blanks), and the error of the
+// reading that got further is the one reported.  Set names in RHS, RANGES and
+// BOUNDS may be left out.
+#include <functional>
+#include <map>
+#include <optional>
+#include <sstream>
+
+#include "model/input.h"
+#include "model/lp_model.h"
+#include "model/run_error.h"
+
+namespace lpsens {
+
+namespace {
+
+// Numbers of 1e30 and more in magnitude stand for infinity in bounds.
+constexpr Extended infinite_bound = 1e30L;
+
+class MpsParser {
+public:
+    MpsParser(const std::string& text, const std::string& file, bool fixed) : text_(text), fixed_(fixed) {
+        model_.source = file;
+    }
+    int line_number() const { return line_number_; }
+
+    LpModel parse();
+
+private:
+    [[noreturn]] void fail(const std::string& what) const {
+        throw RunError(error_code::invalid_number, Site::read_mps,
+                       model_.source + ":" + std::to_string(line_number_) + ": " + what);
+    }
+    Extended number(const std::string& token) const {
+        const auto value = parse_value(token);
+        if (!value || token.empty()) fail("'" + token + "' is not a number");
+        return *value;
+    }
+    int row_index(const std::string& name) const {
+        const auto it = rows_.find(name);
+        if (it == rows_.end()) fail("unknown row '" + name + "'");
+        return it->second;
+    }
+    int column_index(const std::string& name) const {
+        const auto it = columns_.find(name);
+        if (it == columns_.end()) fail("unknown column '" + name + "'");
+        return it->second;
+    }
+    static std::vector<std::string> blank_fields(const std::string& line) {
+        std::vector<std::string> fields;
+        std::istringstream in(line);
+        for (std::string f; in >> f;) fields.push_back(f);
+        return fields;
+    }
+    static std::vector<std::string> fixed_fields(const std::string& line) {
+        static const int from[] = {1, 4, 14, 24, 39, 49};
+        static const int to[] = {3, 12, 22, 36, 47, 61};
+        std::vector<std::string> fields;
+        for (int k = 0; k < 6; ++k) {
+            if (static_cast<int>(line.size()) <= from[k]) break;
+            std::string f = line.substr(static_cast<std::size_t>(from[k]),
+                                        static_cast<std::size_t>(std::min<int>(to[k], static_cast<int>(line.size())) - from[k]));
+            const auto a = f.find_first_not_of(' ');
+            const auto b = f.find_last_not_of(' ');
+            fields.push_back(a == std::string::npos ? "" : f.substr(a, b - a + 1));
+        }
+        while (!fields.empty() && fields.back().empty()) fields.pop_back();
+        return fields;
+    }
+    // The fields after the first (empty) one of a fixed-format data line.
+    static std::vector<std::string> data_fields(const std::string& line) {
+        std::vector<std::string> f = fixed_fields(line);
+        if (!f.empty()) f.erase(f.begin());
+        return f;
+    }
+    void value_pairs(const std::vector<std::string>& f, std::size_t first, const char* section,
+                     const std::function<void(const std::string&, Extended)>& take) const {
+        if (f.size() <= first || (f.size() - first) % 2 != 0) fail(std::string("a ") + section + " line needs a name and a number, in pairs");
+        for (std::size_t k = first; k + 1 < f.size(); k += 2) take(f[k], number(f[k + 1]));
+    }
+
+    const std::string& text_;
+    bool fixed_;
+    LpModel model_;
+    std::map<std::string, int> rows_;     // -1 the objective, -2 another free row
+    std::map<std::string, int> columns_;
+    std::string objective_;
+    int line_number_ = 0;
+};
+
+LpModel MpsParser::parse() {
+    std::istringstream in(text_);
+    std::string section;
+    bool integer_block = false;
+    bool sense_next = false;
+    bool ended = false;
+    for (std::string line; std::getline(in, line);) {
+        ++line_number_;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '*') continue;
+        std::vector<std::string> f = blank_fields(line);
+        if (f.empty()) continue;
+        if (line[0] != ' ' && line[0] != '\t') {  // a section header
+            section = f[0];
+            if (section == "NAME") {
+                model_.name = f.size() > 1 ? line.substr(line.find(f[1])) : "";
+            } else if (section == "OBJSENSE" || section == "OBJSENCE") {
+                section = "OBJSENSE";
+                if (f.size() > 1) {
+                    model_.maximise = f[1].rfind("MAX", 0) == 0;
+                } else {
+                    sense_next = true;
+                }
+            } else if (section == "ENDATA") {
+                ended = true;
+                break;
+            } else if (section != "ROWS" && section != "COLUMNS" && section != "RHS" && section != "RANGES" &&
+                       section != "BOUNDS") {
+                fail("unknown section '" + section + "'");
+            }
+            continue;
+        }
+        if (section == "OBJSENSE") {
+            if (!sense_next) fail("a second objective sense");
+            if (f[0].rfind("MAX", 0) == 0) model_.maximise = true;
+            else if (f[0].rfind("MIN", 0) == 0) model_.maximise = false;
+            else fail("unknown objective sense '" + f[0] + "'");
+            sense_next = false;
+        } else if (section == "ROWS") {
+            if (fixed_) f = fixed_fields(line);
+            if (f.size() != 2) fail("a ROWS line needs a type and a name");
+            const std::string& type = f[0];
+            if (rows_.count(f[1])) fail("duplicate row '" + f[1] + "'");
+            if (type == "N") {
+                if (objective_.empty()) {
+                    objective_ = f[1];
+                    rows_[f[1]] = -1;
+                } else {
+                    rows_[f[1]] = -2;  // a further free row: dropped
+                }
+            } else if (type == "L" || type == "G" || type == "E") {
+                rows_[f[1]] = static_cast<int>(model_.rows.size());
+                model_.rows.push_back({f[1], type[0], 0, false, 0});
+            } else {
+                fail("unknown row type '" + type + "'");
+            }
+        } else if (section == "COLUMNS") {
+            if (f.size() >= 3 && f[1] == "'MARKER'") {
+                if (line.find("'INTORG'") != std::string::npos) integer_block = true;
+                else if (line.find("'INTEND'") != std::string::npos) integer_block = false;
+                else fail("unknown marker");
+                continue;
+            }
+            if (fixed_) f = data_fields(line);
+            if (f.size() != 3 && f.size() != 5) fail("a COLUMNS line needs a column and one or two row-value pairs");
+            auto it = columns_.find(f[0]);
+            if (it == columns_.end()) {
+                it = columns_.emplace(f[0], static_cast<int>(model_.columns.size())).first;
+                ModelColumn c;
+                c.name = f[0];
+                c.integer = integer_block;
+                model_.columns.push_back(c);
+            }
+            ModelColumn& column = model_.columns[static_cast<std::size_t>(it->second)];
+            value_pairs(f, 1, "COLUMNS", [&](const std::string& row, Extended v) {
+                const int r = row_index(row);
+                if (r == -1) column.cost += v;
+                else if (r >= 0) column.entries.push_back({r, v});
+            });
+        } else if (section == "RHS" || section == "RANGES") {
+            if (fixed_) f = data_fields(line);
+            const std::size_t first = f.size() % 2;  // an odd count begins with the set name
+            value_pairs(f, first, section.c_str(), [&](const std::string& row, Extended v) {
+                const int r = row_index(row);
+                if (section == "RHS") {
+                    if (r == -1) model_.constant = v;  // read as the objective constant, as glpsol does
+                    else if (r >= 0) model_.rows[static_cast<std::size_t>(r)].rhs = v;
+                } else if (r >= 0) {
+                    model_.rows[static_cast<std::size_t>(r)].ranged = true;
+                    model_.rows[static_cast<std::size_t>(r)].range = v;
+                }
+            });
+        } else if (section == "BOUNDS") {
+            if (fixed_) f = fixed_fields(line);
+            const std::string type = f[0];
+            const bool takes_value = type != "FR" && type != "MI" && type != "PL" && type != "BV";
+            std::string column_name, value_text;
+            if (takes_value) {
+                if (f.size() == 4) column_name = f[2], value_text = f[3];
+                else if (f.size() == 3) column_name = f[1], value_text = f[2];
+                else fail("a " + type + " bound needs a column and a number");
+            } else {
+                if (f.size() >= 3) column_name = f[2];
+                else if (f.size() == 2) column_name = f[1];
+                else fail("a " + type + " bound needs a column");
+                if (type == "BV" && f.size() == 4) value_text = f[3];
+            }
+            ModelColumn& c = model_.columns[static_cast<std::size_t>(column_index(column_name))];
+            const Extended v = value_text.empty() ? 0 : number(value_text);
+            const Extended bound = v >= infinite_bound ? model_infinity : v <= -infinite_bound ? -model_infinity : v;
+            if (type == "UP" || type == "UI") {
+                c.upper = bound;
+                if (bound < 0 && c.lower == 0) {
+                    c.lower = -model_infinity;
+                    model_.warnings.push_back("column '" + c.name + "' has a negative upper bound and lower bound 0: "
+                                              "its lower bound is taken as minus infinity");
+                }
+                if (type == "UI") c.integer = true;
+            } else if (type == "LO" || type == "LI") {
+                c.lower = bound;
+                if (type == "LI") c.integer = true;
+            } else if (type == "FX") {
+                c.lower = c.upper = bound;
+            } else if (type == "FR") {
+                c.lower = -model_infinity;
+                c.upper = model_infinity;
+            } else if (type == "MI") {
+                c.lower = -model_infinity;
+            } else if (type == "PL") {
+                c.upper = model_infinity;
+            } else if (type == "BV") {
+                c.lower = 0;
+                c.upper = 1;
+                c.integer = true;
+            } else {
+                fail("unknown bound type '" + type + "'");
+            }
+        } else {
+            fail("data before the first section");
+        }
+    }
+    if (!ended) fail("the file ends without ENDATA");
+    for (const ModelColumn& c : model_.columns) {
+        if (c.lower > c.upper)
+            throw RunError(error_code::invalid_number, Site::read_mps,
+                           model_.source + ": column '" + c.name + "' has a lower bound above its upper bound");
+    }
+    long integers = 0;
+    for (const ModelColumn& c : model_.columns) integers += c.integer;
+    if (integers > 0)
+        model_.warnings.push_back(std::to_string(integers) +
+                                  " integer variables are treated as continuous (the relaxation is solved)");
+    if (model_.name.empty()) model_.name = model_.source;
+    return model_;
+}
+
+}  // namespace
+
+LpModel read_mps(const std::string& text, const std::string& file_name) {
+    MpsParser free_format(text, file_name, false);
+    try {
+        return free_format.parse();
+    } catch (const RunError& free_error) {
+        MpsParser fixed_format(text, file_name, true);
+        try {
+            return fixed_format.parse();
+        } catch (const RunError& fixed_error) {
+            if (fixed_format.line_number() > free_format.line_number()) throw;
+            throw free_error;
+        }
+    }
+}
+
+}  // namespace lpsens
