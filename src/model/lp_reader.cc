@@ -1,7 +1,356 @@
+// The LP-format reader (the algebraic format of CPLEX and its peers); the
+// README says exactly what it accepts.
+//
+//   \ comment to the end of the line
+//   Maximize | Maximise | Maximum | Max | Minimize | Minimise | Minimum | Min
+//     [name:] terms                      (a term: [+|-] [number] [variable])
+//   Subject To | Such That | st | s.t.
+//     [name:] terms  <= | =< | < | >= | => | > | =  terms
+//   Bounds
+//     x >= l | x <= u | l <= x | u >= x | l <= x <= u | x = v | x free
+//     (l and u may be -inf / +inf / inf / infinity)
+//   General | Generals | Integer | Integers | Binary | Binaries   names
+//   End
+//
+// Expressions may run over several lines.  A right-hand side ends at the end
+// of its line unless the line ends with + or -.  Keywords are matched without
+// regard to case; names are case-sensitive.
+#include <cctype>
+#include <map>
+
+#include "model/input.h"
 #include "model/lp_model.h"
 #include "model/run_error.h"
+
 namespace lpsens {
-LpModel read_lp_format(const std::string&, const std::string& file_name) {
-    throw RunError(error_code::invalid_number, Site::read_lp_format, file_name + ": LP format is not read yet");
+
+namespace {
+
+struct Token {
+    std::string text;
+    int line;
+    bool number;
+};
+
+bool name_char(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || std::string_view("!\"#$%&()/,.;?@_`'{}|~[]^").find(c) !=
+                                                              std::string_view::npos;
 }
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+class LpParser {
+public:
+    LpParser(const std::string& text, const std::string& file) : text_(text) { model_.source = file; }
+    LpModel parse();
+
+private:
+    [[noreturn]] void fail(int line, const std::string& what) const {
+        throw RunError(error_code::invalid_number, Site::read_lp_format,
+                       model_.source + ":" + std::to_string(line) + ": " + what);
+    }
+    void tokenize();
+    const Token* at(std::size_t k) const { return k < tokens_.size() ? &tokens_[k] : nullptr; }
+    // The section a keyword at position k starts, and how many tokens it takes; "" for none.
+    std::string section_at(std::size_t k, std::size_t& length) const;
+    int variable(const std::string& name) {
+        const auto it = columns_.find(name);
+        if (it != columns_.end()) return it->second;
+        const int index = static_cast<int>(model_.columns.size());
+        columns_[name] = index;
+        ModelColumn c;
+        c.name = name;
+        model_.columns.push_back(c);
+        return index;
+    }
+    // Reads terms from position k; adds coefficient * sign to `terms` and the
+    // constants to `constant`.  `right_side`: stop at the end of the line.
+    void read_terms(std::size_t& k, std::map<int, Extended>& terms, Extended& constant, Extended sign, bool right_side);
+    bool is_operator(const Token* t) const {
+        return t && (t->text == "<=" || t->text == "=<" || t->text == "<" || t->text == ">=" || t->text == "=>" ||
+                     t->text == ">" || t->text == "=");
+    }
+    Extended bound_value(const Token& t) const {
+        const std::string l = lower(t.text);
+        if (l == "inf" || l == "+inf" || l == "infinity" || l == "+infinity") return model_infinity;
+        if (l == "-inf" || l == "-infinity") return -model_infinity;
+        const auto v = parse_value(t.text);
+        if (!t.number || !v) fail(t.line, "'" + t.text + "' is not a number");
+        return *v;
+    }
+
+    const std::string& text_;
+    LpModel model_;
+    std::vector<Token> tokens_;
+    std::map<std::string, int> columns_;
+};
+
+void LpParser::tokenize() {
+    int line = 1;
+    std::size_t i = 0;
+    const std::size_t n = text_.size();
+    while (i < n) {
+        const char c = text_[i];
+        if (c == '\n') {
+            ++line;
+            ++i;
+        } else if (c == '\\') {
+            while (i < n && text_[i] != '\n') ++i;
+        } else if (std::isspace(static_cast<unsigned char>(c))) {
+            ++i;
+        } else if (c == '<' || c == '>' || c == '=') {
+            std::string op(1, c);
+            if (i + 1 < n && (text_[i + 1] == '=' || text_[i + 1] == '<' || text_[i + 1] == '>')) op += text_[++i];
+            ++i;
+            tokens_.push_back({op, line, false});
+        } else if (c == '+' || c == '-' || c == ':' || c == '*') {
+            tokens_.push_back({std::string(1, c), line, false});
+            ++i;
+        } else if (std::isdigit(static_cast<unsigned char>(c)) || c == '.') {
+            std::size_t j = i;
+            while (j < n && (std::isdigit(static_cast<unsigned char>(text_[j])) || text_[j] == '.')) ++j;
+            if (j < n && (text_[j] == 'e' || text_[j] == 'E')) {
+                std::size_t k = j + 1;
+                if (k < n && (text_[k] == '+' || text_[k] == '-')) ++k;
+                if (k < n && std::isdigit(static_cast<unsigned char>(text_[k]))) {
+                    j = k;
+                    while (j < n && std::isdigit(static_cast<unsigned char>(text_[j]))) ++j;
+                }
+            }
+            tokens_.push_back({text_.substr(i, j - i), line, true});
+            i = j;
+        } else if (name_char(c)) {
+            std::size_t j = i;
+            while (j < n && name_char(text_[j])) ++j;
+            tokens_.push_back({text_.substr(i, j - i), line, false});
+            i = j;
+        } else {
+            fail(line, std::string("unexpected character '") + c + "'");
+        }
+    }
+}
+
+std::string LpParser::section_at(std::size_t k, std::size_t& length) const {
+    const Token* t = at(k);
+    if (!t || t->number) return "";
+    // A keyword counts only at the start of its line.
+    if (k > 0 && tokens_[k - 1].line == t->line) return "";
+    const std::string w = lower(t->text);
+    const Token* next = at(k + 1);
+    const std::string w2 = next && next->line == t->line ? lower(next->text) : "";
+    length = 1;
+    if (w == "maximize" || w == "maximise" || w == "maximum" || w == "max") return "max";
+    if (w == "minimize" || w == "minimise" || w == "minimum" || w == "min") return "min";
+    if ((w == "subject" && w2 == "to") || (w == "such" && w2 == "that")) {
+        length = 2;
+        return "st";
+    }
+    if (w == "st" || w == "s.t." || w == "st.") return "st";
+    if (w == "bounds" || w == "bound") return "bounds";
+    if (w == "general" || w == "generals" || w == "gen" || w == "integer" || w == "integers") return "general";
+    if (w == "binary" || w == "binaries" || w == "bin") return "binary";
+    if (w == "end") return "end";
+    return "";
+}
+
+void LpParser::read_terms(std::size_t& k, std::map<int, Extended>& terms, Extended& constant, Extended sign,
+                          bool right_side) {
+    bool first = true;
+    for (;;) {
+        const Token* t = at(k);
+        if (!t) return;
+        std::size_t length = 0;
+        if (!section_at(k, length).empty() || is_operator(t)) return;
+        if (right_side && !first) {
+            const Token& before = tokens_[k - 1];
+            if (t->line != before.line && before.text != "+" && before.text != "-") return;
+        }
+        // A new named constraint: name ':'.
+        if (!first && !t->number && at(k + 1) && at(k + 1)->text == ":") return;
+        Extended term_sign = 1;
+        bool had_sign = false;
+        while (at(k) && (at(k)->text == "+" || at(k)->text == "-")) {
+            if (at(k)->text == "-") term_sign = -term_sign;
+            had_sign = true;
+            ++k;
+        }
+        if (!first && !had_sign) {
+            // Without a sign the expression has ended (the next constraint begins).
+            return;
+        }
+        const Token* u = at(k);
+        if (!u) fail(tokens_.back().line, "the expression is cut short");
+        Extended coefficient = 1;
+        bool has_number = false;
+        if (u->number) {
+            const auto v = parse_value(u->text);
+            if (!v) fail(u->line, "'" + u->text + "' is not a number");
+            coefficient = *v;
+            has_number = true;
+            ++k;
+            if (at(k) && at(k)->text == "*") ++k;
+        }
+        const Token* w = at(k);
+        std::size_t kw = 0;
+        const bool has_name = w && !w->number && w->text != "+" && w->text != "-" && w->text != ":" &&
+                              !is_operator(w) && section_at(k, kw).empty() &&
+                              !(at(k + 1) && at(k + 1)->text == ":") &&
+                              !(right_side && has_number && w->line != u->line);
+        if (has_name) {
+            const int v = variable(w->text);
+            terms[v] += sign * term_sign * coefficient;
+            ++k;
+        } else if (has_number) {
+            constant += sign * term_sign * coefficient;
+        } else {
+            fail(u->line, "'" + u->text + "' is neither a number nor a variable here");
+        }
+        first = false;
+    }
+}
+
+LpModel LpParser::parse() {
+    tokenize();
+    std::size_t k = 0;
+    std::size_t length = 0;
+    std::string section = section_at(0, length);
+    if (section != "max" && section != "min")
+        fail(tokens_.empty() ? 1 : tokens_[0].line, "the file must begin with Maximize or Minimize");
+    model_.maximise = section == "max";
+    k += length;
+    // The objective.
+    if (at(k) && at(k + 1) && at(k + 1)->text == ":" && !at(k)->number) {
+        model_.name = at(k)->text;
+        k += 2;
+    }
+    std::map<int, Extended> objective;
+    read_terms(k, objective, model_.constant, 1, false);
+    for (const auto& [v, c] : objective) model_.columns[static_cast<std::size_t>(v)].cost += c;
+    bool ended = false;
+    while (k < tokens_.size() && !ended) {
+        section = section_at(k, length);
+        if (section.empty()) fail(tokens_[k].line, "'" + tokens_[k].text + "' where a section or a constraint was expected");
+        k += length;
+        if (section == "st") {
+            while (k < tokens_.size() && section_at(k, length).empty()) {
+                std::string name = "c" + std::to_string(model_.rows.size() + 1);
+                const int line = tokens_[k].line;
+                if (at(k + 1) && at(k + 1)->text == ":" && !tokens_[k].number) {
+                    name = tokens_[k].text;
+                    k += 2;
+                }
+                std::map<int, Extended> terms;
+                Extended constant = 0;
+                read_terms(k, terms, constant, 1, false);
+                const Token* op = at(k);
+                if (!is_operator(op)) fail(op ? op->line : line, "constraint '" + name + "' has no <=, >= or =");
+                ++k;
+                Extended right = 0;
+                read_terms(k, terms, right, -1, true);
+                // terms now hold left - right variables; constants move right.
+                ModelRow row;
+                row.name = name;
+                row.type = op->text[0] == '<' || op->text == "=<" ? 'L' : op->text[0] == '>' || op->text == "=>" ? 'G' : 'E';
+                row.rhs = -right - constant;
+                const int r = static_cast<int>(model_.rows.size());
+                for (const auto& [v, c] : terms)
+                    if (c != 0) model_.columns[static_cast<std::size_t>(v)].entries.push_back({r, c});
+                model_.rows.push_back(row);
+            }
+        } else if (section == "bounds") {
+            while (k < tokens_.size() && section_at(k, length).empty()) {
+                // One bound a line.
+                const int line = tokens_[k].line;
+                std::vector<Token> b;
+                while (k < tokens_.size() && tokens_[k].line == line) b.push_back(tokens_[k++]);
+                // Signs glued to numbers and infinities.
+                std::vector<Token> c;
+                for (std::size_t q = 0; q < b.size(); ++q) {
+                    if ((b[q].text == "-" || b[q].text == "+") && q + 1 < b.size()) {
+                        Token joined = b[q + 1];
+                        joined.text = b[q].text + joined.text;
+                        c.push_back(joined);
+                        ++q;
+                    } else {
+                        c.push_back(b[q]);
+                    }
+                }
+                auto is_value = [&](const Token& t) {
+                    const std::string l = lower(t.text);
+                    return t.number || l == "inf" || l == "+inf" || l == "-inf" || l == "infinity" ||
+                           l == "+infinity" || l == "-infinity" || ((t.text[0] == '-' || t.text[0] == '+') &&
+                                                                    parse_value(t.text).has_value());
+                };
+                auto column = [&](const Token& t) -> ModelColumn& {
+                    const auto it = columns_.find(t.text);
+                    if (it == columns_.end()) fail(t.line, "bound on unknown variable '" + t.text + "'");
+                    return model_.columns[static_cast<std::size_t>(it->second)];
+                };
+                auto apply = [&](ModelColumn& col, const std::string& op, Extended v) {
+                    if (op == "<=" || op == "=<" || op == "<") col.upper = v;
+                    else if (op == ">=" || op == "=>" || op == ">") col.lower = v;
+                    else col.lower = col.upper = v;
+                };
+                auto flip = [](const std::string& op) {
+                    if (op[0] == '<' || op == "=<") return std::string(">=");
+                    if (op[0] == '>' || op == "=>") return std::string("<=");
+                    return op;
+                };
+                if (c.size() == 2 && lower(c[1].text) == "free" && !is_value(c[0])) {
+                    ModelColumn& col = column(c[0]);
+                    col.lower = -model_infinity;
+                    col.upper = model_infinity;
+                } else if (c.size() == 3 && !is_value(c[0]) && is_operator(&c[1]) && is_value(c[2])) {
+                    apply(column(c[0]), c[1].text, bound_value(c[2]));
+                } else if (c.size() == 3 && is_value(c[0]) && is_operator(&c[1]) && !is_value(c[2])) {
+                    apply(column(c[2]), flip(c[1].text), bound_value(c[0]));
+                } else if (c.size() == 5 && is_value(c[0]) && is_operator(&c[1]) && !is_value(c[2]) &&
+                           is_operator(&c[3]) && is_value(c[4])) {
+                    ModelColumn& col = column(c[2]);
+                    apply(col, flip(c[1].text), bound_value(c[0]));
+                    apply(col, c[3].text, bound_value(c[4]));
+                } else {
+                    fail(line, "a bound must read 'x <= 4', '-1 <= x <= 4', 'x = 2' or 'x free'");
+                }
+            }
+        } else if (section == "general" || section == "binary") {
+            while (k < tokens_.size() && section_at(k, length).empty()) {
+                const Token& t = tokens_[k++];
+                const auto it = columns_.find(t.text);
+                if (it == columns_.end()) fail(t.line, "unknown variable '" + t.text + "'");
+                ModelColumn& col = model_.columns[static_cast<std::size_t>(it->second)];
+                col.integer = true;
+                if (section == "binary") {
+                    col.lower = 0;
+                    col.upper = 1;
+                }
+            }
+        } else if (section == "end") {
+            ended = true;
+        } else {
+            fail(tokens_[k - length].line, "a second objective");
+        }
+    }
+    if (!ended) fail(tokens_.empty() ? 1 : tokens_.back().line, "the file ends without End");
+    long integers = 0;
+    for (const ModelColumn& c : model_.columns) {
+        if (c.lower > c.upper) fail(1, "variable '" + c.name + "' has a lower bound above its upper bound");
+        integers += c.integer;
+    }
+    if (integers > 0)
+        model_.warnings.push_back(std::to_string(integers) +
+                                  " integer variables are treated as continuous (the relaxation is solved)");
+    if (model_.name.empty()) model_.name = model_.source;
+    return model_;
+}
+
+}  // namespace
+
+LpModel read_lp_format(const std::string& text, const std::string& file_name) {
+    return LpParser(text, file_name).parse();
+}
+
 }  // namespace lpsens

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The examples in lpsens's own format, as MPS files and as LP-format files:
+# the same reports apart from the title line, gzip-compressed input too.
+#   formats.sh LPSENS EXAMPLES_DIR
+set -u
+bin=$1
+dir=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+# A report without its title: the first line that is not an engine message.
+untitled() { awk 'done || /^(Unbounded solution|No feasible solution)\r$/ { print; next } { done = 1 }' "$1"; }
+compare() {  # name, native arguments, imported arguments
+    local name=$1 native=$2 imported=$3
+    # shellcheck disable=SC2086
+    (cd "$work" && "$bin" $native < "$dir/$name.lp" > native.out 2> /dev/null)
+    for input in "--input=$dir/mps/$name.mps" "--format=lp --input=$dir/lp-format/$name.lp" \
+                 "--format=mps --input=$work/$name.mps.gz"; do
+        gzip -c "$dir/mps/$name.mps" > "$work/$name.mps.gz"
+        # shellcheck disable=SC2086
+        (cd "$work" && "$bin" $imported $input < /dev/null > imported.out 2> /dev/null)
+        if cmp -s <(untitled "$work/native.out") <(untitled "$work/imported.out"); then
+            passed=$((passed + 1))
+        else
+            failed=$((failed + 1))
+            echo "FAIL $name with $input"
+            diff <(untitled "$work/native.out") <(untitled "$work/imported.out") | head -5
+        fi
+    done
+}
+compare sample "" ""
+compare mix "" ""
+compare infeasible "" ""
+compare unbounded "" ""
+compare objective_sweep "pv" "pv --sweep=desks:20:80"
+compare rhs_sweep "rv" "rv --sweep=labour:60:200"
+echo "formats: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
