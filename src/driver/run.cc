@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <new>
 #include <optional>
 
@@ -48,6 +50,19 @@ void warn_negative_rhs(Workspace& ws) {
 
 namespace {
 
+// The character set of the locale from LC_ALL, LC_CTYPE or LANG, whichever
+// is set first: UTF-8 or not.
+bool locale_is_utf8() {
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value == nullptr || *value == 0) continue;
+        std::string v(value);
+        for (char& c : v) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return v.find("utf-8") != std::string::npos || v.find("utf8") != std::string::npos;
+    }
+    return false;
+}
+
 // Closes an input file at the end of the run, however it ends.
 struct FileCloser {
     int fd = -1;
@@ -60,6 +75,7 @@ struct FileCloser {
 
 int run_sequence(Workspace& ws, ByteSource& input, const RunOptions& options, bool touch_marker) {
     ws.keep_input_values = options.accurate;
+    if (options.utf8 || (::isatty(1) && locale_is_utf8())) ws.infinity_text = "\xE2\x88\x9E";  // U+221E
     // The problem from --input or standard input, in any format.
     std::optional<ByteSource> file;
     FileCloser closer;

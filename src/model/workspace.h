@@ -174,6 +174,9 @@ struct Workspace {
 
     ExchangeSettings exchange;
     ExchangeLog exchange_log;
+    // How the reports write an unbounded ranging limit: the two bytes 81 87,
+    // or UTF-8 on a terminal that wants it.
+    std::string infinity_text = "\x81\x87";
     std::shared_ptr<ExchangeTeam> exchange_team;  // the worker thread, made on first use
 
     // The input's values as read, before they are narrowed to the stored

@@ -21,18 +21,26 @@ void offer_ratio(StoredReal ratio, StoredReal& lower, StoredReal& upper) {
 
 bool negligible(Extended t) { return t >= -range_tolerance && t <= range_tolerance; }
 
-void append_lower_bound(std::string& line, StoredReal base, StoredReal offset) {
+// The infinity sign in a field of width 12: its two bytes fill one column
+// on the terminals it was made for, so a longer spelling (UTF-8, three
+// bytes) widens the field by the difference to keep the columns aligned.
+void append_infinity(std::string& line, const std::string& sign, bool negative) {
+    const std::string text = (negative ? "-" : "") + sign;
+    append_text(line, text, 12 + static_cast<int>(sign.size()) - static_cast<int>(infinity_sign.size()));
+}
+
+void append_lower_bound(std::string& line, StoredReal base, StoredReal offset, const std::string& sign) {
     if (load_real(offset) > -9e30L)
         append_real(line, load_real(base) + load_real(offset), 12, 3);
     else
-        append_text(line, "-" + std::string(infinity_sign), 12);
+        append_infinity(line, sign, true);
 }
 
-void append_upper_bound(std::string& line, StoredReal base, StoredReal offset) {
+void append_upper_bound(std::string& line, StoredReal base, StoredReal offset, const std::string& sign) {
     if (load_real(offset) < 9e30L)
         append_real(line, load_real(base) + load_real(offset), 12, 3);
     else
-        append_text(line, infinity_sign, 12);
+        append_infinity(line, sign, false);
 }
 
 // "    1, "x1",       3.000,       4.000,       0.000,       2.000,          ∞"
@@ -49,9 +57,9 @@ void write_item_line(Workspace& ws, int index, const Name& name, StoredReal base
     line += ',';
     append_real(line, load_real(record.price), 12, 3);
     line += ',';
-    append_lower_bound(line, base, lower);
+    append_lower_bound(line, base, lower, ws.infinity_text);
     line += ',';
-    append_upper_bound(line, base, upper);
+    append_upper_bound(line, base, upper, ws.infinity_text);
     line += line_end;
     ws.out.write(line);
 }
