@@ -29,6 +29,7 @@ public:
     void report(Workspace& ws, bool show_figures) const;
 
     const ProblemAsRead& problem() const { return problem_; }
+    const std::vector<std::pair<std::string, CheckReport>>& reports() const { return reports_; }
 
 private:
     ProblemAsRead problem_;

@@ -12,6 +12,8 @@
 #include "accurate/accurate_engine.h"
 #include "check/checker.h"
 #include "model/input.h"
+#include "report/json_results.h"
+#include "report/sweep_chart.h"
 #include "model/problem_files.h"
 #include "model/names.h"
 #include "parametric/parametric_input.h"
@@ -102,8 +104,10 @@ int run_sequence(Workspace& ws, ByteSource& input, const RunOptions& options, bo
     initialise_tableau(ws);
     if (!options.accurate) warn_negative_rhs(ws);
     ws.console.write('.');
+    RunFacts facts{"infeasible", options.accurate};
     if (engine.phase1(ws) == phase1_feasible) {
         const int result = engine.phase2(ws);
+        facts.status = result == phase2_unbounded ? "unbounded" : "optimal";
         const Outcome outcome = result == phase2_unbounded ? Outcome::unbounded : Outcome::optimal;
         if (ws.parametric()) {
             parametric_sweep(ws, engine, result, [&](int record, int record_result) {
@@ -118,6 +122,8 @@ int run_sequence(Workspace& ws, ByteSource& input, const RunOptions& options, bo
     } else {
         checker.check_final(ws, Outcome::infeasible, false);
     }
+    if (!options.json.empty()) write_text_file(options.json, json_results(ws, facts, checker, imported));
+    if (!options.chart.empty() && ws.record_count > 0) write_text_file(options.chart, sweep_chart(ws));
     // Everything for standard output is out before the run counts as done.
     ws.out.flush();
     ws.console.write(line_end);

@@ -136,6 +136,7 @@ struct Workspace {
     std::int32_t leaving_row = 0;
     StoredReal objective_value;
     std::int32_t param_count = 0;
+    std::int32_t record_count = 0;  // records the sweep took
     std::array<StoredReal, max_records + 1> step_parameter{};  // 1..20
 
     // Allocated by allocate_workspace, in this order.

@@ -66,6 +66,7 @@ void parametric_sweep(Workspace& ws, SolveEngine& engine, int first_result, cons
         ++s;
     }
     ws.exchange.artificials_stay_at_zero = false;
+    ws.record_count = s;
     write_parametric_report(ws, s);
 }
 
