@@ -33,7 +33,7 @@ struct Token {
 };
 
 bool name_char(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || std::string_view("!\"#$%&()/,.;?@_`'{}|~[]^").find(c) !=
+    return std::isalnum(static_cast<unsigned char>(c)) || std::string_view("!\"#$%&()/,.;?@_`'{}|~").find(c) !=
                                                               std::string_view::npos;
 }
 
@@ -249,7 +249,9 @@ LpModel LpParser::parse() {
                 if (!is_operator(op)) fail(op ? op->line : line, "constraint '" + name + "' has no <=, >= or =");
                 ++k;
                 Extended right = 0;
+                const std::size_t right_start = k;
                 read_terms(k, terms, right, -1, true);
+                if (k == right_start) fail(op->line, "constraint '" + name + "' has no right-hand side");
                 // terms now hold left - right variables; constants move right.
                 ModelRow row;
                 row.name = name;

@@ -1,0 +1,137 @@
+// The MPS and LP-format readers and the conversion: what they accept, the
+// error each kind of bad input gets, and damaged files that never crash.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "model/lp_model.h"
+#include "test_support.h"
+
+namespace lpsens {
+namespace {
+
+const char* const mps_text =
+    "NAME demo\n"
+    "OBJSENSE\n"
+    "    MIN\n"
+    "ROWS\n"
+    " N  cost\n"
+    " L  cap\n"
+    " G  need\n"
+    " E  link\n"
+    "COLUMNS\n"
+    "    x  cost  1  cap  1\n"
+    "    x  need  1\n"
+    "    y  cost  2  cap  1\n"
+    "    y  link  1\n"
+    "    z  cost  -1  link  1\n"
+    "RHS\n"
+    "    rhs  cap  10  need  2\n"
+    "    rhs  cost  5\n"
+    "RANGES\n"
+    "    rng  cap  4\n"
+    "BOUNDS\n"
+    " UP bnd  x  8\n"
+    " MI bnd  z\n"
+    " UP bnd  z  3\n"
+    " FR bnd  y\n"
+    "ENDATA\n";
+
+TEST(ModelReaders, MpsConversionByTheDocumentedRules) {
+    const LpModel model = read_mps(mps_text, "demo.mps");
+    ASSERT_EQ(model.rows.size(), 3u);
+    EXPECT_FALSE(model.maximise);
+    EXPECT_EQ(model.constant, 5);
+    std::vector<std::string> lines;
+    const ConvertedModel c = convert_model(model, lines);
+    // x >= 0 with x <= 8 (row x.ub), y free (split), z <= 3 mirrored; cap
+    // ranged [6, 10] (cap.rng); min turned into max.
+    EXPECT_EQ(c.text.substr(0, c.text.find("\r\n", c.text.find("\r\n") + 2)), "demo\r\n5 4 1 2");
+    EXPECT_NE(c.text.find("y.pos\r\ny.neg\r\nz.neg\r\n"), std::string::npos) << c.text;
+    EXPECT_NE(c.text.find("cap.rng\r\n"), std::string::npos);
+    EXPECT_NE(c.text.find("x.ub\r\n"), std::string::npos);
+    EXPECT_EQ(lines.front(), "minimisation: the report shows the maximum of minus the objective");
+    ASSERT_EQ(c.variables.size(), 3u);
+    EXPECT_EQ(c.variables[2].sign, -1);
+    EXPECT_EQ(c.variables[2].shift, 3);
+}
+
+TEST(ModelReaders, MpsAndLpFormatGiveTheSameReport) {
+    const std::string lp =
+        "\\ the same model\n"
+        "Minimize\n obj: x + 2 y - z + 5\n"
+        "Subject To\n cap: x + y <= 10\n cap.rng: x + y >= 6\n need: x >= 2\n link: y + z = 0\n"
+        "Bounds\n x <= 8\n y free\n -inf <= z <= 3\nEnd\n";
+    RunOptions mps_options, lp_options;
+    mps_options.format = "mps";
+    lp_options.format = "lp";
+    const auto a = testing::run_text(mps_text, mps_options);
+    const auto b = testing::run_text(lp, lp_options);
+    ASSERT_EQ(a.exit_code, 0) << a.console;
+    ASSERT_EQ(b.exit_code, 0) << b.console;
+    const auto optimum = [](const std::string& out) { return out.substr(out.find("Optimal value"), 32); };
+    EXPECT_EQ(optimum(a.out), optimum(b.out));
+}
+
+TEST(ModelReaders, BadInputNamesTheLineAndTheToken) {
+    struct Case {
+        const char* format;
+        const char* text;
+        const char* message;  // the explanation after "standard input:"
+    };
+    const std::vector<Case> cases = {
+        {"mps", "NAME a\nROWS\n N c\nCOLUMNZ\nENDATA\n", "4: unknown section 'COLUMNZ'"},
+        {"mps", "NAME a\nROWS\n N c\nCOLUMNS\n x r 1\nENDATA\n", "5: unknown row 'r'"},
+        {"mps", "NAME a\nROWS\n N c\n L r\n L r\nENDATA\n", "5: duplicate row 'r'"},
+        {"mps", "NAME a\nROWS\n N c\nCOLUMNS\n x c\nENDATA\n", "5: a COLUMNS line needs"},
+        {"mps", "NAME a\nROWS\n N c\nCOLUMNS\n x c 1x\nENDATA\n", "5: '1x' is not a number"},
+        {"mps", "NAME a\nROWS\n N c\nCOLUMNS\n x c 1\nBOUNDS\n UP b y 1\nENDATA\n", "7: unknown column 'y'"},
+        {"mps", "NAME a\nROWS\n N c\nCOLUMNS\n x c 1\nBOUNDS\n LO b x 2\n UP b x 1\nENDATA\n",
+         "column 'x' has a lower bound above its upper bound"},
+        {"mps", "NAME a\nROWS\n N c\n", "the file ends without ENDATA"},
+        {"lp", "Maximize\n x\nSubject To\n c: x <= \nEnd\n", "4: constraint 'c' has no right-hand side"},
+        {"lp", "Maximize\n x\nSubject To\n c: x 4\nEnd\n", "constraint 'c' has no <=, >= or ="},
+        {"lp", "Maximize\n x\nBounds\n y <= 4\nEnd\n", "4: bound on unknown variable 'y'"},
+        {"lp", "Maximize\n x\nBounds\n 3 <= x <= 1\nEnd\n", "variable 'x' has a lower bound above its upper bound"},
+        {"lp", "Subject To\n x <= 1\nEnd\n", "the file must begin with Maximize or Minimize"},
+        {"lp", "Maximize\n x ^ 2\nEnd\n", "2: unexpected character '^'"},
+        {"lp", "Maximize\n x\nSubject To\n c: x <= 1\n", "the file ends without End"},
+    };
+    for (const Case& c : cases) {
+        RunOptions options;
+        options.format = c.format;
+        const auto result = testing::run_text(c.text, options);
+        EXPECT_EQ(result.exit_code, 106) << c.text;
+        EXPECT_EQ(result.out.rfind("Runtime error 106 at 0001", 0), 0u) << result.out;  // nothing but the error line
+        EXPECT_NE(result.console.find(c.message), std::string::npos) << c.text << "\n" << result.console;
+    }
+}
+
+TEST(ModelReaders, DamagedFilesNeverCrash) {
+    const std::string lp = "Maximize\n obj: 3 x + 2 y\nSubject To\n a: x + y <= 4\n b: x + 3 y >= 2\n"
+                           "Bounds\n x <= 3\n -1 <= y <= 5\nGeneral\n y\nEnd\n";
+    const char alphabet[] = " \n:+-<=>.0123456789eExyzabNR\\";
+    std::mt19937 rng(5);
+    for (int n = 0; n < 2000; ++n) {
+        const bool mps = n % 2 == 0;
+        std::string text = mps ? std::string(mps_text) : lp;
+        for (int k = 0, edits = 1 + static_cast<int>(rng() % 3); k < edits; ++k) {
+            const std::size_t at = rng() % text.size();
+            switch (rng() % 3) {
+                case 0: text[at] = alphabet[rng() % (sizeof alphabet - 1)]; break;
+                case 1: text.erase(at, 1 + rng() % 4); break;
+                default: text.insert(at, 1, alphabet[rng() % (sizeof alphabet - 1)]);
+            }
+            if (text.empty()) text = "x";
+        }
+        RunOptions options;
+        options.format = mps ? "mps" : "lp";
+        options.accurate = n % 4 < 2;
+        const auto result = testing::run_text(text, options);
+        ASSERT_TRUE(result.exit_code == 0 || result.exit_code == 106 || result.exit_code == 205)
+            << result.exit_code << "\n" << text;
+    }
+}
+
+}  // namespace
+}  // namespace lpsens
