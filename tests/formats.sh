@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The examples in lpsens's own format, as MPS files and as LP-format files:
 # the same reports apart from the title line, gzip-compressed input too.
-#   formats.sh LPSENS EXAMPLES_DIR
+# The JSON results of each ordinary run parse and match its report.
+#   formats.sh LPSENS EXAMPLES_DIR JSON_CHECK
 set -u
 bin=$1
 dir=$2
+json_check=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 passed=0
@@ -33,6 +35,17 @@ compare sample "" ""
 compare mix "" ""
 compare infeasible "" ""
 compare unbounded "" ""
+for name in sample mix infeasible unbounded; do
+    for input in "$dir/$name.lp" "$dir/mps/$name.mps"; do
+        "$bin" --input="$input" --json="$work/r.json" > "$work/r.out" 2> /dev/null
+        if "$json_check" "$work/r.json" "$work/r.out"; then
+            passed=$((passed + 1))
+        else
+            failed=$((failed + 1))
+            echo "FAIL JSON of $input"
+        fi
+    done
+done
 compare objective_sweep "pv" "pv --sweep=desks:20:80"
 compare rhs_sweep "rv" "rv --sweep=labour:60:200"
 echo "formats: $passed passed, $failed failed"

@@ -13,6 +13,7 @@ set -u
 bin=$1
 dir=$2
 tools=$3
+json_check=${4:-}
 [ -f "$dir/optima.tsv" ] || { echo "no Netlib problems at $dir: skipped"; exit 77; }
 # recipe ends at the right optimum on a singular basis; a warning there is
 # allowed but not required.
@@ -112,6 +113,14 @@ sweep kb2 "4:0:1,6:0:1,11:0:1,24:0:1,48:25:38.5"
 sweep agg "393:89091:89180.091,401:433908:434341.908,421:884246:885130.246,441:1301415:1302716.415,449:1849407:1851256.407"
 sweep kb2 "4:0:1,6:0:1,11:0:1,24:0:1,48:25:38.5" --accurate
 sweep agg "393:89091:89180.091,401:433908:434341.908,421:884246:885130.246,441:1301415:1302716.415,449:1849407:1851256.407" --accurate
+
+# JSON results of two shared problems, from their MPS files, match the report.
+if [ -n "$json_check" ]; then
+    for name in kb2 share1b; do
+        "$bin" --accurate --input="$dir/$name.mps" --json="$work/r.json" > "$work/r.out" 2> /dev/null
+        if "$json_check" "$work/r.json" "$work/r.out"; then passed=$((passed + 1)); else fail "$name JSON"; fi
+    done
+fi
 
 echo "netlib: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
