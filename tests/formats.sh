@@ -48,5 +48,17 @@ for name in sample mix infeasible unbounded; do
 done
 compare objective_sweep "pv" "pv --sweep=desks:20:80"
 compare rhs_sweep "rv" "rv --sweep=labour:60:200"
+# --write-problem reads back to the same report; a missing file is the
+# system's error (2) with the runtime-error line.
+"$bin" --input="$dir/mps/mix.mps" --write-problem="$work/written.lp" > "$work/a.out" 2> /dev/null
+"$bin" --input="$work/written.lp" > "$work/b.out" 2> /dev/null
+if cmp -s "$work/a.out" "$work/b.out"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL --write-problem"; fi
+(cd "$work" && "$bin" --input="$work/no such file.mps" > missing.out 2> /dev/null)
+if [ $? = 2 ] && grep -q '^Runtime error   2 at 00010080' "$work/missing.out" && [ ! -e "$work/KVT_DMY.\$\$\$" ]; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+    echo "FAIL missing input file"
+fi
 echo "formats: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
