@@ -53,6 +53,7 @@ compare rhs_sweep "rv" "rv --sweep=labour:60:200"
 "$bin" --input="$dir/mps/mix.mps" --write-problem="$work/written.lp" > "$work/a.out" 2> /dev/null
 "$bin" --input="$work/written.lp" > "$work/b.out" 2> /dev/null
 if cmp -s "$work/a.out" "$work/b.out"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL --write-problem"; fi
+rm -f "$work/KVT_DMY.\$\$\$"
 (cd "$work" && "$bin" --input="$work/no such file.mps" > missing.out 2> /dev/null)
 if [ $? = 2 ] && grep -q '^Runtime error   2 at 00010080' "$work/missing.out" && [ ! -e "$work/KVT_DMY.\$\$\$" ]; then
     passed=$((passed + 1))
