@@ -4,7 +4,7 @@ BUILD ?= build
 SAN_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build run test test-sanitize bench clean
+.PHONY: all build run test test-sanitize bench fuzz clean
 
 all: build
 
@@ -25,9 +25,17 @@ test-sanitize:
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# make fuzz [FUZZ_SECONDS=N]: every fuzz target for N seconds (clang, libFuzzer)
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLPSENS_FUZZ=ON -DLPSENS_SANITIZE=ON -DLPSENS_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_run fuzz_mps fuzz_lp fuzz_parametric fuzz_command_line
+	tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 bench: build
 	bench/netlib.sh $(BUILD)/lpsens_bench ../shared/netlib
 	$(BUILD)/lpsens_bench
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

@@ -97,6 +97,10 @@ std::string ByteSource::read_rest() {
         if (position_ >= buffer_.size() && !refill()) break;
         text.append(buffer_, position_, std::string::npos);
         position_ = buffer_.size();
+        if (text.size() > whole_file_limit)
+            throw RunError(error_code::invalid_number, Site::input_read,
+                           origin + ": the model is larger than " + std::to_string(whole_file_limit >> 20) +
+                               " MiB, more than a problem of 999 rows and 999 variables can need");
     }
     const auto stop = text.find(static_cast<char>(end_of_file_byte));
     if (stop != std::string::npos) text.resize(stop);

@@ -1,0 +1,32 @@
+// Fuzz target: a whole run in memory.  The first byte chooses the mode, the
+// engine and the format; the rest is the problem.  Checked on every input:
+// the run ends (within its exchange bounds) with 0 or a documented code, and
+// after a runtime error nothing follows its line.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "driver/run.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    static const char* const modes[] = {nullptr, "lp", "pv", "rv"};
+    static const char* const formats[] = {"native", "mps", "lp", "native"};
+    lpsens::RunOptions options;
+    options.mode = modes[data[0] & 3];
+    options.accurate = (data[0] & 4) != 0;
+    options.format = formats[(data[0] >> 3) & 3];
+    options.max_exchanges = 3000;
+    options.threads = 1;
+    lpsens::Workspace ws;
+    lpsens::ByteSource input(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+    const int code = lpsens::run_program(ws, input, options, false);
+    if (code != 0 && code != 70 && code != 106 && code != 203 && code != 205) std::abort();
+    if (code != 0 && code != 70) {
+        const std::string& out = ws.out.captured();
+        const std::size_t last = out.rfind("Runtime error ");
+        if (last == std::string::npos || out.size() != last + 31) std::abort();  // the line, then CR LF, then nothing
+    }
+    return 0;
+}
