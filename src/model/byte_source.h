@@ -59,7 +59,7 @@ public:
     // Everything that is left, as one string (for the readers of whole
     // files); RunError 106 beyond whole_file_limit bytes, so that an input
     // that never ends cannot exhaust memory.
-    static constexpr std::size_t whole_file_limit = std::size_t{256} << 20;
+    static constexpr std::size_t whole_file_limit = std::size_t{128} << 20;
     std::string read_rest();
 
     // A name for messages: "standard input" or the file's name.

@@ -16,6 +16,7 @@
 // of its line unless the line ends with + or -.  Keywords are matched without
 // regard to case; names are case-sensitive.
 #include <cctype>
+#include <cstdio>
 #include <map>
 
 #include "model/input.h"
@@ -128,7 +129,12 @@ void LpParser::tokenize() {
             tokens_.push_back({text_.substr(i, j - i), line, false});
             i = j;
         } else {
-            fail(line, std::string("unexpected character '") + c + "'");
+            char shown[8];
+            if (std::isprint(static_cast<unsigned char>(c)))
+                std::snprintf(shown, sizeof shown, "%c", c);
+            else
+                std::snprintf(shown, sizeof shown, "\\x%02X", static_cast<unsigned char>(c));
+            fail(line, std::string("unexpected character '") + shown + "'");
         }
     }
 }
