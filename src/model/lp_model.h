@@ -64,6 +64,10 @@ struct ConvertedModel {
 // result has more than 999 rows or variables.
 ConvertedModel convert_model(const LpModel& model, std::vector<std::string>& console_lines);
 
+// The last steps of every reader: the warning about integer variables,
+// whose integrality is relaxed, and the model's name (the file's by default).
+void finish_model(LpModel& model);
+
 // Readers: each returns the model of one file's text; RunError 106 with the
 // file name, line and token on malformed input.
 LpModel read_mps(const std::string& text, const std::string& file_name);

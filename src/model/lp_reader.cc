@@ -343,15 +343,9 @@ LpModel LpParser::parse() {
         }
     }
     if (!ended) fail(tokens_.empty() ? 1 : tokens_.back().line, "the file ends without End");
-    long integers = 0;
-    for (const ModelColumn& c : model_.columns) {
+    for (const ModelColumn& c : model_.columns)
         if (c.lower > c.upper) fail(1, "variable '" + c.name + "' has a lower bound above its upper bound");
-        integers += c.integer;
-    }
-    if (integers > 0)
-        model_.warnings.push_back(std::to_string(integers) +
-                                  " integer variables are treated as continuous (the relaxation is solved)");
-    if (model_.name.empty()) model_.name = model_.source;
+    finish_model(model_);
     return model_;
 }
 

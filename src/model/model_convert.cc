@@ -40,6 +40,15 @@ std::string number_text(Extended x) {
 
 }  // namespace
 
+void finish_model(LpModel& model) {
+    long integers = 0;
+    for (const ModelColumn& c : model.columns) integers += c.integer;
+    if (integers > 0)
+        model.warnings.push_back(std::to_string(integers) +
+                                 " integer variables are treated as continuous (the relaxation is solved)");
+    if (model.name.empty()) model.name = model.source;
+}
+
 ConvertedModel convert_model(const LpModel& model, std::vector<std::string>& console_lines) {
     ConvertedModel out;
     out.maximise = model.maximise;

@@ -239,12 +239,7 @@ LpModel MpsParser::parse() {
             throw RunError(error_code::invalid_number, Site::read_mps,
                            model_.source + ": column '" + c.name + "' has a lower bound above its upper bound");
     }
-    long integers = 0;
-    for (const ModelColumn& c : model_.columns) integers += c.integer;
-    if (integers > 0)
-        model_.warnings.push_back(std::to_string(integers) +
-                                  " integer variables are treated as continuous (the relaxation is solved)");
-    if (model_.name.empty()) model_.name = model_.source;
+    finish_model(model_);
     return model_;
 }
 

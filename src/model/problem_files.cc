@@ -65,12 +65,21 @@ void mark_sweep_items(Workspace& ws, const std::vector<std::string>& items) {
     }
 }
 
-void write_problem_file(const Workspace& ws, const std::string& path) {
+void write_text_file(const std::string& path, const std::string& text) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         const int code = errno;
         throw RunError(code, Site::result_file, "cannot create " + path + ": " + system_error_text(code));
     }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        const int code = errno ? errno : 5;
+        throw RunError(code, Site::result_file, "cannot write " + path + ": " + system_error_text(code));
+    }
+}
+
+void write_problem_file(const Workspace& ws, const std::string& path) {
     const bool exact = !ws.input_values.empty();
     auto value = [&](int i, int j) {
         char buf[64];
@@ -94,12 +103,7 @@ void write_problem_file(const Workspace& ws, const std::string& path) {
     for (int i = 1; i <= ws.row_count; ++i) text += ws.row_names[i] + "\r\n";
     for (int i = 0; i <= ws.row_count; ++i)
         for (int j = 0; j <= ws.var_count; ++j) text += value(i, j) + "\r\n";
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        const int code = errno ? errno : 5;
-        throw RunError(code, Site::result_file, "cannot write " + path + ": " + system_error_text(code));
-    }
+    write_text_file(path, text);
 }
 
 int open_input_file(const std::string& path) {

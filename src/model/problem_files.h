@@ -31,6 +31,9 @@ void mark_sweep_items(Workspace& ws, const std::vector<std::string>& items);
 // lpsens's own format, every value with enough digits to read back the same.
 void write_problem_file(const Workspace& ws, const std::string& path);
 
+// Writes `text` to the file at `path`; RunError with the system's code.
+void write_text_file(const std::string& path, const std::string& text);
+
 // Opens a file for reading; RunError with the system's code when it cannot.
 int open_input_file(const std::string& path);
 

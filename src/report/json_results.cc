@@ -1,6 +1,5 @@
 #include "report/json_results.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -130,20 +129,6 @@ std::string json_results(const Workspace& ws, const RunFacts& facts, const Resul
         return c + "]}";
     }) + "\n";
     return j + "}\n";
-}
-
-void write_text_file(const std::string& path, const std::string& text) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        const int code = errno;
-        throw RunError(code, Site::result_file, "cannot create " + path + ": " + system_error_text(code));
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        const int code = errno ? errno : 5;
-        throw RunError(code, Site::result_file, "cannot write " + path + ": " + system_error_text(code));
-    }
 }
 
 }  // namespace lpsens

@@ -19,7 +19,4 @@ struct RunFacts {
 std::string json_results(const Workspace& ws, const RunFacts& facts, const ResultChecker& checker,
                          const std::optional<ConvertedModel>& imported);
 
-// Writes `text` to the file at `path`; RunError with the system's code.
-void write_text_file(const std::string& path, const std::string& text);
-
 }  // namespace lpsens

@@ -12,6 +12,13 @@ bool exact_entry(double t, double p, double f, double& out) {
     return true;
 }
 
+std::size_t settle_open_lanes(double* target, const double* pivot, double f, const std::size_t* open,
+                              const double* original, std::size_t waiting, std::size_t count) {
+    for (std::size_t k = 0; k < waiting; ++k)
+        if (!exact_entry(original[k], pivot[open[k]], f, target[open[k]])) return open[k];
+    return count;
+}
+
 std::size_t eliminate_scalar(double* target, const double* pivot, double f, std::size_t count) {
     for (std::size_t j = 0; j < count; ++j) {
         if (pivot[j] == 0.0) continue;  // the entry minus zero is itself

@@ -52,6 +52,13 @@ std::size_t eliminate_avx512(double* target, const double* pivot, double f, std:
 // One entry by the extended-precision formula; false on overflow.
 bool exact_entry(double t, double p, double f, double& out);
 
+// The lanes a vector kernel could not settle: entry open[k] of `target`
+// gets the formula's value from its original operand original[k], in
+// ascending order.  Returns `count` of the row, or the index of the first
+// entry that overflows.
+std::size_t settle_open_lanes(double* target, const double* pivot, double f, const std::size_t* open,
+                              const double* original, std::size_t waiting, std::size_t count);
+
 bool kernel_available(KernelKind kind);
 // The fastest kernel this processor runs.
 KernelKind best_kernel();

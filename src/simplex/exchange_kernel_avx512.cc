@@ -33,15 +33,10 @@ std::size_t eliminate_avx512(double* target, const double* pivot, double f, std:
     std::size_t open[buffer];
     double original[buffer];
     std::size_t waiting = 0;
-    std::size_t failed = count;
     auto settle = [&] {
-        for (std::size_t k = 0; k < waiting; ++k)
-            if (!exact_entry(original[k], pivot[open[k]], f, target[open[k]])) {
-                failed = open[k];
-                return false;
-            }
+        const std::size_t stop = settle_open_lanes(target, pivot, f, open, original, waiting, count);
         waiting = 0;
-        return true;
+        return stop;
     };
     std::size_t j = 0;
     while (j + 8 <= count) {
@@ -75,7 +70,7 @@ std::size_t eliminate_avx512(double* target, const double* pivot, double f, std:
                     }
             _mm512_storeu_pd(target + j, result);
         }
-        if (!settle()) return failed;
+        if (const std::size_t stop = settle(); stop != count) return stop;
     }
     for (; j < count; ++j)
         if (!exact_entry(target[j], pivot[j], f, target[j])) return j;
