@@ -23,8 +23,6 @@ constexpr int max_rounds = 30;
 constexpr double perturbation_size = 1e-7;
 constexpr int max_perturbations = 3;
 
-bool is_artificial_code(int c) { return c > code::equality_base && c < code::surplus_base; }
-
 // row -= pivot * f, entry by entry (vectorised: the two rows never overlap).
 void subtract_multiple(double* __restrict row, const double* __restrict pivot, double f, std::size_t n) {
     for (std::size_t j = 0; j < n; ++j) row[j] -= pivot[j] * f;
@@ -32,7 +30,7 @@ void subtract_multiple(double* __restrict row, const double* __restrict pivot, d
 
 }  // namespace
 
-bool AccurateEngine::artificial(int c) const { return is_artificial_code(c); }
+bool AccurateEngine::artificial(int c) const { return is_artificial(c); }
 
 double AccurateEngine::scale_of(int c) const {
     if (c < code::slack_base) return column_scale_[static_cast<std::size_t>(c)];

@@ -19,8 +19,6 @@ constexpr Extended relative_tolerance = 1e-7L;
 constexpr Extended certificate_tolerance = 1e-9L;
 constexpr std::size_t findings_per_kind = 3;
 
-bool is_artificial(int c) { return c > code::equality_base && c < code::surplus_base; }
-
 std::string quoted(const std::string& name) { return "\"" + name + "\""; }
 
 std::string number(Extended x, int digits = 6) {

@@ -48,6 +48,8 @@ inline int code_index(int c) {
 }
 inline bool is_row_variable(int c) { return c > code::slack_base && c < code::surplus_base; }
 inline bool is_surplus(int c) { return c > code::surplus_base; }
+// The artificial variable of an equality or greater-or-equal row.
+inline bool is_artificial(int c) { return c > code::equality_base && c < code::surplus_base; }
 
 struct SolutionRecord {
     StoredReal level;

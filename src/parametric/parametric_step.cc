@@ -124,8 +124,6 @@ void rhs_step(Workspace& ws, SweepState& state) {
 
 namespace {
 
-bool is_artificial(int c) { return c > code::equality_base && c < code::surplus_base; }
-
 // The sign of row i's infeasibility: -1 when its value is below -0.00001;
 // +1 when, while a sweep keeps artificial variables at zero, an artificial
 // variable stands in it above 0.00001; 0 when the row is feasible.

@@ -22,8 +22,6 @@ std::string number_text(Extended x) {
     return buf;
 }
 
-bool is_artificial(int c) { return c > code::equality_base && c < code::surplus_base; }
-
 // The guard, the monitor and the perturbation of one exchange loop, and the
 // console warnings they give.
 class LoopControl {
