@@ -13,15 +13,14 @@
 #include <string>
 
 #include "accurate/accurate_engine.h"
+#include "analysis/ranging.h"
 #include "check/checker.h"
-#include "simplex/exchange_kernel.h"
-#include "driver/run.h"
-#include "model/input.h"
+#include "classic/classic_engine.h"
+#include "classic/exchange_kernel.h"
+#include "model/native_reader.h"
 #include "problem_generator.h"
 #include "report/solution_report.h"
 #include "report/tableau_listing.h"
-#include "simplex/solve.h"
-#include "simplex/tableau_init.h"
 
 namespace {
 
@@ -34,10 +33,9 @@ double seconds_since(Clock::time_point start) {
 
 void bench_read(int size) {
     const std::string text = lpsens::bench::generate_problem({size, size, 1.0, 1, false, 0.1, 0.05});
-    lpsens::Workspace ws;
     lpsens::ByteSource source(text);
     const auto start = Clock::now();
-    lpsens::read_problem(ws, source, nullptr);
+    const lpsens::Problem problem = lpsens::read_native_problem(source);
     const double s = seconds_since(start);
     const double values = static_cast<double>(size + 1) * (size + 1);
     std::printf("read %4d x %-4d  %9.0f value lines, %6.1f MB  %7.3f s  %6.1f ns/value\n", size, size, values,
@@ -49,38 +47,39 @@ struct Timing {
     double check = 0;
 };
 
-// Solves the problem in `ws` (read, not initialised) with `engine` and
-// checks the result; `feasible` gets phase 1's result.
-Timing solve_and_check(lpsens::Workspace& ws, lpsens::SolveEngine& engine, lpsens::ResultChecker& checker,
-                       int& feasible) {
-    lpsens::initialise_tableau(ws);
+lpsens::DocumentedForm form_of(const std::string& text) {
+    lpsens::ByteSource source(text);
+    return lpsens::native_form(lpsens::read_native_problem(source));
+}
+
+// Solves the form with `engine` and checks the result.
+Timing solve_and_check(const lpsens::DocumentedForm& form, lpsens::SolveEngine& engine, bool accurate,
+                       lpsens::SolveResult& result) {
+    lpsens::ResultChecker checker(form, accurate);
     Timing t;
     auto start = Clock::now();
-    feasible = engine.phase1(ws);
-    int result = 0;
-    if (feasible == lpsens::phase1_feasible) result = engine.phase2(ws);
+    result = engine.solve();
     t.solve = seconds_since(start);
     start = Clock::now();
-    const lpsens::Outcome outcome = feasible != lpsens::phase1_feasible ? lpsens::Outcome::infeasible
-                                    : result == lpsens::phase2_unbounded  ? lpsens::Outcome::unbounded
-                                                                          : lpsens::Outcome::optimal;
-    if (outcome != lpsens::Outcome::infeasible) lpsens::extract_solution(ws);
-    checker.check_final(ws, outcome, outcome != lpsens::Outcome::infeasible);
+    checker.check_final(result, result.status != lpsens::Status::infeasible);
     t.check = seconds_since(start);
     return t;
 }
 
-Timing solve_and_check(lpsens::Workspace& ws, int& feasible) {
-    lpsens::ResultChecker checker(ws);
-    lpsens::ClassicEngine engine;
-    return solve_and_check(ws, engine, checker, feasible);
+Timing solve_classic(const std::string& text) {
+    const lpsens::DocumentedForm form = form_of(text);
+    lpsens::Channel console;
+    lpsens::ClassicEngine engine(form, {}, console);
+    lpsens::SolveResult result;
+    return solve_and_check(form, engine, false, result);
 }
 
-Timing solve_accurately(lpsens::Workspace& ws) {
-    lpsens::ResultChecker checker(ws);
-    lpsens::AccurateEngine engine(ws);
-    int feasible = 0;
-    return solve_and_check(ws, engine, checker, feasible);
+Timing solve_accurately(const std::string& text) {
+    const lpsens::DocumentedForm form = form_of(text);
+    lpsens::Channel console;
+    lpsens::AccurateEngine engine(form, {}, console);
+    lpsens::SolveResult result;
+    return solve_and_check(form, engine, true, result);
 }
 
 void bench_problems(int count, char** files) {
@@ -91,21 +90,8 @@ void bench_problems(int count, char** files) {
         std::stringstream buffer;
         buffer << in.rdbuf();
         const std::string text = buffer.str();
-        Timing c, a;
-        {
-            lpsens::Workspace ws;
-            lpsens::ByteSource source(text);
-            lpsens::read_problem(ws, source, nullptr);
-            int feasible = 0;
-            c = solve_and_check(ws, feasible);
-        }
-        {
-            lpsens::Workspace ws;
-            ws.keep_input_values = true;
-            lpsens::ByteSource source(text);
-            lpsens::read_problem(ws, source, nullptr);
-            a = solve_accurately(ws);
-        }
+        const Timing c = solve_classic(text);
+        const Timing a = solve_accurately(text);
         classic_total.solve += c.solve;
         classic_total.check += c.check;
         accurate_total.solve += a.solve;
@@ -141,35 +127,38 @@ double plain_pass_ns(int rows, int columns) {
 }
 
 void bench_solve(const char* label, const ProblemShape& shape, bool with_reports, int threads = 0) {
-    const std::string text = lpsens::bench::generate_problem(shape);
-    lpsens::Workspace ws;
-    ws.exchange.threads = threads;
-    lpsens::ByteSource source(text);
-    lpsens::read_problem(ws, source, nullptr);
-    int feasible = 0;
-    const Timing t = solve_and_check(ws, feasible);
+    const lpsens::DocumentedForm form = form_of(lpsens::bench::generate_problem(shape));
+    lpsens::Channel console;
+    lpsens::EngineSettings settings;
+    settings.threads = threads;
+    lpsens::ClassicEngine engine(form, settings, console);
+    lpsens::SolveResult result;
+    const Timing t = solve_and_check(form, engine, false, result);
     const double s = t.solve;
-    const std::string& marks = ws.console.captured();
+    const std::string& marks = console.captured();
     const long phase1 = std::count(marks.begin(), marks.end(), ':');
     const long phase2 = std::max<long>(0, std::count(marks.begin(), marks.end(), '.') - 1);
     const long exchanges = phase1 + phase2;
-    const double entries = static_cast<double>(ws.row_count + 2) * (ws.column_count() + 1);
+    const double entries = static_cast<double>(form.rows() + 2) * (form.column_count() + 1);
     std::printf("solve %-20s %5ld exchanges (%ld phase 1)  %8.3f s  %9.1f exchanges/s  %5.2f ns/entry  %s, %s%s\n",
                 label, exchanges, phase1, s, exchanges / s, s * 1e9 / (exchanges * entries),
                 lpsens::kernel_name(lpsens::KernelKind::best),
-                threads == 1 ? "1 thread" : "threads by size", feasible ? "" : "  (infeasible)");
-    const double plain = plain_pass_ns(ws.row_count + 2, ws.column_count() + 1);
+                threads == 1 ? "1 thread" : "threads by size",
+                result.status == lpsens::Status::infeasible ? "  (infeasible)" : "");
+    const double plain = plain_pass_ns(form.rows() + 2, form.column_count() + 1);
     std::printf("      %-20s plain double pass %5.2f ns/entry: exchange step / plain pass %5.2f\n", label, plain,
                 s * 1e9 / (exchanges * entries) / plain);
     std::printf("check %-20s %8.3f s  (%4.1f%% of the solve)\n", label, t.check, 100 * t.check / s);
     if (!with_reports) return;
-    ws.out.clear_captured();
+    lpsens::Channel out;
     const auto report_start = Clock::now();
-    lpsens::write_solution_report(ws);
-    lpsens::write_tableau_listing(ws);
+    lpsens::write_title_line(out, form.title());
+    const lpsens::Ranging ranging = lpsens::compute_ranging(engine.tableau(), form.variables());
+    lpsens::write_solution_report(out, form, result.solution, ranging, std::string(lpsens::infinity_sign));
+    lpsens::write_tableau_listing(out, engine.tableau(), form);
     const double r = seconds_since(report_start);
     std::printf("report and listing of %-13s %7.3f s  %6.1f MB\n", label, r,
-                static_cast<double>(ws.out.captured().size()) / 1e6);
+                static_cast<double>(out.captured().size()) / 1e6);
 }
 
 }  // namespace

@@ -5,22 +5,20 @@
 
 #include <cmath>
 
-#include "check/basis_solution.h"
-#include "check/problem_as_read.h"
+#include "classic/cycle_guard.h"
+#include "classic/exchange_monitor.h"
+#include "classic/perturbation.h"
+#include "classic/pivot.h"
+#include "classic/tableau_init.h"
 #include "driver/options.h"
-#include "simplex/cycle_guard.h"
-#include "simplex/exchange_monitor.h"
-#include "simplex/perturbation.h"
-#include "simplex/pivot.h"
-#include "simplex/solve.h"
-#include "simplex/tableau_init.h"
+#include "factor/basis_solution.h"
+#include "form/problem_as_read.h"
 #include "test_support.h"
 
 namespace lpsens {
 namespace {
 
 using testing::lines;
-using testing::load_problem;
 
 TEST(CommandLine, OptionsAnywhereAndTheirErrors) {
     struct Case {
@@ -73,11 +71,9 @@ std::string three_kinds() {
 }
 
 TEST(BasisSolution, SolvesBothWaysWithUnitAndStructuralColumns) {
-    Workspace ws;
-    load_problem(ws, three_kinds());
-    const ProblemAsRead p = capture_problem(ws);
+    const ProblemAsRead p = capture_problem(testing::read_form(three_kinds()), false);
     // Basis: x1 in position 1, x2 in position 2, surplus of g in position 3.
-    const std::vector<std::int32_t> labels = {0, 1, 2, 4001};
+    const std::vector<VariableId> labels = {{}, structural_variable(1), structural_variable(2), surplus_variable(1)};
     BasisSolution basis(p, labels);
     ASSERT_FALSE(basis.singular());
     // x1 + x2 = 4 and 2 x1 - x2 = 1 give x1 = 5/3, x2 = 7/3; surplus = x1 + 3 x2 - 6.
@@ -93,21 +89,22 @@ TEST(BasisSolution, SolvesBothWaysWithUnitAndStructuralColumns) {
 }
 
 TEST(BasisSolution, SingularBases) {
-    Workspace ws;
-    load_problem(ws, lines({"T", "2 2 0 0", "x", "y", "a", "b", "0", "1", "1", "1", "1", "2", "2", "2", "4"}));
-    const ProblemAsRead p = capture_problem(ws);
-    EXPECT_TRUE(BasisSolution(p, {0, 1, 2}).singular());         // the columns (1,2) and (2,4)
-    EXPECT_TRUE(BasisSolution(p, {0, 1001, 1001}).singular());   // one unit column twice
-    EXPECT_FALSE(BasisSolution(p, {0, 1, 1002}).singular());
+    const ProblemAsRead p = capture_problem(
+        testing::read_form(lines({"T", "2 2 0 0", "x", "y", "a", "b", "0", "1", "1", "1", "1", "2", "2", "2", "4"})), false);
+    const VariableId x = structural_variable(1), y = structural_variable(2);
+    const VariableId slack_a{VariableKind::slack, 1}, slack_b{VariableKind::slack, 2};
+    EXPECT_TRUE(BasisSolution(p, {{}, x, y}).singular());               // the columns (1,2) and (2,4)
+    EXPECT_TRUE(BasisSolution(p, {{}, slack_a, slack_a}).singular());   // one unit column twice
+    EXPECT_FALSE(BasisSolution(p, {{}, x, slack_b}).singular());
 }
 
 TEST(ExchangeMonitor, EventsAtTheirBounds) {
-    Workspace ws;
+    ClassicState ws;
     ws.row_count = 10;
     ws.var_count = 10;
     EXPECT_EQ(stall_limit(ws), 5 * 20 + 500);
     EXPECT_EQ(exchange_cap(ws), 50 * 20 + 1000);
-    ws.exchange.max_exchanges = 3;
+    ws.settings.max_exchanges = 3;
     EXPECT_EQ(exchange_cap(ws), 3);
 
     {  // A fall within the noise passes; one beyond it is lost numbers.
@@ -117,10 +114,10 @@ TEST(ExchangeMonitor, EventsAtTheirBounds) {
         EXPECT_EQ(m.exchanged(-500 - 1.1e-6L * 1000), ExchangeMonitor::Event::numbers_lost);
     }
     {  // Inputs with negative right-hand sides may fall on purpose.
-        ws.exchange.objective_may_fall = true;
+        ws.objective_may_fall = true;
         ExchangeMonitor m(ws, 0);
         EXPECT_EQ(m.exchanged(-2), ExchangeMonitor::Event::none);
-        ws.exchange.objective_may_fall = false;
+        ws.objective_may_fall = false;
     }
     {  // The cap counts every exchange.
         ExchangeMonitor m(ws, 0);
@@ -128,7 +125,7 @@ TEST(ExchangeMonitor, EventsAtTheirBounds) {
         EXPECT_EQ(m.exchanged(2), ExchangeMonitor::Event::none);
         EXPECT_EQ(m.exchanged(3), ExchangeMonitor::Event::cap_reached);
     }
-    ws.exchange.max_exchanges = 0;
+    ws.settings.max_exchanges = 0;
     {  // A stall is reported once, after exactly the limit, and again only after progress.
         ExchangeMonitor m(ws, 5);
         for (long k = 1; k < stall_limit(ws); ++k) ASSERT_EQ(m.exchanged(5 + 1e-12L), ExchangeMonitor::Event::none);
@@ -142,11 +139,10 @@ TEST(Perturbation, TakingItAwayRestoresTheRightHandSides) {
     // The same exchanges with and without a perturbation in between end with
     // column 0 equal to within a few units of the stored format.
     const std::string text = three_kinds();
-    Workspace plain, perturbed;
-    for (Workspace* ws : {&plain, &perturbed}) {
-        load_problem(*ws, text);
-        initialise_tableau(*ws);
-    }
+    testing::Loaded plain_problem(text), perturbed_problem(text);
+    ClassicState& plain = plain_problem.cs;
+    ClassicState& perturbed = perturbed_problem.cs;
+    for (ClassicState* cs : {&plain, &perturbed}) initialise_tableau(*cs);
     Perturbation perturbation;
     perturbation.apply(perturbed);
     EXPECT_NE(perturbed.tableau(1, 0).value, plain.tableau(1, 0).value);
@@ -163,18 +159,18 @@ TEST(Perturbation, TakingItAwayRestoresTheRightHandSides) {
 }
 
 TEST(CycleGuard, MemoryIsBoundedByItsWindow) {
-    Workspace ws;
+    ClassicState ws;
     ws.row_count = 1;
-    ws.basis_label.assign(2, 0);
+    ws.basis_label.assign(2, VariableId{});
     CycleGuard guard(4);
     for (int b = 1; b <= 10; ++b) {
-        ws.basis_label[1] = b;
+        ws.basis_label[1] = structural_variable(b);
         EXPECT_EQ(guard.observe(ws), CycleGuard::Verdict::normal);
     }
     EXPECT_EQ(guard.remembered(), 4u);
-    ws.basis_label[1] = 2;  // forgotten: not seen as a repeat
+    ws.basis_label[1] = structural_variable(2);  // forgotten: not seen as a repeat
     EXPECT_EQ(guard.observe(ws), CycleGuard::Verdict::normal);
-    ws.basis_label[1] = 10;  // remembered
+    ws.basis_label[1] = structural_variable(10);  // remembered
     EXPECT_EQ(guard.observe(ws), CycleGuard::Verdict::cycling);
 }
 

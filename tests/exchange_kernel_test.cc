@@ -8,8 +8,8 @@
 #include <random>
 #include <vector>
 
-#include "model/stored_real.h"
-#include "simplex/exchange_kernel.h"
+#include "numeric/stored_real.h"
+#include "classic/exchange_kernel.h"
 
 namespace lpsens {
 namespace {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <random>
 
-#include "report/fields.h"
+#include "numeric/fields.h"
 
 namespace lpsens {
 namespace {

@@ -1,10 +1,10 @@
 // The problem reader: integer and value tokens, name lines, line ends, the
-// end of input, and the checks that keep bad input out of the workspace.
+// end of input, and the checks that keep bad input out.
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "model/input.h"
+#include "model/native_reader.h"
 #include "test_support.h"
 
 namespace lpsens {
@@ -12,7 +12,6 @@ namespace {
 
 using testing::hex_bytes;
 using testing::lines;
-using testing::load_problem;
 
 TEST(ParseInteger, Syntax) {
     const struct {
@@ -286,9 +285,8 @@ TEST(ReadProblem, ValueLines) {
         {"0000000000000000000000000000000000000000000000000000000000000001.5", "81 00 00 00 00 00"},
     };
     for (const auto& c : cases) {
-        Workspace ws;
-        load_problem(ws, one_value_problem(c.line));
-        EXPECT_EQ(hex_bytes(ws.tableau(0, 0)), c.bytes) << c.line;
+        const testing::Loaded read(one_value_problem(c.line));
+        EXPECT_EQ(hex_bytes(read.cs.tableau(0, 0)), c.bytes) << c.line;
     }
 }
 
@@ -306,9 +304,8 @@ TEST(ReadProblem, MalformedAndOverflowingValuesStopTheRun) {
         {"-1e99999", 205, "line 3: '-1e99999' is too large for the stored format (magnitude 1.7e38 or more)"},
     };
     for (const auto& c : cases) {
-        Workspace ws;
         try {
-            load_problem(ws, one_value_problem(c.line));
+            const testing::Loaded read(one_value_problem(c.line));
             ADD_FAILURE() << c.line << ": no error";
         } catch (const RunError& e) {
             EXPECT_EQ(e.code(), c.code) << c.line;
@@ -318,36 +315,36 @@ TEST(ReadProblem, MalformedAndOverflowingValuesStopTheRun) {
 }
 
 TEST(ReadProblem, LayoutOfTheInput) {
-    Workspace ws;
     // Row lists over several lines with blank lines before them, surplus
     // numbers after the last counted one, a 100-character name.
     const std::string long_name(100, 'n');
-    load_problem(ws, lines({"  Title with blanks  ", "3 2 2 1 extra text", "", "1", "3 99 98", "2 77", long_name, "",
+    const testing::Loaded read(lines({"  Title with blanks  ", "3 2 2 1 extra text", "", "1", "3 99 98", "2 77", long_name, "",
                             "row one", "r2", "r3", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}));
-    EXPECT_EQ(ws.title, "  Title with blanks  ");
-    EXPECT_EQ(ws.row_count, 3);
-    EXPECT_EQ(ws.var_count, 2);
-    EXPECT_EQ(ws.eq_rows[1], 1);
-    EXPECT_EQ(ws.eq_rows[2], 3);
-    EXPECT_EQ(ws.ge_rows[1], 2);
-    EXPECT_EQ(ws.column_names[1], std::string(80, 'n'));
-    EXPECT_EQ(ws.column_names[2], "");
-    EXPECT_EQ(ws.row_names[1], "row one");
-    EXPECT_EQ(ws.row_names[3], "r3");
+    const DocumentedForm& form = read.form;
+    EXPECT_EQ(form.title(), "  Title with blanks  ");
+    EXPECT_EQ(form.rows(), 3);
+    EXPECT_EQ(form.variables(), 2);
+    EXPECT_EQ(form.eq_rows, (std::vector<std::int32_t>{0, 1, 3}));
+    EXPECT_EQ(form.ge_rows, (std::vector<std::int32_t>{0, 2}));
+    EXPECT_EQ(form.problem.rows[1].type, 'G');
+    EXPECT_EQ(form.problem.rows[2].type, 'E');
+    EXPECT_EQ(form.column_name(1), std::string(80, 'n'));
+    EXPECT_EQ(form.column_name(2), "");
+    EXPECT_EQ(form.row_name(1), "row one");
+    EXPECT_EQ(form.row_name(3), "r3");
     for (int i = 0; i <= 3; ++i)
-        for (int j = 0; j <= 2; ++j) EXPECT_EQ(load_real(ws.tableau(i, j)), 3 * i + j + 1) << i << "," << j;
-    EXPECT_EQ(load_real(ws.original_objective[2]), 3);
-    EXPECT_EQ(load_real(ws.original_rhs[3]), 10);
-    EXPECT_EQ(ws.tableau.columns(), 4);  // N + K2 + 1
-    EXPECT_TRUE(ws.console.captured().empty());
+        for (int j = 0; j <= 2; ++j) EXPECT_EQ(load_real(read.cs.tableau(i, j)), 3 * i + j + 1) << i << "," << j;
+    EXPECT_EQ(form.cost(2), 3);
+    EXPECT_EQ(form.rhs(3), 10);
+    EXPECT_EQ(read.cs.tableau.columns(), 4);  // N + K2 + 1
+    EXPECT_TRUE(form.problem.warnings.empty());
 }
 
 TEST(ReadProblem, NoRowListsMeansTheFirstNameFollowsTheDimensions) {
-    Workspace ws;
-    load_problem(ws, lines({"T", "1 1 0 0", "", "r", "0", "1", "2", "3"}));
-    EXPECT_EQ(ws.column_names[1], "");  // the empty line is the first name
-    EXPECT_EQ(ws.row_names[1], "r");
-    EXPECT_EQ(load_real(ws.tableau(1, 1)), 3);
+    const testing::Loaded read(lines({"T", "1 1 0 0", "", "r", "0", "1", "2", "3"}));
+    EXPECT_EQ(read.form.column_name(1), "");  // the empty line is the first name
+    EXPECT_EQ(read.form.row_name(1), "r");
+    EXPECT_EQ(load_real(read.cs.tableau(1, 1)), 3);
 }
 
 TEST(ReadProblem, LineEnds) {
@@ -355,62 +352,55 @@ TEST(ReadProblem, LineEnds) {
     for (const std::string end : {"\n", "\r\n", "\r"}) {
         std::string joined;
         for (const auto& line : text) joined += line + end;
-        Workspace ws;
-        load_problem(ws, joined);
-        EXPECT_EQ(ws.title, "T");
-        EXPECT_EQ(ws.column_names[1], "x");
-        EXPECT_EQ(ws.row_names[1], "r");
-        EXPECT_EQ(load_real(ws.tableau(1, 1)), 3);
+        const testing::Loaded read(joined);
+        EXPECT_EQ(read.form.title(), "T");
+        EXPECT_EQ(read.form.column_name(1), "x");
+        EXPECT_EQ(read.form.row_name(1), "r");
+        EXPECT_EQ(load_real(read.cs.tableau(1, 1)), 3);
     }
     // A line feed right after a carriage return belongs to the same line end;
     // a line feed before a carriage return is a line end of its own.
-    Workspace ws;
-    load_problem(ws, "T\n\r1 0 0 0\r\na\r\n5\r\n");
-    EXPECT_EQ(ws.title, "T");
-    EXPECT_EQ(ws.row_count, 1);
-    EXPECT_EQ(ws.row_names[1], "a");
-    EXPECT_EQ(load_real(ws.tableau(0, 0)), 5);
+    const testing::Loaded read("T\n\r1 0 0 0\r\na\r\n5\r\n");
+    EXPECT_EQ(read.form.title(), "T");
+    EXPECT_EQ(read.form.rows(), 1);
+    EXPECT_EQ(read.form.row_name(1), "a");
+    EXPECT_EQ(load_real(read.cs.tableau(0, 0)), 5);
 }
 
 TEST(ReadProblem, EndOfInput) {
     {
-        Workspace ws;  // empty input: everything 0 or empty
-        load_problem(ws, "");
-        EXPECT_EQ(ws.title, "");
-        EXPECT_EQ(ws.row_count + ws.var_count + ws.eq_count + ws.ge_count, 0);
-        EXPECT_EQ(load_real(ws.tableau(0, 0)), 0);
-        EXPECT_EQ(ws.console.captured(),
-                  "lpsens: warning: the input ended before the last coefficient; 1 value was missing and taken "
-                  "as 0\n");
+        const testing::Loaded read("");  // empty input: everything 0 or empty
+        EXPECT_EQ(read.form.title(), "");
+        EXPECT_EQ(read.form.rows() + read.form.variables() + read.form.eq_count() + read.form.ge_count(), 0);
+        EXPECT_EQ(load_real(read.cs.tableau(0, 0)), 0);
+        EXPECT_EQ(read.form.problem.warnings,
+                  std::vector<std::string>{"the input ended before the last coefficient; 1 value was missing and taken as 0"});
     }
     {
-        Workspace ws;  // byte 26 ends the input; nothing after it is read
-        load_problem(ws, std::string("T\n1 1 0 0\nx\nr\n0\n7\n8\x1A") + "9\n");
-        EXPECT_EQ(load_real(ws.tableau(1, 0)), 8);
-        EXPECT_EQ(load_real(ws.tableau(1, 1)), 0);
-        EXPECT_EQ(ws.console.captured(),
-                  "lpsens: warning: the input ended before the last coefficient; 1 value was missing and taken "
-                  "as 0\n");
+        // byte 26 ends the input; nothing after it is read
+        const testing::Loaded read(std::string("T\n1 1 0 0\nx\nr\n0\n7\n8\x1A") + "9\n");
+        EXPECT_EQ(load_real(read.cs.tableau(1, 0)), 8);
+        EXPECT_EQ(load_real(read.cs.tableau(1, 1)), 0);
+        EXPECT_EQ(read.form.problem.warnings,
+                  std::vector<std::string>{"the input ended before the last coefficient; 1 value was missing and taken as 0"});
     }
     {
-        Workspace ws;  // byte 26 inside a name ends it there
-        load_problem(ws, std::string("Ti\x1Atle\n1 1 0 0\n"));
-        EXPECT_EQ(ws.title, "Ti");
-        EXPECT_EQ(ws.row_count, 0);
+        const testing::Loaded read(std::string("Ti\x1Atle\n1 1 0 0\n"));  // byte 26 inside a name ends it there
+        EXPECT_EQ(read.form.title(), "Ti");
+        EXPECT_EQ(read.form.rows(), 0);
     }
     {
-        Workspace ws;  // the input ends inside the names: every value missing
-        load_problem(ws, lines({"T", "2 2 0 0", "x"}));
-        EXPECT_EQ(ws.column_names[2], "");
-        EXPECT_NE(ws.console.captured().find("9 values were missing"), std::string::npos);
+        const testing::Loaded read(lines({"T", "2 2 0 0", "x"}));  // the input ends inside the names
+        EXPECT_EQ(read.form.column_name(2), "");
+        ASSERT_EQ(read.form.problem.warnings.size(), 1u);
+        EXPECT_NE(read.form.problem.warnings[0].find("9 values were missing"), std::string::npos);
     }
 }
 
 TEST(ReadProblem, HexadecimalDimensions) {
-    Workspace ws;
-    load_problem(ws, lines({"T", "$1 $2 0 $0", "x", "y", "r", "0", "1", "2", "3", "4", "5"}));
-    EXPECT_EQ(ws.row_count, 1);
-    EXPECT_EQ(ws.var_count, 2);
+    const testing::Loaded read(lines({"T", "$1 $2 0 $0", "x", "y", "r", "0", "1", "2", "3", "4", "5"}));
+    EXPECT_EQ(read.form.rows(), 1);
+    EXPECT_EQ(read.form.variables(), 2);
 }
 
 TEST(ReadProblem, BadDimensionsAndRowListsStopTheRun) {
@@ -433,9 +423,8 @@ TEST(ReadProblem, BadDimensionsAndRowListsStopTheRun) {
         {{"T", "2 1 1 0", "x"}, "line 3: 'x' is not an integer"},
     };
     for (const auto& c : cases) {
-        Workspace ws;
         try {
-            load_problem(ws, lines(c.text));
+            const testing::Loaded read(lines(c.text));
             ADD_FAILURE() << c.explanation << ": no error";
         } catch (const RunError& e) {
             EXPECT_EQ(e.code(), 106);
@@ -445,35 +434,19 @@ TEST(ReadProblem, BadDimensionsAndRowListsStopTheRun) {
 }
 
 TEST(ReadProblem, LimitsAreAccepted) {
-    Workspace ws;
-    load_problem(ws, lines({"T", "999 999 0 0"}), nullptr);
-    EXPECT_EQ(ws.row_count, 999);
-    EXPECT_EQ(ws.tableau.rows(), 1000);
-    EXPECT_EQ(ws.tableau.columns(), 1000);
+    const testing::Loaded read(lines({"T", "999 999 0 0"}));
+    EXPECT_EQ(read.form.rows(), 999);
+    EXPECT_EQ(read.cs.tableau.rows(), 1000);
+    EXPECT_EQ(read.cs.tableau.columns(), 1000);
 }
 
-TEST(Workspace, RunModeDecidesTheParametricArrays) {
+TEST(RunMode, FirstTwoCharactersOfTheModeArgument) {
     const struct {
         const char* argument;
         const char* mode;
-        std::size_t index_size;  // param_index entries including index 0
-        std::size_t direction_size;
-    } cases[] = {
-        {"pv", "pv", 3, 6}, {"pvx", "pv", 3, 6}, {"rv", "rv", 4, 4}, {"rvz", "rv", 4, 4},
-        {"PV", "PV", 0, 0}, {"p", "p", 0, 0},    {"lp", "lp", 0, 0}, {nullptr, "", 0, 0},
-    };
-    for (const auto& c : cases) {
-        Workspace ws;
-        ws.row_count = 3;
-        ws.var_count = 2;
-        ws.ge_count = 3;
-        allocate_workspace(ws, c.argument);
-        EXPECT_EQ(ws.run_mode, c.mode);
-        EXPECT_EQ(ws.param_index.size(), c.index_size) << c.mode;
-        EXPECT_EQ(ws.sweep_direction.size(), c.direction_size) << c.mode;
-        EXPECT_EQ(ws.step_results[20].size(), 11u);  // 2(M+N)+1 in every mode
-        EXPECT_EQ(ws.tableau.columns(), 6);
-    }
+    } cases[] = {{"pv", "pv"}, {"pvx", "pv"}, {"rv", "rv"}, {"rvz", "rv"}, {"PV", "PV"},
+                 {"p", "p"},   {"lp", "lp"},  {"", ""},     {nullptr, ""}};
+    for (const auto& c : cases) EXPECT_EQ(run_mode_of(c.argument), c.mode) << (c.argument ? c.argument : "none");
 }
 
 }  // namespace

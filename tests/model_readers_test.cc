@@ -4,7 +4,8 @@
 
 #include <random>
 
-#include "model/lp_model.h"
+#include "form/documented_form.h"
+#include "report/problem_file.h"
 #include "test_support.h"
 
 namespace lpsens {
@@ -38,7 +39,7 @@ const char* const mps_text =
     "ENDATA\n";
 
 TEST(ModelReaders, MpsConversionByTheDocumentedRules) {
-    const LpModel model = read_mps(mps_text, "demo.mps");
+    const Problem model = read_mps(mps_text, "demo.mps");
     ASSERT_EQ(model.rows.size(), 3u);
     EXPECT_FALSE(model.maximise);
     EXPECT_EQ(model.constant, 5);
@@ -46,14 +47,15 @@ TEST(ModelReaders, MpsConversionByTheDocumentedRules) {
     const ConvertedModel c = convert_model(model, lines);
     // x >= 0 with x <= 8 (row x.ub), y free (split), z <= 3 mirrored; cap
     // ranged [6, 10] (cap.rng); min turned into max.
-    EXPECT_EQ(c.text.substr(0, c.text.find("\r\n", c.text.find("\r\n") + 2)), "demo\r\n5 4 1 2");
-    EXPECT_NE(c.text.find("y.pos\r\ny.neg\r\nz.neg\r\n"), std::string::npos) << c.text;
-    EXPECT_NE(c.text.find("cap.rng\r\n"), std::string::npos);
-    EXPECT_NE(c.text.find("x.ub\r\n"), std::string::npos);
+    const std::string text = problem_text(c.form, true);
+    EXPECT_EQ(text.substr(0, text.find("\r\n", text.find("\r\n") + 2)), "demo\r\n5 4 1 2");
+    EXPECT_NE(text.find("y.pos\r\ny.neg\r\nz.neg\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("cap.rng\r\n"), std::string::npos);
+    EXPECT_NE(text.find("x.ub\r\n"), std::string::npos);
     EXPECT_EQ(lines.front(), "minimisation: the report shows the maximum of minus the objective");
-    ASSERT_EQ(c.variables.size(), 3u);
-    EXPECT_EQ(c.variables[2].sign, -1);
-    EXPECT_EQ(c.variables[2].shift, 3);
+    ASSERT_EQ(c.map.variables.size(), 3u);
+    EXPECT_EQ(c.map.variables[2].sign, -1);
+    EXPECT_EQ(c.map.variables[2].shift, 3);
 }
 
 TEST(ModelReaders, MpsAndLpFormatGiveTheSameReport) {

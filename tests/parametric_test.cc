@@ -4,10 +4,11 @@
 
 #include <cmath>
 
-#include "parametric/parametric_input.h"
-#include "parametric/parametric_step.h"
-#include "simplex/invariants.h"
-#include "simplex/tableau_init.h"
+#include "analysis/parametric_items.h"
+#include "analysis/parametric_step.h"
+#include "classic/invariants.h"
+#include "classic/sweep_steps.h"
+#include "classic/tableau_init.h"
 #include "test_support.h"
 
 namespace lpsens {
@@ -37,58 +38,59 @@ TEST(ParametricText, Numbers) {
     }
 }
 
-Workspace& items_workspace(Workspace& ws, const char* mode, std::vector<std::string> variables,
-                           std::vector<std::string> constraints) {
-    ws.var_count = static_cast<int>(variables.size());
-    ws.row_count = static_cast<int>(constraints.size());
-    allocate_workspace(ws, mode);
-    for (int j = 1; j <= ws.var_count; ++j) {
-        ws.column_names[j] = variables[j - 1];
-        ws.tableau(0, j) = stored(j);
+// A form with the given names, variable j costing j and row i limited to
+// 100 + i, and the items taken out of its names.
+SweepItems take_items(DocumentedForm& form, const char* mode, std::vector<std::string> variables,
+                      std::vector<std::string> constraints) {
+    form.problem.columns.resize(variables.size());
+    form.problem.rows.resize(constraints.size());
+    for (int j = 1; j <= form.variables(); ++j) {
+        form.column_name(j) = variables[static_cast<std::size_t>(j - 1)];
+        form.cost(j) = j;
     }
-    for (int i = 1; i <= ws.row_count; ++i) {
-        ws.row_names[i] = constraints[i - 1];
-        ws.tableau(i, 0) = stored(100 + i);
+    for (int i = 1; i <= form.rows(); ++i) {
+        form.row_name(i) = constraints[static_cast<std::size_t>(i - 1)];
+        form.rhs(i) = 100 + i;
     }
-    extract_parametric_items(ws);
-    return ws;
+    return extract_parametric_items(form, mode);
 }
 
 TEST(ParametricItems, ObjectiveItems) {
-    Workspace ws;
-    items_workspace(ws, "pv", {"x1$$$10&&&25", "plain", "x$$$5", "$$$1&&&2", "x$$$&&&7", "y$$$1e2&&&2.5E+2", "z&&&"},
-                    {"cap$$$100&&&150"});
-    ASSERT_EQ(ws.param_count, 4);
+    DocumentedForm form;
+    const SweepItems items = take_items(form, "pv", {"x1$$$10&&&25", "plain", "x$$$5", "$$$1&&&2", "x$$$&&&7",
+                                                     "y$$$1e2&&&2.5E+2", "z&&&"},
+                                        {"cap$$$100&&&150"});
+    ASSERT_EQ(items.count(), 4);
+    EXPECT_TRUE(items.objective);
     const int index[] = {1, 4, 5, 6};
     const double start[] = {10, 1, 0, 100}, end[] = {25, 2, 7, 250};
-    for (int k = 1; k <= 4; ++k) {
-        EXPECT_EQ(ws.param_index[k], index[k - 1]);
-        EXPECT_EQ(ws.param_start[k].value, start[k - 1]);
-        EXPECT_EQ(ws.param_end[k].value, end[k - 1]);
-        EXPECT_EQ(ws.tableau(0, index[k - 1]).value, start[k - 1]);  // the start replaces the input value
+    for (std::size_t k = 1; k <= 4; ++k) {
+        EXPECT_EQ(items.index[k], index[k - 1]);
+        EXPECT_EQ(items.start[k].value, start[k - 1]);
+        EXPECT_EQ(items.end[k].value, end[k - 1]);
+        EXPECT_EQ(form.cost(index[k - 1]), start[k - 1]);  // the start replaces the input value
     }
-    EXPECT_EQ(ws.tableau(0, 2).value, 2);
-    EXPECT_EQ(ws.column_names[1], "x1");
-    EXPECT_EQ(ws.column_names[3], "x$$$5");  // no item: keeps its text
-    EXPECT_EQ(ws.column_names[4], "");
-    EXPECT_EQ(ws.column_names[7], "z&&&");
-    EXPECT_EQ(ws.row_names[1], "cap");  // not scanned in "pv": just cut
-    EXPECT_EQ(ws.step_values[20].size(), 5u);
-    EXPECT_EQ(ws.param_delta.size(), 5u);
+    EXPECT_EQ(form.cost(2), 2);
+    EXPECT_EQ(form.column_name(1), "x1");
+    EXPECT_EQ(form.column_name(3), "x$$$5");  // no item: keeps its text
+    EXPECT_EQ(form.column_name(4), "");
+    EXPECT_EQ(form.column_name(7), "z&&&");
+    EXPECT_EQ(form.row_name(1), "cap");  // not scanned in "pv": just cut
 }
 
 TEST(ParametricItems, RightHandSideItems) {
-    Workspace ws;
-    items_workspace(ws, "rv", {"x1$$$10&&&25"}, {"a", "cap$$$ 100&&& 150", "b$$$-3&&&"});
-    ASSERT_EQ(ws.param_count, 2);
-    EXPECT_EQ(ws.param_index[1], 2);
-    EXPECT_EQ(ws.param_start[1].value, 100);
-    EXPECT_EQ(ws.param_end[1].value, 150);
-    EXPECT_EQ(ws.param_end[2].value, 0);
-    EXPECT_EQ(ws.tableau(2, 0).value, 100);
-    EXPECT_EQ(ws.tableau(3, 0).value, -3);
-    EXPECT_EQ(ws.column_names[1], "x1");  // cut by the suffix removal
-    EXPECT_EQ(ws.row_names[2], "cap");
+    DocumentedForm form;
+    const SweepItems items = take_items(form, "rv", {"x1$$$10&&&25"}, {"a", "cap$$$ 100&&& 150", "b$$$-3&&&"});
+    ASSERT_EQ(items.count(), 2);
+    EXPECT_FALSE(items.objective);
+    EXPECT_EQ(items.index[1], 2);
+    EXPECT_EQ(items.start[1].value, 100);
+    EXPECT_EQ(items.end[1].value, 150);
+    EXPECT_EQ(items.end[2].value, 0);
+    EXPECT_EQ(form.rhs(2), 100);
+    EXPECT_EQ(form.rhs(3), -3);
+    EXPECT_EQ(form.column_name(1), "x1");  // cut by the suffix removal
+    EXPECT_EQ(form.row_name(2), "cap");
 }
 
 TEST(ParametricItems, TextThatIsNotANumberStopsTheRun) {
@@ -102,9 +104,9 @@ TEST(ParametricItems, TextThatIsNotANumberStopsTheRun) {
         {"rv", "c$$$1&&&\t2", "constraint 1 'c$$$1&&&\t2': the end value '\t2' is not a number"},
     };
     for (const auto& c : cases) {
-        Workspace ws;
+        DocumentedForm form;
         try {
-            items_workspace(ws, c.mode, {c.name}, {c.name});
+            take_items(form, c.mode, {c.name}, {c.name});
             ADD_FAILURE() << c.name;
         } catch (const RunError& e) {
             EXPECT_EQ(e.code(), 106);
@@ -150,32 +152,26 @@ TEST(AdvanceParameter, Rules) {
 }
 
 TEST(RestoreFeasibility, LowestNegativeRowFirst) {
-    Workspace ws;
-    ws.row_count = 2;
-    ws.var_count = 2;
-    allocate_workspace(ws, "rv");
-    initialise_tableau(ws);
+    testing::Blank blank(2, 2);
+    ClassicState& cs = blank.cs;
     const double rows[3][3] = {{0, 1, 2}, {-1, -1, 0}, {-1, -1, -1}};
     for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) ws.tableau(i, j) = stored(rows[i][j]);
-    EXPECT_TRUE(restore_feasibility(ws));
+        for (int j = 0; j < 3; ++j) cs.tableau(i, j) = stored(rows[i][j]);
+    EXPECT_TRUE(restore_feasibility(cs));
     // Row 1 went first; the exchange made row 2 feasible as well.
-    EXPECT_EQ(ws.basis_label[1], 1);
-    EXPECT_EQ(ws.basis_label[2], 1002);
-    EXPECT_EQ(ws.tableau(1, 0).value, 1);
-    EXPECT_EQ(ws.tableau(2, 0).value, 0);
-    EXPECT_EQ(check_positions(ws), "");
+    EXPECT_EQ(variable_code(cs.basis_label[1]), 1);
+    EXPECT_EQ(variable_code(cs.basis_label[2]), 1002);
+    EXPECT_EQ(cs.tableau(1, 0).value, 1);
+    EXPECT_EQ(cs.tableau(2, 0).value, 0);
+    EXPECT_EQ(check_positions(cs), "");
 }
 
 TEST(RestoreFeasibility, NoEntryToPivotOn) {
-    Workspace ws;
-    ws.row_count = 1;
-    ws.var_count = 1;
-    allocate_workspace(ws, "rv");
-    initialise_tableau(ws);
-    ws.tableau(1, 0) = stored(-1);
-    ws.tableau(1, 1) = stored(-0.00001L);  // not below -0.00001
-    EXPECT_FALSE(restore_feasibility(ws));
+    testing::Blank blank(1, 1);
+    ClassicState& cs = blank.cs;
+    cs.tableau(1, 0) = stored(-1);
+    cs.tableau(1, 1) = stored(-0.00001L);  // not below -0.00001
+    EXPECT_FALSE(restore_feasibility(cs));
 }
 
 // The objective coefficient of x1 sweeps over many vertices of a polygon.

@@ -4,10 +4,12 @@
 
 #include <cmath>
 
-#include "model/names.h"
+#include "analysis/ranging.h"
+#include "classic/state_view.h"
+#include "classic/tableau_init.h"
+#include "form/names.h"
 #include "report/solution_report.h"
 #include "report/tableau_listing.h"
-#include "simplex/tableau_init.h"
 #include "test_support.h"
 
 namespace lpsens {
@@ -16,16 +18,12 @@ namespace {
 using testing::lines;
 
 // x1 basic in row 1; columns hold the slack of row 1, x2 and x3.
-void ranging_workspace(Workspace& ws, std::vector<double> objective, std::vector<double> row) {
-    ws.row_count = 1;
-    ws.var_count = 3;
-    allocate_workspace(ws, nullptr);
-    initialise_tableau(ws);
-    ws.basis_label[1] = 1;
-    ws.column_label[1] = 1001;
+void ranging_tableau(ClassicState& cs, std::vector<double> objective, std::vector<double> row) {
+    cs.basis_label[1] = structural_variable(1);
+    cs.column_label[1] = {VariableKind::slack, 1};
     for (int j = 0; j <= 3; ++j) {
-        ws.tableau(0, j) = stored(objective[j]);
-        ws.tableau(1, j) = stored(row[j]);
+        cs.tableau(0, j) = stored(objective[static_cast<std::size_t>(j)]);
+        cs.tableau(1, j) = stored(row[static_cast<std::size_t>(j)]);
     }
 }
 
@@ -43,29 +41,29 @@ TEST(Ranging, DegenerateRatios) {
         {{5, 3, 1, 2}, {1, 0.0000101, 0, 0}, -3 / 0.0000101, 9e30, "an entry just above 1e-05 takes part"},
     };
     for (const auto& c : cases) {
-        Workspace ws;
-        ranging_workspace(ws, c.objective, c.row);
-        compute_ranging(ws);
-        const double lower = ws.cost_lower[1].value, upper = ws.cost_upper[1].value;
+        testing::Blank blank(1, 3);
+        ranging_tableau(blank.cs, c.objective, c.row);
+        const Ranging r = compute_ranging(StateView(blank.cs), 3);
+        const double lower = r.cost_lower[1], upper = r.cost_upper[1];
         if (c.lower == -9e30)
-            EXPECT_EQ(ws.cost_lower[1], stored(-9e30L)) << c.why;
+            EXPECT_EQ(lower, stored(-9e30L).value) << c.why;
         else
             EXPECT_NEAR(lower, c.lower, 1e-9 * (1 + std::abs(c.lower))) << c.why;
         if (c.upper == 9e30)
-            EXPECT_EQ(ws.cost_upper[1], infinity_bound) << c.why;
+            EXPECT_EQ(upper, infinity_bound.value) << c.why;
         else
             EXPECT_NEAR(upper, c.upper, 1e-12) << c.why;
         // Nonbasic structural variables: upper offset = reduced cost.
-        EXPECT_EQ(ws.cost_upper[2].value, c.objective[2]);
-        EXPECT_EQ(ws.cost_lower[2], stored(-9e30L));
+        EXPECT_EQ(r.cost_upper[2], c.objective[2]);
+        EXPECT_EQ(r.cost_lower[2], stored(-9e30L).value);
     }
 }
 
 TEST(Ranging, RatioOverflowIsARuntimeError) {
-    Workspace ws;
-    ranging_workspace(ws, {5, 1e38, 0, 0}, {1, 0.0001, 0, 0});
+    testing::Blank blank(1, 3);
+    ranging_tableau(blank.cs, {5, 1e38, 0, 0}, {1, 0.0001, 0, 0});
     try {
-        compute_ranging(ws);
+        compute_ranging(StateView(blank.cs), 3);
         FAIL() << "no runtime error";
     } catch (const RunError& e) {
         EXPECT_EQ(e.code(), 205);
@@ -106,26 +104,20 @@ TEST(TableauListing, OneColumnAndLongNames) {
 }
 
 TEST(TableauListing, ArtificialRowsAndSurplusLabels) {
-    Workspace ws;
-    ws.row_count = 3;
-    ws.var_count = 1;
-    ws.eq_count = 1;
-    ws.ge_count = 1;
-    allocate_workspace(ws, nullptr);
-    ws.eq_rows[1] = 1;
-    ws.ge_rows[1] = 3;
-    ws.row_names = {"", "e", "le", "ge"};
-    ws.column_names = {"", "x", ""};
-    initialise_tableau(ws);
-    EXPECT_EQ(display_name(ws, 2001), "\"e\"");
-    EXPECT_EQ(display_name(ws, 1002), "\"le\"");
-    EXPECT_EQ(display_name(ws, 3003), "\"ge\"");
-    EXPECT_EQ(display_name(ws, 4001), "\"Surplus/ge\"");
-    EXPECT_EQ(display_name(ws, 1), "\"x\"");
-    write_tableau_listing(ws);
-    EXPECT_NE(ws.out.captured().find("2001,               \"e\","), std::string::npos);
-    EXPECT_NE(ws.out.captured().find("3003,              \"ge\","), std::string::npos);
-    EXPECT_NE(ws.out.captured().find("         1,      4001\r\n"), std::string::npos);
+    const DocumentedForm form =
+        testing::read_form(lines({"T", "3 1 1 1", "1", "3", "x", "e", "le", "ge", "0", "0", "0", "0", "0", "0", "0", "0"}));
+    EXPECT_EQ(display_name(form, {VariableKind::equality_artificial, 1}), "\"e\"");
+    EXPECT_EQ(display_name(form, {VariableKind::slack, 2}), "\"le\"");
+    EXPECT_EQ(display_name(form, {VariableKind::greater_artificial, 3}), "\"ge\"");
+    EXPECT_EQ(display_name(form, surplus_variable(1)), "\"Surplus/ge\"");
+    EXPECT_EQ(display_name(form, structural_variable(1)), "\"x\"");
+    testing::Loaded loaded(lines({"T", "3 1 1 1", "1", "3", "x", "e", "le", "ge", "0", "0", "0", "0", "0", "0", "0", "0"}));
+    initialise_tableau(loaded.cs);
+    Channel out;
+    write_tableau_listing(out, StateView(loaded.cs), loaded.form);
+    EXPECT_NE(out.captured().find("2001,               \"e\","), std::string::npos);
+    EXPECT_NE(out.captured().find("3003,              \"ge\","), std::string::npos);
+    EXPECT_NE(out.captured().find("         1,      4001\r\n"), std::string::npos);
 }
 
 TEST(NameSuffixes, ByMode) {
@@ -145,15 +137,14 @@ TEST(NameSuffixes, ByMode) {
         {"rv", "y$$$9", "c$$$2", "y", "c$$$2"},
     };
     for (const auto& c : cases) {
-        Workspace ws;
-        ws.row_count = 1;
-        ws.var_count = 1;
-        allocate_workspace(ws, c.mode);
-        ws.column_names[1] = c.variable;
-        ws.row_names[1] = c.constraint;
-        strip_name_suffixes(ws);
-        EXPECT_EQ(ws.column_names[1], c.variable_after) << (c.mode ? c.mode : "none");
-        EXPECT_EQ(ws.row_names[1], c.constraint_after) << (c.mode ? c.mode : "none");
+        DocumentedForm form;
+        form.problem.columns.resize(1);
+        form.problem.rows.resize(1);
+        form.column_name(1) = c.variable;
+        form.row_name(1) = c.constraint;
+        strip_name_suffixes(form, run_mode_of(c.mode));
+        EXPECT_EQ(form.column_name(1), c.variable_after) << (c.mode ? c.mode : "none");
+        EXPECT_EQ(form.row_name(1), c.constraint_after) << (c.mode ? c.mode : "none");
     }
 }
 

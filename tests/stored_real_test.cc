@@ -6,7 +6,7 @@
 #include <cstring>
 #include <random>
 
-#include "model/stored_real.h"
+#include "numeric/stored_real.h"
 #include "test_support.h"
 
 namespace lpsens {

@@ -2,8 +2,9 @@
 
 #include <cstdio>
 
+#include "classic/tableau_init.h"
 #include "driver/run.h"
-#include "model/input.h"
+#include "model/native_reader.h"
 
 namespace lpsens::testing {
 
@@ -13,16 +14,27 @@ std::string lines(const std::vector<std::string>& text) {
     return joined;
 }
 
-void load_problem(Workspace& ws, const std::string& text, const char* mode) {
+DocumentedForm read_form(const std::string& text) {
     ByteSource source(text);
-    read_problem(ws, source, mode);
+    return native_form(read_native_problem(source));
+}
+
+Loaded::Loaded(const std::string& text) : form(read_form(text)) {
+    cs.console = &console;
+    load_form(cs, form);
+}
+
+Blank::Blank(int rows, int variables) {
+    cs.console = &console;
+    allocate_state(cs, rows, variables, {0}, {0});
+    initialise_tableau(cs);
 }
 
 RunResult run_text(const std::string& text, const RunOptions& options) {
-    Workspace ws;
+    Channels channels;
     ByteSource source(text);
-    const int code = run_program(ws, source, options, false);
-    return {code, ws.out.captured(), ws.console.captured()};
+    const int code = run_program(channels, source, options, false);
+    return {code, channels.out.captured(), channels.console.captured()};
 }
 
 RunResult run_text(const std::string& text, const char* mode) {

@@ -6,16 +6,35 @@
 #include <string>
 #include <vector>
 
+#include "classic/classic_state.h"
 #include "driver/options.h"
-#include "model/workspace.h"
+#include "form/documented_form.h"
 
 namespace lpsens::testing {
 
 // Joins lines with line feeds (the end every editor here writes).
 std::string lines(const std::vector<std::string>& text);
 
-// Reads a problem text into `ws` (channels in memory).
-void load_problem(Workspace& ws, const std::string& text, const char* mode = nullptr);
+// The documented form of a problem text in lpsens's own format.
+DocumentedForm read_form(const std::string& text);
+
+// A problem text loaded into a classic state (not yet initialised), its
+// console in memory.
+struct Loaded {
+    explicit Loaded(const std::string& text);
+    Loaded(const Loaded&) = delete;
+    Channel console;
+    DocumentedForm form;
+    ClassicState cs;
+};
+
+// An empty classic state of M rows and N variables, initialised.
+struct Blank {
+    Blank(int rows, int variables);
+    Blank(const Blank&) = delete;
+    Channel console;
+    ClassicState cs;
+};
 
 struct RunResult {
     int exit_code;

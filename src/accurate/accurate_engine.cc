@@ -6,11 +6,8 @@
 #include <thread>
 
 #include "accurate/scaling.h"
-#include "check/basis_solution.h"
-#include "simplex/exchange_monitor.h"
-#include "simplex/exchange_team.h"
-#include "simplex/pivot.h"
-#include "simplex/solve.h"
+#include "factor/basis_solution.h"
+#include "parallel/exchange_team.h"
 
 namespace lpsens {
 
@@ -30,23 +27,22 @@ void subtract_multiple(double* __restrict row, const double* __restrict pivot, d
 
 }  // namespace
 
-bool AccurateEngine::artificial(int c) const { return is_artificial(c); }
-
-double AccurateEngine::scale_of(int c) const {
-    if (c < code::slack_base) return column_scale_[static_cast<std::size_t>(c)];
-    const int row = is_surplus(c) ? scaled_.ge_rows[static_cast<std::size_t>(code_index(c))] : code_index(c);
+double AccurateEngine::scale_of(VariableId v) const {
+    if (v.is_structural()) return column_scale_[static_cast<std::size_t>(v.index)];
+    const int row = v.is_surplus() ? scaled_.ge_rows[static_cast<std::size_t>(v.index)] : v.index;
     return 1.0 / row_scale_[static_cast<std::size_t>(row)];
 }
 
-AccurateEngine::AccurateEngine(const Workspace& ws)
-    : m_(ws.row_count),
-      n_(ws.var_count),
-      k2_(ws.ge_count),
-      cols_(ws.var_count + ws.ge_count),
-      width_(static_cast<std::size_t>(ws.var_count + ws.ge_count) + 1),
-      scaled_(capture_problem(ws)),
-      cap_(exchange_cap(ws)),
-      threads_(ws.exchange.threads > 0 ? ws.exchange.threads : (std::thread::hardware_concurrency() > 1 ? 2 : 1)) {
+AccurateEngine::AccurateEngine(const DocumentedForm& form, const EngineSettings& settings, Channel& console)
+    : console_(console),
+      m_(form.rows()),
+      n_(form.variables()),
+      k2_(form.ge_count()),
+      cols_(form.column_count()),
+      width_(static_cast<std::size_t>(form.column_count()) + 1),
+      scaled_(capture_problem(form, true)),
+      cap_(exchange_cap(settings, form.rows(), form.column_count())),
+      threads_(settings.threads > 0 ? settings.threads : (std::thread::hardware_concurrency() > 1 ? 2 : 1)) {
     // The matrix as read, dense, for the scaling.
     const auto nw = static_cast<std::size_t>(n_) + 1;
     std::vector<double> a((static_cast<std::size_t>(m_) + 1) * nw, 0.0);
@@ -67,43 +63,44 @@ AccurateEngine::AccurateEngine(const Workspace& ws)
 
     // The starting basis of the classic tableau: slack or artificial
     // variables in the rows, structural and surplus variables in the columns.
-    basis_label_.assign(static_cast<std::size_t>(m_) + 1, 0);
-    column_label_.assign(static_cast<std::size_t>(cols_) + 1, 0);
+    basis_label_.assign(static_cast<std::size_t>(m_) + 1, VariableId{});
+    column_label_.assign(static_cast<std::size_t>(cols_) + 1, VariableId{});
     for (int i = 1; i <= m_; ++i) {
         const RowKind kind = scaled_.kind[static_cast<std::size_t>(i)];
-        basis_label_[static_cast<std::size_t>(i)] = (kind == RowKind::less_or_equal  ? code::slack_base
-                                                     : kind == RowKind::equality     ? code::equality_base
-                                                                                     : code::greater_base) + i;
+        basis_label_[static_cast<std::size_t>(i)] = {kind == RowKind::less_or_equal ? VariableKind::slack
+                                                     : kind == RowKind::equality    ? VariableKind::equality_artificial
+                                                                                    : VariableKind::greater_artificial,
+                                                     i};
     }
-    for (int j = 1; j <= n_; ++j) column_label_[static_cast<std::size_t>(j)] = j;
-    for (int k = 1; k <= k2_; ++k) column_label_[static_cast<std::size_t>(n_ + k)] = code::surplus_base + k;
+    for (int j = 1; j <= n_; ++j) column_label_[static_cast<std::size_t>(j)] = structural_variable(j);
+    for (int k = 1; k <= k2_; ++k) column_label_[static_cast<std::size_t>(n_ + k)] = surplus_variable(k);
     t_.assign((static_cast<std::size_t>(m_) + 1) * width_, 0.0);
     rhs_shift_.assign(static_cast<std::size_t>(m_) + 1, 0.0);
 }
 
 // Raises every basic variable by a small pseudo-random amount: the
 // right-hand sides move by B times those amounts.
-void AccurateEngine::perturb(Workspace& ws) {
+void AccurateEngine::perturb() {
     std::uint64_t state = 0x9E3779B97F4A7C15ULL + static_cast<std::uint64_t>(perturbations_);
     for (int p = 1; p <= m_; ++p) {
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
         const double u = static_cast<double>(state >> 11) / 9007199254740992.0;
         const double x = t_[static_cast<std::size_t>(p) * width_];
         const double amount = (1 + u) * perturbation_size * (1 + std::fabs(x));
-        const int c = basis_label_[static_cast<std::size_t>(p)];
-        if (c < code::slack_base) {
-            for (int e = scaled_.start[static_cast<std::size_t>(c)]; e < scaled_.start[static_cast<std::size_t>(c) + 1]; ++e)
+        const VariableId c = basis_label_[static_cast<std::size_t>(p)];
+        if (c.is_structural()) {
+            for (int e = scaled_.start[static_cast<std::size_t>(c.index)]; e < scaled_.start[static_cast<std::size_t>(c.index) + 1]; ++e)
                 rhs_shift_[static_cast<std::size_t>(scaled_.row_of[static_cast<std::size_t>(e)])] +=
                     amount * scaled_.value[static_cast<std::size_t>(e)];
         } else {
-            const bool surplus = is_surplus(c);
-            const int row = surplus ? scaled_.ge_rows[static_cast<std::size_t>(code_index(c))] : code_index(c);
+            const bool surplus = c.is_surplus();
+            const int row = surplus ? scaled_.ge_rows[static_cast<std::size_t>(c.index)] : c.index;
             rhs_shift_[static_cast<std::size_t>(row)] += surplus ? -amount : amount;
         }
     }
     perturbed_ = true;
     ++perturbations_;
-    ++ws.exchange_log.perturbations;
+    ++log_.perturbations;
     refresh();
 }
 
@@ -117,7 +114,7 @@ void AccurateEngine::remove_perturbation() {
 // problem.  False when the basis is singular (the tableau is then kept).
 bool AccurateEngine::refresh() {
     since_refresh_ = 0;
-    BasisSolution basis(scaled_, std::vector<std::int32_t>(basis_label_.begin(), basis_label_.end()));
+    BasisSolution basis(scaled_, basis_label_);
     if (basis.singular()) return false;
     std::vector<Extended> column(static_cast<std::size_t>(m_) + 1, 0);
     for (int i = 1; i <= m_; ++i)
@@ -129,9 +126,9 @@ bool AccurateEngine::refresh() {
     std::vector<Extended> cost(static_cast<std::size_t>(m_) + 1, 0);
     Extended objective = scaled_.objective[0];
     for (int p = 1; p <= m_; ++p) {
-        const int c = basis_label_[static_cast<std::size_t>(p)];
-        if (c < code::slack_base) {
-            cost[static_cast<std::size_t>(p)] = scaled_.objective[static_cast<std::size_t>(c)];
+        const VariableId c = basis_label_[static_cast<std::size_t>(p)];
+        if (c.is_structural()) {
+            cost[static_cast<std::size_t>(p)] = scaled_.objective[static_cast<std::size_t>(c.index)];
             objective += cost[static_cast<std::size_t>(p)] * x[static_cast<std::size_t>(p)];
         }
     }
@@ -139,19 +136,19 @@ bool AccurateEngine::refresh() {
     const std::vector<Extended> y = basis.solve_transposed(cost);
 
     for (int j = 1; j <= cols_; ++j) {
-        const int c = column_label_[static_cast<std::size_t>(j)];
+        const VariableId c = column_label_[static_cast<std::size_t>(j)];
         std::fill(column.begin(), column.end(), Extended{0});
         Extended price = 0;
-        if (c < code::slack_base) {
-            for (int e = scaled_.start[static_cast<std::size_t>(c)]; e < scaled_.start[static_cast<std::size_t>(c) + 1]; ++e) {
+        if (c.is_structural()) {
+            for (int e = scaled_.start[static_cast<std::size_t>(c.index)]; e < scaled_.start[static_cast<std::size_t>(c.index) + 1]; ++e) {
                 const auto row = static_cast<std::size_t>(scaled_.row_of[static_cast<std::size_t>(e)]);
                 column[row] = scaled_.value[static_cast<std::size_t>(e)];
                 price += column[row] * y[row];
             }
-            price -= scaled_.objective[static_cast<std::size_t>(c)];
+            price -= scaled_.objective[static_cast<std::size_t>(c.index)];
         } else {
-            const bool surplus = is_surplus(c);
-            const auto row = static_cast<std::size_t>(surplus ? scaled_.ge_rows[static_cast<std::size_t>(code_index(c))] : code_index(c));
+            const bool surplus = c.is_surplus();
+            const auto row = static_cast<std::size_t>(surplus ? scaled_.ge_rows[static_cast<std::size_t>(c.index)] : c.index);
             column[row] = surplus ? -1 : 1;
             price = column[row] * y[row];
         }
@@ -274,7 +271,7 @@ int AccurateEngine::ratio_test(int s, bool phase1) const {
     return result;
 }
 
-AccurateEngine::Loop AccurateEngine::primal(Workspace& ws, bool phase1) {
+AccurateEngine::Loop AccurateEngine::primal(bool phase1) {
     std::vector<double> gradient(static_cast<std::size_t>(cols_) + 1);
     std::vector<char> rejected(static_cast<std::size_t>(cols_) + 1, 0);
     const long refresh_interval = 4 * static_cast<long>(m_) + 100;
@@ -316,7 +313,7 @@ AccurateEngine::Loop AccurateEngine::primal(Workspace& ws, bool phase1) {
             best = progress;
             stalled = 0;
         } else if (++stalled >= stall_limit && !perturbed_ && perturbations_ < max_perturbations) {
-            perturb(ws);
+            perturb();
             stalled = 0;
             best = -HUGE_VAL;
             continue;
@@ -348,11 +345,11 @@ AccurateEngine::Loop AccurateEngine::primal(Workspace& ws, bool phase1) {
             x = 0;
         exchange(r, s);
         std::fill(rejected.begin(), rejected.end(), 0);
-        ws.console.write(phase1 ? ':' : '.');
+        console_.write(phase1 ? ':' : '.');
     }
 }
 
-AccurateEngine::Loop AccurateEngine::dual(Workspace& ws) {
+AccurateEngine::Loop AccurateEngine::dual() {
     const long refresh_interval = 4 * static_cast<long>(m_) + 100;
     for (;;) {
         if (exchanges_ >= cap_) return Loop::limit;
@@ -390,15 +387,15 @@ AccurateEngine::Loop AccurateEngine::dual(Workspace& ws) {
         }
         if (t_[static_cast<std::size_t>(s)] < 0) t_[static_cast<std::size_t>(s)] = 0;
         exchange(r, s);
-        ws.console.write(':');
+        console_.write(':');
     }
 }
 
-AccurateEngine::Status AccurateEngine::solve(Workspace& ws) {
+AccurateEngine::Status AccurateEngine::solve_loops() {
     refresh();
     for (int round = 0; round < max_rounds; ++round) {
         if (!primal_feasible()) {
-            const Loop loop = dual_feasible() && round > 0 ? dual(ws) : primal(ws, true);
+            const Loop loop = dual_feasible() && round > 0 ? dual() : primal(true);
             refresh();
             if (loop == Loop::limit) break;
             if (loop == Loop::stuck && !primal_feasible()) {
@@ -408,7 +405,7 @@ AccurateEngine::Status AccurateEngine::solve(Workspace& ws) {
             continue;
         }
         if (!dual_feasible()) {
-            const Loop loop = primal(ws, false);
+            const Loop loop = primal(false);
             if (loop == Loop::unbounded) {
                 if (perturbed_) remove_perturbation();
                 return Status::unbounded;
@@ -423,80 +420,88 @@ AccurateEngine::Status AccurateEngine::solve(Workspace& ws) {
         }
         return Status::optimal;
     }
-    ws.console.write_line("lpsens: warning: accurate mode stopped at the limit of " + std::to_string(cap_) +
-                          " exchanges (--max-exchanges sets another)");
-    ++ws.exchange_log.stopped_at_cap;
+    console_.write_line("lpsens: warning: accurate mode stopped at the limit of " + std::to_string(cap_) +
+                        " exchanges (--max-exchanges sets another)");
+    ++log_.stopped_at_cap;
     return primal_feasible() ? Status::optimal : Status::infeasible;
 }
 
-void AccurateEngine::export_tableau(Workspace& ws) const {
+// The tableau unscaled for the reports: x = scale * x' for every variable,
+// so entry (i, j) is row i's scale times the scaled entry over column j's.
+void AccurateEngine::export_tableau() {
+    exported_basis_ = basis_label_;
+    exported_columns_ = column_label_;
+    row_origin_.assign(static_cast<std::size_t>(m_) + 1, 0);
+    column_origin_.assign(static_cast<std::size_t>(cols_) + 1, 0);
     for (int i = 1; i <= m_; ++i) {
-        const int c = basis_label_[static_cast<std::size_t>(i)];
-        ws.basis_label[i] = c;
-        origin_of(ws, c) = i;
+        const VariableId c = basis_label_[static_cast<std::size_t>(i)];
+        (c.is_row_variable() ? row_origin_[static_cast<std::size_t>(c.index)]
+                             : column_origin_[static_cast<std::size_t>(c.is_surplus() ? n_ + c.index : c.index)]) = i;
     }
     for (int j = 1; j <= cols_; ++j) {
-        const int c = column_label_[static_cast<std::size_t>(j)];
-        ws.column_label[j] = c;
-        origin_of(ws, c) = -j;
+        const VariableId c = column_label_[static_cast<std::size_t>(j)];
+        (c.is_row_variable() ? row_origin_[static_cast<std::size_t>(c.index)]
+                             : column_origin_[static_cast<std::size_t>(c.is_surplus() ? n_ + c.index : c.index)]) = -j;
     }
     std::vector<double> column_scale(static_cast<std::size_t>(cols_) + 1, 1.0);
     for (int j = 1; j <= cols_; ++j) column_scale[static_cast<std::size_t>(j)] = scale_of(column_label_[static_cast<std::size_t>(j)]);
+    exported_.assign((static_cast<std::size_t>(m_) + 1) * width_, 0.0);
     for (int i = 0; i <= m_; ++i) {
         const double row_scale = i == 0 ? 1.0 : scale_of(basis_label_[static_cast<std::size_t>(i)]);
         const double* from = &t_[static_cast<std::size_t>(i) * width_];
-        StoredReal* to = ws.tableau.row(i);
-        to[0].value = row_scale * from[0];
-        for (int j = 1; j <= cols_; ++j) to[j].value = row_scale * from[j] / column_scale[static_cast<std::size_t>(j)];
+        double* to = &exported_[static_cast<std::size_t>(i) * width_];
+        to[0] = row_scale * from[0];
+        for (int j = 1; j <= cols_; ++j) to[j] = row_scale * from[j] / column_scale[static_cast<std::size_t>(j)];
         for (int j = 0; j <= cols_; ++j)
-            if (!std::isfinite(to[j].value))
+            if (!std::isfinite(to[j]))
                 throw RunError(error_code::overflow, Site::pivot_other_rows,
                                "a value of the final tableau is beyond the range of double precision");
     }
     // The phase-1 row of the classic tableau: -w, w the sum of the artificial
     // variables.
+    exported_phase1_.assign(static_cast<std::size_t>(cols_) + 1, 0.0);
     for (int j = 0; j <= cols_; ++j) {
-        Extended sum = j > 0 && artificial(ws.column_label[j]) ? 1 : 0;
+        Extended sum = j > 0 && artificial(column_label_[static_cast<std::size_t>(j)]) ? 1 : 0;
         for (int i = 1; i <= m_; ++i)
-            if (artificial(ws.basis_label[i])) sum -= ws.tableau(i, j).value;
-        ws.phase1_row[j].value = static_cast<double>(sum);
+            if (artificial(basis_label_[static_cast<std::size_t>(i)])) sum -= entry(i, j);
+        exported_phase1_[static_cast<std::size_t>(j)] = static_cast<double>(sum);
     }
 }
 
-int AccurateEngine::phase1(Workspace& ws) {
-    status_ = solve(ws);
-    if (status_ != Status::infeasible) return phase1_feasible;
-    export_tableau(ws);
-    ws.out.write("No feasible solution");
-    ws.out.write(line_end);
-    return phase1_infeasible;
+SolveResult AccurateEngine::result() const {
+    SolveResult r;
+    r.status = status_ == Status::infeasible ? lpsens::Status::infeasible
+               : status_ == Status::unbounded ? lpsens::Status::unbounded
+                                              : lpsens::Status::optimal;
+    take_basis(*this, r);
+    if (r.status == lpsens::Status::infeasible) return r;
+    r.solution = solution_from(*this, n_);
+    if (r.status == lpsens::Status::unbounded) r.ray = column_label_[static_cast<std::size_t>(unbounded_column_)];
+    return r;
 }
 
-int AccurateEngine::phase2(Workspace& ws) {
-    export_tableau(ws);
-    ws.console.write('.');
-    if (status_ != Status::unbounded) return phase2_optimal;
-    ws.entering_column = unbounded_column_;
-    ws.leaving_row = 0;
-    ws.out.write("Unbounded solution");
-    ws.out.write(line_end);
-    return phase2_unbounded;
+SolveResult AccurateEngine::solve() {
+    status_ = solve_loops();
+    export_tableau();
+    if (status_ != Status::infeasible) console_.write('.');
+    return result();
 }
 
-int AccurateEngine::reoptimise(Workspace& ws, StoredReal t) {
+SolveResult AccurateEngine::reoptimise(const ParameterMove& move) {
     // The problem at t: each item at start + delta t, scaled.
-    const bool pv = ws.run_mode == "pv";
-    for (int k = 1; k <= ws.param_count; ++k) {
-        const int index = ws.param_index[k];
-        const Extended value = load_real(ws.param_start[k]) + load_real(ws.param_delta[k]) * load_real(t);
-        if (pv)
-            scaled_.objective[static_cast<std::size_t>(index)] = static_cast<double>(value) * column_scale_[static_cast<std::size_t>(index)];
+    for (std::size_t k = 0; k < move.index.size(); ++k) {
+        const auto index = static_cast<std::size_t>(move.index[k]);
+        const Extended value = static_cast<Extended>(move.start[k]) + static_cast<Extended>(move.delta[k]) * move.t;
+        if (move.objective)
+            scaled_.objective[index] = static_cast<double>(value) * column_scale_[index];
         else
-            scaled_.rhs[static_cast<std::size_t>(index)] = static_cast<double>(value) * row_scale_[static_cast<std::size_t>(index)];
+            scaled_.rhs[index] = static_cast<double>(value) * row_scale_[index];
     }
-    status_ = solve(ws);
-    if (status_ == Status::infeasible) return 0;
-    return phase2(ws);
+    status_ = solve_loops();
+    if (status_ == Status::infeasible) return result();
+    export_tableau();
+    console_.write('.');
+    return result();
 }
 
 }  // namespace lpsens

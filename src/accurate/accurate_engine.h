@@ -34,49 +34,68 @@
 #include <memory>
 #include <vector>
 
-#include "check/problem_as_read.h"
-#include "model/workspace.h"
-#include "simplex/engine.h"
+#include "engine/engine.h"
+#include "form/documented_form.h"
+#include "form/problem_as_read.h"
+#include "io/channel.h"
 
 namespace lpsens {
 
-class AccurateEngine : public SolveEngine {
-public:
-    // Takes the problem from a workspace read with keep_input_values (and
-    // the parametric start values written in), before initialise_tableau.
-    explicit AccurateEngine(const Workspace& ws);
+class ExchangeTeam;
 
-    int phase1(Workspace& ws) override;
-    int phase2(Workspace& ws) override;
-    int reoptimise(Workspace& ws, StoredReal t) override;
+class AccurateEngine final : public SolveEngine, private TableauView {
+public:
+    // Takes the form's values as read (with the parametric start values
+    // written in).
+    AccurateEngine(const DocumentedForm& form, const EngineSettings& settings, Channel& console);
+
+    SolveResult solve() override;
+    SolveResult reoptimise(const ParameterMove& move) override;
+    const TableauView& tableau() const override { return *this; }
+    const ExchangeLog& log() const override { return log_; }
 
     enum class Status { optimal, unbounded, infeasible };
 
 private:
     enum class Loop { done, stuck, unbounded, limit };
 
-    Status solve(Workspace& ws);
-    Loop primal(Workspace& ws, bool phase1);
-    Loop dual(Workspace& ws);
+    Status solve_loops();
+    Loop primal(bool phase1);
+    Loop dual();
     bool refresh();
     bool primal_feasible() const;
     bool dual_feasible() const;
     void exchange(int r, int s);
     int ratio_test(int s, bool phase1) const;
-    void export_tableau(Workspace& ws) const;
-    void perturb(Workspace& ws);
+    void export_tableau();
+    SolveResult result() const;
+    void perturb();
     void remove_perturbation();
-    double scale_of(int code) const;  // x = scale * x' for the variable of a code
-    bool artificial(int code) const;
+    double scale_of(VariableId v) const;  // x = scale * x' for the variable v
+    bool artificial(VariableId v) const { return v.is_artificial(); }
 
+    // The view of the exported (unscaled) tableau.
+    int rows() const override { return m_; }
+    int columns() const override { return cols_; }
+    double entry(int i, int j) const override {
+        return exported_[static_cast<std::size_t>(i) * width_ + static_cast<std::size_t>(j)];
+    }
+    double phase1_entry(int j) const override { return exported_phase1_[static_cast<std::size_t>(j)]; }
+    VariableId basic(int i) const override { return exported_basis_[static_cast<std::size_t>(i)]; }
+    VariableId nonbasic(int j) const override { return exported_columns_[static_cast<std::size_t>(j)]; }
+    int row_position(int i) const override { return row_origin_[static_cast<std::size_t>(i)]; }
+    int column_position(int v) const override { return column_origin_[static_cast<std::size_t>(v)]; }
+
+    Channel& console_;
+    ExchangeLog log_;
     int m_, n_, k2_, cols_;
     std::size_t width_;
     ProblemAsRead scaled_;             // the scaled problem; rhs and objective change in sweeps
     std::vector<double> row_scale_;    // 1..M
     std::vector<double> column_scale_; // 1..N
     std::vector<double> t_;            // (M+1) x (N+K2+1), row-major, scaled
-    std::vector<int> basis_label_;     // 1..M
-    std::vector<int> column_label_;    // 1..N+K2
+    std::vector<VariableId> basis_label_;   // 1..M
+    std::vector<VariableId> column_label_;  // 1..N+K2
     std::vector<int> nonzero_;         // scratch: nonzero columns of the pivot row
     std::vector<double> rhs_shift_;    // 1..M: the perturbation of the right-hand sides (scaled)
     bool perturbed_ = false;
@@ -88,6 +107,13 @@ private:
     std::shared_ptr<ExchangeTeam> team_;  // the worker thread, made on first use
     Status status_ = Status::optimal;
     int unbounded_column_ = 0;
+    // The final tableau, unscaled, as the reports see it.
+    std::vector<double> exported_;              // (M+1) x (N+K2+1), row-major
+    std::vector<double> exported_phase1_;       // 0..N+K2
+    std::vector<VariableId> exported_basis_;    // 1..M
+    std::vector<VariableId> exported_columns_;  // 1..N+K2
+    std::vector<int> row_origin_;               // 1..M
+    std::vector<int> column_origin_;            // 1..N+K2
 };
 
 }  // namespace lpsens

@@ -4,34 +4,31 @@
 
 namespace lpsens {
 
-void ResultChecker::check_final(const Workspace& ws, Outcome outcome, bool reported) {
+void ResultChecker::check_final(const SolveResult& result, bool reported) {
     PrintedValues printed;
-    if (reported) printed = printed_by_report(ws);
-    reports_.emplace_back("the result",
-                          check_result(problem_, problem_.rhs, problem_.objective, ws, outcome, reported ? &printed : nullptr));
+    if (reported) printed = printed_by_report(result.solution, problem_.variables, problem_.rows);
+    reports_.emplace_back("the result", check_result(problem_, problem_.rhs, problem_.objective, form_, result,
+                                                     reported ? &printed : nullptr));
 }
 
-void ResultChecker::check_record(const Workspace& ws, int s, Outcome outcome) {
+void ResultChecker::check_record(const SweepItems& items, int s, const SweepRecord& record, const SolveResult& result) {
     // The problem at this record's t: the swept items at their values.
     std::vector<double> rhs = problem_.rhs;
     std::vector<double> objective = problem_.objective;
-    std::vector<double>& swept = ws.run_mode == "pv" ? objective : rhs;
-    for (int k = 1; k <= ws.param_count; ++k)
-        swept[static_cast<std::size_t>(ws.param_index[k])] = ws.step_values[static_cast<std::size_t>(s)][k].value;
-    const PrintedValues printed = printed_by_record(ws, s);
+    std::vector<double>& swept = items.objective ? objective : rhs;
+    for (int k = 1; k <= items.count(); ++k)
+        swept[static_cast<std::size_t>(items.index[static_cast<std::size_t>(k)])] =
+            record.items[static_cast<std::size_t>(k)].value;
+    const PrintedValues printed = printed_by_record(record.values, problem_.variables, problem_.rows);
     char context[80];
-    std::snprintf(context, sizeof context, "record %d (t = %.12g)", s, ws.step_parameter[static_cast<std::size_t>(s)].value);
-    reports_.emplace_back(context, check_result(problem_, rhs, objective, ws, outcome, &printed));
+    std::snprintf(context, sizeof context, "record %d (t = %.12g)", s, record.t.value);
+    reports_.emplace_back(context, check_result(problem_, rhs, objective, form_, result, &printed));
 }
 
 bool ResultChecker::passed() const {
     for (const auto& entry : reports_)
         if (!entry.second.passed()) return false;
     return true;
-}
-
-void ResultChecker::report(Workspace& ws, bool show_figures) const {
-    for (const auto& [context, result] : reports_) report_checks(ws, result, context, show_figures);
 }
 
 }  // namespace lpsens

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "check/basis_solution.h"
-#include "report/fields.h"
+#include "factor/basis_solution.h"
+#include "numeric/fields.h"
 
 namespace lpsens {
 
@@ -27,14 +27,14 @@ std::string number(Extended x, int digits = 6) {
     return buf;
 }
 
-std::string variable_name(const Workspace& ws, const ProblemAsRead& p, int code) {
-    if (code < code::slack_base) return "variable " + quoted(ws.column_names[static_cast<std::size_t>(code)]);
-    if (is_surplus(code)) {
-        const int row = p.ge_rows[static_cast<std::size_t>(code_index(code))];
-        return "the surplus of row " + quoted(ws.row_names[static_cast<std::size_t>(row)]);
+std::string variable_name(const DocumentedForm& form, const ProblemAsRead& p, VariableId v) {
+    if (v.is_structural()) return "variable " + quoted(form.column_name(v.index));
+    if (v.is_surplus()) {
+        const int row = p.ge_rows[static_cast<std::size_t>(v.index)];
+        return "the surplus of row " + quoted(form.row_name(row));
     }
-    const std::string row = quoted(ws.row_names[static_cast<std::size_t>(code_index(code))]);
-    return (is_artificial(code) ? "the artificial variable of row " : "the slack of row ") + row;
+    const std::string row = quoted(form.row_name(v.index));
+    return (v.is_artificial() ? "the artificial variable of row " : "the slack of row ") + row;
 }
 
 // The unit of the last digit the real field prints for x, width `width` with
@@ -74,16 +74,16 @@ struct Recomputed {
     Extended objective = 0;
 };
 
-Extended& level_of(Recomputed& r, const Workspace& ws, int code) {
-    if (code < code::slack_base) return r.column_level[static_cast<std::size_t>(code)];
-    if (is_surplus(code)) return r.column_level[static_cast<std::size_t>(ws.var_count + code_index(code))];
-    return r.row_level[static_cast<std::size_t>(code_index(code))];
+Extended& level_of(Recomputed& r, int n, VariableId v) {
+    if (v.is_structural()) return r.column_level[static_cast<std::size_t>(v.index)];
+    if (v.is_surplus()) return r.column_level[static_cast<std::size_t>(n + v.index)];
+    return r.row_level[static_cast<std::size_t>(v.index)];
 }
 
-Extended& price_of(Recomputed& r, const Workspace& ws, int code) {
-    if (code < code::slack_base) return r.column_price[static_cast<std::size_t>(code)];
-    if (is_surplus(code)) return r.column_price[static_cast<std::size_t>(ws.var_count + code_index(code))];
-    return r.row_price[static_cast<std::size_t>(code_index(code))];
+Extended& price_of(Recomputed& r, int n, VariableId v) {
+    if (v.is_structural()) return r.column_price[static_cast<std::size_t>(v.index)];
+    if (v.is_surplus()) return r.column_price[static_cast<std::size_t>(n + v.index)];
+    return r.row_price[static_cast<std::size_t>(v.index)];
 }
 
 // a_j^T y for structural column j.
@@ -100,22 +100,22 @@ Extended column_dot(const ProblemAsRead& p, int j, const std::vector<Extended>& 
 }
 
 // The dual value a nonbasic code's price is made of: y^T column - cost.
-Extended price_for(const ProblemAsRead& p, const std::vector<double>& objective, int code,
+Extended price_for(const ProblemAsRead& p, const std::vector<double>& objective, VariableId v,
                    const std::vector<Extended>& y, Extended* scale) {
-    if (code < code::slack_base) {
-        const Extended d = column_dot(p, code, y, scale) - objective[static_cast<std::size_t>(code)];
-        *scale = std::max({Extended{1}, *scale, std::fabs(static_cast<Extended>(objective[static_cast<std::size_t>(code)]))});
+    if (v.is_structural()) {
+        const Extended d = column_dot(p, v.index, y, scale) - objective[static_cast<std::size_t>(v.index)];
+        *scale = std::max({Extended{1}, *scale, std::fabs(static_cast<Extended>(objective[static_cast<std::size_t>(v.index)]))});
         return d;
     }
     *scale = 1;
-    if (is_surplus(code)) return -y[static_cast<std::size_t>(p.ge_rows[static_cast<std::size_t>(code_index(code))])];
-    return y[static_cast<std::size_t>(code_index(code))];
+    if (v.is_surplus()) return -y[static_cast<std::size_t>(p.ge_rows[static_cast<std::size_t>(v.index)])];
+    return y[static_cast<std::size_t>(v.index)];
 }
 
-void check_printed(const PrintedValues& printed, const Recomputed& r, const Workspace& ws, CheckReport& report) {
+void check_printed(const PrintedValues& printed, const Recomputed& r, const DocumentedForm& form, CheckReport& report) {
     FindingList list;
-    auto compare = [&](StoredReal shown, Extended exact, const std::string& what) {
-        const Extended value = std::strtold(format_real(load_real(shown), printed.width, 3).c_str(), nullptr);
+    auto compare = [&](double shown, Extended exact, const std::string& what) {
+        const Extended value = std::strtold(format_real(shown, printed.width, 3).c_str(), nullptr);
         const Extended unit = printed_unit(value, printed.width);
         const Extended spacing = std::ldexp(std::fabs(exact), -39);
         const Extended difference = std::fabs(value - exact);
@@ -126,22 +126,22 @@ void check_printed(const PrintedValues& printed, const Recomputed& r, const Work
                                 number(exact, 12) + " by " + number(units, 3) + " units of the last printed digit");
     };
     compare(printed.objective, r.objective, "optimal value");
-    for (int j = 1; j <= ws.var_count; ++j) {
+    for (int j = 1; j <= form.variables(); ++j) {
         const auto sj = static_cast<std::size_t>(j);
-        compare(printed.column_level[sj], r.column_level[sj], "level of " + quoted(ws.column_names[sj]));
-        compare(printed.column_price[sj], r.column_price[sj], "shadow price of " + quoted(ws.column_names[sj]));
+        compare(printed.column_level[sj], r.column_level[sj], "level of " + quoted(form.column_name(j)));
+        compare(printed.column_price[sj], r.column_price[sj], "shadow price of " + quoted(form.column_name(j)));
     }
-    for (int i = 1; i <= ws.row_count; ++i) {
+    for (int i = 1; i <= form.rows(); ++i) {
         const auto si = static_cast<std::size_t>(i);
-        compare(printed.row_level[si], r.row_level[si], "residual of row " + quoted(ws.row_names[si]));
-        compare(printed.row_price[si], r.row_price[si], "shadow price of row " + quoted(ws.row_names[si]));
+        compare(printed.row_level[si], r.row_level[si], "residual of row " + quoted(form.row_name(i)));
+        compare(printed.row_price[si], r.row_price[si], "shadow price of row " + quoted(form.row_name(i)));
     }
     list.flush(report.findings, "printed values");
 }
 
 // The flaw of the duals of `basis` for the phase-1 costs `cost` as a Farkas
 // certificate of infeasibility; empty when they are one.
-std::string certificate_flaw(const ProblemAsRead& p, const std::vector<double>& rhs, const Workspace& ws,
+std::string certificate_flaw(const ProblemAsRead& p, const std::vector<double>& rhs, const DocumentedForm& form,
                              const BasisSolution& basis, const std::vector<Extended>& cost, CheckReport& report) {
     const int m = p.rows;
     std::vector<Extended> y = basis.solve_transposed(cost);
@@ -157,14 +157,14 @@ std::string certificate_flaw(const ProblemAsRead& p, const std::vector<double>& 
         if (std::fabs(yi) <= sign_slack)
             yi = 0;
         else
-            flaw = "its multiplier of row " + quoted(ws.row_names[static_cast<std::size_t>(i)]) + " has the wrong sign (" +
+            flaw = "its multiplier of row " + quoted(form.row_name(i)) + " has the wrong sign (" +
                    number(yi) + ")";
     }
     for (int j = 1; j <= p.variables && flaw.empty(); ++j) {
         Extended scale = 0;
         const Extended d = column_dot(p, j, y, &scale);
         if (d < -certificate_tolerance * std::max(Extended{1}, scale))
-            flaw = "it fails on variable " + quoted(ws.column_names[static_cast<std::size_t>(j)]) + " (" + number(d) + ")";
+            flaw = "it fails on variable " + quoted(form.column_name(j)) + " (" + number(d) + ")";
     }
     Extended gap = 0;
     Extended gap_scale = 0;
@@ -185,25 +185,25 @@ std::string certificate_flaw(const ProblemAsRead& p, const std::vector<double>& 
 // every basic one) or the sum of the infeasibilities (cost -1 on a positive
 // artificial variable, +1 on any negative basic variable), or the basis may
 // hold one row that nothing can repair; any of these proofs will do.
-void check_infeasibility(const ProblemAsRead& p, const std::vector<double>& rhs, const Workspace& ws,
-                         const BasisSolution& basis, CheckReport& report) {
+void check_infeasibility(const ProblemAsRead& p, const std::vector<double>& rhs, const DocumentedForm& form,
+                         const std::vector<VariableId>& basic, const BasisSolution& basis, CheckReport& report) {
     const int m = p.rows;
     std::vector<Extended> cost(static_cast<std::size_t>(m) + 1, 0);
     for (int q = 1; q <= m; ++q)
-        if (is_artificial(ws.basis_label[static_cast<std::size_t>(q)])) cost[static_cast<std::size_t>(q)] = -1;
-    std::string flaw = certificate_flaw(p, rhs, ws, basis, cost, report);
+        if (basic[static_cast<std::size_t>(q)].is_artificial()) cost[static_cast<std::size_t>(q)] = -1;
+    std::string flaw = certificate_flaw(p, rhs, form, basis, cost, report);
     if (flaw.empty()) return;
     std::vector<Extended> b(static_cast<std::size_t>(m) + 1, 0);
     for (int i = 1; i <= m; ++i) b[static_cast<std::size_t>(i)] = rhs[static_cast<std::size_t>(i)];
     const std::vector<Extended> values = basis.solve(b);
     for (int q = 1; q <= m; ++q) {
         const Extended v = values[static_cast<std::size_t>(q)];
-        const bool artificial = is_artificial(ws.basis_label[static_cast<std::size_t>(q)]);
+        const bool artificial = basic[static_cast<std::size_t>(q)].is_artificial();
         // An artificial variable is infeasible on either side of zero.
         cost[static_cast<std::size_t>(q)] = v < -absolute_tolerance ? 1 : artificial && v > absolute_tolerance ? -1 : 0;
     }
     CheckReport second;
-    if (certificate_flaw(p, rhs, ws, basis, cost, second).empty()) {
+    if (certificate_flaw(p, rhs, form, basis, cost, second).empty()) {
         report.certificate_bound = second.certificate_bound;
         return;
     }
@@ -218,7 +218,7 @@ void check_infeasibility(const ProblemAsRead& p, const std::vector<double>& rhs,
     for (const auto& [size, q] : rows) {
         std::vector<Extended> single(static_cast<std::size_t>(m) + 1, 0);
         single[static_cast<std::size_t>(q)] = cost[static_cast<std::size_t>(q)];
-        if (certificate_flaw(p, rhs, ws, basis, single, second).empty()) {
+        if (certificate_flaw(p, rhs, form, basis, single, second).empty()) {
             report.certificate_bound = second.certificate_bound;
             return;
         }
@@ -228,32 +228,33 @@ void check_infeasibility(const ProblemAsRead& p, const std::vector<double>& rhs,
 }
 
 // "Unbounded solution": the entering column must be a ray of the problem.
-void check_ray(const ProblemAsRead& p, const std::vector<double>& objective, const Workspace& ws,
-               const BasisSolution& basis, CheckReport& report) {
+void check_ray(const ProblemAsRead& p, const std::vector<double>& objective, const DocumentedForm& form,
+               const SolveResult& result, const BasisSolution& basis, CheckReport& report) {
     const int m = p.rows;
-    const int entering = ws.column_label[static_cast<std::size_t>(ws.entering_column)];
+    const VariableId entering = result.ray;
     std::vector<Extended> column(static_cast<std::size_t>(m) + 1, 0);
     Extended gain = 0;
-    if (entering < code::slack_base) {
-        for (int e = p.start[static_cast<std::size_t>(entering)]; e < p.start[static_cast<std::size_t>(entering) + 1]; ++e)
+    if (entering.is_structural()) {
+        const auto j = static_cast<std::size_t>(entering.index);
+        for (int e = p.start[j]; e < p.start[j + 1]; ++e)
             column[static_cast<std::size_t>(p.row_of[static_cast<std::size_t>(e)])] = p.value[static_cast<std::size_t>(e)];
-        gain = objective[static_cast<std::size_t>(entering)];
-    } else if (is_surplus(entering)) {
-        column[static_cast<std::size_t>(p.ge_rows[static_cast<std::size_t>(code_index(entering))])] = -1;
+        gain = objective[j];
+    } else if (entering.is_surplus()) {
+        column[static_cast<std::size_t>(p.ge_rows[static_cast<std::size_t>(entering.index)])] = -1;
     } else {
-        column[static_cast<std::size_t>(code_index(entering))] = 1;
+        column[static_cast<std::size_t>(entering.index)] = 1;
     }
     const std::vector<Extended> w = basis.solve(column);
     Extended size = 1;
     for (int q = 1; q <= m; ++q) size = std::max(size, std::fabs(w[static_cast<std::size_t>(q)]));
     std::string flaw;
-    if (is_artificial(entering)) flaw = "it would raise " + variable_name(ws, p, entering);
+    if (entering.is_artificial()) flaw = "it would raise " + variable_name(form, p, entering);
     for (int q = 1; q <= m && flaw.empty(); ++q) {
-        const int c = ws.basis_label[static_cast<std::size_t>(q)];
+        const VariableId c = result.basis[static_cast<std::size_t>(q)];
         const Extended move = -w[static_cast<std::size_t>(q)] / size;  // change of the basic variable per step
-        if (c < code::slack_base) gain += objective[static_cast<std::size_t>(c)] * -w[static_cast<std::size_t>(q)];
-        const bool wrong = is_artificial(c) ? std::fabs(move) > certificate_tolerance : move < -certificate_tolerance;
-        if (wrong) flaw = "along it " + variable_name(ws, p, c) + " leaves its bounds";
+        if (c.is_structural()) gain += objective[static_cast<std::size_t>(c.index)] * -w[static_cast<std::size_t>(q)];
+        const bool wrong = c.is_artificial() ? std::fabs(move) > certificate_tolerance : move < -certificate_tolerance;
+        if (wrong) flaw = "along it " + variable_name(form, p, c) + " leaves its bounds";
     }
     if (flaw.empty() && !(gain / size > certificate_tolerance))
         flaw = "the objective does not grow along it (" + number(gain / size) + ")";
@@ -263,28 +264,25 @@ void check_ray(const ProblemAsRead& p, const std::vector<double>& objective, con
 
 }  // namespace
 
-PrintedValues printed_by_report(const Workspace& ws) {
+PrintedValues printed_by_report(const Solution& solution, int n, int m) {
     PrintedValues v;
-    v.objective = ws.objective_value;
-    v.column_level.resize(static_cast<std::size_t>(ws.var_count) + 1);
-    v.column_price.resize(static_cast<std::size_t>(ws.var_count) + 1);
-    v.row_level.resize(static_cast<std::size_t>(ws.row_count) + 1);
-    v.row_price.resize(static_cast<std::size_t>(ws.row_count) + 1);
-    for (int j = 1; j <= ws.var_count; ++j) {
-        v.column_level[static_cast<std::size_t>(j)] = ws.column_solution[static_cast<std::size_t>(j)].level;
-        v.column_price[static_cast<std::size_t>(j)] = ws.column_solution[static_cast<std::size_t>(j)].price;
+    v.objective = solution.objective;
+    v.column_level.resize(static_cast<std::size_t>(n) + 1);
+    v.column_price.resize(static_cast<std::size_t>(n) + 1);
+    v.row_level.resize(static_cast<std::size_t>(m) + 1);
+    v.row_price.resize(static_cast<std::size_t>(m) + 1);
+    for (int j = 1; j <= n; ++j) {
+        v.column_level[static_cast<std::size_t>(j)] = solution.column[static_cast<std::size_t>(j)].level;
+        v.column_price[static_cast<std::size_t>(j)] = solution.column[static_cast<std::size_t>(j)].price;
     }
-    for (int i = 1; i <= ws.row_count; ++i) {
-        v.row_level[static_cast<std::size_t>(i)] = ws.row_solution[static_cast<std::size_t>(i)].level;
-        v.row_price[static_cast<std::size_t>(i)] = ws.row_solution[static_cast<std::size_t>(i)].price;
+    for (int i = 1; i <= m; ++i) {
+        v.row_level[static_cast<std::size_t>(i)] = solution.row[static_cast<std::size_t>(i)].level;
+        v.row_price[static_cast<std::size_t>(i)] = solution.row[static_cast<std::size_t>(i)].price;
     }
     return v;
 }
 
-PrintedValues printed_by_record(const Workspace& ws, int s) {
-    const int n = ws.var_count;
-    const int m = ws.row_count;
-    const std::vector<StoredReal>& record = ws.step_results[static_cast<std::size_t>(s)];
+PrintedValues printed_by_record(const std::vector<double>& record, int n, int m) {
     PrintedValues v;
     v.width = 10;
     v.objective = record[0];
@@ -304,24 +302,25 @@ PrintedValues printed_by_record(const Workspace& ws, int s) {
 }
 
 CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs, const std::vector<double>& objective,
-                         const Workspace& ws, Outcome outcome, const PrintedValues* printed) {
+                         const DocumentedForm& form, const SolveResult& result, const PrintedValues* printed) {
     CheckReport report;
     const int m = p.rows;
     const int n = p.variables;
     const int columns = n + p.surplus_count();
-    BasisSolution basis(p, ws.basis_label);
+    const Status outcome = result.status;
+    BasisSolution basis(p, result.basis);
     report.pivot_ratio = basis.smallest_pivot_ratio();
     if (basis.singular()) {
         report.singular = true;
         std::string where;
         if (basis.singular_position() != 0)
-            where = " (at " + variable_name(ws, p, ws.basis_label[static_cast<std::size_t>(basis.singular_position())]) + ")";
+            where = " (at " + variable_name(form, p, result.basis[static_cast<std::size_t>(basis.singular_position())]) + ")";
         report.findings.push_back("the final basis is singular" + where +
                                   ": its values are no solution of the problem, so the printed values cannot be trusted");
         return report;
     }
-    if (outcome == Outcome::infeasible) {
-        check_infeasibility(p, rhs, ws, basis, report);
+    if (outcome == Status::infeasible) {
+        check_infeasibility(p, rhs, form, result.basis, basis, report);
         return report;
     }
 
@@ -334,7 +333,7 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
     r.column_price.assign(static_cast<std::size_t>(columns) + 1, 0);
     r.row_level.assign(static_cast<std::size_t>(m) + 1, 0);
     r.row_price.assign(static_cast<std::size_t>(m) + 1, 0);
-    for (int q = 1; q <= m; ++q) level_of(r, ws, ws.basis_label[static_cast<std::size_t>(q)]) = values[static_cast<std::size_t>(q)];
+    for (int q = 1; q <= m; ++q) level_of(r, n, result.basis[static_cast<std::size_t>(q)]) = values[static_cast<std::size_t>(q)];
     r.objective = objective[0];
     Extended largest_x = 1;
     for (int j = 1; j <= n; ++j) {
@@ -355,20 +354,20 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
     FindingList primal;
     bool primal_ok = true;
     for (int q = 1; q <= m; ++q) {
-        const int c = ws.basis_label[static_cast<std::size_t>(q)];
+        const VariableId c = result.basis[static_cast<std::size_t>(q)];
         const Extended v = values[static_cast<std::size_t>(q)];
         Extended scale = largest_x;
-        if (c > code::slack_base) {
-            const int row = is_surplus(c) ? p.ge_rows[static_cast<std::size_t>(code_index(c))] : code_index(c);
+        if (!c.is_structural()) {
+            const int row = c.is_surplus() ? p.ge_rows[static_cast<std::size_t>(c.index)] : c.index;
             scale = row_scale[static_cast<std::size_t>(row)];
         }
-        const Extended violation = is_artificial(c) ? std::fabs(v) : -v;
+        const Extended violation = c.is_artificial() ? std::fabs(v) : -v;
         const double relative = static_cast<double>(std::max<Extended>(0, violation) / scale);
         report.primal_infeasibility = std::max(report.primal_infeasibility, relative);
         if (violation <= absolute_tolerance + relative_tolerance * scale) continue;
         primal_ok = false;
-        primal.add(relative, is_artificial(c) ? variable_name(ws, p, c) + " is " + number(v) + ", not zero"
-                                                  : variable_name(ws, p, c) + " is " + number(v) + ", below zero");
+        primal.add(relative, c.is_artificial() ? variable_name(form, p, c) + " is " + number(v) + ", not zero"
+                                               : variable_name(form, p, c) + " is " + number(v) + ", below zero");
     }
     primal.flush(report.findings, "infeasibilities");
     report.feasible = primal_ok;
@@ -376,8 +375,8 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
     // Prices of the basis.
     std::vector<Extended> cost(static_cast<std::size_t>(m) + 1, 0);
     for (int q = 1; q <= m; ++q) {
-        const int c = ws.basis_label[static_cast<std::size_t>(q)];
-        if (c < code::slack_base) cost[static_cast<std::size_t>(q)] = objective[static_cast<std::size_t>(c)];
+        const VariableId c = result.basis[static_cast<std::size_t>(q)];
+        if (c.is_structural()) cost[static_cast<std::size_t>(q)] = objective[static_cast<std::size_t>(c.index)];
     }
     r.y = basis.solve_transposed(cost);
     // Phase 2 bars the columns that would raise a basic artificial variable
@@ -388,24 +387,24 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
     std::vector<Extended> cost1(static_cast<std::size_t>(m) + 1, 0);
     bool any_artificial = false;
     for (int q = 1; q <= m; ++q)
-        if (is_artificial(ws.basis_label[static_cast<std::size_t>(q)])) {
+        if (result.basis[static_cast<std::size_t>(q)].is_artificial()) {
             cost1[static_cast<std::size_t>(q)] = -1;
             any_artificial = true;
         }
     std::vector<Extended> y1;
-    if (any_artificial && outcome == Outcome::optimal) y1 = basis.solve_transposed(cost1);
+    if (any_artificial && outcome == Status::optimal) y1 = basis.solve_transposed(cost1);
     struct Column {
-        int code;
+        VariableId code;
         Extended price, phase1_price, scale;
     };
     std::vector<Column> eligible;
     const std::vector<double> phase1_objective(objective.size(), 0.0);  // zero outside the artificial variables
     for (int j = 1; j <= columns; ++j) {
-        const int c = ws.column_label[static_cast<std::size_t>(j)];
+        const VariableId c = result.nonbasic[static_cast<std::size_t>(j)];
         Extended scale = 1;
         const Extended price = price_for(p, objective, c, r.y, &scale);
-        price_of(r, ws, c) = price;
-        if (outcome != Outcome::optimal || is_artificial(c)) continue;
+        price_of(r, n, c) = price;
+        if (outcome != Status::optimal || c.is_artificial()) continue;
         Extended scale1 = 1;
         const Extended phase1_price = y1.empty() ? 0 : price_for(p, phase1_objective, c, y1, &scale1);
         eligible.push_back({c, price, phase1_price, scale});
@@ -420,47 +419,14 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
         const double relative = static_cast<double>(std::max<Extended>(0, -price) / col.scale);
         report.dual_infeasibility = std::max(report.dual_infeasibility, relative);
         if (-price > absolute_tolerance + relative_tolerance * col.scale)
-            dual.add(relative, "the reduced cost of " + variable_name(ws, p, col.code) + " is " + number(col.price) +
+            dual.add(relative, "the reduced cost of " + variable_name(form, p, col.code) + " is " + number(col.price) +
                                    ": bringing it in would raise the objective, so the result is not optimal");
     }
     dual.flush(report.findings, "columns that could still raise the objective");
 
-    if (outcome == Outcome::unbounded) check_ray(p, objective, ws, basis, report);
-    if (printed != nullptr) check_printed(*printed, r, ws, report);
+    if (outcome == Status::unbounded) check_ray(p, objective, form, result, basis, report);
+    if (printed != nullptr) check_printed(*printed, r, form, report);
     return report;
-}
-
-void report_checks(Workspace& ws, const CheckReport& report, const std::string& context, bool show_figures) {
-    auto line = [&](const std::string& kind, const std::string& text) { ws.console.write("lpsens: " + kind + ": " + text + "\n"); };
-    if (show_figures) {
-        std::string figures = context + ":";
-        if (report.certificate_checked)
-            figures += " certificate of infeasibility with bound " + number(report.certificate_bound, 6) + ",";
-        else if (report.have_objective) figures += " recomputed objective " + number(report.objective, 15) + ",";
-        if (!report.certificate_checked && !report.singular)
-            figures += " primal infeasibility " + number(report.primal_infeasibility, 3) + ", dual infeasibility " +
-                       number(report.dual_infeasibility, 3) + ", printed difference " +
-                       number(report.printed_difference, 3) + " units,";
-        figures += " smallest pivot " + number(report.pivot_ratio, 3);
-        line("check", figures + (report.passed() ? ", passed" : ", failed"));
-    }
-    if (report.passed()) return;
-    line("warning", "the checks of " + context + " failed:");
-    for (const std::string& finding : report.findings) line("warning", "  " + finding);
-    if (report.have_objective && report.feasible && !report.singular)
-        line("warning", "  the final basis, recomputed from the problem, is feasible with objective value " +
-                            number(report.objective, 15));
-    if (!ws.input_values.empty())
-        line("warning", "  accurate mode could not settle this problem; please report it together with the "
-                        "problem file");
-    else if (ws.exchange_log.stopped_at_cap > 0)
-        line("warning", "  an exchange loop stopped at its limit before its end; allow more with --max-exchanges=N");
-    else if (ws.exchange.objective_may_fall)
-        line("warning", "  rows with a negative right-hand side are not made feasible; multiply them by -1 "
-                        "(swapping <= and >=) and run again");
-    else
-        line("warning", "  the arithmetic of the stored format (40-bit reals, fixed 0.00001 tolerances) has lost "
-                        "this problem; run it again with --accurate");
 }
 
 }  // namespace lpsens

@@ -22,27 +22,26 @@
 #include <string>
 #include <vector>
 
-#include "check/problem_as_read.h"
-#include "model/workspace.h"
+#include "engine/engine.h"
+#include "form/documented_form.h"
+#include "form/problem_as_read.h"
 
 namespace lpsens {
 
-enum class Outcome { optimal, unbounded, infeasible };
-
-// What a report printed, as the stored values it formatted, 1-based.
+// What a report printed, as the values it formatted, 1-based.
 struct PrintedValues {
-    StoredReal objective;
-    std::vector<StoredReal> column_level;  // 1..N
-    std::vector<StoredReal> column_price;  // 1..N
-    std::vector<StoredReal> row_level;     // 1..M
-    std::vector<StoredReal> row_price;     // 1..M
-    int width = 12;                        // the field width they were printed in
+    double objective = 0;
+    std::vector<double> column_level;  // 1..N
+    std::vector<double> column_price;  // 1..N
+    std::vector<double> row_level;     // 1..M
+    std::vector<double> row_price;     // 1..M
+    int width = 12;                    // the field width they were printed in
 };
 
-// The printed values of the solution report (after extract_solution).
-PrintedValues printed_by_report(const Workspace& ws);
-// The printed values of sweep record s.
-PrintedValues printed_by_record(const Workspace& ws, int s);
+// The printed values of the solution report.
+PrintedValues printed_by_report(const Solution& solution, int variables, int rows);
+// The printed values of a sweep record (layout of SweepRecord::values).
+PrintedValues printed_by_record(const std::vector<double>& values, int variables, int rows);
 
 struct CheckReport {
     std::vector<std::string> findings;  // one line per failed check
@@ -60,17 +59,11 @@ struct CheckReport {
     bool passed() const { return findings.empty(); }
 };
 
-// Checks the basis of the tableau in `ws` against the problem with the given
+// Checks the basis of `result` against the problem with the given
 // right-hand sides and objective (1-based; objective[0] the constant).
-// `printed` may be null (nothing printed).
+// `form` gives the names.  `printed` may be null (nothing printed).
 CheckReport check_result(const ProblemAsRead& problem, const std::vector<double>& rhs,
-                         const std::vector<double>& objective, const Workspace& ws, Outcome outcome,
+                         const std::vector<double>& objective, const DocumentedForm& form, const SolveResult& result,
                          const PrintedValues* printed);
-
-// Writes the findings as warning lines on the console, with the recomputed
-// objective and what to do; with `show_figures` also the figures of a check
-// that passed.  `context` names the result ("the result", "record 3 (t =
-// 0.211)").
-void report_checks(Workspace& ws, const CheckReport& report, const std::string& context, bool show_figures);
 
 }  // namespace lpsens

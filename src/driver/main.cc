@@ -84,20 +84,20 @@ int main(int argc, char** argv) {
     // A closed pipe on standard output is an error of the write, not a signal.
     std::signal(SIGPIPE, SIG_IGN);
 
-    lpsens::Workspace ws;
-    ws.out.attach(1, false, lpsens::Site::output_write);
-    ws.console.attach(2, true, lpsens::Site::console_write);
+    lpsens::Channels channels;
+    channels.out.attach(1, false, lpsens::Site::output_write);
+    channels.console.attach(2, true, lpsens::Site::console_write);
 
     // The console must be open for writing before anything is read.
     const int console_flags = ::fcntl(2, F_GETFL);
     if (console_flags < 0 || (console_flags & O_ACCMODE) == O_RDONLY) {
-        ws.out.write(lpsens::runtime_error_line(lpsens::error_code::bad_file_handle, lpsens::Site::console_open));
-        ws.out.write(lpsens::line_end);
-        ws.out.flush_quietly();
+        channels.out.write(lpsens::runtime_error_line(lpsens::error_code::bad_file_handle, lpsens::Site::console_open));
+        channels.out.write(lpsens::line_end);
+        channels.out.flush_quietly();
         return lpsens::error_code::bad_file_handle;  // no console to explain it on
     }
-    if (::isatty(0)) ws.console.write("lpsens: reading the problem from standard input (end it with Ctrl-D)\n");
+    if (::isatty(0)) channels.console.write("lpsens: reading the problem from standard input (end it with Ctrl-D)\n");
 
     lpsens::ByteSource input(0);
-    return lpsens::run_program(ws, input, options, true);
+    return lpsens::run_program(channels, input, options, true);
 }

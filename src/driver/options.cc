@@ -1,6 +1,6 @@
 #include "driver/options.h"
 
-#include "simplex/exchange_kernel.h"
+#include "classic/exchange_kernel.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -26,6 +26,13 @@ bool parse_count(std::string_view text, long& out) {
 }
 
 }  // namespace
+
+std::string run_mode_of(const char* mode_argument) {
+    if (mode_argument == nullptr) return {};
+    std::string mode(mode_argument);
+    if (mode.size() > 2) mode.resize(2);
+    return mode;
+}
 
 std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, std::string& error) {
     RunOptions options;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "model/kernel_kind.h"
+#include "engine/kernel_kind.h"
 
 namespace lpsens {
 
@@ -31,6 +31,10 @@ struct RunOptions {
     bool utf8 = false;                     // --utf8: the infinity sign as UTF-8
     std::vector<std::string> sweeps;       // --sweep=NAME:START:END, repeated
 };
+
+// The run mode: the first two characters of the mode argument (all of a
+// shorter one, empty without one).
+std::string run_mode_of(const char* mode_argument);
 
 // Parses argv[1..argc-1].  On a bad command line returns nullopt and sets
 // `error` to what is wrong.

@@ -6,23 +6,26 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <optional>
 
 #include "accurate/accurate_engine.h"
+#include "analysis/parametric_items.h"
+#include "analysis/parametric_sweep.h"
+#include "analysis/ranging.h"
 #include "check/checker.h"
-#include "model/input.h"
-#include "model/names.h"
-#include "model/problem_files.h"
-#include "parametric/parametric_input.h"
-#include "parametric/parametric_sweep.h"
+#include "classic/classic_engine.h"
+#include "form/names.h"
+#include "io/files.h"
+#include "model/read_problem.h"
+#include "report/check_warnings.h"
 #include "report/json_results.h"
+#include "report/parametric_report.h"
+#include "report/problem_file.h"
 #include "report/solution_report.h"
 #include "report/sweep_chart.h"
 #include "report/tableau_listing.h"
-#include "simplex/engine.h"
-#include "simplex/solve.h"
-#include "simplex/tableau_init.h"
 
 namespace lpsens {
 
@@ -38,16 +41,6 @@ void reset_marker_file() {
         throw RunError(code, Site::marker_close,
                        std::string("cannot close ") + marker_file_name + ": " + system_error_text(code));
     }
-}
-
-void warn_negative_rhs(Workspace& ws) {
-    for (int i = 1; i <= ws.row_count; ++i)
-        if (ws.tableau(i, 0).value < 0) {
-            ws.exchange.objective_may_fall = true;
-            ws.console.write("lpsens: warning: row " + std::to_string(i) +
-                             " has a negative right-hand side; it is not made feasible, so the reported "
-                             "solution may violate it\n");
-        }
 }
 
 namespace {
@@ -73,11 +66,56 @@ struct FileCloser {
     }
 };
 
+void write_status_line(Channel& out, Status status) {
+    out.write(status == Status::infeasible ? "No feasible solution" : "Unbounded solution");
+    out.write(line_end);
+}
+
+const char* status_text(Status status) {
+    return status == Status::infeasible ? "infeasible" : status == Status::unbounded ? "unbounded" : "optimal";
+}
+
+// Rows whose right-hand side starts negative: the classic phase 1 does not
+// make them feasible.  One warning line each; true when there is one.
+bool warn_negative_rhs(const DocumentedForm& form, Channel& console) {
+    bool any = false;
+    for (int i = 1; i <= form.rows(); ++i)
+        if (narrowed(form.rhs(i)).value < 0) {
+            any = true;
+            console.write("lpsens: warning: row " + std::to_string(i) +
+                          " has a negative right-hand side; it is not made feasible, so the reported "
+                          "solution may violate it\n");
+        }
+    return any;
+}
+
+// Checks every record of a sweep as it is taken and says each verdict on the
+// report channel as it comes.
+class SweepReporter final : public SweepObserver {
+public:
+    SweepReporter(Channel& out, ResultChecker& checker, const SweepItems& items)
+        : out_(out), checker_(checker), items_(items) {}
+    void record(int s, const SweepRecord& record, const SolveResult& result) override {
+        checker_.check_record(items_, s, record, result);
+    }
+    void verdict(Status status) override { write_status_line(out_, status); }
+
+private:
+    Channel& out_;
+    ResultChecker& checker_;
+    const SweepItems& items_;
+};
+
 }  // namespace
 
-int run_sequence(Workspace& ws, ByteSource& input, const RunOptions& options, bool touch_marker) {
-    ws.keep_input_values = options.accurate;
-    if (options.utf8 || (::isatty(1) && locale_is_utf8())) ws.infinity_text = "\xE2\x88\x9E";  // U+221E
+int run_sequence(Channels& channels, ByteSource& input, const RunOptions& options, bool touch_marker) {
+    Channel& out = channels.out;
+    Channel& console = channels.console;
+    const std::string mode = run_mode_of(options.mode);
+    const bool parametric = mode == "pv" || mode == "rv";
+    const std::string infinity_text =
+        options.utf8 || (::isatty(1) && locale_is_utf8()) ? "\xE2\x88\x9E" : std::string(infinity_sign);  // U+221E
+
     // The problem from --input or standard input, in any format.
     std::optional<ByteSource> file;
     FileCloser closer;
@@ -88,46 +126,77 @@ int run_sequence(Workspace& ws, ByteSource& input, const RunOptions& options, bo
         file->origin = options.input;
         source = &*file;
     }
-    const std::optional<ConvertedModel> imported =
-        read_any_problem(ws, *source, input_format(options.format, options.input), options.mode);
-    if (!options.write_problem.empty()) write_problem_file(ws, options.write_problem);
-    mark_sweep_items(ws, options.sweeps);
-    ws.exchange.max_exchanges = options.max_exchanges;
-    ws.exchange.kernel = options.kernel;
-    ws.exchange.threads = options.threads;
-    if (ws.parametric()) extract_parametric_items(ws);
-    ResultChecker checker(ws);
-    ClassicEngine classic;
-    std::optional<AccurateEngine> accurate;
-    if (options.accurate) accurate.emplace(ws);
-    SolveEngine& engine = accurate ? static_cast<SolveEngine&>(*accurate) : classic;
-    initialise_tableau(ws);
-    if (!options.accurate) warn_negative_rhs(ws);
-    ws.console.write('.');
-    RunFacts facts{"infeasible", options.accurate};
-    if (engine.phase1(ws) == phase1_feasible) {
-        const int result = engine.phase2(ws);
-        facts.status = result == phase2_unbounded ? "unbounded" : "optimal";
-        const Outcome outcome = result == phase2_unbounded ? Outcome::unbounded : Outcome::optimal;
-        if (ws.parametric()) {
-            parametric_sweep(ws, engine, result, [&](int record, int record_result) {
-                checker.check_record(ws, record, record_result == phase2_unbounded ? Outcome::unbounded : Outcome::optimal);
-            });
-        } else {
-            strip_name_suffixes(ws);
-            write_solution_report(ws);
-            write_tableau_listing(ws);
-            checker.check_final(ws, outcome, true);
-        }
+    Problem model = read_problem(*source, input_format(options.format, options.input));
+    for (const std::string& w : model.warnings) console.write("lpsens: warning: " + w + "\n");
+    std::optional<ModelMap> imported;
+    DocumentedForm form;
+    if (model.native) {
+        form = native_form(std::move(model));
     } else {
-        checker.check_final(ws, Outcome::infeasible, false);
+        std::vector<std::string> lines;
+        ConvertedModel converted = convert_model(model, lines);
+        for (const std::string& line : lines) console.write("lpsens: " + line + "\n");
+        check_stored_range(converted.form);
+        form = std::move(converted.form);
+        imported = std::move(converted.map);
     }
-    if (!options.json.empty()) write_text_file(options.json, json_results(ws, facts, checker, imported));
-    if (!options.chart.empty() && ws.record_count > 0) write_text_file(options.chart, sweep_chart(ws));
+    if (!options.write_problem.empty()) write_text_file(options.write_problem, problem_text(form, options.accurate));
+    mark_sweep_items(form, options.sweeps, mode);
+    SweepItems items;
+    if (parametric) items = extract_parametric_items(form, mode);
+
+    ResultChecker checker(form, options.accurate);
+    const EngineSettings settings{options.max_exchanges, options.kernel, options.threads};
+    std::unique_ptr<SolveEngine> engine;
+    CheckAdvice advice;
+    advice.accurate = options.accurate;
+    if (options.accurate) {
+        engine = std::make_unique<AccurateEngine>(form, settings, console);
+    } else {
+        bool negative = false;
+        for (int i = 1; i <= form.rows() && !negative; ++i) negative = narrowed(form.rhs(i)).value < 0;
+        engine = std::make_unique<ClassicEngine>(form, settings, console, negative);
+        advice.negative_rhs = warn_negative_rhs(form, console);
+    }
+    console.write('.');
+
+    const SolveResult result = engine->solve();
+    RunResults run;
+    run.mode = mode;
+    run.accurate = options.accurate;
+    run.status = status_text(result.status);
+    run.imported = imported ? &*imported : nullptr;
+    std::optional<Ranging> ranging;
+    std::vector<SweepRecord> records;
+    if (result.status == Status::infeasible) {
+        write_status_line(out, result.status);
+        checker.check_final(result, false);
+    } else {
+        if (result.status == Status::unbounded) write_status_line(out, result.status);
+        if (parametric) {
+            SweepReporter reporter(out, checker, items);
+            records = parametric_sweep(*engine, items, form.variables(), result, reporter);
+            write_parametric_report(out, form, items, records);
+            run.items = &items;
+            run.records = &records;
+        } else {
+            strip_name_suffixes(form, mode);
+            write_title_line(out, form.title());
+            ranging = compute_ranging(engine->tableau(), form.variables());
+            write_solution_report(out, form, result.solution, *ranging, infinity_text);
+            write_tableau_listing(out, engine->tableau(), form);
+            checker.check_final(result, true);
+            run.solution = &result.solution;
+            run.ranging = &*ranging;
+        }
+    }
+    if (!options.json.empty()) write_text_file(options.json, json_results(form, run, checker));
+    if (!options.chart.empty() && !records.empty()) write_text_file(options.chart, sweep_chart(form, items, records));
     // Everything for standard output is out before the run counts as done.
-    ws.out.flush();
-    ws.console.write(line_end);
-    checker.report(ws, options.show_checks);
+    out.flush();
+    console.write(line_end);
+    advice.stopped_at_cap = engine->log().stopped_at_cap > 0;
+    report_all_checks(console, checker, options.show_checks, advice);
     const bool failed = options.strict && !checker.passed();
     if (touch_marker && !failed) reset_marker_file();
     return failed ? exit_check_failed : 0;
@@ -135,14 +204,14 @@ int run_sequence(Workspace& ws, ByteSource& input, const RunOptions& options, bo
 
 namespace {
 
-int report_runtime_error(Workspace& ws, const RunError& error) {
-    ws.out.flush_quietly();
-    ws.out.write(runtime_error_line(error.code(), error.site()));
-    ws.out.write(line_end);
-    ws.out.flush_quietly();
+int report_runtime_error(Channels& channels, const RunError& error) {
+    channels.out.flush_quietly();
+    channels.out.write(runtime_error_line(error.code(), error.site()));
+    channels.out.write(line_end);
+    channels.out.flush_quietly();
     // The explanation goes out even when the console itself failed.
     try {
-        ws.console.write("lpsens: " + error.explanation() + "\n");
+        channels.console.write("lpsens: " + error.explanation() + "\n");
     } catch (const RunError&) {
     }
     return error.code();
@@ -150,13 +219,13 @@ int report_runtime_error(Workspace& ws, const RunError& error) {
 
 }  // namespace
 
-int run_program(Workspace& ws, ByteSource& input, const RunOptions& options, bool touch_marker) {
+int run_program(Channels& channels, ByteSource& input, const RunOptions& options, bool touch_marker) {
     try {
-        return run_sequence(ws, input, options, touch_marker);
+        return run_sequence(channels, input, options, touch_marker);
     } catch (const RunError& error) {
-        return report_runtime_error(ws, error);
+        return report_runtime_error(channels, error);
     } catch (const std::bad_alloc&) {
-        return report_runtime_error(ws, RunError(error_code::out_of_memory, Site::allocate, "out of memory"));
+        return report_runtime_error(channels, RunError(error_code::out_of_memory, Site::allocate, "out of memory"));
     }
 }
 

@@ -19,9 +19,9 @@
 #include <cstdio>
 #include <map>
 
-#include "model/input.h"
-#include "model/lp_model.h"
-#include "model/run_error.h"
+#include "model/native_reader.h"
+#include "model/problem.h"
+#include "numeric/run_error.h"
 
 namespace lpsens {
 
@@ -46,7 +46,7 @@ std::string lower(std::string s) {
 class LpParser {
 public:
     LpParser(const std::string& text, const std::string& file) : text_(text) { model_.source = file; }
-    LpModel parse();
+    Problem parse();
 
 private:
     [[noreturn]] void fail(int line, const std::string& what) const {
@@ -62,9 +62,10 @@ private:
         if (it != columns_.end()) return it->second;
         const int index = static_cast<int>(model_.columns.size());
         columns_[name] = index;
-        ModelColumn c;
+        ProblemColumn c;
         c.name = name;
         model_.columns.push_back(c);
+        entries_.emplace_back();
         return index;
     }
     // Reads terms from position k; adds coefficient * sign to `terms` and the
@@ -84,7 +85,8 @@ private:
     }
 
     const std::string& text_;
-    LpModel model_;
+    Problem model_;
+    std::vector<std::vector<std::pair<int, Extended>>> entries_;  // by column
     std::vector<Token> tokens_;
     std::map<std::string, int> columns_;
 };
@@ -218,7 +220,7 @@ void LpParser::read_terms(std::size_t& k, std::map<int, Extended>& terms, Extend
     }
 }
 
-LpModel LpParser::parse() {
+Problem LpParser::parse() {
     tokenize();
     std::size_t k = 0;
     std::size_t length = 0;
@@ -229,7 +231,7 @@ LpModel LpParser::parse() {
     k += length;
     // The objective.
     if (at(k) && at(k + 1) && at(k + 1)->text == ":" && !at(k)->number) {
-        model_.name = at(k)->text;
+        model_.title = at(k)->text;
         k += 2;
     }
     std::map<int, Extended> objective;
@@ -259,13 +261,13 @@ LpModel LpParser::parse() {
                 read_terms(k, terms, right, -1, true);
                 if (k == right_start) fail(op->line, "constraint '" + name + "' has no right-hand side");
                 // terms now hold left - right variables; constants move right.
-                ModelRow row;
+                ProblemRow row;
                 row.name = name;
                 row.type = op->text[0] == '<' || op->text == "=<" ? 'L' : op->text[0] == '>' || op->text == "=>" ? 'G' : 'E';
                 row.rhs = -right - constant;
                 const int r = static_cast<int>(model_.rows.size());
                 for (const auto& [v, c] : terms)
-                    if (c != 0) model_.columns[static_cast<std::size_t>(v)].entries.push_back({r, c});
+                    if (c != 0) entries_[static_cast<std::size_t>(v)].push_back({r, c});
                 model_.rows.push_back(row);
             }
         } else if (section == "bounds") {
@@ -292,12 +294,12 @@ LpModel LpParser::parse() {
                            l == "+infinity" || l == "-infinity" || ((t.text[0] == '-' || t.text[0] == '+') &&
                                                                     parse_value(t.text).has_value());
                 };
-                auto column = [&](const Token& t) -> ModelColumn& {
+                auto column = [&](const Token& t) -> ProblemColumn& {
                     const auto it = columns_.find(t.text);
                     if (it == columns_.end()) fail(t.line, "bound on unknown variable '" + t.text + "'");
                     return model_.columns[static_cast<std::size_t>(it->second)];
                 };
-                auto apply = [&](ModelColumn& col, const std::string& op, Extended v) {
+                auto apply = [&](ProblemColumn& col, const std::string& op, Extended v) {
                     if (op == "<=" || op == "=<" || op == "<") col.upper = v;
                     else if (op == ">=" || op == "=>" || op == ">") col.lower = v;
                     else col.lower = col.upper = v;
@@ -308,7 +310,7 @@ LpModel LpParser::parse() {
                     return op;
                 };
                 if (c.size() == 2 && lower(c[1].text) == "free" && !is_value(c[0])) {
-                    ModelColumn& col = column(c[0]);
+                    ProblemColumn& col = column(c[0]);
                     col.lower = -model_infinity;
                     col.upper = model_infinity;
                 } else if (c.size() == 3 && !is_value(c[0]) && is_operator(&c[1]) && is_value(c[2])) {
@@ -317,7 +319,7 @@ LpModel LpParser::parse() {
                     apply(column(c[2]), flip(c[1].text), bound_value(c[0]));
                 } else if (c.size() == 5 && is_value(c[0]) && is_operator(&c[1]) && !is_value(c[2]) &&
                            is_operator(&c[3]) && is_value(c[4])) {
-                    ModelColumn& col = column(c[2]);
+                    ProblemColumn& col = column(c[2]);
                     apply(col, flip(c[1].text), bound_value(c[0]));
                     apply(col, c[3].text, bound_value(c[4]));
                 } else {
@@ -329,7 +331,7 @@ LpModel LpParser::parse() {
                 const Token& t = tokens_[k++];
                 const auto it = columns_.find(t.text);
                 if (it == columns_.end()) fail(t.line, "unknown variable '" + t.text + "'");
-                ModelColumn& col = model_.columns[static_cast<std::size_t>(it->second)];
+                ProblemColumn& col = model_.columns[static_cast<std::size_t>(it->second)];
                 col.integer = true;
                 if (section == "binary") {
                     col.lower = 0;
@@ -343,15 +345,15 @@ LpModel LpParser::parse() {
         }
     }
     if (!ended) fail(tokens_.empty() ? 1 : tokens_.back().line, "the file ends without End");
-    for (const ModelColumn& c : model_.columns)
+    for (const ProblemColumn& c : model_.columns)
         if (c.lower > c.upper) fail(1, "variable '" + c.name + "' has a lower bound above its upper bound");
-    finish_model(model_);
+    finish_model(model_, entries_);
     return model_;
 }
 
 }  // namespace
 
-LpModel read_lp_format(const std::string& text, const std::string& file_name) {
+Problem read_lp_format(const std::string& text, const std::string& file_name) {
     return LpParser(text, file_name).parse();
 }
 

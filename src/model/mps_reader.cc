@@ -10,9 +10,9 @@
 #include <optional>
 #include <sstream>
 
-#include "model/input.h"
-#include "model/lp_model.h"
-#include "model/run_error.h"
+#include "model/native_reader.h"
+#include "model/problem.h"
+#include "numeric/run_error.h"
 
 namespace lpsens {
 
@@ -28,7 +28,7 @@ public:
     }
     int line_number() const { return line_number_; }
 
-    LpModel parse();
+    Problem parse();
 
 private:
     [[noreturn]] void fail(const std::string& what) const {
@@ -85,14 +85,15 @@ private:
 
     const std::string& text_;
     bool fixed_;
-    LpModel model_;
+    Problem model_;
+    std::vector<std::vector<std::pair<int, Extended>>> entries_;  // by column
     std::map<std::string, int> rows_;     // -1 the objective, -2 another free row
     std::map<std::string, int> columns_;
     std::string objective_;
     int line_number_ = 0;
 };
 
-LpModel MpsParser::parse() {
+Problem MpsParser::parse() {
     std::istringstream in(text_);
     std::string section;
     bool integer_block = false;
@@ -107,7 +108,7 @@ LpModel MpsParser::parse() {
         if (line[0] != ' ' && line[0] != '\t') {  // a section header
             section = f[0];
             if (section == "NAME") {
-                model_.name = f.size() > 1 ? line.substr(line.find(f[1])) : "";
+                model_.title = f.size() > 1 ? line.substr(line.find(f[1])) : "";
             } else if (section == "OBJSENSE" || section == "OBJSENCE") {
                 section = "OBJSENSE";
                 if (f.size() > 1) {
@@ -160,16 +161,17 @@ LpModel MpsParser::parse() {
             auto it = columns_.find(f[0]);
             if (it == columns_.end()) {
                 it = columns_.emplace(f[0], static_cast<int>(model_.columns.size())).first;
-                ModelColumn c;
+                ProblemColumn c;
                 c.name = f[0];
                 c.integer = integer_block;
                 model_.columns.push_back(c);
+                entries_.emplace_back();
             }
-            ModelColumn& column = model_.columns[static_cast<std::size_t>(it->second)];
+            ProblemColumn& column = model_.columns[static_cast<std::size_t>(it->second)];
             value_pairs(f, 1, "COLUMNS", [&](const std::string& row, Extended v) {
                 const int r = row_index(row);
                 if (r == -1) column.cost += v;
-                else if (r >= 0) column.entries.push_back({r, v});
+                else if (r >= 0) entries_[static_cast<std::size_t>(it->second)].push_back({r, v});
             });
         } else if (section == "RHS" || section == "RANGES") {
             if (fixed_) f = data_fields(line);
@@ -199,7 +201,7 @@ LpModel MpsParser::parse() {
                 else fail("a " + type + " bound needs a column");
                 if (type == "BV" && f.size() == 4) value_text = f[3];
             }
-            ModelColumn& c = model_.columns[static_cast<std::size_t>(column_index(column_name))];
+            ProblemColumn& c = model_.columns[static_cast<std::size_t>(column_index(column_name))];
             const Extended v = value_text.empty() ? 0 : number(value_text);
             const Extended bound = v >= infinite_bound ? model_infinity : v <= -infinite_bound ? -model_infinity : v;
             if (type == "UP" || type == "UI") {
@@ -234,18 +236,18 @@ LpModel MpsParser::parse() {
         }
     }
     if (!ended) fail("the file ends without ENDATA");
-    for (const ModelColumn& c : model_.columns) {
+    for (const ProblemColumn& c : model_.columns) {
         if (c.lower > c.upper)
             throw RunError(error_code::invalid_number, Site::read_mps,
                            model_.source + ": column '" + c.name + "' has a lower bound above its upper bound");
     }
-    finish_model(model_);
+    finish_model(model_, entries_);
     return model_;
 }
 
 }  // namespace
 
-LpModel read_mps(const std::string& text, const std::string& file_name) {
+Problem read_mps(const std::string& text, const std::string& file_name) {
     MpsParser free_format(text, file_name, false);
     try {
         return free_format.parse();

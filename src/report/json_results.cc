@@ -34,8 +34,8 @@ std::string quoted(const std::string& text) {
 }
 
 // A ranging limit: null for "no limit".
-std::string limit(StoredReal base, StoredReal offset, bool upper) {
-    const Extended o = load_real(offset);
+std::string limit(StoredReal base, double offset, bool upper) {
+    const Extended o = offset;
     if (upper ? o >= 9e30L : o <= -9e30L) return "null";
     return number(static_cast<double>(load_real(base) + o));
 }
@@ -49,70 +49,79 @@ std::string list(int from, int to, Item item) {
 
 }  // namespace
 
-std::string json_results(const Workspace& ws, const RunFacts& facts, const ResultChecker& checker,
-                         const std::optional<ConvertedModel>& imported) {
-    const int n = ws.var_count;
-    const int m = ws.row_count;
+std::string json_results(const DocumentedForm& form, const RunResults& run, const ResultChecker& checker) {
+    const int n = form.variables();
+    const int m = form.rows();
+    const bool parametric = run.mode == "pv" || run.mode == "rv";
     std::string j = "{\n";
-    j += "  \"title\": " + quoted(ws.title) + ",\n";
-    j += "  \"mode\": \"" + std::string(ws.parametric() ? ws.run_mode : "ordinary") + "\",\n";
-    j += "  \"engine\": \"" + std::string(facts.accurate ? "accurate" : "classic") + "\",\n";
-    j += "  \"status\": \"" + facts.status + "\",\n";
-    const bool solved = facts.status != "infeasible";
-    if (solved && !ws.parametric()) {
-        j += "  \"objective\": " + number(ws.objective_value.value) + ",\n";
+    j += "  \"title\": " + quoted(form.title()) + ",\n";
+    j += "  \"mode\": \"" + std::string(parametric ? run.mode : "ordinary") + "\",\n";
+    j += "  \"engine\": \"" + std::string(run.accurate ? "accurate" : "classic") + "\",\n";
+    j += "  \"status\": \"" + run.status + "\",\n";
+    if (run.solution != nullptr && !parametric) {
+        const Solution& solution = *run.solution;
+        const Ranging& ranging = *run.ranging;
+        j += "  \"objective\": " + number(solution.objective) + ",\n";
         j += "  \"variables\": " + list(1, n, [&](int v) {
             const auto sv = static_cast<std::size_t>(v);
-            return "{\"name\": " + quoted(ws.column_names[sv]) + ", \"cost\": " + number(ws.original_objective[sv].value) +
-                   ", \"level\": " + number(ws.column_solution[sv].level.value) +
-                   ", \"reduced_cost\": " + number(ws.column_solution[sv].price.value) +
-                   ", \"cost_lower\": " + limit(ws.original_objective[sv], ws.cost_lower[sv], false) +
-                   ", \"cost_upper\": " + limit(ws.original_objective[sv], ws.cost_upper[sv], true) + "}";
+            const StoredReal cost = narrowed(form.cost(v));
+            return "{\"name\": " + quoted(form.column_name(v)) + ", \"cost\": " + number(cost.value) +
+                   ", \"level\": " + number(solution.column[sv].level) +
+                   ", \"reduced_cost\": " + number(solution.column[sv].price) +
+                   ", \"cost_lower\": " + limit(cost, ranging.cost_lower[sv], false) +
+                   ", \"cost_upper\": " + limit(cost, ranging.cost_upper[sv], true) + "}";
         }) + ",\n";
         j += "  \"rows\": " + list(1, m, [&](int i) {
             const auto si = static_cast<std::size_t>(i);
-            return "{\"name\": " + quoted(ws.row_names[si]) + ", \"rhs\": " + number(ws.original_rhs[si].value) +
-                   ", \"residual\": " + number(ws.row_solution[si].level.value) +
-                   ", \"activity\": " + number(static_cast<double>(load_real(ws.original_rhs[si]) - load_real(ws.row_solution[si].level))) +
-                   ", \"shadow_price\": " + number(ws.row_solution[si].price.value) +
-                   ", \"rhs_lower\": " + limit(ws.original_rhs[si], ws.rhs_lower[si], false) +
-                   ", \"rhs_upper\": " + limit(ws.original_rhs[si], ws.rhs_upper[si], true) + "}";
+            const StoredReal rhs = narrowed(form.rhs(i));
+            return "{\"name\": " + quoted(form.row_name(i)) + ", \"rhs\": " + number(rhs.value) +
+                   ", \"residual\": " + number(solution.row[si].level) +
+                   ", \"activity\": " + number(static_cast<double>(load_real(rhs) - static_cast<Extended>(solution.row[si].level))) +
+                   ", \"shadow_price\": " + number(solution.row[si].price) +
+                   ", \"rhs_lower\": " + limit(rhs, ranging.rhs_lower[si], false) +
+                   ", \"rhs_upper\": " + limit(rhs, ranging.rhs_upper[si], true) + "}";
         }) + ",\n";
     }
-    if (ws.parametric() && ws.record_count > 0) {
-        const bool pv = ws.run_mode == "pv";
-        j += "  \"items\": " + list(1, ws.param_count, [&](int k) {
-            const int index = ws.param_index[k];
-            return "{\"name\": " + quoted(pv ? ws.column_names[index] : ws.row_names[index]) +
-                   ", \"start\": " + number(ws.param_start[k].value) + ", \"end\": " + number(ws.param_end[k].value) + "}";
+    if (parametric && run.records != nullptr && !run.records->empty()) {
+        const SweepItems& items = *run.items;
+        const std::vector<SweepRecord>& records = *run.records;
+        j += "  \"items\": " + list(1, items.count(), [&](int k) {
+            const auto sk = static_cast<std::size_t>(k);
+            const int index = items.index[sk];
+            return "{\"name\": " + quoted(items.objective ? form.column_name(index) : form.row_name(index)) +
+                   ", \"start\": " + number(items.start[sk].value) + ", \"end\": " + number(items.end[sk].value) + "}";
         }) + ",\n";
-        j += "  \"records\": " + list(1, ws.record_count, [&](int s) {
-            const std::vector<StoredReal>& r = ws.step_results[static_cast<std::size_t>(s)];
+        j += "  \"records\": " + list(1, static_cast<int>(records.size()), [&](int s) {
+            const SweepRecord& record = records[static_cast<std::size_t>(s - 1)];
+            const std::vector<double>& r = record.values;
             auto values = [&](int from, int count) {
                 std::string out = "[";
-                for (int x = 0; x < count; ++x) out += (x ? ", " : "") + number(r[static_cast<std::size_t>(from + x)].value);
+                for (int x = 0; x < count; ++x) out += (x ? ", " : "") + number(r[static_cast<std::size_t>(from + x)]);
                 return out + "]";
             };
-            std::string items = "[";
-            for (int k = 1; k <= ws.param_count; ++k)
-                items += (k > 1 ? ", " : "") + number(ws.step_values[static_cast<std::size_t>(s)][k].value);
-            return "{\"t\": " + number(ws.step_parameter[static_cast<std::size_t>(s)].value) + ", \"items\": " + items +
-                   "], \"objective\": " + number(r[0].value) + ", \"levels\": " + values(1, n) +
+            std::string item_values = "[";
+            for (int k = 1; k <= items.count(); ++k)
+                item_values += (k > 1 ? ", " : "") + number(record.items[static_cast<std::size_t>(k)].value);
+            return "{\"t\": " + number(record.t.value) + ", \"items\": " + item_values +
+                   "], \"objective\": " + number(r[0]) + ", \"levels\": " + values(1, n) +
                    ", \"residuals\": " + values(n + 1, m) + ", \"reduced_costs\": " + values(n + m + 1, n) +
                    ", \"shadow_prices\": " + values(2 * n + m + 1, m) + "}";
         }) + ",\n";
     }
-    if (imported && solved && !ws.parametric()) {
-        const Extended sense = imported->maximise ? 1 : -1;
-        j += "  \"model\": {\"sense\": \"" + std::string(imported->maximise ? "max" : "min") +
-             "\", \"objective\": " + number(static_cast<double>(sense * load_real(ws.objective_value))) +
-             ", \"variables\": " + list(0, static_cast<int>(imported->variables.size()) - 1, [&](int v) {
-                 const VariableMap& map = imported->variables[static_cast<std::size_t>(v)];
-                 Extended x = map.shift;
-                 if (map.part) x += map.sign * load_real(ws.column_solution[static_cast<std::size_t>(map.part)].level);
-                 if (map.negative_part)
-                     x -= load_real(ws.column_solution[static_cast<std::size_t>(map.negative_part)].level);
-                 return "{\"name\": " + quoted(map.name) + ", \"value\": " + number(static_cast<double>(x)) + "}";
+    if (run.imported != nullptr && run.solution != nullptr && !parametric) {
+        const ModelMap& map = *run.imported;
+        const Solution& solution = *run.solution;
+        const Extended sense = map.maximise ? 1 : -1;
+        j += "  \"model\": {\"sense\": \"" + std::string(map.maximise ? "max" : "min") +
+             "\", \"objective\": " + number(static_cast<double>(sense * static_cast<Extended>(solution.objective))) +
+             ", \"variables\": " + list(0, static_cast<int>(map.variables.size()) - 1, [&](int v) {
+                 const VariableMap& variable = map.variables[static_cast<std::size_t>(v)];
+                 Extended x = variable.shift;
+                 if (variable.part)
+                     x += variable.sign * static_cast<Extended>(solution.column[static_cast<std::size_t>(variable.part)].level);
+                 if (variable.negative_part)
+                     x -= static_cast<Extended>(solution.column[static_cast<std::size_t>(variable.negative_part)].level);
+                 return "{\"name\": " + quoted(variable.name) + ", \"value\": " + number(static_cast<double>(x)) + "}";
              }) + "},\n";
     }
     const auto& reports = checker.reports();

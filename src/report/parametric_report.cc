@@ -1,6 +1,6 @@
 #include "report/parametric_report.h"
 
-#include "report/fields.h"
+#include "numeric/fields.h"
 
 namespace lpsens {
 
@@ -18,56 +18,60 @@ template <class ValueOf>
 void append_value_row(std::string& line, int step_count, ValueOf value_of) {
     for (int s = 1; s <= step_count; ++s) {
         if (s > 1) line += ',';
-        append_real(line, load_real(value_of(s)), 10, 3);
+        append_real(line, value_of(s), 10, 3);
     }
     line += line_end;
 }
 
 }  // namespace
 
-void write_parametric_report(Workspace& ws, int step_count) {
-    const int n = ws.var_count;
-    const int m = ws.row_count;
-    std::string line = ws.title;
+void write_parametric_report(Channel& out, const DocumentedForm& form, const SweepItems& items,
+                             const std::vector<SweepRecord>& records) {
+    const int n = form.variables();
+    const int m = form.rows();
+    const int step_count = static_cast<int>(records.size());
+    auto record = [&](int s) -> const SweepRecord& { return records[static_cast<std::size_t>(s - 1)]; };
+    std::string line = form.title();
     line += line_end;
-    ws.out.write(line);
+    out.write(line);
 
     line.clear();
-    append_integer(line, ws.param_count, 5);
+    append_integer(line, items.count(), 5);
     line += ',';
     append_integer(line, step_count, 5);
     line += line_end;
-    ws.out.write(line);
+    out.write(line);
 
     line.clear();
     append_text(line, "Parameter", 25);
     line += ',';
-    append_value_row(line, step_count, [&](int s) { return ws.step_parameter[s]; });
-    ws.out.write(line);
+    append_value_row(line, step_count, [&](int s) { return record(s).t.value; });
+    out.write(line);
 
-    for (int k = 1; k <= ws.param_count; ++k) {
+    for (int k = 1; k <= items.count(); ++k) {
         line.clear();
-        const int item = ws.param_index[k];
-        append_label(line, k, ws.run_mode == "pv" ? ws.column_names[item] : ws.row_names[item]);
-        append_value_row(line, step_count, [&](int s) { return ws.step_values[s][k]; });
-        ws.out.write(line);
+        const int item = items.index[static_cast<std::size_t>(k)];
+        append_label(line, k, items.objective ? form.column_name(item) : form.row_name(item));
+        append_value_row(line, step_count, [&](int s) { return record(s).items[static_cast<std::size_t>(k)].value; });
+        out.write(line);
     }
 
     line.clear();
     append_text(line, "    Optimal value", 25);
     line += ',';
-    append_value_row(line, step_count, [&](int s) { return ws.step_results[s][0]; });
-    ws.out.write(line);
+    append_value_row(line, step_count, [&](int s) { return record(s).values[0]; });
+    out.write(line);
 
     const auto section = [&](std::string_view heading, int count, bool rows, int offset) {
         std::string text(heading);
         text += line_end;
-        ws.out.write(text);
+        out.write(text);
         for (int x = 1; x <= count; ++x) {
             std::string row_line;
-            append_label(row_line, x, rows ? ws.row_names[x] : ws.column_names[x]);
-            append_value_row(row_line, step_count, [&](int s) { return ws.step_results[s][offset + x]; });
-            ws.out.write(row_line);
+            append_label(row_line, x, rows ? form.row_name(x) : form.column_name(x));
+            append_value_row(row_line, step_count,
+                             [&](int s) { return record(s).values[static_cast<std::size_t>(offset + x)]; });
+            out.write(row_line);
         }
     };
     section("Operational level", n, false, 0);

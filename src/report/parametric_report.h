@@ -1,10 +1,15 @@
+// The table of a parametric sweep: one column per record.
 #pragma once
 
-#include "model/workspace.h"
+#include <vector>
+
+#include "analysis/parametric_sweep.h"
+#include "form/documented_form.h"
+#include "io/channel.h"
 
 namespace lpsens {
 
-// The table of a parametric sweep: one column per record 1..step_count.
-void write_parametric_report(Workspace& ws, int step_count);
+void write_parametric_report(Channel& out, const DocumentedForm& form, const SweepItems& items,
+                             const std::vector<SweepRecord>& records);
 
 }  // namespace lpsens

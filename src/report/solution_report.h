@@ -1,20 +1,27 @@
+// The solution report: title, optimal value, one line per variable and one
+// per constraint, each with its value, shadow price and ranging bounds.
 #pragma once
 
-#include "model/workspace.h"
+#include <string>
+#include <string_view>
+
+#include "analysis/ranging.h"
+#include "engine/solution.h"
+#include "form/documented_form.h"
+#include "io/channel.h"
 
 namespace lpsens {
 
-// A ranging offset at or beyond this magnitude stands for "no limit".
-inline const StoredReal infinity_bound = stored(9e30L);
-inline constexpr Extended range_tolerance = 1e-05L;
 // The two bytes of the infinity sign in the reports.
 inline constexpr std::string_view infinity_sign = "\x81\x87";
 
-// Fills cost_lower/cost_upper (1..N+K2) and rhs_lower/rhs_upper (1..M) from
-// the final tableau.
-void compute_ranging(Workspace& ws);
+// The title line.
+void write_title_line(Channel& out, const std::string& title);
 
-// Title, optimal value, one line per variable and one per constraint.
-void write_solution_report(Workspace& ws);
+// Optimal value, one line per variable and one per constraint.  The bounds
+// are the form's values as stored plus the ranging offsets; an unbounded
+// one is `infinity_text` (the two bytes 81 87, or UTF-8 on a terminal).
+void write_solution_report(Channel& out, const DocumentedForm& form, const Solution& solution, const Ranging& ranging,
+                           const std::string& infinity_text);
 
 }  // namespace lpsens

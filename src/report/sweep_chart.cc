@@ -98,28 +98,28 @@ void draw_axes(std::string& svg, const Panel& p, const std::string& label) {
 
 }  // namespace
 
-std::string sweep_chart(const Workspace& ws) {
-    const int records = ws.record_count;
-    const bool pv = ws.run_mode == "pv";
+std::string sweep_chart(const DocumentedForm& form, const SweepItems& items, const std::vector<SweepRecord>& sweep) {
+    const int records = static_cast<int>(sweep.size());
+    const bool pv = items.objective;
     std::vector<double> t(static_cast<std::size_t>(records)), z(static_cast<std::size_t>(records));
     for (int s = 1; s <= records; ++s) {
-        t[static_cast<std::size_t>(s - 1)] = ws.step_parameter[static_cast<std::size_t>(s)].value;
-        z[static_cast<std::size_t>(s - 1)] = ws.step_results[static_cast<std::size_t>(s)][0].value;
+        t[static_cast<std::size_t>(s - 1)] = sweep[static_cast<std::size_t>(s - 1)].t.value;
+        z[static_cast<std::size_t>(s - 1)] = sweep[static_cast<std::size_t>(s - 1)].values[0];
     }
     Panel upper{top1, ticks(*std::min_element(z.begin(), z.end()), *std::max_element(z.begin(), z.end()))};
     double low = HUGE_VAL, high = -HUGE_VAL;
-    for (int k = 1; k <= ws.param_count; ++k)
-        for (const StoredReal v : {ws.param_start[k], ws.param_end[k]}) {
+    for (int k = 1; k <= items.count(); ++k)
+        for (const StoredReal v : {items.start[static_cast<std::size_t>(k)], items.end[static_cast<std::size_t>(k)]}) {
             low = std::min(low, v.value);
             high = std::max(high, v.value);
         }
-    if (ws.param_count == 0) low = high = 0;
+    if (items.count() == 0) low = high = 0;
     Panel lower{top2, ticks(low, high)};
 
     std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"860\" height=\"600\" viewBox=\"0 0 860 600\" "
            "font-family=\"sans-serif\" font-size=\"12\">\n<rect width=\"860\" height=\"600\" fill=\"white\"/>\n";
-    svg += "<text x=\"430\" y=\"28\" text-anchor=\"middle\" font-size=\"16\" font-weight=\"bold\">" + escaped(ws.title) +
+    svg += "<text x=\"430\" y=\"28\" text-anchor=\"middle\" font-size=\"16\" font-weight=\"bold\">" + escaped(form.title()) +
            "</text>\n";
     svg += "<text x=\"430\" y=\"46\" text-anchor=\"middle\" fill=\"#555\">" +
            std::string(pv ? "objective coefficients" : "right-hand sides") + " swept from t = 0 to t = 1, " +
@@ -141,22 +141,23 @@ std::string sweep_chart(const Workspace& ws) {
                "\" font-size=\"11\">" + fmt("%.3f", z[k]) + (k > 0 ? " (t=" + fmt("%.3f", t[k]) + ")" : "") + "</text>\n";
     }
     // The items: straight lines from start to end, with the records marked.
-    for (int k = 1; k <= ws.param_count; ++k) {
+    for (int k = 1; k <= items.count(); ++k) {
+        const auto sk = static_cast<std::size_t>(k);
         const char* colour = colours[(k - 1) % 8];
-        const int index = ws.param_index[k];
-        svg += "<line x1=\"" + fmt("%.2f", lower.x(0)) + "\" y1=\"" + fmt("%.2f", lower.y(ws.param_start[k].value)) +
-               "\" x2=\"" + fmt("%.2f", lower.x(1)) + "\" y2=\"" + fmt("%.2f", lower.y(ws.param_end[k].value)) +
+        const int index = items.index[sk];
+        svg += "<line x1=\"" + fmt("%.2f", lower.x(0)) + "\" y1=\"" + fmt("%.2f", lower.y(items.start[sk].value)) +
+               "\" x2=\"" + fmt("%.2f", lower.x(1)) + "\" y2=\"" + fmt("%.2f", lower.y(items.end[sk].value)) +
                "\" stroke=\"" + colour + "\" stroke-width=\"2\"/>\n";
         for (int s = 1; s <= records; ++s)
             svg += "<circle cx=\"" + fmt("%.2f", lower.x(t[static_cast<std::size_t>(s - 1)])) + "\" cy=\"" +
-                   fmt("%.2f", lower.y(ws.step_values[static_cast<std::size_t>(s)][k].value)) + "\" r=\"3\" fill=\"" +
+                   fmt("%.2f", lower.y(sweep[static_cast<std::size_t>(s - 1)].items[sk].value)) + "\" r=\"3\" fill=\"" +
                    colour + "\"/>\n";
         const double ly = top2 + 14.0 * k;
         svg += "<line x1=\"" + fmt("%.1f", width - right + 20) + "\" y1=\"" + fmt("%.1f", ly - 4) + "\" x2=\"" +
                fmt("%.1f", width - right + 40) + "\" y2=\"" + fmt("%.1f", ly - 4) + "\" stroke=\"" + colour +
                "\" stroke-width=\"2\"/>\n";
         svg += "<text x=\"" + fmt("%.1f", width - right + 46) + "\" y=\"" + fmt("%.1f", ly) + "\">" +
-               escaped(pv ? ws.column_names[index] : ws.row_names[index]) + "</text>\n";
+               escaped(pv ? form.column_name(index) : form.row_name(index)) + "</text>\n";
     }
     return svg + "</svg>\n";
 }

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "model/workspace.h"
+#include "analysis/parametric_sweep.h"
+#include "form/documented_form.h"
 
 namespace lpsens {
 
-std::string sweep_chart(const Workspace& ws);
+std::string sweep_chart(const DocumentedForm& form, const SweepItems& items, const std::vector<SweepRecord>& records);
 
 }  // namespace lpsens

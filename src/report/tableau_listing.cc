@@ -1,41 +1,42 @@
 #include "report/tableau_listing.h"
 
-#include "report/fields.h"
+#include "numeric/fields.h"
 
 namespace lpsens {
 
-std::string display_name(const Workspace& ws, int c) {
-    const int k = code_index(c);
-    if (is_row_variable(c)) return "\"" + ws.row_names[k] + "\"";
-    if (is_surplus(c)) return "\"Surplus/" + ws.row_names[ws.ge_rows[k]] + "\"";
-    return "\"" + ws.column_names[c] + "\"";
+std::string display_name(const DocumentedForm& form, VariableId v) {
+    if (v.is_row_variable()) return "\"" + form.row_name(v.index) + "\"";
+    if (v.is_surplus()) return "\"Surplus/" + form.row_name(form.ge_rows[static_cast<std::size_t>(v.index)]) + "\"";
+    return "\"" + form.column_name(v.index) + "\"";
 }
 
 namespace {
 
-void append_values(std::string& line, const StoredReal* values, int last) {
+template <class ValueAt>
+void append_values(std::string& line, ValueAt value_at, int last) {
     for (int j = 0; j <= last; ++j) {
         if (j > 0) line += ',';
-        append_real(line, load_real(values[j]), 10, 3);
+        append_real(line, value_at(j), 10, 3);
     }
     line += line_end;
 }
 
 // "  -1,Artificial coefficient,     0.000,..." and the objective row.
-void write_special_row(Workspace& ws, std::string_view code, std::string_view text, const StoredReal* values) {
+template <class ValueAt>
+void write_special_row(Channel& out, std::string_view code, std::string_view text, ValueAt value_at, int last) {
     std::string line;
     append_text(line, code, 4);
     line += ',';
     append_text(line, text, 16);
     line += ',';
-    append_values(line, values, ws.column_count());
-    ws.out.write(line);
+    append_values(line, value_at, last);
+    out.write(line);
 }
 
 }  // namespace
 
-void write_tableau_listing(Workspace& ws) {
-    const int last = ws.column_count();
+void write_tableau_listing(Channel& out, const TableauView& view, const DocumentedForm& form) {
+    const int last = view.columns();
     std::string line;
 
     append_text(line, " ", 33);
@@ -45,32 +46,33 @@ void write_tableau_listing(Workspace& ws) {
     }
     for (int j = 1; j <= last; ++j) {
         if (j > 1) line += ',';
-        append_integer(line, ws.column_label[j], 10);
+        append_integer(line, variable_code(view.nonbasic(j)), 10);
     }
     line += line_end;
-    ws.out.write(line);
+    out.write(line);
 
     line.clear();
     append_text(line, " ", 33);
     for (int j = 1; j <= last; ++j) {
         if (j > 1) line += ',';
-        append_text(line, display_name(ws, ws.column_label[j]), 12);
+        append_text(line, display_name(form, view.nonbasic(j)), 12);
     }
     line += line_end;
-    ws.out.write(line);
+    out.write(line);
 
-    write_special_row(ws, "  -1", "Artificial coefficient", ws.phase1_row.data());
-    write_special_row(ws, "   0", "Profit coefficient", ws.tableau.row(0));
+    write_special_row(out, "  -1", "Artificial coefficient", [&](int j) { return view.phase1_entry(j); }, last);
+    write_special_row(out, "   0", "Profit coefficient", [&](int j) { return view.entry(0, j); }, last);
 
-    for (int i = 1; i <= ws.row_count; ++i) {
-        const int b = ws.basis_label[i];
+    for (int i = 1; i <= view.rows(); ++i) {
+        const VariableId b = view.basic(i);
         line.clear();
-        append_integer(line, is_surplus(b) ? code::surplus_base + ws.ge_rows[code_index(b)] : b, 4);
+        // A basic surplus variable is labelled with its row's number.
+        append_integer(line, variable_code(b.is_surplus() ? surplus_variable(form.ge_rows[static_cast<std::size_t>(b.index)]) : b), 4);
         line += ',';
-        append_text(line, display_name(ws, b), 18);
+        append_text(line, display_name(form, b), 18);
         line += ',';
-        append_values(line, ws.tableau.row(i), last);
-        ws.out.write(line);
+        append_values(line, [&](int j) { return view.entry(i, j); }, last);
+        out.write(line);
     }
 }
 

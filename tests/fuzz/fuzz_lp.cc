@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "model/lp_model.h"
-#include "model/run_error.h"
+#include "form/documented_form.h"
+#include "numeric/run_error.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -25,9 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.mode = (data[0] & 1) ? "pv" : "rv";
     options.accurate = (data[0] & 2) != 0;
     options.threads = 1;
-    lpsens::Workspace ws;
+    lpsens::Channels channels;
     lpsens::ByteSource input(text);
-    const int code = lpsens::run_program(ws, input, options, false);
+    const int code = lpsens::run_program(channels, input, options, false);
     if (code != 0 && code != 70 && code != 106 && code != 205) std::abort();
     return 0;
 }

@@ -19,12 +19,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.format = formats[(data[0] >> 3) & 3];
     options.max_exchanges = 3000;
     options.threads = 1;
-    lpsens::Workspace ws;
+    lpsens::Channels channels;
     lpsens::ByteSource input(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
-    const int code = lpsens::run_program(ws, input, options, false);
+    const int code = lpsens::run_program(channels, input, options, false);
     if (code != 0 && code != 70 && code != 106 && code != 203 && code != 205) std::abort();
     if (code != 0 && code != 70) {
-        const std::string& out = ws.out.captured();
+        const std::string& out = channels.out.captured();
         const std::size_t last = out.rfind("Runtime error ");
         if (last == std::string::npos || out.size() != last + 31) std::abort();  // the line, then CR LF, then nothing
     }

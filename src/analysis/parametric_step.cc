@@ -1,0 +1,91 @@
+#include "analysis/parametric_step.h"
+
+namespace lpsens {
+
+namespace {
+
+constexpr Extended negative_limit = -0.00001L;
+constexpr Extended breakpoint_minimum = 0.00001L;
+
+// Records in state.step_length the smallest ratio value / -direction over
+// the entries whose direction is below -0.00001 and whose ratio exceeds
+// 0.00001; 1000000 when there is none.
+template <class ValueAt>
+void search_breakpoint(const std::vector<StoredReal>& direction, SweepState& state, int count, ValueAt value_at,
+                       Site site) {
+    state.step_length = no_breakpoint_length;
+    state.ratio = StoredReal{};
+    for (int x = 1; x <= count; ++x) {
+        const Extended d = load_real(direction[static_cast<std::size_t>(x)]);
+        if (!(d < negative_limit)) continue;
+        store_real(static_cast<Extended>(value_at(x)) / -d, state.ratio, site);
+        if (load_real(state.ratio) > breakpoint_minimum && state.ratio.value < state.step_length.value)
+            state.step_length = state.ratio;
+    }
+}
+
+}  // namespace
+
+void advance_parameter(SweepState& state) {
+    const Extended one = sweep_end;
+    if (load_real(state.step_length) > no_breakpoint_limit) {
+        store_real(one - load_real(state.t), state.step_length);
+        state.t = stored(one);
+        return;
+    }
+    store_real(load_real(state.step_length) + breakpoint_overshoot, state.step_length);
+    if (load_real(state.t) + load_real(state.step_length) > one) {
+        store_real(one - load_real(state.t), state.step_length);
+        state.t = stored(one);
+    } else {
+        store_real(load_real(state.t) + load_real(state.step_length), state.t);
+    }
+}
+
+void next_breakpoint(const TableauView& view, const SweepItems& items, const std::vector<StoredReal>& delta,
+                     SweepState& state) {
+    if (items.objective) {
+        // A basic item moves the objective row by delta times its row, a
+        // nonbasic one its own column by -delta.
+        const int columns = view.columns();
+        std::vector<StoredReal> direction(static_cast<std::size_t>(columns) + 1);
+        for (int k = 1; k <= items.count(); ++k) {
+            const int position = view.column_position(items.index[static_cast<std::size_t>(k)]);
+            const Extended d = load_real(delta[static_cast<std::size_t>(k)]);
+            if (position > 0) {
+                for (int j = 1; j <= columns; ++j) {
+                    StoredReal& target = direction[static_cast<std::size_t>(j)];
+                    store_real(load_real(target) + d * static_cast<Extended>(view.entry(position, j)), target,
+                               Site::objective_step);
+                }
+            } else {
+                StoredReal& target = direction[static_cast<std::size_t>(-position)];
+                store_real(load_real(target) - d, target, Site::objective_step);
+            }
+        }
+        search_breakpoint(direction, state, columns, [&](int j) { return view.entry(0, j); }, Site::objective_step);
+    } else {
+        // A nonbasic item's row variable moves the right-hand sides by delta
+        // times its column, a basic one its own row by delta.
+        const int m = view.rows();
+        std::vector<StoredReal> direction(static_cast<std::size_t>(m) + 1);
+        for (int k = 1; k <= items.count(); ++k) {
+            const int position = view.row_position(items.index[static_cast<std::size_t>(k)]);
+            const Extended d = load_real(delta[static_cast<std::size_t>(k)]);
+            if (position < 0) {
+                for (int i = 1; i <= m; ++i) {
+                    StoredReal& target = direction[static_cast<std::size_t>(i)];
+                    store_real(load_real(target) + d * static_cast<Extended>(view.entry(i, -position)), target,
+                               Site::rhs_step);
+                }
+            } else {
+                StoredReal& target = direction[static_cast<std::size_t>(position)];
+                store_real(load_real(target) + d, target, Site::rhs_step);
+            }
+        }
+        search_breakpoint(direction, state, m, [&](int i) { return view.entry(i, 0); }, Site::rhs_step);
+    }
+    advance_parameter(state);
+}
+
+}  // namespace lpsens

@@ -1,0 +1,77 @@
+#include "analysis/parametric_sweep.h"
+
+#include "analysis/parametric_step.h"
+
+namespace lpsens {
+
+namespace {
+
+constexpr Extended sweep_end_test = 0.99999L;
+
+SweepRecord take_record(const Solution& solution, const SweepItems& items, const std::vector<StoredReal>& delta,
+                        StoredReal t, int n, int m) {
+    SweepRecord r;
+    r.t = t;
+    r.items.assign(static_cast<std::size_t>(items.count()) + 1, StoredReal{});
+    for (int k = 1; k <= items.count(); ++k) {
+        const auto sk = static_cast<std::size_t>(k);
+        store_real(load_real(items.start[sk]) + load_real(delta[sk]) * load_real(t), r.items[sk], Site::sweep_record);
+    }
+    r.values.assign(2 * (static_cast<std::size_t>(n) + static_cast<std::size_t>(m)) + 1, 0.0);
+    r.values[0] = solution.objective;
+    for (int j = 1; j <= n; ++j) {
+        const SolutionValue& v = solution.column[static_cast<std::size_t>(j)];
+        r.values[static_cast<std::size_t>(j)] = v.level;
+        r.values[static_cast<std::size_t>(n + m + j)] = v.price;
+    }
+    for (int i = 1; i <= m; ++i) {
+        const SolutionValue& v = solution.row[static_cast<std::size_t>(i)];
+        r.values[static_cast<std::size_t>(n + i)] = v.level;
+        r.values[static_cast<std::size_t>(2 * n + m + i)] = v.price;
+    }
+    return r;
+}
+
+}  // namespace
+
+std::vector<SweepRecord> parametric_sweep(SolveEngine& engine, const SweepItems& items, int variables,
+                                          const SolveResult& first, SweepObserver& observer) {
+    const int m = engine.tableau().rows();
+    std::vector<StoredReal> delta(static_cast<std::size_t>(items.count()) + 1);
+    for (int k = 1; k <= items.count(); ++k) {
+        const auto sk = static_cast<std::size_t>(k);
+        store_real(load_real(items.end[sk]) - load_real(items.start[sk]), delta[sk], Site::sweep_record);
+    }
+    ParameterMove move;
+    move.objective = items.objective;
+    for (int k = 1; k <= items.count(); ++k) {
+        const auto sk = static_cast<std::size_t>(k);
+        move.index.push_back(items.index[sk]);
+        move.start.push_back(items.start[sk].value);
+        move.delta.push_back(delta[sk].value);
+    }
+
+    std::vector<SweepRecord> records;
+    SweepState state;
+    SolveResult result = first;
+    for (;;) {
+        records.push_back(take_record(result.solution, items, delta, state.t, variables, m));
+        observer.record(static_cast<int>(records.size()), records.back(), result);
+        if (records.size() == max_records) break;
+        if (load_real(state.t) > sweep_end_test) break;
+        next_breakpoint(engine.tableau(), items, delta, state);
+        move.t = state.t.value;
+        move.length = state.step_length.value;
+        result = engine.reoptimise(move);
+        if (result.status == Status::infeasible) {
+            // No exchange can make some row feasible: the problem has no
+            // feasible solution at this t.  The sweep ends here.
+            observer.verdict(Status::infeasible);
+            break;
+        }
+        if (result.status == Status::unbounded) observer.verdict(Status::unbounded);
+    }
+    return records;
+}
+
+}  // namespace lpsens

@@ -1,0 +1,40 @@
+// A parametric sweep: t from 0 to 1, the optimum recorded at t = 0 and just
+// past every breakpoint.
+#pragma once
+
+#include <vector>
+
+#include "analysis/parametric_items.h"
+#include "engine/engine.h"
+
+namespace lpsens {
+
+inline constexpr int max_records = 20;
+
+// One record: t, each item's value at t, and the optimum there.
+struct SweepRecord {
+    StoredReal t;
+    std::vector<StoredReal> items;  // 1..count
+    // 0 the optimal value; 1..N the levels, N+1..N+M the residuals,
+    // N+M+1..2N+M the reduced costs, 2N+M+1..2(N+M) the shadow prices.
+    std::vector<double> values;
+};
+
+// What the run does as the sweep goes: check each record, say each verdict.
+class SweepObserver {
+public:
+    virtual ~SweepObserver() = default;
+    // Record s (1-based) was taken from `result`.
+    virtual void record(int s, const SweepRecord& record, const SolveResult& result) = 0;
+    // A re-optimisation ended without an optimum: unbounded (the sweep goes
+    // on) or infeasible (the sweep ends).
+    virtual void verdict(Status status) = 0;
+};
+
+// Sweeps t from 0 to 1 from the engine's first result: records the optimum
+// at t = 0 and just past every breakpoint (at most 20 records).  From the
+// first step on no artificial variable may take a nonzero value.
+std::vector<SweepRecord> parametric_sweep(SolveEngine& engine, const SweepItems& items, int variables,
+                                          const SolveResult& first, SweepObserver& observer);
+
+}  // namespace lpsens

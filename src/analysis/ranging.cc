@@ -1,0 +1,73 @@
+#include "analysis/ranging.h"
+
+namespace lpsens {
+
+namespace {
+
+const StoredReal minus_infinity_bound = stored(-9e30L);
+
+// A ratio goes to the upper offset when it is above -1e-05 and lowers it;
+// otherwise to the lower offset when it is below 1e-05 and raises it.
+void offer_ratio(StoredReal ratio, double& lower, double& upper) {
+    const Extended r = load_real(ratio);
+    if (r > -range_tolerance && r < static_cast<Extended>(upper))
+        upper = ratio.value;
+    else if (r < range_tolerance && r > static_cast<Extended>(lower))
+        lower = ratio.value;
+}
+
+bool negligible(Extended t) { return t >= -range_tolerance && t <= range_tolerance; }
+
+}  // namespace
+
+Ranging compute_ranging(const TableauView& view, int variables) {
+    const int m = view.rows();
+    const int n = variables;
+    const int columns = view.columns();
+    Ranging r;
+    r.rhs_lower.assign(static_cast<std::size_t>(m) + 1, minus_infinity_bound.value);
+    r.rhs_upper.assign(static_cast<std::size_t>(m) + 1, infinity_bound.value);
+    r.cost_lower.assign(static_cast<std::size_t>(columns) + 1, minus_infinity_bound.value);
+    r.cost_upper.assign(static_cast<std::size_t>(columns) + 1, infinity_bound.value);
+
+    // Basic variables.
+    for (int i = 1; i <= m; ++i) {
+        const VariableId b = view.basic(i);
+        if (b.is_row_variable()) {
+            StoredReal lower;
+            store_real(-static_cast<Extended>(view.entry(i, 0)), lower, Site::ranging);
+            r.rhs_lower[static_cast<std::size_t>(b.index)] = lower.value;
+            continue;
+        }
+        const auto v = static_cast<std::size_t>(b.is_structural() ? b.index : n + b.index);
+        for (int j = 1; j <= columns; ++j) {
+            const Extended t = view.entry(i, j);
+            if (negligible(t)) continue;
+            StoredReal ratio;
+            store_real(-static_cast<Extended>(view.entry(0, j)) / t, ratio, Site::ranging);
+            offer_ratio(ratio, r.cost_lower[v], r.cost_upper[v]);
+        }
+    }
+
+    // Nonbasic variables.
+    for (int j = 1; j <= columns; ++j) {
+        const VariableId c = view.nonbasic(j);
+        if (c.is_surplus()) {
+            r.cost_upper[static_cast<std::size_t>(n + c.index)] = view.entry(0, j);
+        } else if (c.is_structural()) {
+            r.cost_upper[static_cast<std::size_t>(c.index)] = view.entry(0, j);
+        } else {
+            const auto k = static_cast<std::size_t>(c.index);
+            for (int i = 1; i <= m; ++i) {
+                const Extended t = view.entry(i, j);
+                if (negligible(t)) continue;
+                StoredReal ratio;
+                store_real(-static_cast<Extended>(view.entry(i, 0)) / t, ratio, Site::ranging);
+                offer_ratio(ratio, r.rhs_lower[k], r.rhs_upper[k]);
+            }
+        }
+    }
+    return r;
+}
+
+}  // namespace lpsens

@@ -1,0 +1,29 @@
+// Ranging: how far each objective coefficient and each right-hand side may
+// move before the final basis stops being optimal or feasible, read off the
+// final tableau.
+#pragma once
+
+#include <vector>
+
+#include "engine/tableau_view.h"
+#include "numeric/stored_real.h"
+
+namespace lpsens {
+
+// A ranging offset at or beyond this magnitude stands for "no limit".
+inline const StoredReal infinity_bound = stored(9e30L);
+inline constexpr Extended range_tolerance = 1e-05L;
+
+struct Ranging {
+    // Offsets from the coefficient or right-hand side as read.
+    std::vector<double> cost_lower;  // 1..N+K2
+    std::vector<double> cost_upper;  // 1..N+K2
+    std::vector<double> rhs_lower;   // 1..M
+    std::vector<double> rhs_upper;   // 1..M
+};
+
+// The offsets of every column variable's cost (structural j, surplus N+k)
+// and every row's right-hand side, for a tableau of N structural variables.
+Ranging compute_ranging(const TableauView& view, int variables);
+
+}  // namespace lpsens

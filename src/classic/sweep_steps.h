@@ -1,0 +1,19 @@
+// The classic engine's part of a parametric sweep: the tableau changed to
+// match a new t, and feasibility restored by dual exchanges.
+#pragma once
+
+#include "classic/classic_state.h"
+#include "engine/engine.h"
+
+namespace lpsens {
+
+// Mode "pv": row 0 moves by delta times the step length for every item (a
+// basic item's row, a nonbasic item's own column).  Mode "rv": column 0
+// likewise.
+void apply_move(ClassicState& cs, const ParameterMove& move);
+
+// Dual-simplex exchanges until no right-hand side is below -0.00001.  Returns
+// false when a negative row has no entry below -0.00001 to pivot on.
+bool restore_feasibility(ClassicState& cs);
+
+}  // namespace lpsens

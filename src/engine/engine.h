@@ -1,0 +1,55 @@
+// The seam between the run and the arithmetic that solves: the classic
+// engine (the stored format and the documented rules) or the accurate one.
+// An engine returns results and answers a view of its final tableau; it
+// writes progress marks and warnings to the console, never a report.
+#pragma once
+
+#include <vector>
+
+#include "engine/settings.h"
+#include "engine/solution.h"
+#include "engine/tableau_view.h"
+
+namespace lpsens {
+
+enum class Status { optimal, unbounded, infeasible };
+
+struct SolveResult {
+    Status status = Status::optimal;
+    // Optimal and unbounded results: the values of the final tableau.
+    Solution solution;
+    // The final basis (of phase 1 when infeasible): the variable basic in
+    // each row 1..M and the one nonbasic in each column 1..N+K2.  The duals
+    // of the final phase-1 basis certify "infeasible".
+    std::vector<VariableId> basis;
+    std::vector<VariableId> nonbasic;
+    // Unbounded: the nonbasic variable whose column is a ray of the problem.
+    VariableId ray;
+};
+
+// A step of a parametric sweep: the items' values are start + delta t.
+struct ParameterMove {
+    bool objective = false;           // objective coefficients (pv) or right-hand sides (rv)
+    std::vector<int> index;           // the item's variable or row, 1-based
+    std::vector<double> start;        // stored values
+    std::vector<double> delta;        // stored values: end - start
+    double t = 0;                     // the new value of the parameter
+    double length = 0;                // the step that led there
+};
+
+class SolveEngine {
+public:
+    virtual ~SolveEngine() = default;
+    // Both phases from the start.
+    virtual SolveResult solve() = 0;
+    // After a sweep moved t: the optimum of the problem at t from the
+    // current basis; infeasible when no solution is feasible at t.
+    virtual SolveResult reoptimise(const ParameterMove& move) = 0;
+    virtual const TableauView& tableau() const = 0;
+    virtual const ExchangeLog& log() const = 0;
+};
+
+// The basis and nonbasic variables of a view, for a result.
+void take_basis(const TableauView& view, SolveResult& result);
+
+}  // namespace lpsens

@@ -1,0 +1,36 @@
+// What every engine is told and what it reports about its exchange loops.
+#pragma once
+
+#include "engine/kernel_kind.h"
+
+namespace lpsens {
+
+struct EngineSettings {
+    // Exchanges one loop (a phase, a re-optimisation, a restoration) may
+    // make; 0 means in proportion to the size (see exchange_cap).
+    long max_exchanges = 0;
+    // The inner loop of the exchange step and how many threads share its
+    // rows (0: both cores on large problems).  Every choice gives the same
+    // stored values.
+    KernelKind kernel = KernelKind::best;
+    int threads = 0;
+};
+
+// What the exchange loops had to do beyond their rules, for the checks and
+// their figures.
+struct ExchangeLog {
+    long exchanges = 0;        // all exchanges of the run
+    long longest_stall = 0;    // longest stretch without progress beyond noise
+    int perturbations = 0;     // times the right-hand sides were perturbed
+    int stopped_early = 0;     // loops stopped by a lost objective or a repeated basis
+    int stopped_at_cap = 0;    // loops stopped by the exchange cap
+};
+
+// Exchanges one loop may make: the setting, or 50 (rows + columns) + 1000
+// for a tableau of M rows and N + K2 columns.
+inline long exchange_cap(const EngineSettings& settings, int rows, int columns) {
+    if (settings.max_exchanges > 0) return settings.max_exchanges;
+    return 50 * (static_cast<long>(rows) + static_cast<long>(columns)) + 1000;
+}
+
+}  // namespace lpsens

@@ -1,0 +1,31 @@
+#include "engine/solution.h"
+
+#include "engine/engine.h"
+
+namespace lpsens {
+
+SolutionValue& Solution::of(VariableId v) {
+    if (v.is_structural()) return column[static_cast<std::size_t>(v.index)];
+    if (v.is_surplus()) return column[static_cast<std::size_t>(variables + v.index)];
+    return row[static_cast<std::size_t>(v.index)];
+}
+
+Solution solution_from(const TableauView& view, int variables) {
+    Solution s;
+    s.variables = variables;
+    s.column.resize(static_cast<std::size_t>(view.columns()) + 1);
+    s.row.resize(static_cast<std::size_t>(view.rows()) + 1);
+    for (int i = 1; i <= view.rows(); ++i) s.of(view.basic(i)) = {view.entry(i, 0), 0.0};
+    for (int j = 1; j <= view.columns(); ++j) s.of(view.nonbasic(j)) = {0.0, view.entry(0, j)};
+    s.objective = view.entry(0, 0);
+    return s;
+}
+
+void take_basis(const TableauView& view, SolveResult& result) {
+    result.basis.assign(static_cast<std::size_t>(view.rows()) + 1, VariableId{});
+    result.nonbasic.assign(static_cast<std::size_t>(view.columns()) + 1, VariableId{});
+    for (int i = 1; i <= view.rows(); ++i) result.basis[static_cast<std::size_t>(i)] = view.basic(i);
+    for (int j = 1; j <= view.columns(); ++j) result.nonbasic[static_cast<std::size_t>(j)] = view.nonbasic(j);
+}
+
+}  // namespace lpsens

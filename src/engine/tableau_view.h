@@ -1,0 +1,30 @@
+// The final tableau of an engine, as ranging, the listing and the parametric
+// steps read it, whatever the engine keeps inside.
+//
+// Rows: 0 the objective row, 1..M one per constraint, each holding the
+// variable basic in it.  Columns: 0 the right-hand side, 1..N+K2 one per
+// nonbasic variable.  The phase-1 row is the objective row of phase 1.
+#pragma once
+
+#include "form/variable_id.h"
+
+namespace lpsens {
+
+class TableauView {
+public:
+    virtual ~TableauView() = default;
+    virtual int rows() const = 0;     // M
+    virtual int columns() const = 0;  // N + K2
+    virtual double entry(int i, int j) const = 0;
+    virtual double phase1_entry(int j) const = 0;
+    virtual VariableId basic(int i) const = 0;     // 1..M
+    virtual VariableId nonbasic(int j) const = 0;  // 1..N+K2
+    // Where a variable stands: +p when it is basic in row p, -q when it is
+    // nonbasic in column q.  row_position: the variable of row i (1..M), its
+    // slack or artificial variable; column_position: column variable v
+    // (1..N structural, N+k the surplus of the k-th greater-or-equal row).
+    virtual int row_position(int i) const = 0;
+    virtual int column_position(int v) const = 0;
+};
+
+}  // namespace lpsens

@@ -1,0 +1,78 @@
+// The basis matrix of a tableau, rebuilt from the problem as read and
+// factorised, so that the values and prices of that basis can be recomputed
+// independently of the exchanges that led to it.
+//
+// Basis position p (1..M) holds the variable basic in tableau row p.  Its
+// column in the basis matrix B is the problem's column a_j for a structural
+// variable j, the unit column e_i for the slack or artificial variable of row
+// i, and -e_i for a surplus variable of row i.  The unit columns are solved
+// for directly; the structural columns restricted to the rows no unit column
+// covers form a square matrix that is factorised with partial pivoting (LU in
+// double precision) and solved with iterative refinement whose residuals are
+// formed in extended precision, so that the results are accurate to about
+// the extended precision times the condition of the basis.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "form/problem_as_read.h"
+#include "form/variable_id.h"
+#include "numeric/stored_real.h"
+
+namespace lpsens {
+
+class BasisSolution {
+public:
+    // Builds and factorises B for the variables basic[1..M] (entry 0 unused).
+    BasisSolution(const ProblemAsRead& problem, const std::vector<VariableId>& basic);
+
+    bool singular() const { return singular_; }
+    // Where the factorisation broke down: the basis position, 0 when two
+    // unit columns cover the same row.
+    int singular_position() const { return singular_position_; }
+    // Smallest pivot relative to the largest entry of its column.
+    double smallest_pivot_ratio() const { return smallest_pivot_ratio_; }
+
+    // Solves B v = rhs; rhs is indexed by row 1..M, the result by position.
+    // `refinements` steps of iterative refinement follow the first solve.
+    std::vector<Extended> solve(const std::vector<Extended>& rhs, int refinements = 3) const;
+    // Solves B^T y = cost; cost is indexed by position 1..M, y by row.
+    std::vector<Extended> solve_transposed(const std::vector<Extended>& cost) const;
+
+    // Entry i of the basis column of position p (problem's sign conventions).
+    // Column p as (row, value) pairs.
+    template <class Visit>
+    void for_each_entry(int p, Visit visit) const {
+        const int j = structural_[static_cast<std::size_t>(p)];
+        if (j == 0) {
+            visit(unit_row_[static_cast<std::size_t>(p)], static_cast<Extended>(unit_sign_[static_cast<std::size_t>(p)]));
+            return;
+        }
+        for (int e = problem_.start[static_cast<std::size_t>(j)]; e < problem_.start[static_cast<std::size_t>(j) + 1]; ++e)
+            visit(problem_.row_of[static_cast<std::size_t>(e)], static_cast<Extended>(problem_.value[static_cast<std::size_t>(e)]));
+    }
+
+private:
+    void factorise();
+    void lu_solve(std::vector<double>& v) const;             // K z = v, in place
+    void lu_solve_transposed(std::vector<double>& v) const;  // K^T z = v, in place
+
+    const ProblemAsRead& problem_;
+    int m_;
+    std::vector<int> structural_;  // by position: the variable j, or 0 for a unit column
+    std::vector<int> unit_row_;    // by position: the row of a unit column
+    std::vector<int> unit_sign_;   // by position: +1 or -1
+    std::vector<int> covering_;    // by row: the position of the unit column on it, or 0
+    std::vector<int> rows_;        // the rows no unit column covers, in order
+    std::vector<int> columns_;     // the positions of the structural columns, in order
+    std::vector<int> local_row_;   // by row: index in rows_, or -1
+    int k_ = 0;
+    std::vector<double> lu_;       // k x k, row-major, L below the diagonal (unit), U on and above
+    std::vector<int> pivot_row_;   // row exchanges: step i swapped rows i and pivot_row_[i]
+    bool singular_ = false;
+    int singular_position_ = 0;
+    double smallest_pivot_ratio_ = 1.0;
+};
+
+}  // namespace lpsens

@@ -1,0 +1,24 @@
+#include "model/problem.h"
+
+namespace lpsens {
+
+void ColumnMatrix::add_column(const std::vector<std::pair<int, Extended>>& entries) {
+    for (const auto& [r, v] : entries) {
+        row.push_back(r);
+        value.push_back(v);
+    }
+    start.push_back(static_cast<std::int32_t>(value.size()));
+}
+
+void finish_model(Problem& problem, const std::vector<std::vector<std::pair<int, Extended>>>& entries) {
+    long integers = 0;
+    for (const ProblemColumn& c : problem.columns) integers += c.integer;
+    if (integers > 0)
+        problem.warnings.push_back(std::to_string(integers) +
+                                   " integer variables are treated as continuous (the relaxation is solved)");
+    if (problem.title.empty()) problem.title = problem.source;
+    problem.matrix = ColumnMatrix{};
+    for (const auto& column : entries) problem.matrix.add_column(column);
+}
+
+}  // namespace lpsens
