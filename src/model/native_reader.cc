@@ -157,14 +157,16 @@ Problem read_native_problem(ByteSource& source) {
     const Dimensions d{m.value, n.value, k1.value, k2.value};
     check_dimensions(d, m.line);
 
-    // The values as read, row by row (row 0 the objective, column 0 the
-    // right-hand sides); the matrix is taken from them by columns at the end.
-    const auto width = static_cast<std::size_t>(d.variables) + 1;
-    std::vector<Extended> values;
+    // The coefficients go straight into the matrix, column by column with
+    // every row (zeros included); the zeros are squeezed out at the end, in
+    // place, so a dense problem needs no second copy.
+    const auto rows = static_cast<std::size_t>(d.rows);
+    const auto columns = static_cast<std::size_t>(d.variables);
+    ColumnMatrix& matrix = p.matrix;
     try {
-        values.assign((static_cast<std::size_t>(d.rows) + 1) * width, 0);
-        p.rows.resize(static_cast<std::size_t>(d.rows));
-        p.columns.resize(static_cast<std::size_t>(d.variables));
+        p.rows.resize(rows);
+        p.columns.resize(columns);
+        matrix.value.assign(rows * columns, 0);
     } catch (const std::bad_alloc&) {
         throw RunError(error_code::out_of_memory, Site::allocate, "out of memory for the problem workspace");
     }
@@ -175,36 +177,48 @@ Problem read_native_problem(ByteSource& source) {
     for (ProblemColumn& c : p.columns) c.name = source.read_line(name_limit);
     for (ProblemRow& r : p.rows) r.name = source.read_line(name_limit);
 
+    // Row 0 is the objective (its column 0 the constant), column 0 of the
+    // other rows their right-hand side.
     long long missing = 0;
-    for (std::size_t k = 0; k < values.size(); ++k) {
-        const std::string token = source.read_token(value_token_limit);
-        const int line = source.line();
-        if (token.empty()) ++missing;
-        const auto value = parse_value(token);
-        StoredReal narrowed;
-        if (value && !try_store_real(*value, narrowed))
-            throw RunError(error_code::overflow, Site::store_value,
-                           "line " + std::to_string(line) + ": " + quoted(token) +
-                               " is too large for the stored format (magnitude 1.7e38 or more)");
-        source.skip_line();
-        if (!value) invalid(Site::read_values, line, quoted(token) + " is not a number");
-        values[k] = *value;
-    }
+    for (std::size_t i = 0; i <= rows; ++i)
+        for (std::size_t j = 0; j <= columns; ++j) {
+            const std::string token = source.read_token(value_token_limit);
+            const int line = source.line();
+            if (token.empty()) ++missing;
+            const auto value = parse_value(token);
+            StoredReal narrowed;
+            if (value && !try_store_real(*value, narrowed))
+                throw RunError(error_code::overflow, Site::store_value,
+                               "line " + std::to_string(line) + ": " + quoted(token) +
+                                   " is too large for the stored format (magnitude 1.7e38 or more)");
+            source.skip_line();
+            if (!value) invalid(Site::read_values, line, quoted(token) + " is not a number");
+            if (i == 0)
+                (j == 0 ? p.constant : p.columns[j - 1].cost) = *value;
+            else if (j == 0)
+                p.rows[i - 1].rhs = *value;
+            else
+                matrix.value[(j - 1) * rows + (i - 1)] = *value;
+        }
 
     // A row in both lists counts as greater-or-equal, as the tableau sees it.
     for (const std::int32_t r : p.equality_list) p.rows[static_cast<std::size_t>(r - 1)].type = 'E';
     for (const std::int32_t r : p.greater_list) p.rows[static_cast<std::size_t>(r - 1)].type = 'G';
-    p.constant = values[0];
-    for (std::size_t j = 1; j < width; ++j) p.columns[j - 1].cost = values[j];
-    for (std::size_t i = 1; i <= p.rows.size(); ++i) p.rows[i - 1].rhs = values[i * width];
-    for (std::size_t j = 1; j < width; ++j) {
-        for (std::size_t i = 1; i <= p.rows.size(); ++i) {
-            const Extended a = values[i * width + j];
+    std::size_t kept = 0;
+    matrix.row.reserve(rows * columns);
+    for (std::size_t j = 0; j < columns; ++j) {
+        for (std::size_t i = 0; i < rows; ++i) {
+            const Extended a = matrix.value[j * rows + i];
             if (a == 0) continue;
-            p.matrix.row.push_back(static_cast<std::int32_t>(i - 1));
-            p.matrix.value.push_back(a);
+            matrix.value[kept++] = a;  // kept <= j * rows + i: nothing unread is overwritten
+            matrix.row.push_back(static_cast<std::int32_t>(i));
         }
-        p.matrix.start.push_back(static_cast<std::int32_t>(p.matrix.value.size()));
+        matrix.start.push_back(static_cast<std::int32_t>(kept));
+    }
+    matrix.value.resize(kept);
+    if (kept < matrix.value.capacity() / 2) {
+        matrix.value.shrink_to_fit();
+        matrix.row.shrink_to_fit();
     }
 
     if (missing > 0)
