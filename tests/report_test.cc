@@ -33,8 +33,12 @@ TEST(Ranging, DegenerateRatios) {
         double lower, upper;  // 9e30 for no limit
         const char* why;
     } cases[] = {
-        {{5, 0, 0, 2}, {1, 1, 1, 1}, 0, 0, "two zero ratios: upper 0 first, then lower 0"},
-        {{5, 0, -3, 2}, {1, 1, 1, 1}, -2, 0, "one zero ratio among others: only the upper offset"},
+        // A zero reduced cost limits the side its entry points to: with a
+        // positive entry the cost may rise freely but not fall at all.
+        {{5, 0, 0, 2}, {1, 1, 1, 1}, 0, 9e30, "zero ratios with positive entries: lower offset 0"},
+        {{5, 0, 0, 2}, {1, -1, -1, 1}, -2, 0, "zero ratios with negative entries: upper offset 0"},
+        {{5, 0, 4, 2}, {1, 1, -2, 1}, 0, 2, "a zero ratio among others keeps to its own side"},
+        {{5, 0.000001, 3, 2}, {1, -1, 1, 1}, -2, 0.000001, "a tiny positive ratio from a negative entry: upper"},
         {{5, 3, 1, 2}, {1, 1, 1, 1}, -1, 9e30, "all ratios negative: the largest is the lower offset"},
         {{5, 3, 1, 2}, {1, -1, -2, 1}, -2, 0.5, "negative entries give positive ratios"},
         {{5, 3, 1, 2}, {1, 0.00001, -0.00001, 0}, -9e30, 9e30, "entries within 1e-05 take no part"},

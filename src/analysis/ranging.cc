@@ -6,14 +6,22 @@ namespace {
 
 const StoredReal minus_infinity_bound = stored(-9e30L);
 
-// A ratio goes to the upper offset when it is above -1e-05 and lowers it;
-// otherwise to the lower offset when it is below 1e-05 and raises it.
-void offer_ratio(StoredReal ratio, double& lower, double& upper) {
+// A ratio of 1e-05 or more limits the upper offset, one of -1e-05 or less
+// the lower offset.  A ratio between them has a numerator at zero (a
+// degenerate vertex) and limits the side it would limit if its numerator
+// were not zero: the numerators are never negative at an optimum, so a
+// positive tableau entry makes the ratio fall below zero (the lower offset),
+// a negative one above it (the upper offset).  Each offset keeps the
+// tightest ratio offered.
+void offer_ratio(StoredReal ratio, Extended entry, double& lower, double& upper) {
     const Extended r = load_real(ratio);
-    if (r > -range_tolerance && r < static_cast<Extended>(upper))
-        upper = ratio.value;
-    else if (r < range_tolerance && r > static_cast<Extended>(lower))
+    const bool tie = r > -range_tolerance && r < range_tolerance;
+    const bool upper_side = tie ? entry < 0 : r > 0;
+    if (upper_side) {
+        if (r < static_cast<Extended>(upper)) upper = ratio.value;
+    } else if (r > static_cast<Extended>(lower)) {
         lower = ratio.value;
+    }
 }
 
 bool negligible(Extended t) { return t >= -range_tolerance && t <= range_tolerance; }
@@ -45,7 +53,7 @@ Ranging compute_ranging(const TableauView& view, int variables) {
             if (negligible(t)) continue;
             StoredReal ratio;
             store_real(-static_cast<Extended>(view.entry(0, j)) / t, ratio, Site::ranging);
-            offer_ratio(ratio, r.cost_lower[v], r.cost_upper[v]);
+            offer_ratio(ratio, t, r.cost_lower[v], r.cost_upper[v]);
         }
     }
 
@@ -63,7 +71,7 @@ Ranging compute_ranging(const TableauView& view, int variables) {
                 if (negligible(t)) continue;
                 StoredReal ratio;
                 store_real(-static_cast<Extended>(view.entry(i, 0)) / t, ratio, Site::ranging);
-                offer_ratio(ratio, r.rhs_lower[k], r.rhs_upper[k]);
+                offer_ratio(ratio, t, r.rhs_lower[k], r.rhs_upper[k]);
             }
         }
     }
