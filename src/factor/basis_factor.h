@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace lpsens::factor {
@@ -41,6 +42,47 @@ struct MatrixView {
     const int* start = nullptr;
     const int* row_index = nullptr;
     const double* value = nullptr;
+};
+
+// Settings of the factorisation; the defaults suit simplex bases.
+struct FactorOptions {
+    // Markowitz pivots must be at least this fraction of the largest entry
+    // of their column in the active submatrix (0 < threshold <= 1).
+    double pivot_threshold = 0.1;
+    // Entries of smaller magnitude are never taken as pivots.
+    double pivot_tolerance = 1e-10;
+    // Columns and rows examined per Markowitz pivot once a candidate is known.
+    int search_limit = 4;
+    // update() refuses once this many updates followed the last build().
+    int update_limit = 100;
+    // update() refuses a pivot smaller than this fraction of the largest
+    // entry of the solved column ...
+    double update_pivot_tolerance = 1e-9;
+    // ... or a new diagonal of U that differs from (pivot x old diagonal)
+    // by more than this fraction of it ...
+    double update_accuracy_tolerance = 1e-6;
+    // ... or a partially solved column whose largest entry exceeds the
+    // largest entry of the column itself by this factor.
+    double growth_limit = 1e12;
+    // Solves whose expected result density (and current fill) is below this
+    // fraction find the reach of the right-hand side first and touch only it.
+    double hyper_density = 0.10;
+    // Results of solves smaller than this in magnitude are set to zero.
+    double drop_tolerance = 1e-14;
+};
+
+// What the last build() found, and the work since.
+struct FactorStats {
+    int rows = 0;
+    int basis_entries = 0;     // nonzeros of the basis matrix
+    int logical_pivots = 0;    // columns of one entry (logicals), taken first
+    int singleton_pivots = 0;  // further column and row singletons
+    int nucleus_rows = 0;      // the square remainder factorised by Markowitz search
+    int rank_deficiency = 0;   // positions given a logical by the last build
+    int l_entries = 0;         // off-diagonal nonzeros of L
+    int u_entries = 0;         // off-diagonal nonzeros of U after the build
+    int updates = 0;           // updates since the build
+    int update_entries = 0;    // nonzeros added to U and the row etas by the updates
 };
 
 class BasisFactor {
@@ -75,6 +117,18 @@ public:
 
     int rows() const;
     int updates_since_build() const;
+
+    // Settings apply from the next build() (thresholds of solves and updates
+    // at once). The defaults are those of FactorOptions.
+    void set_options(const FactorOptions& options);
+    const FactorOptions& options() const;
+    FactorStats stats() const;
+
+    // The invariants of the factors (permutations, triangular structure,
+    // the row and column copies of U and L agreeing); an empty string when
+    // they hold, else the first broken one. For tests and debugging: it
+    // costs as much as a build.
+    std::string check_invariants() const;
 
 private:
     struct Impl;  // the factors and their workspace
