@@ -70,6 +70,19 @@ struct Nucleus {
     std::vector<int> multiplier_stamp;
     std::vector<int> seen_stamp;     // by row
     int stamp = 0;
+    // A row none of whose entries passes the threshold test is parked: out
+    // of the count lists until one of its columns changes (in values or in
+    // its largest entry), when the step that changes it lists it again.
+    std::vector<char> row_parked;  // by row
+
+    void park_row(int r) {
+        row_lists.remove(r);
+        row_parked[r] = 1;
+    }
+    void relist_row(int r) {
+        row_parked[r] = 0;
+        row_lists.move(r, row_count[r]);
+    }
 
     void append_to_column(int p, int r, double v) {
         if (col_count[p] == col_room[p]) {
@@ -129,7 +142,7 @@ struct Nucleus {
         if (!col_largest_known[p]) {
             double largest = 0;
             for (int e = col_start[p]; e < col_start[p] + col_count[p]; ++e)
-                largest = std::fmax(largest, std::fabs(col_value[e]));
+                if (std::fabs(col_value[e]) > largest) largest = std::fabs(col_value[e]);
             col_largest[p] = largest;
             col_largest_known[p] = 1;
         }
@@ -146,17 +159,17 @@ struct Candidate {
 
 // Takes a column none of whose entries can be a pivot out of the active
 // submatrix; it stays without a pivot and gets a logical.
-void drop_column(Nucleus& n, int p) {
+__attribute__((noinline)) void drop_column(Nucleus& n, int p) {
     for (int e = n.col_start[p]; e < n.col_start[p] + n.col_count[p]; ++e) {
         const int r = n.col_row[e];
         n.remove_from_row(r, p);
-        n.row_lists.move(r, n.row_count[r]);
+        n.relist_row(r);
     }
     n.col_count[p] = 0;
     n.col_lists.remove(p);
 }
 
-Candidate search_pivot(Nucleus& n, const FactorOptions& options) {
+__attribute__((noinline)) Candidate search_pivot(Nucleus& n, const FactorOptions& options) {
     Candidate best;
     int searched = 0;
     const double threshold = options.pivot_threshold;
@@ -185,17 +198,22 @@ Candidate search_pivot(Nucleus& n, const FactorOptions& options) {
             p = next;
         }
         if (count > n.row_lists.largest_count()) continue;
-        for (int r = n.row_lists.first(count); r >= 0; r = n.row_lists.after(r)) {
+        for (int r = n.row_lists.first(count); r >= 0;) {
+            const int next = n.row_lists.after(r);
+            bool candidate = false;
             for (int e = n.row_start[r]; e < n.row_start[r] + n.row_count[r]; ++e) {
                 const int p = n.row_position[e];
                 const double value = n.column_entry(p, r, false);
                 const double v = std::fabs(value);
                 if (v < tolerance || v < threshold * n.largest_in_column(p)) continue;
+                candidate = true;
                 const double cost = count_less * (n.col_count[p] - 1);
                 if (cost < best.cost || (cost == best.cost && v > std::fabs(best.value))) best = {r, p, value, cost};
             }
+            if (!candidate) n.park_row(r);
             if (best.row >= 0 && (best.cost <= count_less * count || ++searched >= options.search_limit))
                 return best;
+            r = next;
         }
     }
     return best;
@@ -247,6 +265,7 @@ void eliminate(Nucleus& n, BasisCopy& c, PivotSequence& s, const Candidate& pivo
         if (u != 0.0) {
             for (int e = n.col_start[q]; e < n.col_start[q] + n.col_count[q]; ++e) {
                 const int i = n.col_row[e];
+                if (n.row_parked[i]) n.relist_row(i);
                 if (n.multiplier_stamp[i] != multiplier_stamp) continue;
                 n.col_value[e] -= n.multiplier[i] * u;
                 n.seen_stamp[i] = seen;
@@ -263,7 +282,7 @@ void eliminate(Nucleus& n, BasisCopy& c, PivotSequence& s, const Candidate& pivo
     }
     for (int e = column_begin; e < column_end; ++e) {
         const int i = n.col_row[e];
-        if (i != r) n.row_lists.move(i, n.row_count[i]);
+        if (i != r) n.relist_row(i);
     }
     s.close_pivot();
 }
@@ -290,6 +309,7 @@ void LuFactors::factorise_nucleus() {
     n.multiplier.assign(m, 0);
     n.multiplier_stamp.assign(m, 0);
     n.seen_stamp.assign(m, 0);
+    n.row_parked.assign(m, 0);
     for (int p = 0; p < rows; ++p) {
         if (!c.col_active[p]) continue;
         n.col_start[p] = static_cast<int>(n.col_row.size());

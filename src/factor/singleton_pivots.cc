@@ -54,7 +54,7 @@ bool take_row_singleton(BasisCopy& c, PivotSequence& s, int r, const FactorOptio
     if (p < 0 || std::fabs(v) < options.pivot_tolerance) return false;
     double largest = 0;
     for (int e = c.col_start[p]; e < c.col_start[p + 1]; ++e)
-        if (c.row_active[c.col_row[e]]) largest = std::fmax(largest, std::fabs(c.col_value[e]));
+        if (c.row_active[c.col_row[e]] && std::fabs(c.col_value[e]) > largest) largest = std::fabs(c.col_value[e]);
     if (std::fabs(v) < options.pivot_threshold * largest) return false;
     s.open_pivot(r, p, v);
     for (int e = c.col_start[p]; e < c.col_start[p + 1]; ++e) {
