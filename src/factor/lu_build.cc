@@ -152,7 +152,7 @@ int LuFactors::repair_deficiency(std::vector<int>& basic) {
 
 void LuFactors::store_factors() {
     const int m = rows;
-    const PivotSequence& s = sequence;
+    PivotSequence& s = sequence;
     const auto um = static_cast<std::size_t>(m);
     pivot_row = s.row;
     pivot_position = s.position;
@@ -213,19 +213,19 @@ void LuFactors::store_factors() {
     ur_start.resize(um);
     ur_count.resize(um);
     ur_room.resize(um);
-    ur_position.assign(s.u_position.begin(), s.u_position.end());
-    ur_value.assign(s.u_value.begin(), s.u_value.end());
+    ur_position.swap(s.u_position);  // the sequence is scratch: it takes the old arrays
+    ur_value.swap(s.u_value);
     for (int k = 0; k < m; ++k) {
         const int r = s.row[k];
         ur_start[r] = s.u_start[k];
         ur_count[r] = s.u_start[k + 1] - s.u_start[k];
         ur_room[r] = ur_count[r];
     }
-    for (double v : s.u_value) u_largest = std::max(u_largest, std::fabs(v));
+    for (double v : ur_value) u_largest = std::max(u_largest, std::fabs(v));
     // U column-wise, by pivot.
     uc_start.assign(um + 1, 0);
     uc_count.assign(um, 0);
-    for (std::size_t e = 0; e < u_entries; ++e) ++uc_count[pivot_of_position[s.u_position[e]]];
+    for (std::size_t e = 0; e < u_entries; ++e) ++uc_count[pivot_of_position[ur_position[e]]];
     for (std::size_t k = 0; k < um; ++k) uc_start[k + 1] = uc_start[k] + uc_count[k];
     uc_start.pop_back();
     uc_row.resize(u_entries);
@@ -234,10 +234,10 @@ void LuFactors::store_factors() {
         std::vector<int> fill(uc_start.begin(), uc_start.end());
         for (int k = 0; k < m; ++k)
             for (int e = s.u_start[k]; e < s.u_start[k + 1]; ++e) {
-                const int j = pivot_of_position[s.u_position[e]];
+                const int j = pivot_of_position[ur_position[e]];
                 const int slot = fill[j]++;
                 uc_row[slot] = s.row[k];
-                uc_value[slot] = s.u_value[e];
+                uc_value[slot] = ur_value[e];
             }
     }
 
