@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <ostream>
 #include <random>
 
 #include "factor/basis_factor.h"
@@ -33,6 +34,10 @@ struct RandomCase {
     double per_column;      // entries in a structural column
     double structural_share;
 };
+
+void PrintTo(const RandomCase& c, std::ostream* os) {
+    *os << c.rows << " rows, " << c.per_column << " per column, " << c.structural_share << " structural";
+}
 
 class RandomBases : public ::testing::TestWithParam<RandomCase> {};
 
@@ -105,6 +110,11 @@ struct UpdateCase {
     double structural_share;
     int exchanges;
 };
+
+void PrintTo(const UpdateCase& c, std::ostream* os) {
+    *os << c.rows << " rows, " << c.per_column << " per column, " << c.structural_share << " structural, "
+        << c.exchanges << " exchanges";
+}
 
 class UpdateSequences : public ::testing::TestWithParam<UpdateCase> {};
 
@@ -185,7 +195,7 @@ void prepare(Prepared& s, int entering) {
     s.factor.ftran_for_update(s.x);
 }
 
-TEST(UpdateRefusals, WhenThePivotIsZeroOrWrongOrTheLimitIsReached) {
+TEST(UpdateRefusals, WhenThePivotIsZeroOrWrongOrGrowsOrTheLimitIsReached) {
     {
         // Column 3 = 2 x column 0: its solved column is (2, 0, 0); positions
         // 1 and 2 have a zero pivot.
@@ -200,6 +210,15 @@ TEST(UpdateRefusals, WhenThePivotIsZeroOrWrongOrTheLimitIsReached) {
         Prepared s;
         prepare(s, 3);
         EXPECT_FALSE(s.factor.update(0, 3.0));
+    }
+    {
+        // Growth: a limit below 1 refuses a spike as large as its column.
+        Prepared s;
+        FactorOptions options;
+        options.growth_limit = 0.5;
+        s.factor.set_options(options);
+        prepare(s, 3);
+        EXPECT_FALSE(s.factor.update(0, s.x.value[0]));
     }
     {
         // An update needs its own ftran_for_update.

@@ -2,7 +2,8 @@
 // the build (singleton pivots, then a Markowitz nucleus), the solves and the
 // Forrest-Tomlin update.
 //
-// B = L^-1-free form: the solves apply  x = U^-1 R_n .. R_1 L^-1 b,  where
+// The solves apply  x = U^-1 R_n .. R_1 L^-1 b  (and the transposes in the
+// reverse order for B^T y = c), where
 //   L     unit lower triangular, as column etas in build order; each eta has
 //         a pivot row and multipliers in rows pivoted later;
 //   R_e   the row etas of the updates: b[r] -= sum eta_j b[r_j];
