@@ -60,7 +60,11 @@ struct Nucleus {
     std::vector<int> col_start, col_count, col_room;  // by position
     std::vector<int> col_row;
     std::vector<double> col_value;
-    std::vector<int> row_start, row_count, row_room;  // by row
+    // Rows keep the pattern only, and leave the entries of columns that
+    // left the active submatrix in place (skipped by col_live) until the row
+    // moves: row_length counts the stored entries, row_count the live ones.
+    std::vector<int> row_start, row_length, row_count, row_room;  // by row
+    std::vector<char> col_live;  // by position: in the active submatrix
     std::vector<int> row_position;
     std::vector<double> col_largest;         // by position, valid when known
     std::vector<char> col_largest_known;     // by position
@@ -102,25 +106,20 @@ struct Nucleus {
         col_value[slot] = v;
     }
     void append_to_row(int r, int p) {
-        if (row_count[r] == row_room[r]) {
+        if (row_length[r] == row_room[r]) {
+            // Moves the row to the end with room, leaving the dead entries.
             const int start = static_cast<int>(row_position.size());
             const int room = 2 * row_count[r] + 4;
             row_position.resize(row_position.size() + static_cast<std::size_t>(room));
-            for (int e = 0; e < row_count[r]; ++e) row_position[start + e] = row_position[row_start[r] + e];
+            int length = 0;
+            for (int e = row_start[r]; e < row_start[r] + row_length[r]; ++e)
+                if (col_live[row_position[e]]) row_position[start + length++] = row_position[e];
             row_start[r] = start;
+            row_length[r] = length;
             row_room[r] = room;
         }
-        row_position[row_start[r] + row_count[r]++] = p;
-    }
-    void remove_from_row(int r, int p) {
-        const int begin = row_start[r];
-        const int last = begin + row_count[r] - 1;
-        for (int e = begin; e <= last; ++e)
-            if (row_position[e] == p) {
-                row_position[e] = row_position[last];
-                --row_count[r];
-                return;
-            }
+        row_position[row_start[r] + row_length[r]++] = p;
+        ++row_count[r];
     }
     // Finds entry (r, p); removes it from column p when `take`.
     double column_entry(int p, int r, bool take) {
@@ -162,9 +161,10 @@ struct Candidate {
 __attribute__((noinline)) void drop_column(Nucleus& n, int p) {
     for (int e = n.col_start[p]; e < n.col_start[p] + n.col_count[p]; ++e) {
         const int r = n.col_row[e];
-        n.remove_from_row(r, p);
+        --n.row_count[r];
         n.relist_row(r);
     }
+    n.col_live[p] = 0;
     n.col_count[p] = 0;
     n.col_lists.remove(p);
 }
@@ -201,8 +201,9 @@ __attribute__((noinline)) Candidate search_pivot(Nucleus& n, const FactorOptions
         for (int r = n.row_lists.first(count); r >= 0;) {
             const int next = n.row_lists.after(r);
             bool candidate = false;
-            for (int e = n.row_start[r]; e < n.row_start[r] + n.row_count[r]; ++e) {
+            for (int e = n.row_start[r]; e < n.row_start[r] + n.row_length[r]; ++e) {
                 const int p = n.row_position[e];
+                if (!n.col_live[p]) continue;
                 const double value = n.column_entry(p, r, false);
                 const double v = std::fabs(value);
                 if (v < tolerance || v < threshold * n.largest_in_column(p)) continue;
@@ -231,7 +232,7 @@ void eliminate(Nucleus& n, BasisCopy& c, PivotSequence& s, const Candidate& pivo
     for (int e = n.col_start[p]; e < n.col_start[p] + n.col_count[p]; ++e) {
         const int i = n.col_row[e];
         if (i == r) continue;
-        n.remove_from_row(i, p);
+        --n.row_count[i];
         if (n.col_value[e] == 0.0) continue;
         const double l = n.col_value[e] / pivot.value;
         n.multiplier[i] = l;
@@ -241,9 +242,9 @@ void eliminate(Nucleus& n, BasisCopy& c, PivotSequence& s, const Candidate& pivo
     }
     const int l_end = static_cast<int>(s.l_row.size());
     const int u_begin = static_cast<int>(s.u_position.size());
-    for (int e = n.row_start[r]; e < n.row_start[r] + n.row_count[r]; ++e) {
+    for (int e = n.row_start[r]; e < n.row_start[r] + n.row_length[r]; ++e) {
         const int q = n.row_position[e];
-        if (q == p) continue;
+        if (q == p || !n.col_live[q]) continue;
         const double u = n.column_entry(q, r, true);
         s.u_position.push_back(q);
         s.u_value.push_back(u);
@@ -255,6 +256,7 @@ void eliminate(Nucleus& n, BasisCopy& c, PivotSequence& s, const Candidate& pivo
     n.row_lists.remove(r);
     n.col_count[p] = 0;
     n.row_count[r] = 0;
+    n.col_live[p] = 0;
     c.col_active[p] = 0;
     c.row_active[r] = 0;
 
@@ -303,6 +305,8 @@ void LuFactors::factorise_nucleus() {
     n.col_room.assign(m, 0);
     n.row_start.assign(m, 0);
     n.row_count.assign(m, 0);
+    n.row_length.assign(m, 0);
+    n.col_live.assign(m, 0);
     n.row_room.assign(m, 0);
     n.col_largest.assign(m, 0);
     n.col_largest_known.assign(m, 0);
@@ -336,7 +340,9 @@ void LuFactors::factorise_nucleus() {
         for (int e = n.col_start[p]; e < n.col_start[p] + n.col_count[p]; ++e) {
             const int r = n.col_row[e];
             n.row_position[n.row_start[r] + n.row_count[r]++] = p;
+            n.row_length[r] = n.row_count[r];
         }
+    for (int p = 0; p < rows; ++p) n.col_live[p] = c.col_active[p];
     n.col_lists.reset(rows, size);
     n.row_lists.reset(rows, size);
     for (int p = 0; p < rows; ++p)
