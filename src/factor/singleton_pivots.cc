@@ -38,9 +38,12 @@ bool take_column_singleton(BasisCopy& c, PivotSequence& s, int p, double toleran
     return true;
 }
 
-// Takes the pivot of a row with one active column when it passes the
-// threshold test in its column: L gets the column's other entries divided by
-// the pivot; their rows lose an active entry.
+// Takes the pivot of a row with one active column: L gets the column's other
+// entries divided by the pivot; their rows lose an active entry. No threshold
+// test: the row has no other active entry, so the step changes nothing in the
+// active submatrix, and applying the multipliers computes what forward
+// substitution with the triangular part would (backward stable however large
+// they are).
 bool take_row_singleton(BasisCopy& c, PivotSequence& s, int r, const FactorOptions& options,
                         std::vector<int>& row_queue) {
     int p = -1;
@@ -52,10 +55,6 @@ bool take_row_singleton(BasisCopy& c, PivotSequence& s, int r, const FactorOptio
             break;
         }
     if (p < 0 || std::fabs(v) < options.pivot_tolerance) return false;
-    double largest = 0;
-    for (int e = c.col_start[p]; e < c.col_start[p + 1]; ++e)
-        if (c.row_active[c.col_row[e]] && std::fabs(c.col_value[e]) > largest) largest = std::fabs(c.col_value[e]);
-    if (std::fabs(v) < options.pivot_threshold * largest) return false;
     s.open_pivot(r, p, v);
     for (int e = c.col_start[p]; e < c.col_start[p + 1]; ++e) {
         const int i = c.col_row[e];
