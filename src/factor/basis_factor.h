@@ -102,7 +102,8 @@ public:
     int build(std::vector<int>& basic);
 
     // Solves in place. `density` is the expected fraction of nonzeros of the
-    // result (0..1), a hint for choosing sparse or dense work.
+    // result (0..1), a hint for choosing sparse or dense work. The solves of
+    // one factor share its scratch space: one thread at a time.
     void ftran(SparseVector& rhs, double density = 1.0) const;
     void btran(SparseVector& rhs, double density = 1.0) const;
 
