@@ -1,0 +1,37 @@
+#include "factor/basis_factor.h"
+
+namespace lpsens::factor {
+
+void SparseVector::resize(int size) {
+    value.assign(static_cast<std::size_t>(size), 0.0);
+    index.assign(static_cast<std::size_t>(size), 0);
+    count = 0;
+}
+
+void SparseVector::clear() {
+    if (count >= 0 && count < size() / 4) {
+        for (int k = 0; k < count; ++k) value[static_cast<std::size_t>(index[k])] = 0.0;
+    } else {
+        value.assign(value.size(), 0.0);
+    }
+    if (index.size() < value.size()) index.resize(value.size());
+    count = 0;
+}
+
+void SparseVector::add(int i, double v) {
+    double& entry = value[static_cast<std::size_t>(i)];
+    if (entry == 0.0 && count >= 0) {
+        if (static_cast<std::size_t>(count) >= index.size()) index.resize(value.size() > index.size() ? value.size() : index.size() + 1);
+        index[static_cast<std::size_t>(count++)] = i;
+    }
+    entry += v;
+}
+
+void SparseVector::rebuild_index() {
+    if (index.size() < value.size()) index.resize(value.size());
+    count = 0;
+    for (int i = 0; i < size(); ++i)
+        if (value[static_cast<std::size_t>(i)] != 0.0) index[static_cast<std::size_t>(count++)] = i;
+}
+
+}  // namespace lpsens::factor
