@@ -27,8 +27,8 @@
 #include <vector>
 
 #include "factor/basis_factor.h"
-#include "model/byte_source.h"
-#include "model/lp_model.h"
+#include "io/byte_source.h"
+#include "model/problem.h"
 
 #ifdef LPSENS_BENCH_SUITESPARSE
 #include <klu.h>
@@ -65,17 +65,19 @@ bool read_problem(const std::string& path, Problem& problem) {
         return false;
     }
     ::close(fd);
-    const lpsens::LpModel model = lpsens::read_mps(text, path);
+    const lpsens::Problem model = lpsens::read_mps(text, path);
     std::string name = path.substr(path.find_last_of('/') + 1);
     for (const char* suffix : {".gz", ".mps"})
         if (name.size() > std::strlen(suffix) && name.ends_with(suffix)) name.resize(name.size() - std::strlen(suffix));
     problem.name = name;
     problem.rows = static_cast<int>(model.rows.size());
     for (const auto& row : model.rows) problem.row_names.push_back(row.name);
-    for (const auto& column : model.columns) {
+    for (int j = 0; j < model.column_count(); ++j) {
+        const auto& column = model.columns[static_cast<std::size_t>(j)];
         std::vector<std::pair<int, double>> entries;
-        for (const auto& [r, v] : column.entries)
+        model.matrix.for_each(j, [&](int r, lpsens::Extended v) {
             if (v != 0) entries.emplace_back(r, static_cast<double>(v));
+        });
         std::sort(entries.begin(), entries.end());
         for (const auto& [r, v] : entries) {
             problem.row_index.push_back(r);

@@ -14,8 +14,8 @@
 
 #include "factor/basis_factor.h"
 #include "factor_test_support.h"
-#include "model/byte_source.h"
-#include "model/lp_model.h"
+#include "io/byte_source.h"
+#include "model/problem.h"
 
 namespace lpsens::factor::testing {
 namespace {
@@ -27,12 +27,12 @@ TestMatrix read_netlib(const std::string& name) {
     ByteSource source(fd);
     const std::string text = source.read_rest();
     ::close(fd);
-    const LpModel model = read_mps(text, path);
+    const Problem model = read_mps(text, path);
     TestMatrix a;
-    a.rows = static_cast<int>(model.rows.size());
-    for (const ModelColumn& column : model.columns) {
+    a.rows = model.row_count();
+    for (int j = 0; j < model.column_count(); ++j) {
         std::vector<std::pair<int, double>> entries;
-        for (const auto& [r, v] : column.entries) entries.emplace_back(r, static_cast<double>(v));
+        model.matrix.for_each(j, [&](int r, Extended v) { entries.emplace_back(r, static_cast<double>(v)); });
         a.add_column(entries);
     }
     return a;
