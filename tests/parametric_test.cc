@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "analysis/parametric_items.h"
 #include "analysis/parametric_step.h"
@@ -239,6 +240,72 @@ TEST(Sweep, ObjectiveItemOnBasicAndNonbasicVariables) {
               "   1,                \"x1\",     3.000,     3.000,     3.000\r\n"
               "   2,                \"x2\",     2.000,     3.000,     8.000\r\n"
               "            Optimal value,    12.000,    12.000,    17.000\r\n");
+}
+
+}  // namespace
+}  // namespace lpsens
+
+namespace lpsens {
+namespace {
+
+// Random small sweeps, some of them unbounded on the way: every record is an
+// optimum of the problem at its t (the checks of each record, under
+// --strict), and a sweep that reaches an unbounded t ends there.
+TEST(Sweep, RandomSweepsRecordOnlyOptima) {
+    std::mt19937 rng(2024);
+    auto pick = [&](int low, int high) { return low + static_cast<int>(rng() % static_cast<unsigned>(high - low + 1)); };
+    int unbounded = 0, records = 0;
+    for (int trial = 0; trial < 400; ++trial) {
+        const bool pv = trial % 2 == 0;
+        const int n = pick(2, 4), m = pick(1, 4);
+        std::vector<std::string> eq, ge;
+        std::vector<std::string> text = {"Random"};
+        std::vector<int> kind(static_cast<std::size_t>(m));
+        for (int i = 0; i < m; ++i) {
+            kind[static_cast<std::size_t>(i)] = pick(0, 9) < 6 ? 0 : pick(0, 1) == 0 ? 1 : 2;
+            if (kind[static_cast<std::size_t>(i)] == 1) eq.push_back(std::to_string(i + 1));
+            if (kind[static_cast<std::size_t>(i)] == 2) ge.push_back(std::to_string(i + 1));
+        }
+        text.push_back(std::to_string(m) + " " + std::to_string(n) + " " + std::to_string(eq.size()) + " " +
+                       std::to_string(ge.size()));
+        for (const auto* list : {&eq, &ge}) {
+            if (list->empty()) continue;
+            std::string line;
+            for (const auto& r : *list) line += r + " ";
+            text.push_back(line);
+        }
+        // One item: a cost (pv) or a right-hand side (rv) moving across a
+        // range that may make the problem unbounded or infeasible.
+        const int item = pv ? pick(1, n) : pick(1, m);
+        const std::string range = "$$$" + std::to_string(pv ? pick(-4, 6) : pick(0, 20)) + "&&&" + std::to_string(pv ? pick(-4, 8) : pick(-5, 25));
+        for (int j = 1; j <= n; ++j) text.push_back("x" + std::to_string(j) + (pv && j == item ? range : ""));
+        for (int i = 1; i <= m; ++i) text.push_back("r" + std::to_string(i) + (!pv && i == item ? range : ""));
+        text.push_back("0");
+        for (int j = 0; j < n; ++j) text.push_back(std::to_string(pick(-3, 5)));
+        for (int i = 0; i < m; ++i) {
+            text.push_back(std::to_string(pick(0, 20)));
+            for (int j = 0; j < n; ++j) text.push_back(std::to_string(pick(-2, 6)));
+        }
+        for (const bool accurate : {false, true}) {
+            RunOptions options;
+            options.mode = pv ? "pv" : "rv";
+            options.accurate = accurate;
+            options.strict = true;
+            const auto result = testing::run_text(lines(text), options);
+            ASSERT_EQ(result.exit_code, 0) << lines(text) << (accurate ? "--accurate\n" : "\n") << result.out
+                                           << result.console;
+            const std::size_t verdict = result.out.find("Unbounded solution");
+            if (verdict != std::string::npos) {
+                ++unbounded;
+                // The verdict ends the sweep: the table, if any, follows it.
+                EXPECT_EQ(result.out.find("Unbounded solution", verdict + 1), std::string::npos);
+            }
+            const auto second = result.out.find("\r\n") + 2;
+            if (result.out.compare(second, 5, "    1") == 0) records += std::stoi(result.out.substr(second + 6, 5));
+        }
+    }
+    EXPECT_GT(unbounded, 20);
+    EXPECT_GT(records, 400);
 }
 
 }  // namespace

@@ -63,13 +63,13 @@ std::vector<SweepRecord> parametric_sweep(SolveEngine& engine, const SweepItems&
         move.t = state.t.value;
         move.length = state.step_length.value;
         result = engine.reoptimise(move);
-        if (result.status == Status::infeasible) {
-            // No exchange can make some row feasible: the problem has no
-            // feasible solution at this t.  The sweep ends here.
-            observer.verdict(Status::infeasible);
+        if (result.status != Status::optimal) {
+            // No optimum at this t: no exchange can make some row feasible,
+            // or the objective grows without end.  The sweep ends here with
+            // the records taken so far.
+            observer.verdict(result.status);
             break;
         }
-        if (result.status == Status::unbounded) observer.verdict(Status::unbounded);
     }
     return records;
 }

@@ -26,14 +26,15 @@ public:
     virtual ~SweepObserver() = default;
     // Record s (1-based) was taken from `result`.
     virtual void record(int s, const SweepRecord& record, const SolveResult& result) = 0;
-    // A re-optimisation ended without an optimum: unbounded (the sweep goes
-    // on) or infeasible (the sweep ends).
+    // A re-optimisation ended without an optimum (unbounded or infeasible):
+    // the sweep ends.
     virtual void verdict(Status status) = 0;
 };
 
-// Sweeps t from 0 to 1 from the engine's first result: records the optimum
-// at t = 0 and just past every breakpoint (at most 20 records).  From the
-// first step on no artificial variable may take a nonzero value.
+// Sweeps t from 0 to 1 from the engine's first result, an optimum: records
+// the optimum at t = 0 and just past every breakpoint (at most 20 records),
+// and ends at a t where there is none.  From the first step on no
+// artificial variable may take a nonzero value.
 std::vector<SweepRecord> parametric_sweep(SolveEngine& engine, const SweepItems& items, int variables,
                                           const SolveResult& first, SweepObserver& observer);
 

@@ -22,7 +22,11 @@ void ResultChecker::check_record(const SweepItems& items, int s, const SweepReco
     const PrintedValues printed = printed_by_record(record.values, problem_.variables, problem_.rows);
     char context[80];
     std::snprintf(context, sizeof context, "record %d (t = %.12g)", s, record.t.value);
-    reports_.emplace_back(context, check_result(problem_, rhs, objective, form_, result, &printed));
+    CheckReport report = check_result(problem_, rhs, objective, form_, result, &printed);
+    if (result.status != Status::optimal)
+        report.findings.push_back("the record was taken where the problem has no optimum (" +
+                                  std::string(result.status == Status::unbounded ? "unbounded" : "infeasible") + ")");
+    reports_.emplace_back(context, std::move(report));
 }
 
 bool ResultChecker::passed() const {

@@ -171,6 +171,10 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     if (result.status == Status::infeasible) {
         write_status_line(out, result.status);
         checker.check_final(result, false);
+    } else if (parametric && result.status == Status::unbounded) {
+        // A sweep starts only from an optimum.
+        write_status_line(out, result.status);
+        checker.check_final(result, false);
     } else {
         if (result.status == Status::unbounded) write_status_line(out, result.status);
         if (parametric) {
