@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The examples in lpsens's own format, as MPS files and as LP-format files:
-# the same reports apart from the title line, gzip-compressed input too.
+# the same reports apart from the title line, gzip-compressed input too, in
+# either engine (imported models take the accurate one unless --classic).
 # The JSON results of each ordinary run parse and match its report.
 #   formats.sh LPSENS EXAMPLES_DIR JSON_CHECK
 set -u
@@ -31,10 +32,10 @@ compare() {  # name, native arguments, imported arguments
         fi
     done
 }
-compare sample "" ""
-compare mix "" ""
-compare infeasible "" ""
-compare unbounded "" ""
+for name in sample mix infeasible unbounded; do
+    compare $name "" "--classic"
+    compare $name "--accurate" ""
+done
 for name in sample mix infeasible unbounded; do
     for input in "$dir/$name.lp" "$dir/mps/$name.mps"; do
         "$bin" --input="$input" --json="$work/r.json" > "$work/r.out" 2> /dev/null
@@ -46,12 +47,14 @@ for name in sample mix infeasible unbounded; do
         fi
     done
 done
-compare objective_sweep "pv" "pv --sweep=desks:20:80"
-compare rhs_sweep "rv" "rv --sweep=labour:60:200"
+compare objective_sweep "pv" "pv --classic --sweep=desks:20:80"
+compare rhs_sweep "rv" "rv --classic --sweep=labour:60:200"
+compare objective_sweep "pv --accurate" "pv --sweep=desks:20:80"
+compare rhs_sweep "rv --accurate" "rv --sweep=labour:60:200"
 # --write-problem reads back to the same report; a missing file is the
 # system's error (2) with the runtime-error line.
 "$bin" --input="$dir/mps/mix.mps" --write-problem="$work/written.lp" > "$work/a.out" 2> /dev/null
-"$bin" --input="$work/written.lp" > "$work/b.out" 2> /dev/null
+"$bin" --accurate --input="$work/written.lp" > "$work/b.out" 2> /dev/null
 if cmp -s "$work/a.out" "$work/b.out"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL --write-problem"; fi
 rm -f "$work/KVT_DMY.\$\$\$"
 (cd "$work" && "$bin" --input="$work/no such file.mps" > missing.out 2> /dev/null)

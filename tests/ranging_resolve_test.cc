@@ -7,10 +7,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
 #include "accurate/accurate_engine.h"
+#include "analysis/model_terms.h"
 #include "analysis/ranging.h"
 #include "classic/classic_engine.h"
 #include "form/documented_form.h"
@@ -102,6 +104,100 @@ TEST(RangingHolds, JustInsideEveryLimit) {
             EXPECT_EQ(tally.wrong, 0) << name << (accurate ? " --accurate" : " classic") << ": " << tally.wrong
                                       << " of " << tally.limits << " limits do not hold; first: " << tally.first;
         }
+    }
+}
+
+}  // namespace
+}  // namespace lpsens
+
+namespace lpsens {
+namespace {
+
+// The ranging in the model's own terms (rows, costs and bounds of an MPS
+// model, whatever the conversion made of them): just inside every finite
+// limit the model solved again has the objective the ranging promises.
+Problem read_mps_file(const std::string& name) {
+    const std::string path = std::string(LPSENS_NETLIB) + "/" + name + ".mps";
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) return {};
+    ByteSource source(fd);
+    const std::string text = source.read_rest();
+    ::close(fd);
+    return read_mps(text, path);
+}
+
+std::optional<double> model_optimum(const Problem& model) {
+    std::vector<std::string> said;
+    const ConvertedModel c = convert_model(model, said);
+    Channel console;
+    AccurateEngine engine(c.form, {}, console);
+    const SolveResult r = engine.solve();
+    if (r.status != Status::optimal) return std::nullopt;
+    return (model.maximise ? 1 : -1) * r.solution.objective;
+}
+
+void check_model_limit(Problem& model, Extended& value, double base, double limit, double objective_there, double f,
+                       Tally& tally, const std::string& what) {
+    if (!std::isfinite(limit) || limit == base) return;
+    const Extended saved = value;
+    value = base + 0.9L * (limit - base);
+    const double promised = f + 0.9 * (objective_there - f);
+    const std::optional<double> got = model_optimum(model);
+    value = saved;
+    ++tally.limits;
+    if (!got || std::fabs(*got - promised) > 1e-7 * (1 + std::fabs(f) + std::fabs(promised - f))) {
+        if (tally.wrong++ == 0)
+            tally.first = what + ": optimum " + (got ? std::to_string(*got) : "none") + ", promised " + std::to_string(promised);
+    }
+}
+
+TEST(RangingHolds, InTheModelsOwnTerms) {
+    if (read_mps_file("sc50b").rows.empty()) GTEST_SKIP() << "no Netlib problems at " << LPSENS_NETLIB;
+    for (const char* name : {"sc50b", "kb2", "adlittle", "e226", "share1b"}) {
+        Problem model = read_mps_file(name);
+        // Every row and column of the small ones, a sample of the others.
+        const int row_stride = std::max(1, model.row_count() / 60);
+        const int column_stride = std::max(1, model.column_count() / 60);
+        std::vector<std::string> said;
+        const ConvertedModel converted = convert_model(model, said);
+        Channel console;
+        AccurateEngine engine(converted.form, {}, console);
+        const SolveResult result = engine.solve();
+        ASSERT_EQ(result.status, Status::optimal) << name;
+        const ModelResults r = model_results(model, converted.map, converted.form, result, engine.tableau(), 1e-9);
+        Tally tally;
+        for (int i = 0; i < model.row_count(); i += row_stride) {
+            ProblemRow& row = model.rows[static_cast<std::size_t>(i)];
+            const ModelRange& range = *r.rows[static_cast<std::size_t>(i)].rhs;
+            const double rhs = static_cast<double>(row.rhs);
+            check_model_limit(model, row.rhs, rhs, range.lower, range.objective_at_lower, r.objective, tally, "rhs of " + row.name);
+            check_model_limit(model, row.rhs, rhs, range.upper, range.objective_at_upper, r.objective, tally, "rhs of " + row.name);
+        }
+        for (int j = 0; j < model.column_count(); j += column_stride) {
+            ProblemColumn& c = model.columns[static_cast<std::size_t>(j)];
+            const ModelColumnResult& result_j = r.columns[static_cast<std::size_t>(j)];
+            const double cost = static_cast<double>(c.cost);
+            check_model_limit(model, c.cost, cost, result_j.cost->lower, result_j.cost->objective_at_lower, r.objective, tally, "cost of " + c.name);
+            check_model_limit(model, c.cost, cost, result_j.cost->upper, result_j.cost->objective_at_upper, r.objective, tally, "cost of " + c.name);
+            const bool fixed = c.lower == c.upper;
+            if (result_j.lower_bound && !fixed) {
+                const double l = static_cast<double>(c.lower);
+                check_model_limit(model, c.lower, l, std::min(result_j.lower_bound->upper, static_cast<double>(c.upper)),
+                                  result_j.lower_bound->objective_at_upper, r.objective, tally, "lower bound of " + c.name);
+                check_model_limit(model, c.lower, l, result_j.lower_bound->lower, result_j.lower_bound->objective_at_lower,
+                                  r.objective, tally, "lower bound of " + c.name);
+            }
+            if (result_j.upper_bound && !fixed) {
+                const double u = static_cast<double>(c.upper);
+                check_model_limit(model, c.upper, u, result_j.upper_bound->upper, result_j.upper_bound->objective_at_upper,
+                                  r.objective, tally, "upper bound of " + c.name);
+                check_model_limit(model, c.upper, u, std::max(result_j.upper_bound->lower, static_cast<double>(c.lower)),
+                                  result_j.upper_bound->objective_at_lower, r.objective, tally, "upper bound of " + c.name);
+            }
+        }
+        EXPECT_GT(tally.limits, 50) << name;
+        EXPECT_EQ(tally.wrong, 0) << name << ": " << tally.wrong << " of " << tally.limits
+                                  << " limits do not hold; first: " << tally.first;
     }
 }
 

@@ -489,6 +489,9 @@ SolveResult AccurateEngine::solve() {
 
 SolveResult AccurateEngine::reoptimise(const ParameterMove& move) {
     // The problem at t: each item at start + delta t, scaled.
+    if (move.constant_delta != 0)
+        scaled_.objective[0] = static_cast<double>(static_cast<Extended>(move.constant_start) +
+                                                   static_cast<Extended>(move.constant_delta) * move.t);
     for (std::size_t k = 0; k < move.index.size(); ++k) {
         const auto index = static_cast<std::size_t>(move.index[k]);
         const Extended value = static_cast<Extended>(move.start[k]) + static_cast<Extended>(move.delta[k]) * move.t;

@@ -17,8 +17,30 @@ struct SweepItems {
     std::vector<int> index{0};       // 1..count: the variable (pv) or row (rv) of each item
     std::vector<StoredReal> start{StoredReal{}};
     std::vector<StoredReal> end{StoredReal{}};
+    // The objective constant moves too when a swept cost of an imported
+    // model belongs to a shifted, mirrored or fixed variable.
+    bool moves_constant = false;
+    StoredReal constant_start;
+    StoredReal constant_end;
+    // An imported model's rows or columns that --sweep named, in the
+    // model's own terms.
+    struct ModelItem {
+        std::string name;
+        Extended start = 0;
+        Extended end = 0;
+    };
+    std::vector<ModelItem> model_items;
 
     int count() const { return static_cast<int>(index.size()) - 1; }
+};
+
+// What --sweep=NAME:START:END names in an imported model: a column (mode
+// "pv", its cost) or a row (mode "rv", its right-hand side), 0-based.
+struct ModelSweepItem {
+    int index = 0;
+    std::string name;
+    Extended start = 0;
+    Extended end = 0;
 };
 
 // A start or end text of a parametric item: blanks (code 32) around it are
@@ -32,5 +54,19 @@ std::optional<Extended> parse_parametric_text(std::string_view text);
 // with strip_name_suffixes.  A start or end text that is not a number is
 // runtime error 106, one too large for the stored format 205.
 SweepItems extract_parametric_items(DocumentedForm& form, const std::string& mode);
+
+// Imported models: finds each item's model column (pv) or row (rv) and sets
+// its cost or right-hand side to the start value, in the model's own sense,
+// before the model is converted.  RunError 106 for an unknown name or a
+// value that is not a number.
+std::vector<ModelSweepItem> start_model_sweep(Problem& model, const std::vector<std::string>& texts,
+                                              const std::string& mode);
+
+// Adds the form's items of a model sweep: every form variable or row a model
+// item became, moving as the model item moves, and the objective constant
+// where it moves too.  Their start values are written into the form.
+// RunError 205 when a value is too large for the stored format.
+void add_model_sweep_items(SweepItems& items, DocumentedForm& form, const ModelMap& map,
+                           const std::vector<ModelSweepItem>& model_items);
 
 }  // namespace lpsens

@@ -9,9 +9,12 @@ namespace {
 constexpr Extended sweep_end_test = 0.99999L;
 
 SweepRecord take_record(const Solution& solution, const SweepItems& items, const std::vector<StoredReal>& delta,
-                        StoredReal t, int n, int m) {
+                        StoredReal constant_delta, StoredReal t, int n, int m) {
     SweepRecord r;
     r.t = t;
+    if (items.moves_constant)
+        store_real(load_real(items.constant_start) + load_real(constant_delta) * load_real(t), r.constant,
+                   Site::sweep_record);
     r.items.assign(static_cast<std::size_t>(items.count()) + 1, StoredReal{});
     for (int k = 1; k <= items.count(); ++k) {
         const auto sk = static_cast<std::size_t>(k);
@@ -42,8 +45,13 @@ std::vector<SweepRecord> parametric_sweep(SolveEngine& engine, const SweepItems&
         const auto sk = static_cast<std::size_t>(k);
         store_real(load_real(items.end[sk]) - load_real(items.start[sk]), delta[sk], Site::sweep_record);
     }
+    StoredReal constant_delta;
+    if (items.moves_constant)
+        store_real(load_real(items.constant_end) - load_real(items.constant_start), constant_delta, Site::sweep_record);
     ParameterMove move;
     move.objective = items.objective;
+    move.constant_start = items.constant_start.value;
+    move.constant_delta = constant_delta.value;
     for (int k = 1; k <= items.count(); ++k) {
         const auto sk = static_cast<std::size_t>(k);
         move.index.push_back(items.index[sk]);
@@ -55,7 +63,7 @@ std::vector<SweepRecord> parametric_sweep(SolveEngine& engine, const SweepItems&
     SweepState state;
     SolveResult result = first;
     for (;;) {
-        records.push_back(take_record(result.solution, items, delta, state.t, variables, m));
+        records.push_back(take_record(result.solution, items, delta, constant_delta, state.t, variables, m));
         observer.record(static_cast<int>(records.size()), records.back(), result);
         if (records.size() == max_records) break;
         if (load_real(state.t) > sweep_end_test) break;

@@ -15,6 +15,7 @@ inline constexpr int max_records = 20;
 struct SweepRecord {
     StoredReal t;
     std::vector<StoredReal> items;  // 1..count
+    StoredReal constant;            // the objective constant, when it moves
     // 0 the optimal value; 1..N the levels, N+1..N+M the residuals,
     // N+M+1..2N+M the reduced costs, 2N+M+1..2(N+M) the shadow prices.
     std::vector<double> values;

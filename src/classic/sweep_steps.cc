@@ -19,6 +19,10 @@ void apply_move(ClassicState& cs, const ParameterMove& move) {
     if (move.objective) {
         const int columns = cs.column_count();
         StoredReal* target = cs.tableau.row(0);
+        // The objective constant adds to the objective value alone.
+        if (move.constant_delta != 0)
+            store_real(load_real(target[0]) + static_cast<Extended>(move.constant_delta) * length, target[0],
+                       Site::objective_step);
         for (std::size_t k = 0; k < items; ++k) {
             const int position = cs.column_origin[move.index[k]];
             const Extended delta = move.delta[k];

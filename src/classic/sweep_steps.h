@@ -8,8 +8,8 @@
 namespace lpsens {
 
 // Mode "pv": row 0 moves by delta times the step length for every item (a
-// basic item's row, a nonbasic item's own column).  Mode "rv": column 0
-// likewise.
+// basic item's row, a nonbasic item's own column), and the objective value
+// with the constant when it moves.  Mode "rv": column 0 likewise.
 void apply_move(ClassicState& cs, const ParameterMove& move);
 
 // Dual-simplex exchanges until no right-hand side is below -0.00001.  Returns

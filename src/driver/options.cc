@@ -58,6 +58,7 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
         else if (name == "strict") flag = &options.strict;
         else if (name == "show-checks") flag = &options.show_checks;
         else if (name == "accurate") flag = &options.accurate;
+        else if (name == "classic") flag = &options.classic;
         if (flag != nullptr) {
             if (has_value) {
                 error = "the option --" + name + " takes no value";
@@ -94,6 +95,12 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
                 return std::nullopt;
             }
             options.format = value;
+        } else if (name == "report") {
+            if (value != "csv" && value != "text") {
+                error = "the option --report needs csv or text, as --report=text";
+                return std::nullopt;
+            }
+            options.text_report = value == "text";
         } else if (name == "sweep") {
             const std::size_t first = value.find(':');
             const std::size_t second = first == std::string_view::npos ? first : value.find(':', first + 1);
@@ -113,6 +120,10 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
             error = "unknown option " + std::string(arg.substr(0, equals));
             return std::nullopt;
         }
+    }
+    if (options.accurate && options.classic) {
+        error = "--accurate and --classic exclude each other";
+        return std::nullopt;
     }
     const std::string mode = options.mode == nullptr ? "" : std::string(options.mode).substr(0, 2);
     if (!options.sweeps.empty() && mode != "pv" && mode != "rv") {

@@ -19,7 +19,9 @@ struct RunOptions {
     bool version = false;
     bool strict = false;       // a failed check makes the exit code 70
     bool show_checks = false;  // the checks' figures on the console
-    bool accurate = false;     // the accurate engine instead of the classic arithmetic
+    bool accurate = false;     // the accurate engine, whatever the input
+    bool classic = false;      // the classic engine, whatever the input
+    bool text_report = false;  // --report=text: the readable report in the model's terms
     long max_exchanges = 0;    // 0: in proportion to the size
     KernelKind kernel = KernelKind::best;  // the exchange step's inner loop
     int threads = 0;                       // 0: both cores on large problems

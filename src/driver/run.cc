@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "accurate/accurate_engine.h"
+#include "analysis/model_terms.h"
 #include "analysis/parametric_items.h"
 #include "analysis/parametric_sweep.h"
 #include "analysis/ranging.h"
@@ -26,6 +27,7 @@
 #include "report/solution_report.h"
 #include "report/sweep_chart.h"
 #include "report/tableau_listing.h"
+#include "report/text_report.h"
 
 namespace lpsens {
 
@@ -93,15 +95,18 @@ bool warn_negative_rhs(const DocumentedForm& form, Channel& console) {
 // report channel as it comes.
 class SweepReporter final : public SweepObserver {
 public:
-    SweepReporter(Channel& out, ResultChecker& checker, const SweepItems& items)
+    // `out` is null when the verdicts go into another report.
+    SweepReporter(Channel* out, ResultChecker& checker, const SweepItems& items)
         : out_(out), checker_(checker), items_(items) {}
     void record(int s, const SweepRecord& record, const SolveResult& result) override {
         checker_.check_record(items_, s, record, result);
     }
-    void verdict(Status status) override { write_status_line(out_, status); }
+    void verdict(Status status) override {
+        if (out_ != nullptr) write_status_line(*out_, status);
+    }
 
 private:
-    Channel& out_;
+    Channel* out_;
     ResultChecker& checker_;
     const SweepItems& items_;
 };
@@ -128,29 +133,43 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     }
     Problem model = read_problem(*source, input_format(options.format, options.input));
     for (const std::string& w : model.warnings) console.write("lpsens: warning: " + w + "\n");
+    // lpsens's own problems keep the classic engine, whose bytes their users
+    // rely on; imported models have none to keep and get the accurate one.
+    const bool accurate = options.accurate || (!options.classic && !model.native);
     std::optional<ModelMap> imported;
     DocumentedForm form;
+    std::vector<ModelSweepItem> model_sweep;
     if (model.native) {
         form = native_form(std::move(model));
+        if (!options.write_problem.empty()) write_text_file(options.write_problem, problem_text(form, accurate));
+        mark_sweep_items(form, options.sweeps, mode);
     } else {
         std::vector<std::string> lines;
         ConvertedModel converted = convert_model(model, lines);
         for (const std::string& line : lines) console.write("lpsens: " + line + "\n");
         check_stored_range(converted.form);
+        if (!options.write_problem.empty())
+            write_text_file(options.write_problem, problem_text(converted.form, accurate));
+        // A sweep names the model's own rows and columns, at its own values:
+        // the model takes the start values and is converted again.
+        if (parametric && !options.sweeps.empty()) {
+            model_sweep = start_model_sweep(model, options.sweeps, mode);
+            converted = convert_model(model, lines);
+            check_stored_range(converted.form);
+        }
         form = std::move(converted.form);
         imported = std::move(converted.map);
     }
-    if (!options.write_problem.empty()) write_text_file(options.write_problem, problem_text(form, options.accurate));
-    mark_sweep_items(form, options.sweeps, mode);
     SweepItems items;
     if (parametric) items = extract_parametric_items(form, mode);
+    if (imported) add_model_sweep_items(items, form, *imported, model_sweep);
 
-    ResultChecker checker(form, options.accurate);
+    ResultChecker checker(form, accurate);
     const EngineSettings settings{options.max_exchanges, options.kernel, options.threads};
     std::unique_ptr<SolveEngine> engine;
     CheckAdvice advice;
-    advice.accurate = options.accurate;
-    if (options.accurate) {
+    advice.accurate = accurate;
+    if (accurate) {
         engine = std::make_unique<AccurateEngine>(form, settings, console);
     } else {
         bool negative = false;
@@ -163,36 +182,64 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     const SolveResult result = engine->solve();
     RunResults run;
     run.mode = mode;
-    run.accurate = options.accurate;
+    run.accurate = accurate;
     run.status = status_text(result.status);
-    run.imported = imported ? &*imported : nullptr;
+    run.tolerance = accurate ? 1e-9 : 0.00001;
+    if (imported) {
+        run.model = &model;
+        run.map = &*imported;
+    }
+    std::optional<ModelResults> model_results;
     std::optional<Ranging> ranging;
     std::vector<SweepRecord> records;
-    if (result.status == Status::infeasible) {
-        write_status_line(out, result.status);
-        checker.check_final(result, false);
-    } else if (parametric && result.status == Status::unbounded) {
+    // The CSV report, or the readable one in the model's terms instead.
+    const bool csv = !options.text_report;
+    if (result.status == Status::infeasible || (parametric && result.status == Status::unbounded)) {
         // A sweep starts only from an optimum.
-        write_status_line(out, result.status);
+        if (csv) write_status_line(out, result.status);
         checker.check_final(result, false);
     } else {
-        if (result.status == Status::unbounded) write_status_line(out, result.status);
+        if (result.status == Status::unbounded && csv) write_status_line(out, result.status);
         if (parametric) {
-            SweepReporter reporter(out, checker, items);
+            SweepReporter reporter(csv ? &out : nullptr, checker, items);
             records = parametric_sweep(*engine, items, form.variables(), result, reporter);
-            write_parametric_report(out, form, items, records);
+            if (csv) write_parametric_report(out, form, items, records);
             run.items = &items;
             run.records = &records;
         } else {
             strip_name_suffixes(form, mode);
-            write_title_line(out, form.title());
+            if (csv) write_title_line(out, form.title());
             ranging = compute_ranging(engine->tableau(), form.variables());
-            write_solution_report(out, form, result.solution, *ranging, infinity_text);
-            write_tableau_listing(out, engine->tableau(), form);
-            checker.check_final(result, true);
+            if (csv) {
+                write_solution_report(out, form, result.solution, *ranging, infinity_text);
+                write_tableau_listing(out, engine->tableau(), form);
+            }
+            checker.check_final(result, csv);
             run.solution = &result.solution;
             run.ranging = &*ranging;
+            if (imported || !csv)
+                model_results = lpsens::model_results(imported ? model : form.problem,
+                                                      imported ? *imported : identity_map(form), form, result,
+                                                      engine->tableau(), run.tolerance);
+            if (imported) run.model_results = &*model_results;
         }
+    }
+    if (!csv) {
+        TextReportRun text;
+        text.source = imported ? form.problem.source : options.input;
+        text.accurate = accurate;
+        text.verified = checker.passed();
+        text.status = result.status;
+        text.results = model_results ? &*model_results : nullptr;
+        if (!records.empty()) {
+            text.items = &items;
+            text.records = &records;
+        }
+        std::string report = text_report(imported ? model : form.problem, imported ? *imported : identity_map(form), text);
+        // Every line lpsens writes ends with CR LF.
+        std::string lines;
+        for (const char c : report) lines += c == '\n' ? std::string(line_end) : std::string(1, c);
+        out.write(lines);
     }
     if (!options.json.empty()) write_text_file(options.json, json_results(form, run, checker));
     if (!options.chart.empty() && !records.empty()) write_text_file(options.chart, sweep_chart(form, items, records));

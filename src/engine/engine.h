@@ -35,6 +35,9 @@ struct ParameterMove {
     std::vector<double> delta;        // stored values: end - start
     double t = 0;                     // the new value of the parameter
     double length = 0;                // the step that led there
+    // The objective constant, when it moves: constant_start + constant_delta t.
+    double constant_start = 0;
+    double constant_delta = 0;
 };
 
 class SolveEngine {

@@ -29,6 +29,7 @@ struct OutRow {
     char type;  // 'L', 'G', 'E'
     Extended rhs;
     std::map<int, Extended> entries;  // by converted variable, 1-based
+    FormRowOrigin origin;
 };
 
 // The values of the form are exact; a zero is +0.
@@ -53,9 +54,10 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
     std::vector<Extended> rhs_shift(model.rows.size(), 0);
     for (std::size_t r = 0; r < model.rows.size(); ++r) {
         const ProblemRow& row = model.rows[r];
+        const FormRowOrigin origin{static_cast<int>(r), -1, false, 1};
         if (!row.ranged) {
             first_row[r] = static_cast<int>(rows.size());
-            rows.push_back({row.name, row.type, row.rhs, {}});
+            rows.push_back({row.name, row.type, row.rhs, {}, origin});
             continue;
         }
         const Extended size = row.range < 0 ? -row.range : row.range;
@@ -66,14 +68,15 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
         else low = row.rhs - size;
         first_row[r] = static_cast<int>(rows.size());
         if (size == 0) {
-            rows.push_back({row.name, 'E', row.rhs, {}});
+            rows.push_back({row.name, 'E', row.rhs, {}, origin});
             continue;
         }
         // The row keeps its own side; ".rng" holds the other.
         const bool keeps_upper = row.type == 'L' || (row.type == 'E' && row.range < 0);
-        rows.push_back({row.name, keeps_upper ? 'L' : 'G', keeps_upper ? high : low, {}});
+        rows.push_back({row.name, keeps_upper ? 'L' : 'G', keeps_upper ? high : low, {}, origin});
         second_row[r] = static_cast<int>(rows.size());
-        rows.push_back({row.name + ".rng", keeps_upper ? 'G' : 'L', keeps_upper ? low : high, {}});
+        rows.push_back({row.name + ".rng", keeps_upper ? 'G' : 'L', keeps_upper ? low : high, {},
+                        FormRowOrigin{static_cast<int>(r), -1, true, 1}});
     }
 
     // Columns.
@@ -84,6 +87,7 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
     auto add_variable = [&](const std::string& name, Extended cost, const std::vector<std::pair<int, Extended>>& entries, Extended sign) {
         names.push_back(name);
         costs.push_back(sense * cost * sign);
+        out.map.variable_of.push_back(static_cast<int>(out.map.variables.size()));
         const int v = static_cast<int>(names.size());
         for (const auto& [r, a] : entries) {
             const auto rr = static_cast<std::size_t>(r);
@@ -121,7 +125,11 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
             }
             map.shift = c.lower;
             map.part = add_variable(c.name, c.cost, entries, 1);
-            if (high) bound_rows.push_back({c.name + ".ub", 'L', c.upper - c.lower, {{map.part, 1}}});
+            if (high) {
+                bound_rows.push_back({c.name + ".ub", 'L', c.upper - c.lower, {{map.part, 1}},
+                                      FormRowOrigin{-1, static_cast<int>(column), false, 1}});
+                map.bound_row = static_cast<int>(rows.size() + bound_rows.size());
+            }
         } else if (high) {
             ++mirrored;
             move_to_constant(c, entries, c.upper);
@@ -142,6 +150,7 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
     for (OutRow& r : rows) {
         if (!(r.rhs < 0)) continue;
         ++flipped;
+        r.origin.sign = -1;
         r.rhs = -r.rhs;
         for (auto& entry : r.entries) entry.second = -entry.second;
         if (r.type != 'E') r.type = r.type == 'L' ? 'G' : 'L';
@@ -165,6 +174,14 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
     if (split > 0) done += "; " + std::to_string(split) + " free variables split";
     if (flipped > 0) done += "; " + std::to_string(flipped) + " rows multiplied by -1";
     console_lines.push_back(done);
+
+    out.map.rows.resize(model.rows.size());
+    for (std::size_t i = 0; i < m; ++i) {
+        const FormRowOrigin& origin = rows[i].origin;
+        out.map.form_rows.push_back(origin);
+        if (origin.model_row >= 0)
+            out.map.rows[static_cast<std::size_t>(origin.model_row)].rows.push_back({static_cast<int>(i + 1), origin.sign});
+    }
 
     // The form.
     DocumentedForm& form = out.form;

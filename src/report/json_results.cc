@@ -41,11 +41,51 @@ std::string limit(StoredReal base, double offset, bool upper) {
 }
 
 template <class Item>
-std::string list(int from, int to, Item item) {
+std::string list(int from, int to, Item item, const char* indent = "    ", const char* close = "\n  ]") {
     std::string out = "[";
-    for (int k = from; k <= to; ++k) out += (k > from ? ",\n    " : "\n    ") + item(k);
-    return out + (to >= from ? "\n  ]" : "]");
+    for (int k = from; k <= to; ++k) out += (k > from ? ",\n" : "\n") + std::string(indent) + item(k);
+    return out + (to >= from ? close : "]");
 }
+
+std::string place(const std::optional<ModelPlace>& p, const Problem& model) {
+    if (!p) return "null";
+    const auto i = static_cast<std::size_t>(p->index);
+    switch (p->kind) {
+    case ModelPlace::Kind::column: return "{\"column\": " + quoted(model.columns[i].name) + "}";
+    case ModelPlace::Kind::row: return "{\"row\": " + quoted(model.rows[i].name) + "}";
+    case ModelPlace::Kind::bound: return "{\"bound\": " + quoted(model.columns[i].name) + "}";
+    }
+    return "null";
+}
+
+std::string range(const std::optional<ModelRange>& r, const Problem& model) {
+    if (!r) return "null";
+    return "{\"lower\": " + number(r->lower) + ", \"upper\": " + number(r->upper) +
+           ", \"objective_at_lower\": " + number(r->objective_at_lower) +
+           ", \"objective_at_upper\": " + number(r->objective_at_upper) +
+           ", \"entering_at_lower\": " + place(r->entering_at_lower, model) +
+           ", \"leaving_at_lower\": " + place(r->leaving_at_lower, model) +
+           ", \"entering_at_upper\": " + place(r->entering_at_upper, model) +
+           ", \"leaving_at_upper\": " + place(r->leaving_at_upper, model) + "}";
+}
+
+const char* row_type(const ProblemRow& row) {
+    if (row.ranged) return "ranged";
+    return row.type == 'L' ? "<=" : row.type == 'G' ? ">=" : "=";
+}
+
+// A row's two bounds, as the model states them.
+std::pair<double, double> row_bounds(const ProblemRow& row) {
+    const double rhs = static_cast<double>(row.rhs);
+    const double inf = HUGE_VAL;
+    if (!row.ranged) return row.type == 'L' ? std::pair{-inf, rhs} : row.type == 'G' ? std::pair{rhs, inf} : std::pair{rhs, rhs};
+    const double size = std::fabs(static_cast<double>(row.range));
+    if (row.type == 'L') return {rhs - size, rhs};
+    if (row.type == 'G') return {rhs, rhs + size};
+    return row.range >= 0 ? std::pair{rhs, rhs + size} : std::pair{rhs - size, rhs};
+}
+
+std::string bound(Extended b) { return number(std::isinf(b) ? HUGE_VAL : static_cast<double>(b)); }
 
 }  // namespace
 
@@ -53,31 +93,43 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
     const int n = form.variables();
     const int m = form.rows();
     const bool parametric = run.mode == "pv" || run.mode == "rv";
+    // Values the engine computed: within its tolerance of zero they are 0.
+    const auto value = [&](double x) { return number(std::fabs(x) <= run.tolerance ? 0.0 : x); };
+    const bool verified = checker.passed();
     std::string j = "{\n";
     j += "  \"title\": " + quoted(form.title()) + ",\n";
     j += "  \"mode\": \"" + std::string(parametric ? run.mode : "ordinary") + "\",\n";
     j += "  \"engine\": \"" + std::string(run.accurate ? "accurate" : "classic") + "\",\n";
-    j += "  \"status\": \"" + run.status + "\",\n";
+    // A verdict the checks could not confirm is not stated as a fact.
+    j += "  \"status\": \"" + (verified ? run.status : std::string("unverified")) + "\",\n";
+    if (!verified) j += "  \"reported_status\": \"" + run.status + "\",\n";
+    j += "  \"verified\": " + std::string(verified ? "true" : "false") + ",\n";
     if (run.solution != nullptr && !parametric) {
         const Solution& solution = *run.solution;
         const Ranging& ranging = *run.ranging;
-        j += "  \"objective\": " + number(solution.objective) + ",\n";
+        j += "  \"objective\": " + value(solution.objective) + ",\n";
         j += "  \"variables\": " + list(1, n, [&](int v) {
             const auto sv = static_cast<std::size_t>(v);
             const StoredReal cost = narrowed(form.cost(v));
             return "{\"name\": " + quoted(form.column_name(v)) + ", \"cost\": " + number(cost.value) +
-                   ", \"level\": " + number(solution.column[sv].level) +
-                   ", \"reduced_cost\": " + number(solution.column[sv].price) +
+                   ", \"level\": " + value(solution.column[sv].level) +
+                   ", \"reduced_cost\": " + value(solution.column[sv].price) +
                    ", \"cost_lower\": " + limit(cost, ranging.cost_lower[sv], false) +
                    ", \"cost_upper\": " + limit(cost, ranging.cost_upper[sv], true) + "}";
         }) + ",\n";
+        // A row's activity is A x of the form's values.
+        std::vector<Extended> activity(static_cast<std::size_t>(m) + 1, 0);
+        for (int v = 1; v <= n; ++v)
+            form.for_each_entry(v, [&](int i, Extended a) {
+                activity[static_cast<std::size_t>(i)] += a * static_cast<Extended>(solution.column[static_cast<std::size_t>(v)].level);
+            });
         j += "  \"rows\": " + list(1, m, [&](int i) {
             const auto si = static_cast<std::size_t>(i);
             const StoredReal rhs = narrowed(form.rhs(i));
             return "{\"name\": " + quoted(form.row_name(i)) + ", \"rhs\": " + number(rhs.value) +
-                   ", \"residual\": " + number(solution.row[si].level) +
-                   ", \"activity\": " + number(static_cast<double>(load_real(rhs) - static_cast<Extended>(solution.row[si].level))) +
-                   ", \"shadow_price\": " + number(solution.row[si].price) +
+                   ", \"residual\": " + value(solution.row[si].level) +
+                   ", \"activity\": " + value(static_cast<double>(activity[si])) +
+                   ", \"shadow_price\": " + value(solution.row[si].price) +
                    ", \"rhs_lower\": " + limit(rhs, ranging.rhs_lower[si], false) +
                    ", \"rhs_upper\": " + limit(rhs, ranging.rhs_upper[si], true) + "}";
         }) + ",\n";
@@ -85,44 +137,72 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
     if (parametric && run.records != nullptr && !run.records->empty()) {
         const SweepItems& items = *run.items;
         const std::vector<SweepRecord>& records = *run.records;
+        const bool imported = run.map != nullptr;
+        const double sense = imported && !run.map->maximise ? -1 : 1;
         j += "  \"items\": " + list(1, items.count(), [&](int k) {
             const auto sk = static_cast<std::size_t>(k);
             const int index = items.index[sk];
             return "{\"name\": " + quoted(items.objective ? form.column_name(index) : form.row_name(index)) +
                    ", \"start\": " + number(items.start[sk].value) + ", \"end\": " + number(items.end[sk].value) + "}";
         }) + ",\n";
+        if (imported)
+            j += "  \"model_items\": " + list(0, static_cast<int>(items.model_items.size()) - 1, [&](int k) {
+                const SweepItems::ModelItem& item = items.model_items[static_cast<std::size_t>(k)];
+                return "{\"name\": " + quoted(item.name) + ", \"start\": " + number(static_cast<double>(item.start)) +
+                       ", \"end\": " + number(static_cast<double>(item.end)) + "}";
+            }) + ",\n";
         j += "  \"records\": " + list(1, static_cast<int>(records.size()), [&](int s) {
             const SweepRecord& record = records[static_cast<std::size_t>(s - 1)];
             const std::vector<double>& r = record.values;
             auto values = [&](int from, int count) {
                 std::string out = "[";
-                for (int x = 0; x < count; ++x) out += (x ? ", " : "") + number(r[static_cast<std::size_t>(from + x)]);
+                for (int x = 0; x < count; ++x) out += (x ? ", " : "") + value(r[static_cast<std::size_t>(from + x)]);
                 return out + "]";
             };
             std::string item_values = "[";
             for (int k = 1; k <= items.count(); ++k)
                 item_values += (k > 1 ? ", " : "") + number(record.items[static_cast<std::size_t>(k)].value);
-            return "{\"t\": " + number(record.t.value) + ", \"items\": " + item_values +
-                   "], \"objective\": " + number(r[0]) + ", \"levels\": " + values(1, n) +
-                   ", \"residuals\": " + values(n + 1, m) + ", \"reduced_costs\": " + values(n + m + 1, n) +
-                   ", \"shadow_prices\": " + values(2 * n + m + 1, m) + "}";
+            std::string text = "{\"t\": " + number(record.t.value) + ", \"items\": " + item_values +
+                               "], \"objective\": " + value(r[0]) + ", \"model_objective\": " + value(sense * r[0]);
+            if (imported) {
+                std::string model_values = "[";
+                for (std::size_t k = 0; k < items.model_items.size(); ++k) {
+                    const SweepItems::ModelItem& item = items.model_items[k];
+                    model_values += (k ? ", " : "") + number(static_cast<double>(
+                                                          item.start + (item.end - item.start) * load_real(record.t)));
+                }
+                text += ", \"model_items\": " + model_values + "]";
+            }
+            return text + ", \"levels\": " + values(1, n) + ", \"residuals\": " + values(n + 1, m) +
+                   ", \"reduced_costs\": " + values(n + m + 1, n) + ", \"shadow_prices\": " + values(2 * n + m + 1, m) +
+                   "}";
         }) + ",\n";
     }
-    if (run.imported != nullptr && run.solution != nullptr && !parametric) {
-        const ModelMap& map = *run.imported;
-        const Solution& solution = *run.solution;
-        const Extended sense = map.maximise ? 1 : -1;
-        j += "  \"model\": {\"sense\": \"" + std::string(map.maximise ? "max" : "min") +
-             "\", \"objective\": " + number(static_cast<double>(sense * static_cast<Extended>(solution.objective))) +
-             ", \"variables\": " + list(0, static_cast<int>(map.variables.size()) - 1, [&](int v) {
-                 const VariableMap& variable = map.variables[static_cast<std::size_t>(v)];
-                 Extended x = variable.shift;
-                 if (variable.part)
-                     x += variable.sign * static_cast<Extended>(solution.column[static_cast<std::size_t>(variable.part)].level);
-                 if (variable.negative_part)
-                     x -= static_cast<Extended>(solution.column[static_cast<std::size_t>(variable.negative_part)].level);
-                 return "{\"name\": " + quoted(variable.name) + ", \"value\": " + number(static_cast<double>(x)) + "}";
-             }) + "},\n";
+    if (run.model_results != nullptr && !parametric) {
+        const Problem& model = *run.model;
+        const ModelResults& results = *run.model_results;
+        j += "  \"model\": {\n    \"sense\": \"" + std::string(run.map->maximise ? "max" : "min") +
+             "\",\n    \"objective\": " + number(results.objective) + ",\n    \"constant\": " +
+             number(static_cast<double>(model.constant)) + ",\n";
+        j += "    \"rows\": " + list(0, model.row_count() - 1, [&](int r) {
+            const ProblemRow& row = model.rows[static_cast<std::size_t>(r)];
+            const ModelRowResult& result = results.rows[static_cast<std::size_t>(r)];
+            const auto [lower, upper] = row_bounds(row);
+            return "{\"name\": " + quoted(row.name) + ", \"type\": \"" + row_type(row) +
+                   "\", \"rhs\": " + number(static_cast<double>(row.rhs)) + ", \"lower\": " + number(lower) +
+                   ", \"upper\": " + number(upper) + ", \"activity\": " + number(result.activity) +
+                   ", \"dual\": " + number(result.dual) + ", \"rhs_ranging\": " + range(result.rhs, model) + "}";
+        }, "      ", "\n    ]") + ",\n";
+        j += "    \"variables\": " + list(0, model.column_count() - 1, [&](int c) {
+            const ProblemColumn& column = model.columns[static_cast<std::size_t>(c)];
+            const ModelColumnResult& result = results.columns[static_cast<std::size_t>(c)];
+            return "{\"name\": " + quoted(column.name) + ", \"cost\": " + number(static_cast<double>(column.cost)) +
+                   ", \"lower\": " + bound(column.lower) + ", \"upper\": " + bound(column.upper) +
+                   ", \"value\": " + number(result.value) + ", \"reduced_cost\": " + number(result.reduced_cost) +
+                   ", \"cost_ranging\": " + range(result.cost, model) +
+                   ", \"lower_bound_ranging\": " + range(result.lower_bound, model) +
+                   ", \"upper_bound_ranging\": " + range(result.upper_bound, model) + "}";
+        }, "      ", "\n    ]") + "\n  },\n";
     }
     const auto& reports = checker.reports();
     j += "  \"checks\": " + list(0, static_cast<int>(reports.size()) - 1, [&](int k) {

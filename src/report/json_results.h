@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/model_terms.h"
 #include "analysis/parametric_sweep.h"
 #include "analysis/ranging.h"
 #include "check/checker.h"
@@ -17,11 +18,15 @@ struct RunResults {
     std::string mode;      // the run mode ("pv", "rv", or another: ordinary)
     bool accurate = false;
     std::string status;    // "optimal", "unbounded" or "infeasible"
+    double tolerance = 0;  // values within it of zero are written as 0
     const Solution* solution = nullptr;  // ordinary runs that reached a result
     const Ranging* ranging = nullptr;
     const SweepItems* items = nullptr;   // sweeps that took records
     const std::vector<SweepRecord>* records = nullptr;
-    const ModelMap* imported = nullptr;  // imported models
+    // Imported models: the model as read, its map and its results.
+    const Problem* model = nullptr;
+    const ModelMap* map = nullptr;
+    const ModelResults* model_results = nullptr;
 };
 
 std::string json_results(const DocumentedForm& form, const RunResults& run, const ResultChecker& checker);

@@ -1,0 +1,29 @@
+// The readable report (--report=text): the results in the model's own terms
+// and sense, every row and column with its type, value, bounds and dual
+// value, and the ranging of costs, right-hand sides and bounds with the
+// objective and the variables that enter and leave at each limit; aligned
+// tables, numbers at full precision.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "analysis/model_terms.h"
+#include "analysis/parametric_sweep.h"
+
+namespace lpsens {
+
+struct TextReportRun {
+    std::string source;      // where the model came from
+    bool accurate = false;
+    bool verified = false;   // every check passed
+    Status status = Status::optimal;
+    const ModelResults* results = nullptr;  // solved ordinary runs
+    // Sweeps: the records with their model values.
+    const SweepItems* items = nullptr;
+    const std::vector<SweepRecord>* records = nullptr;
+};
+
+std::string text_report(const Problem& model, const ModelMap& map, const TextReportRun& run);
+
+}  // namespace lpsens
