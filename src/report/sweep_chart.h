@@ -1,6 +1,7 @@
 // A chart of a parametric sweep as a self-contained SVG document: the optimal
-// value against t (records marked and labelled) above, the swept items'
-// values against t below.
+// value against t above (every record marked, labelled where its label has
+// room), the swept items' values against t below; each value axis reaches
+// past the smallest and the largest value.
 #pragma once
 
 #include <string>
