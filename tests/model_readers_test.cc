@@ -109,6 +109,33 @@ TEST(ModelReaders, BadInputNamesTheLineAndTheToken) {
     }
 }
 
+// The console's counts, with one of each.
+TEST(ModelReaders, CountsInMessages) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Maximize\n x\nSubject To\n c: x <= 1\nEnd\n", "conversion: 1 row and 1 variable\n"},
+        {"Maximize\n x + y\nSubject To\n c: x <= 1\n d: y <= 1\nEnd\n", "conversion: 2 rows and 2 variables\n"},
+        {"Maximize\n x + y\nSubject To\n c: x + y <= 4\nBounds\n x <= 3\nEnd\n",
+         "conversion: 2 rows and 2 variables; 1 row added for upper bounds and ranges\n"},
+        {"Maximize\n x + y\nSubject To\n c: x + y <= 4\nBounds\n x = 1\nEnd\n", "; 1 fixed variable removed\n"},
+        {"Maximize\n x + y\nSubject To\n c: x + y <= 4\nBounds\n x >= 1\nEnd\n",
+         "; 1 variable shifted to a lower bound of 0\n"},
+        {"Maximize\n x + y\nSubject To\n c: x + y <= 4\nBounds\n -inf <= x <= 1\nEnd\n", "; 1 variable mirrored\n"},
+        {"Maximize\n y - x\nSubject To\n c: x + y <= 4\n d: x - y >= -1\nBounds\n x free\nEnd\n",
+         "; 1 free variable split; 1 row multiplied by -1\n"},
+        {"Maximize\n x + y\nSubject To\n c: x + y <= 4\nGeneral\n x\nEnd\n",
+         "warning: 1 integer variable is treated as continuous"},
+        {"Maximize\n x + y\nSubject To\n c: x + y <= 4\nGeneral\n x y\nEnd\n",
+         "warning: 2 integer variables are treated as continuous"},
+    };
+    for (const auto& [text, line] : cases) {
+        RunOptions options;
+        options.format = "lp";
+        const auto result = testing::run_text(text, options);
+        EXPECT_EQ(result.exit_code, 0) << text << result.console;
+        EXPECT_NE(result.console.find(line), std::string::npos) << text << "\n" << result.console;
+    }
+}
+
 TEST(ModelReaders, DamagedFilesNeverCrash) {
     const std::string lp = "Maximize\n obj: 3 x + 2 y\nSubject To\n a: x + y <= 4\n b: x + 3 y >= 2\n"
                            "Bounds\n x <= 3\n -1 <= y <= 5\nGeneral\n y\nEnd\n";

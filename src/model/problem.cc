@@ -1,5 +1,7 @@
 #include "model/problem.h"
 
+#include "numeric/plural.h"
+
 namespace lpsens {
 
 void ColumnMatrix::add_column(const std::vector<std::pair<int, Extended>>& entries) {
@@ -14,8 +16,8 @@ void finish_model(Problem& problem, const std::vector<std::vector<std::pair<int,
     long integers = 0;
     for (const ProblemColumn& c : problem.columns) integers += c.integer;
     if (integers > 0)
-        problem.warnings.push_back(std::to_string(integers) +
-                                   " integer variables are treated as continuous (the relaxation is solved)");
+        problem.warnings.push_back(counted(integers, "integer variable is", "integer variables are") +
+                                   " treated as continuous (the relaxation is solved)");
     if (problem.title.empty()) problem.title = problem.source;
     problem.matrix = ColumnMatrix{};
     for (const auto& column : entries) problem.matrix.add_column(column);
