@@ -1,10 +1,14 @@
-# make run   builds lpsens and solves examples/sample.lp
-# make test  builds everything and runs every test
+# make run      builds lpsens and solves examples/sample.lp
+# make test     builds everything and runs every test
+# make install  builds lpsens (Release) and installs it and its manual page
+#               under PREFIX (default /usr/local), below DESTDIR when given
 BUILD ?= build
 SAN_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build run test test-sanitize bench fuzz clean
+PREFIX ?= /usr/local
+
+.PHONY: all build run test test-sanitize bench fuzz clean install
 
 all: build
 
@@ -16,6 +20,11 @@ run:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD) -j $(JOBS) --target lpsens
 	$(BUILD)/lpsens < examples/sample.lp
+
+install:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS) --target lpsens
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

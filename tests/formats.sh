@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The examples in lpsens's own format, as MPS files and as LP-format files:
-# the same reports apart from the title line, gzip-compressed input too, in
-# either engine (imported models take the accurate one unless --classic).
+# the same reports apart from the title line, gzip-compressed input too, LP
+# format with and without --format, in either engine (imported models take
+# the accurate one unless --classic).
 # The JSON results of each ordinary run parse and match its report.
 #   formats.sh LPSENS EXAMPLES_DIR JSON_CHECK
 set -u
@@ -18,9 +19,11 @@ compare() {  # name, native arguments, imported arguments
     local name=$1 native=$2 imported=$3
     # shellcheck disable=SC2086
     (cd "$work" && "$bin" $native < "$dir/$name.lp" > native.out 2> /dev/null)
+    gzip -c "$dir/mps/$name.mps" > "$work/$name.mps.gz"
+    gzip -c "$dir/lp-format/$name.lp" > "$work/$name.lp.gz"
+    # LP format also by its content: as the model argument, and compressed.
     for input in "--input=$dir/mps/$name.mps" "--format=lp --input=$dir/lp-format/$name.lp" \
-                 "--format=mps --input=$work/$name.mps.gz"; do
-        gzip -c "$dir/mps/$name.mps" > "$work/$name.mps.gz"
+                 "--format=mps --input=$work/$name.mps.gz" "$dir/lp-format/$name.lp" "--input=$work/$name.lp.gz"; do
         # shellcheck disable=SC2086
         (cd "$work" && "$bin" $imported $input < /dev/null > imported.out 2> /dev/null)
         if cmp -s <(untitled "$work/native.out") <(untitled "$work/imported.out"); then

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "form/documented_form.h"
+#include "numeric/run_error.h"
 #include "report/problem_file.h"
 #include "test_support.h"
 
@@ -98,6 +99,14 @@ TEST(ModelReaders, BadInputNamesTheLineAndTheToken) {
         {"lp", "Subject To\n x <= 1\nEnd\n", "the file must begin with Maximize or Minimize"},
         {"lp", "Maximize\n x ^ 2\nEnd\n", "2: unexpected character '^'"},
         {"lp", "Maximize\n x\nSubject To\n c: x <= 1\n", "the file ends without End"},
+        {"lp", "Maximize\n x\nSubject To\n c: x + y >= 5x5\nEnd\n",
+         "4: constraint 'c': the right-hand side must be a number, not '5x5'"},
+        {"lp", "Maximize\n x\nSubject To\n c: x >= y\nEnd\n", "4: constraint 'c': the right-hand side must be a number, not 'y'"},
+        {"lp", "Maximize\n x\nSubject To\n x <= 4 +\n 2 * y\nEnd\n",
+         "5: constraint 'c1': the right-hand side must be a number, not '2 * y'"},
+        {"lp", "Maximize\n x\nSubject To\n c: x <= inf\nEnd\n", "4: constraint 'c': the right-hand side must be a number, not 'inf'"},
+        {"mps", "", "standard input is empty"},
+        {"lp", " \n\t\r\n", "standard input is empty"},
     };
     for (const Case& c : cases) {
         RunOptions options;
@@ -106,6 +115,72 @@ TEST(ModelReaders, BadInputNamesTheLineAndTheToken) {
         EXPECT_EQ(result.exit_code, 106) << c.text;
         EXPECT_EQ(result.out.rfind("Runtime error 106 at 0001", 0), 0u) << result.out;  // nothing but the error line
         EXPECT_NE(result.console.find(c.message), std::string::npos) << c.text << "\n" << result.console;
+    }
+}
+
+// Right of the operator only numbers; a constant on the left moves right.
+TEST(ModelReaders, LpFormatRightHandSides) {
+    struct Case {
+        const char* constraints;
+        std::vector<std::pair<char, Extended>> rows;  // type and right-hand side of each row
+    };
+    const std::vector<Case> cases = {
+        {" c: x + y <= 4\n", {{'L', 4}}},
+        {" c: 2 + x >= 5 - 1\n", {{'G', 2}}},
+        {" c: x - 3 = -2 +\n 1\n", {{'E', 2}}},
+        {" c: -x <= - 4.5\n", {{'L', -4.5L}}},
+        {" c: x + y\n   <=\n 4\n", {{'L', 4}}},
+        {" x <= 4\n y >= 1\n", {{'L', 4}, {'G', 1}}},  // the next constraint starts on the next line
+        {" a: x <= 4 b: y >= 1e1\n", {{'L', 4}, {'G', 10}}},
+    };
+    for (const Case& c : cases) {
+        const std::string text = std::string("Maximize\n x + y\nSubject To\n") + c.constraints + "End\n";
+        const Problem model = read_lp_format(text, "model.lp");
+        ASSERT_EQ(model.rows.size(), c.rows.size()) << c.constraints;
+        EXPECT_EQ(model.column_count(), 2) << c.constraints;  // no variable from a right-hand side
+        for (std::size_t i = 0; i < c.rows.size(); ++i) {
+            EXPECT_EQ(model.rows[i].type, c.rows[i].first) << c.constraints;
+            EXPECT_EQ(model.rows[i].rhs, c.rows[i].second) << c.constraints;
+        }
+    }
+}
+
+// The console's counts, with one of each.
+TEST(ModelReaders, CountsInMessages) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Maximize\n x\nSubject To\n c: x <= 1\nEnd\n", "conversion: 1 row and 1 variable\n"},
+        {"Maximize\n x + y\nSubject To\n c: x <= 1\n d: y <= 1\nEnd\n", "conversion: 2 rows and 2 variables\n"},
+        {"Maximize\n x + y\nSubject To\n c: x + y <= 4\nBounds\n x <= 3\nEnd\n",
+         "conversion: 2 rows and 2 variables; 1 row added for upper bounds and ranges\n"},
+        {"Maximize\n x + y\nSubject To\n c: x + y <= 4\nBounds\n x = 1\nEnd\n", "; 1 fixed variable removed\n"},
+        {"Maximize\n x + y\nSubject To\n c: x + y <= 4\nBounds\n x >= 1\nEnd\n",
+         "; 1 variable shifted to a lower bound of 0\n"},
+        {"Maximize\n x + y\nSubject To\n c: x + y <= 4\nBounds\n -inf <= x <= 1\nEnd\n", "; 1 variable mirrored\n"},
+        {"Maximize\n y - x\nSubject To\n c: x + y <= 4\n d: x - y >= -1\nBounds\n x free\nEnd\n",
+         "; 1 free variable split; 1 row multiplied by -1\n"},
+        {"Maximize\n x + y\nSubject To\n c: x + y <= 4\nGeneral\n x\nEnd\n",
+         "warning: 1 integer variable is treated as continuous"},
+        {"Maximize\n x + y\nSubject To\n c: x + y <= 4\nGeneral\n x y\nEnd\n",
+         "warning: 2 integer variables are treated as continuous"},
+    };
+    for (const auto& [text, line] : cases) {
+        RunOptions options;
+        options.format = "lp";
+        const auto result = testing::run_text(text, options);
+        EXPECT_EQ(result.exit_code, 0) << text << result.console;
+        EXPECT_NE(result.console.find(line), std::string::npos) << text << "\n" << result.console;
+    }
+}
+
+TEST(ModelReaders, AnEmptyFileSaysSo) {
+    for (const auto& [name, read] : {std::pair{"empty.mps", &read_mps}, {"empty.lp", &read_lp_format}}) {
+        try {
+            (void)read("", name);
+            ADD_FAILURE() << name;
+        } catch (const RunError& e) {
+            EXPECT_EQ(e.code(), 106);
+            EXPECT_EQ(e.explanation(), std::string(name) + ": the file is empty");
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "accurate/scaling.h"
 #include "factor/basis_solution.h"
+#include "numeric/plural.h"
 #include "parallel/exchange_team.h"
 
 namespace lpsens {
@@ -420,8 +421,8 @@ AccurateEngine::Status AccurateEngine::solve_loops() {
         }
         return Status::optimal;
     }
-    console_.write_line("lpsens: warning: accurate mode stopped at the limit of " + std::to_string(cap_) +
-                        " exchanges (--max-exchanges sets another)");
+    console_.write_line("lpsens: warning: accurate mode stopped at the limit of " +
+                        counted(cap_, "exchange", "exchanges") + " (--max-exchanges sets another)");
     ++log_.stopped_at_cap;
     return primal_feasible() ? Status::optimal : Status::infeasible;
 }

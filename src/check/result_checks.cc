@@ -55,10 +55,13 @@ public:
         ++count_;
         items_.push_back({size, std::move(text)});
     }
-    void flush(std::vector<std::string>& out, const std::string& more) {
+    void flush(std::vector<std::string>& out, const char* one_more, const char* more) {
         std::stable_sort(items_.begin(), items_.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
         for (std::size_t i = 0; i < items_.size() && i < findings_per_kind; ++i) out.push_back(items_[i].second);
-        if (count_ > findings_per_kind) out.push_back("... and " + std::to_string(count_ - findings_per_kind) + " more " + more);
+        if (count_ > findings_per_kind) {
+            const std::size_t rest = count_ - findings_per_kind;
+            out.push_back("... and " + std::to_string(rest) + " more " + (rest == 1 ? one_more : more));
+        }
     }
 
 private:
@@ -136,7 +139,7 @@ void check_printed(const PrintedValues& printed, const Recomputed& r, const Docu
         compare(printed.row_level[si], r.row_level[si], "residual of row " + quoted(form.row_name(i)));
         compare(printed.row_price[si], r.row_price[si], "shadow price of row " + quoted(form.row_name(i)));
     }
-    list.flush(report.findings, "printed values");
+    list.flush(report.findings, "printed value", "printed values");
 }
 
 // The flaw of the duals of `basis` for the phase-1 costs `cost` as a Farkas
@@ -369,7 +372,7 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
         primal.add(relative, c.is_artificial() ? variable_name(form, p, c) + " is " + number(v) + ", not zero"
                                                : variable_name(form, p, c) + " is " + number(v) + ", below zero");
     }
-    primal.flush(report.findings, "infeasibilities");
+    primal.flush(report.findings, "infeasibility", "infeasibilities");
     report.feasible = primal_ok;
 
     // Prices of the basis.
@@ -422,7 +425,8 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
             dual.add(relative, "the reduced cost of " + variable_name(form, p, col.code) + " is " + number(col.price) +
                                    ": bringing it in would raise the objective, so the result is not optimal");
     }
-    dual.flush(report.findings, "columns that could still raise the objective");
+    dual.flush(report.findings, "column that could still raise the objective",
+               "columns that could still raise the objective");
 
     if (outcome == Status::unbounded) check_ray(p, objective, form, result, basis, report);
     if (printed != nullptr) check_printed(*printed, r, form, report);

@@ -7,6 +7,7 @@
 #include "classic/exchange_monitor.h"
 #include "classic/perturbation.h"
 #include "classic/pivot.h"
+#include "numeric/plural.h"
 
 namespace lpsens {
 
@@ -53,8 +54,8 @@ public:
             }
             return true;
         case ExchangeMonitor::Event::numbers_lost:
-            warn(std::string(name_) + " stopped after " + std::to_string(monitor_.count()) +
-                 " exchanges: its objective fell from " + number_text(monitor_.best()) + " to " +
+            warn(std::string(name_) + " stopped after " + counted(monitor_.count(), "exchange", "exchanges") +
+                 ": its objective fell from " + number_text(monitor_.best()) + " to " +
                  number_text(now) + ", which exact arithmetic cannot do; rounding has taken over");
             ++cs_.log.stopped_early;
             return false;

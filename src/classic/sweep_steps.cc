@@ -3,6 +3,7 @@
 #include "classic/cycle_guard.h"
 #include "classic/exchange_monitor.h"
 #include "classic/pivot.h"
+#include "numeric/plural.h"
 
 namespace lpsens {
 
@@ -136,7 +137,8 @@ bool restore_feasibility(ClassicState& cs) {
                                       ? "lpsens: warning: restoring feasibility stopped: a basis repeated even under "
                                         "the anti-cycling rule, so the result may not be exact"
                                       : "lpsens: warning: restoring feasibility stopped at the limit of " +
-                                            std::to_string(cap) + " exchanges, so the result may not be exact");
+                                            counted(cap, "exchange", "exchanges") +
+                                            ", so the result may not be exact");
             ++(count >= cap ? cs.log.stopped_at_cap : cs.log.stopped_early);
             return true;
         }

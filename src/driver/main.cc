@@ -1,5 +1,5 @@
-// lpsens: reads a linear program from standard input, maximises it and writes
-// the solution report, the tableau listing or the parametric table.
+// lpsens: reads a linear program from a file or standard input, maximises it
+// and writes the solution report, the tableau listing or the parametric table.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -21,8 +21,12 @@ constexpr const char* help_text =
     "simplex method and writes the results to standard output as comma-separated text.\n"
     "Progress marks, warnings and the checks' figures go to standard error.\n"
     "\n"
-    "MODE (the first argument that does not begin with \"--\"; its first two\n"
-    "characters, case-sensitive):\n"
+    "MODEL: a file to read the problem from, as the first argument that does not\n"
+    "begin with \"--\" or the one after the mode (lpsens rv model.mps); the same as\n"
+    "--input=MODEL.\n"
+    "\n"
+    "MODE (the first argument that does not begin with \"--\" and is no file; its\n"
+    "first two characters, case-sensitive):\n"
     "  pv       parametric analysis of the objective coefficients\n"
     "  rv       parametric analysis of the right-hand sides\n"
     "  lp       ordinary run; names lose everything from their first \"$$$\" on\n"
@@ -31,8 +35,10 @@ constexpr const char* help_text =
     "Options (anywhere on the line, each at most once but --sweep, values as --name=value):\n"
     "  --input=FILE         read the problem from FILE (gzip-compressed input is\n"
     "                       recognised by its first bytes)\n"
-    "  --format=F           native, mps (fixed or free) or lp (LP format); default:\n"
-    "                       mps for names ending in .mps or .mps.gz, else native\n"
+    "  --format=F           native, mps (fixed or free) or lp (LP format), in any\n"
+    "                       case; default: mps for names ending in .mps or .mps.gz,\n"
+    "                       lp for input that begins with Maximize or Minimize (and\n"
+    "                       no dimension line after it), else native\n"
     "  --sweep=NAME:A:B     (pv, rv; repeats) sweep variable or row NAME from A to B\n"
     "  --json=FILE          the results as JSON\n"
     "  --chart=FILE         (pv, rv) an SVG chart of the sweep\n"
@@ -96,7 +102,7 @@ int main(int argc, char** argv) {
         channels.out.flush_quietly();
         return lpsens::error_code::bad_file_handle;  // no console to explain it on
     }
-    if (::isatty(0)) channels.console.write("lpsens: reading the problem from standard input (end it with Ctrl-D)\n");
+    if (options.input.empty() && ::isatty(0)) channels.console.write("lpsens: reading the problem from standard input (end it with Ctrl-D)\n");
 
     lpsens::ByteSource input(0);
     return lpsens::run_program(channels, input, options, true);

@@ -2,6 +2,9 @@
 
 #include "classic/exchange_kernel.h"
 
+#include <sys/stat.h>
+
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -25,6 +28,11 @@ bool parse_count(std::string_view text, long& out) {
     return out > 0;
 }
 
+bool regular_file(const char* path) {
+    struct stat status;
+    return ::stat(path, &status) == 0 && S_ISREG(status.st_mode);
+}
+
 }  // namespace
 
 std::string run_mode_of(const char* mode_argument) {
@@ -37,10 +45,15 @@ std::string run_mode_of(const char* mode_argument) {
 std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, std::string& error) {
     RunOptions options;
     std::set<std::string> seen;
+    const char* model = nullptr;  // the model argument
+    int plain = 0;                // plain arguments so far
     for (int a = 1; a < argc; ++a) {
         const std::string_view arg(argv[a]);
         if (arg.substr(0, 2) != "--") {
-            if (options.mode == nullptr) options.mode = argv[a];
+            ++plain;
+            if (plain == 1 && regular_file(argv[a])) model = argv[a];
+            else if (plain == 1) options.mode = argv[a];
+            else if (plain == 2 && options.mode != nullptr && regular_file(argv[a])) model = argv[a];
             continue;  // later plain arguments are ignored, as before
         }
         const std::size_t equals = arg.find('=');
@@ -90,11 +103,13 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
             (name == "input" ? options.input : name == "json" ? options.json
                                             : name == "chart" ? options.chart : options.write_problem) = value;
         } else if (name == "format") {
-            if (value != "native" && value != "mps" && value != "lp") {
+            std::string format(value);
+            for (char& c : format) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (format != "native" && format != "mps" && format != "lp") {
                 error = "the option --format needs native, mps or lp, as --format=mps";
                 return std::nullopt;
             }
-            options.format = value;
+            options.format = format;
         } else if (name == "report") {
             if (value != "csv" && value != "text") {
                 error = "the option --report needs csv or text, as --report=text";
@@ -124,6 +139,13 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
     if (options.accurate && options.classic) {
         error = "--accurate and --classic exclude each other";
         return std::nullopt;
+    }
+    if (model != nullptr) {
+        if (!options.input.empty()) {
+            error = "the model is named twice, as --input=" + options.input + " and as " + model;
+            return std::nullopt;
+        }
+        options.input = model;
     }
     const std::string mode = options.mode == nullptr ? "" : std::string(options.mode).substr(0, 2);
     if (!options.sweeps.empty() && mode != "pv" && mode != "rv") {

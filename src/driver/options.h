@@ -1,5 +1,8 @@
 // The command line: options are --name or --name=value and may stand
-// anywhere; the first argument that does not begin with "--" is the mode.
+// anywhere.  The first argument that does not begin with "--" names the model
+// when it is an existing regular file, else it is the mode; after a mode, the
+// next such argument names the model when it is an existing regular file.
+// Further plain arguments are ignored.
 #pragma once
 
 #include <optional>
@@ -25,8 +28,8 @@ struct RunOptions {
     long max_exchanges = 0;    // 0: in proportion to the size
     KernelKind kernel = KernelKind::best;  // the exchange step's inner loop
     int threads = 0;                       // 0: both cores on large problems
-    std::string input;                     // --input=FILE; empty: standard input
-    std::string format;                    // --format=native|mps|lp; empty: by the file's name
+    std::string input;                     // --input=FILE or the model argument; empty: standard input
+    std::string format;                    // --format=native|mps|lp (any case); empty: by name and content
     std::string write_problem;             // --write-problem=FILE
     std::string json;                      // --json=FILE
     std::string chart;                     // --chart=FILE (parametric modes)

@@ -18,6 +18,7 @@
 #include <map>
 
 #include "form/documented_form.h"
+#include "numeric/plural.h"
 #include "numeric/run_error.h"
 
 namespace lpsens {
@@ -159,20 +160,24 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
     const std::size_t m = rows.size(), n = names.size();
     if (m > static_cast<std::size_t>(max_rows) || n > static_cast<std::size_t>(max_vars))
         throw RunError(error_code::invalid_number, Site::convert_model,
-                       model.source + ": after conversion the problem has " + std::to_string(m) + " rows and " +
-                           std::to_string(n) + " variables; lpsens takes at most " + std::to_string(max_rows) +
-                           " rows and " + std::to_string(max_vars) + " variables");
+                       model.source + ": after conversion the problem has " +
+                           counted(static_cast<long long>(m), "row", "rows") + " and " +
+                           counted(static_cast<long long>(n), "variable", "variables") +
+                           "; lpsens takes at most " + std::to_string(max_rows) + " rows and " +
+                           std::to_string(max_vars) + " variables");
 
     if (!model.maximise)
         console_lines.push_back("minimisation: the report shows the maximum of minus the objective");
-    std::string done = "conversion: " + std::to_string(m) + " rows and " + std::to_string(n) + " variables";
+    std::string done = "conversion: " + counted(static_cast<long long>(m), "row", "rows") + " and " +
+                       counted(static_cast<long long>(n), "variable", "variables");
     const long added = static_cast<long>(m) - static_cast<long>(model.rows.size());
-    if (added > 0) done += "; " + std::to_string(added) + " rows added for upper bounds and ranges";
-    if (fixed > 0) done += "; " + std::to_string(fixed) + " fixed variables removed";
-    if (shifted > 0) done += "; " + std::to_string(shifted) + " variables shifted to a lower bound of 0";
-    if (mirrored > 0) done += "; " + std::to_string(mirrored) + " variables mirrored";
-    if (split > 0) done += "; " + std::to_string(split) + " free variables split";
-    if (flipped > 0) done += "; " + std::to_string(flipped) + " rows multiplied by -1";
+    if (added > 0) done += "; " + counted(added, "row", "rows") + " added for upper bounds and ranges";
+    if (fixed > 0) done += "; " + counted(fixed, "fixed variable", "fixed variables") + " removed";
+    if (shifted > 0)
+        done += "; " + counted(shifted, "variable", "variables") + " shifted to a lower bound of 0";
+    if (mirrored > 0) done += "; " + counted(mirrored, "variable", "variables") + " mirrored";
+    if (split > 0) done += "; " + counted(split, "free variable", "free variables") + " split";
+    if (flipped > 0) done += "; " + counted(flipped, "row", "rows") + " multiplied by -1";
     console_lines.push_back(done);
 
     out.map.rows.resize(model.rows.size());

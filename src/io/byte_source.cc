@@ -91,6 +91,17 @@ bool ByteSource::refill() {
     return refill();
 }
 
+std::string_view ByteSource::buffered() const {
+    std::string_view rest(buffer_);
+    rest.remove_prefix(position_);
+    return rest.substr(0, rest.find(end_of_file_byte));
+}
+
+bool ByteSource::read_ahead() {
+    if (buffer_.find(end_of_file_byte, position_) != std::string::npos) return false;
+    return refill();
+}
+
 std::string ByteSource::read_rest() {
     std::string text;
     for (;;) {

@@ -62,6 +62,13 @@ public:
     static constexpr std::size_t whole_file_limit = std::size_t{128} << 20;
     std::string read_rest();
 
+    // Looking ahead without consuming anything, to tell a format by its
+    // first lines: the bytes read in and not yet consumed, up to the end of
+    // input (a byte 26).  read_ahead() adds the next block to them and is
+    // false at the end of input; it waits for no more than one block.
+    std::string_view buffered() const;
+    bool read_ahead();
+
     // A name for messages: "standard input" or the file's name.
     std::string origin = "standard input";
 

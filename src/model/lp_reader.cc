@@ -5,15 +5,15 @@
 //   Maximize | Maximise | Maximum | Max | Minimize | Minimise | Minimum | Min
 //     [name:] terms                      (a term: [+|-] [number] [variable])
 //   Subject To | Such That | st | s.t.
-//     [name:] terms  <= | =< | < | >= | => | > | =  terms
+//     [name:] terms  <= | =< | < | >= | => | > | =  [+|-] number ...
 //   Bounds
 //     x >= l | x <= u | l <= x | u >= x | l <= x <= u | x = v | x free
 //     (l and u may be -inf / +inf / inf / infinity)
 //   General | Generals | Integer | Integers | Binary | Binaries   names
 //   End
 //
-// Expressions may run over several lines.  A right-hand side ends at the end
-// of its line unless the line ends with + or -.  Keywords are matched without
+// Expressions may run over several lines.  A right-hand side holds numbers
+// only and ends at the end of its line unless the line ends with + or -.  Keywords are matched without
 // regard to case; names are case-sensitive.
 #include <cctype>
 #include <cstdio>
@@ -31,12 +31,8 @@ struct Token {
     std::string text;
     int line;
     bool number;
+    std::size_t start = 0, end = 0;  // where it stands in the text
 };
-
-bool name_char(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || std::string_view("!\"#$%&()/,.;?@_`'{}|~").find(c) !=
-                                                              std::string_view::npos;
-}
 
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -69,8 +65,10 @@ private:
         return index;
     }
     // Reads terms from position k; adds coefficient * sign to `terms` and the
-    // constants to `constant`.  `right_side`: stop at the end of the line.
-    void read_terms(std::size_t& k, std::map<int, Extended>& terms, Extended& constant, Extended sign, bool right_side);
+    // constants to `constant`.  `right_side` (the right-hand side of the
+    // constraint named so): numbers only, up to the end of the line.
+    void read_terms(std::size_t& k, std::map<int, Extended>& terms, Extended& constant, Extended sign,
+                    const std::string* right_side = nullptr);
     bool is_operator(const Token* t) const {
         return t && (t->text == "<=" || t->text == "=<" || t->text == "<" || t->text == ">=" || t->text == "=>" ||
                      t->text == ">" || t->text == "=");
@@ -108,9 +106,9 @@ void LpParser::tokenize() {
             std::string op(1, c);
             if (i + 1 < n && (text_[i + 1] == '=' || text_[i + 1] == '<' || text_[i + 1] == '>')) op += text_[++i];
             ++i;
-            tokens_.push_back({op, line, false});
+            tokens_.push_back({op, line, false, i - op.size(), i});
         } else if (c == '+' || c == '-' || c == ':' || c == '*') {
-            tokens_.push_back({std::string(1, c), line, false});
+            tokens_.push_back({std::string(1, c), line, false, i, i + 1});
             ++i;
         } else if (std::isdigit(static_cast<unsigned char>(c)) || c == '.') {
             std::size_t j = i;
@@ -123,12 +121,12 @@ void LpParser::tokenize() {
                     while (j < n && std::isdigit(static_cast<unsigned char>(text_[j]))) ++j;
                 }
             }
-            tokens_.push_back({text_.substr(i, j - i), line, true});
+            tokens_.push_back({text_.substr(i, j - i), line, true, i, j});
             i = j;
-        } else if (name_char(c)) {
+        } else if (lp_name_char(c)) {
             std::size_t j = i;
-            while (j < n && name_char(text_[j])) ++j;
-            tokens_.push_back({text_.substr(i, j - i), line, false});
+            while (j < n && lp_name_char(text_[j])) ++j;
+            tokens_.push_back({text_.substr(i, j - i), line, false, i, j});
             i = j;
         } else {
             char shown[8];
@@ -150,8 +148,7 @@ std::string LpParser::section_at(std::size_t k, std::size_t& length) const {
     const Token* next = at(k + 1);
     const std::string w2 = next && next->line == t->line ? lower(next->text) : "";
     length = 1;
-    if (w == "maximize" || w == "maximise" || w == "maximum" || w == "max") return "max";
-    if (w == "minimize" || w == "minimise" || w == "minimum" || w == "min") return "min";
+    if (lp_objective_keyword(w)) return w.substr(0, 3);  // "max" or "min"
     if ((w == "subject" && w2 == "to") || (w == "such" && w2 == "that")) {
         length = 2;
         return "st";
@@ -165,7 +162,7 @@ std::string LpParser::section_at(std::size_t k, std::size_t& length) const {
 }
 
 void LpParser::read_terms(std::size_t& k, std::map<int, Extended>& terms, Extended& constant, Extended sign,
-                          bool right_side) {
+                          const std::string* right_side) {
     bool first = true;
     for (;;) {
         const Token* t = at(k);
@@ -207,7 +204,10 @@ void LpParser::read_terms(std::size_t& k, std::map<int, Extended>& terms, Extend
                               !is_operator(w) && section_at(k, kw).empty() &&
                               !(at(k + 1) && at(k + 1)->text == ":") &&
                               !(right_side && has_number && w->line != u->line);
-        if (has_name) {
+        if (has_name && right_side) {
+            fail(u->line, "constraint '" + *right_side + "': the right-hand side must be a number, not '" +
+                              text_.substr(u->start, w->end - u->start) + "'");
+        } else if (has_name) {
             const int v = variable(w->text);
             terms[v] += sign * term_sign * coefficient;
             ++k;
@@ -235,7 +235,7 @@ Problem LpParser::parse() {
         k += 2;
     }
     std::map<int, Extended> objective;
-    read_terms(k, objective, model_.constant, 1, false);
+    read_terms(k, objective, model_.constant, 1);
     for (const auto& [v, c] : objective) model_.columns[static_cast<std::size_t>(v)].cost += c;
     bool ended = false;
     while (k < tokens_.size() && !ended) {
@@ -252,13 +252,13 @@ Problem LpParser::parse() {
                 }
                 std::map<int, Extended> terms;
                 Extended constant = 0;
-                read_terms(k, terms, constant, 1, false);
+                read_terms(k, terms, constant, 1);
                 const Token* op = at(k);
                 if (!is_operator(op)) fail(op ? op->line : line, "constraint '" + name + "' has no <=, >= or =");
                 ++k;
                 Extended right = 0;
                 const std::size_t right_start = k;
-                read_terms(k, terms, right, -1, true);
+                read_terms(k, terms, right, -1, &name);
                 if (k == right_start) fail(op->line, "constraint '" + name + "' has no right-hand side");
                 // terms now hold left - right variables; constants move right.
                 ProblemRow row;
@@ -353,7 +353,22 @@ Problem LpParser::parse() {
 
 }  // namespace
 
+bool lp_name_char(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) ||
+           std::string_view("!\"#$%&()/,.;?@_`'{}|~").find(c) != std::string_view::npos;
+}
+
+bool lp_objective_keyword(std::string_view word) {
+    std::string w(word);
+    for (char& c : w) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* keyword : {"maximize", "maximise", "maximum", "max", "minimize", "minimise", "minimum", "min"})
+        if (w == keyword) return true;
+    return false;
+}
+
 Problem read_lp_format(const std::string& text, const std::string& file_name) {
+    if (blank_text(text))
+        throw RunError(error_code::invalid_number, Site::read_lp_format, empty_model_message(file_name));
     return LpParser(text, file_name).parse();
 }
 

@@ -248,6 +248,7 @@ Problem MpsParser::parse() {
 }  // namespace
 
 Problem read_mps(const std::string& text, const std::string& file_name) {
+    if (blank_text(text)) throw RunError(error_code::invalid_number, Site::read_mps, empty_model_message(file_name));
     MpsParser free_format(text, file_name, false);
     try {
         return free_format.parse();

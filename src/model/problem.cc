@@ -1,5 +1,7 @@
 #include "model/problem.h"
 
+#include "numeric/plural.h"
+
 namespace lpsens {
 
 void ColumnMatrix::add_column(const std::vector<std::pair<int, Extended>>& entries) {
@@ -14,11 +16,17 @@ void finish_model(Problem& problem, const std::vector<std::vector<std::pair<int,
     long integers = 0;
     for (const ProblemColumn& c : problem.columns) integers += c.integer;
     if (integers > 0)
-        problem.warnings.push_back(std::to_string(integers) +
-                                   " integer variables are treated as continuous (the relaxation is solved)");
+        problem.warnings.push_back(counted(integers, "integer variable is", "integer variables are") +
+                                   " treated as continuous (the relaxation is solved)");
     if (problem.title.empty()) problem.title = problem.source;
     problem.matrix = ColumnMatrix{};
     for (const auto& column : entries) problem.matrix.add_column(column);
+}
+
+bool blank_text(const std::string& text) { return text.find_first_not_of(" \t\n\v\f\r") == std::string::npos; }
+
+std::string empty_model_message(const std::string& source) {
+    return source == "standard input" ? "standard input is empty" : source + ": the file is empty";
 }
 
 }  // namespace lpsens

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -87,8 +88,18 @@ struct Problem {
 void finish_model(Problem& problem, const std::vector<std::vector<std::pair<int, Extended>>>& entries);
 
 // Readers of modelling tools' files: each returns the problem of one file's
-// text; RunError 106 with the file name, line and token on malformed input.
+// text; RunError 106 with the file name, line and token on malformed input,
+// and with empty_model_message when the text holds nothing but blanks.
 Problem read_mps(const std::string& text, const std::string& file_name);
 Problem read_lp_format(const std::string& text, const std::string& file_name);
+
+bool blank_text(const std::string& text);
+std::string empty_model_message(const std::string& source);
+
+// LP format: the characters a name may hold, and the words (in any case)
+// that open the objective section: Maximize, Maximise, Maximum, Max and the
+// same for Min.
+bool lp_name_char(char c);
+bool lp_objective_keyword(std::string_view word);
 
 }  // namespace lpsens

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "io/byte_source.h"
 #include "model/problem.h"
@@ -9,11 +10,21 @@
 namespace lpsens {
 
 // The format of an input: `requested` (native, mps, lp) when given, else by
-// the file's name: .mps or .mps.gz means MPS, anything else lpsens's own.
+// the file's name: .mps or .mps.gz means MPS.  Empty when neither decides:
+// read_problem then tells the format by the input's first lines.
 std::string input_format(const std::string& requested, const std::string& file_name);
 
+// How the first bytes of an input read when no format is named: LP format
+// when the first word, after blank lines and "\" comment lines, opens an
+// objective section (Maximize, Min, ... in any case), unless that word stands
+// on the first line and four integers follow the line: then the line is the
+// title and the dimension line of lpsens's own format follows (a problem
+// titled "Max profit").  `complete` says the bytes are all of the input.
+enum class FormatGuess { native, lp_format, undecided };
+FormatGuess guess_format(std::string_view first_bytes, bool complete);
+
 // Reads a problem of the given format: lpsens's own format as it streams in,
-// an MPS or LP-format model whole.
+// an MPS or LP-format model whole; an empty format by the input's content.
 Problem read_problem(ByteSource& source, const std::string& format);
 
 }  // namespace lpsens

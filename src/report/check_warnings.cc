@@ -27,7 +27,8 @@ void report_checks(Channel& console, const CheckReport& report, const std::strin
         if (!report.certificate_checked && !report.singular)
             figures += " primal infeasibility " + number(report.primal_infeasibility, 3) + ", dual infeasibility " +
                        number(report.dual_infeasibility, 3) + ", printed difference " +
-                       number(report.printed_difference, 3) + " units,";
+                       number(report.printed_difference, 3) +
+                       (report.printed_difference == 1 ? " unit," : " units,");
         figures += " smallest pivot " + number(report.pivot_ratio, 3);
         line("check", figures + (report.passed() ? ", passed" : ", failed"));
     }

@@ -1,6 +1,6 @@
 // Fuzz target: the command line.  The input, split at NUL bytes, is the
-// argument list.  Parsing either succeeds or explains itself; it never
-// touches a file.
+// argument list.  Parsing either succeeds or explains itself; it opens no
+// file (it only looks whether a plain argument names one).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -1,0 +1,219 @@
+// A new user's way in: the model named as an argument, format names in any
+// case, and an input's format told by its first lines.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "driver/options.h"
+#include "model/native_reader.h"
+#include "model/read_problem.h"
+#include "numeric/run_error.h"
+#include "test_support.h"
+
+#ifndef LPSENS_EXAMPLES
+#error "LPSENS_EXAMPLES must name the examples folder"
+#endif
+
+namespace lpsens {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder of its own for files the command line may name.
+class Scratch {
+public:
+    Scratch() {
+        std::string pattern = (fs::temp_directory_path() / "lpsens-cli-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~Scratch() { fs::remove_all(path_); }
+    std::string file(const std::string& name, const std::string& text = "x") const {
+        std::ofstream(path_ / name) << text;
+        return (path_ / name).string();
+    }
+    std::string folder(const std::string& name) const {
+        fs::create_directory(path_ / name);
+        return (path_ / name).string();
+    }
+    std::string missing(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+TEST(CommandLine, ModelArgumentBesideTheMode) {
+    const Scratch scratch;
+    const std::string model = scratch.file("model.mps"), other = scratch.file("other.lp");
+    const std::string folder = scratch.folder("pv"), missing = scratch.missing("modle.mps");
+    const std::string rv_file = scratch.file("rv");
+    struct Case {
+        std::vector<std::string> args;
+        const char* mode;   // expected mode, or null
+        std::string input;  // expected model file, empty for standard input
+        const char* error;  // expected start of the error, or null when it parses
+    };
+    const std::vector<Case> cases = {
+        {{model}, nullptr, model, nullptr},
+        {{"rv", model, "--sweep=cap:10:20"}, "rv", model, nullptr},
+        {{"--strict", "pv", "--json=r.json", model}, "pv", model, nullptr},
+        {{"PV", model}, "PV", model, nullptr},                        // an ordinary run, from the file
+        {{"pvx"}, "pvx", "", nullptr},
+        {{model, "rv"}, nullptr, model, nullptr},                     // later plain arguments are ignored
+        {{model, other}, nullptr, model, nullptr},
+        {{"lp", "pv", model}, "lp", "", nullptr},                     // only the argument after the mode
+        {{"rv", missing}, "rv", "", nullptr},                         // no such file: ignored
+        {{folder, model}, folder.c_str(), model, nullptr},            // a folder is no model: the mode
+        {{rv_file}, nullptr, rv_file, nullptr},                       // a file, whatever its name
+        {{"--input=" + other, "rv"}, "rv", other, nullptr},
+        {{"--input=" + other, model}, nullptr, "", "the model is named twice"},
+        {{model, "--input=" + other}, nullptr, "", "the model is named twice"},
+        {{"rv", model, "--input=" + other}, nullptr, "", "the model is named twice"},
+        {{"--sweep=a:1:2", model}, nullptr, "", "--sweep needs the mode pv or rv"},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> argv = {"lpsens"};
+        for (const std::string& a : c.args) argv.push_back(a.c_str());
+        std::string error;
+        const auto parsed = parse_command_line(static_cast<int>(argv.size()), argv.data(), error);
+        const std::string label = c.args.front() + (c.args.size() > 1 ? " " + c.args[1] : "");
+        if (c.error != nullptr) {
+            EXPECT_FALSE(parsed) << label;
+            EXPECT_EQ(error.rfind(c.error, 0), 0u) << label << ": " << error;
+            continue;
+        }
+        ASSERT_TRUE(parsed) << label << ": " << error;
+        EXPECT_EQ(parsed->mode == nullptr ? "-" : std::string(parsed->mode), c.mode == nullptr ? "-" : c.mode)
+            << label;
+        EXPECT_EQ(parsed->input, c.input) << label;
+    }
+}
+
+TEST(CommandLine, FormatNamesInAnyCase) {
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"--format=LP", "lp"},         {"--format=lp", "lp"},         {"--format=MPS", "mps"},
+        {"--format=Mps", "mps"},       {"--format=Native", "native"}, {"--format=NATIVE", "native"},
+        {"--format=xml", nullptr},     {"--format=lps", nullptr},     {"--format=", nullptr},
+        {"--format", nullptr},         {"--format=m", nullptr},
+    };
+    for (const auto& [arg, format] : cases) {
+        const char* argv[] = {"lpsens", arg};
+        std::string error;
+        const auto parsed = parse_command_line(2, argv, error);
+        if (format == nullptr) {
+            EXPECT_FALSE(parsed) << arg;
+            EXPECT_EQ(error.rfind("the option --format needs native, mps or lp", 0), 0u) << arg << ": " << error;
+        } else {
+            ASSERT_TRUE(parsed) << arg << ": " << error;
+            EXPECT_EQ(parsed->format, format) << arg;
+        }
+    }
+}
+
+constexpr FormatGuess native = FormatGuess::native, lp = FormatGuess::lp_format,
+                      undecided = FormatGuess::undecided;
+
+TEST(FormatByContent, FirstLinesDecide) {
+    struct Case {
+        std::string text;
+        bool complete;  // the text is the whole input
+        FormatGuess guess;
+    };
+    const std::vector<Case> cases = {
+        {"Maximize\n obj: 3 x + 2 y\nSubject To\n", true, lp},
+        {"MINIMISE\r\n 3 x\r\n", true, lp},
+        {"  min 3 x + 2 y\nst\n c: x <= 4\nend\n", true, lp},  // the objective on the keyword's line
+        {"\\ a comment\n\n  \\ another\nMaximum\n x\n", true, lp},
+        {"\nMax\n2 2 0 0\n", true, lp},         // after a blank title the native reader wants an integer
+        {"Minimize\n 3 x + 2 y\n", true, lp},    // an integer, then no integer
+        {"Maximum\n1 2 3 4x\n", true, lp},       // the fourth item is no integer
+        {"Max+3x\nst\n", true, lp},              // the keyword ends where a name does
+        {"Max profit\n2 2 0 0\nx1\n", true, native},  // a native problem titled "Max profit"
+        {"max\n  2\n\n 2\n0 0", true, native},        // the dimensions over several lines
+        {"Max profit\r$2 -0 +0 $0\r", true, native},  // line ends CR, hexadecimal and signed integers
+        {"Max\n", true, native},               // the missing dimensions read as 0
+        {"Max", true, native},
+        {"Max\n" + std::string(32, '0') + "+0 0 0\n", true, native},  // split after 32 bytes, as the reader does
+        {"Sample\n2 2 0 0\n", true, native},
+        {"Maxim\n x\n", true, native},
+        {"NAME demo\nROWS\n", true, native},  // MPS goes by its name or --format
+        {"", true, native},
+        {"\\ only a comment", true, native},
+        {"", false, undecided},
+        {"Ma", false, undecided},              // the word may go on
+        {"Max profit", false, undecided},      // the line may go on
+        {"Max profit\n2 2 0", false, undecided},
+        {"Max profit\n2 2 x ", false, lp},     // decided before the rest comes
+        {"Sample", false, undecided},
+        {"Sample\n", false, native},
+        {"\n\n", false, undecided},
+    };
+    for (const Case& c : cases) EXPECT_EQ(guess_format(c.text, c.complete), c.guess) << c.text;
+    // Through the input: a byte 26 ends it, and what follows does not count.
+    ByteSource input(std::string("Max\n0 0\x1A" "x y\n"));
+    EXPECT_TRUE(read_problem(input, "").native);
+}
+
+// Random texts from the pieces both formats are made of: whenever lpsens's own
+// reader takes one, it must be read as lpsens's own format, from the whole text
+// and from every part of it that has come in so far.
+TEST(FormatByContent, NoNativeProblemIsTakenForLpFormat) {
+    const std::vector<std::string> pieces = {"Max", "Minimize", "maximum", "MIN", " profit", "\n", "\r\n", "\r",
+                                             "\\ c", " ", "\t", "0", "1", "2", "$1", "-0", "+1", "x", "2x",
+                                             "subject to", ":", "<=", "1.5", "End"};
+    std::mt19937 rng(11);
+    int native_texts = 0, lp_texts = 0;
+    for (int n = 0; n < 20000; ++n) {
+        std::string text;
+        for (int k = 0, count = 1 + static_cast<int>(rng() % 12); k < count; ++k) text += pieces[rng() % pieces.size()];
+        bool read = true;
+        try {
+            ByteSource source(text);
+            (void)read_native_problem(source);
+        } catch (const RunError&) {
+            read = false;
+        }
+        const FormatGuess whole = guess_format(text, true);
+        lp_texts += whole == lp;
+        if (!read) continue;
+        ++native_texts;
+        ASSERT_EQ(whole, native) << text;
+        for (std::size_t cut = 0; cut < text.size(); ++cut)
+            ASSERT_NE(guess_format(std::string_view(text).substr(0, cut), false), lp) << text << " cut at " << cut;
+    }
+    // Both kinds came up often enough to mean something.
+    EXPECT_GT(native_texts, 500);
+    EXPECT_GT(lp_texts, 500);
+}
+
+std::string file_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The examples: each read without a format is the problem read with its own.
+TEST(FormatByContent, TheExamplesReadAsTheirFormat) {
+    const std::string dir = LPSENS_EXAMPLES;
+    for (const char* name : {"sample", "mix", "infeasible", "unbounded", "objective_sweep", "rhs_sweep"}) {
+        for (const auto& [path, format] : {std::pair<std::string, std::string>{dir + "/" + name + ".lp", "native"},
+                                           {dir + "/lp-format/" + name + ".lp", "lp"}}) {
+            ByteSource guessed(file_text(path)), named(file_text(path));
+            const Problem a = read_problem(guessed, input_format("", path));
+            const Problem b = read_problem(named, format);
+            EXPECT_EQ(a.native, format == "native") << path;
+            EXPECT_EQ(a.title, b.title) << path;
+            EXPECT_EQ(a.row_count(), b.row_count()) << path;
+            EXPECT_EQ(a.column_count(), b.column_count()) << path;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace lpsens
