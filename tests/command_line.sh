@@ -42,6 +42,12 @@ check "named twice: no output" [ ! -s twice.out ]
 check "named twice: standard input untouched" cmp -s rest.txt "$dir/sample.lp"
 check "named twice: no marker file" [ ! -e 'KVT_DMY.$$$' ]
 
+# A further argument that names no file (a typo) is ignored, as ever, but
+# said on the console.
+"$bin" rv modle.mps < "$dir/rhs_sweep.lp" > typo.out 2> typo.err
+check "a typo: the run goes on" grep -q '^Production mix' typo.out
+check "a typo: the warning" grep -q "^lpsens: warning: 'modle.mps' is neither the mode nor a file to read" typo.err
+
 # The prompt only when the problem comes from a terminal.
 prompt='reading the problem from standard input'
 if command -v script > /dev/null; then

@@ -60,8 +60,8 @@ public:
             ++cs_.log.stopped_early;
             return false;
         case ExchangeMonitor::Event::cap_reached:
-            warn(std::string(name_) + " stopped at the limit of " + std::to_string(monitor_.count()) +
-                 " exchanges (--max-exchanges sets another)");
+            warn(std::string(name_) + " stopped at the limit of " +
+                 counted(monitor_.count(), "exchange", "exchanges") + " (--max-exchanges sets another)");
             ++cs_.log.stopped_at_cap;
             return false;
         }

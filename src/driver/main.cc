@@ -102,6 +102,9 @@ int main(int argc, char** argv) {
         channels.out.flush_quietly();
         return lpsens::error_code::bad_file_handle;  // no console to explain it on
     }
+    // A further argument may be a model name with a typo: say so.
+    for (const std::string& argument : options.ignored)
+        channels.console.write("lpsens: warning: '" + argument + "' is neither the mode nor a file to read; it is ignored\n");
     if (options.input.empty() && ::isatty(0)) channels.console.write("lpsens: reading the problem from standard input (end it with Ctrl-D)\n");
 
     lpsens::ByteSource input(0);

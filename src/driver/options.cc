@@ -54,7 +54,8 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
             if (plain == 1 && regular_file(argv[a])) model = argv[a];
             else if (plain == 1) options.mode = argv[a];
             else if (plain == 2 && options.mode != nullptr && regular_file(argv[a])) model = argv[a];
-            continue;  // later plain arguments are ignored, as before
+            else options.ignored.emplace_back(argv[a]);  // later plain arguments are ignored, as before
+            continue;
         }
         const std::size_t equals = arg.find('=');
         const std::string name(arg.substr(2, equals == std::string_view::npos ? std::string_view::npos : equals - 2));

@@ -29,6 +29,7 @@ struct RunOptions {
     KernelKind kernel = KernelKind::best;  // the exchange step's inner loop
     int threads = 0;                       // 0: both cores on large problems
     std::string input;                     // --input=FILE or the model argument; empty: standard input
+    std::vector<std::string> ignored;      // plain arguments that are neither the mode nor the model
     std::string format;                    // --format=native|mps|lp (any case); empty: by name and content
     std::string write_problem;             // --write-problem=FILE
     std::string json;                      // --json=FILE
