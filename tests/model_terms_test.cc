@@ -1,0 +1,168 @@
+// Imported models in their own terms: sweeps that move the model's rows and
+// columns whatever the conversion made of them, dual values and reduced
+// costs in the model's sense, and JSON that says whether its verdict is
+// proven.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "accurate/accurate_engine.h"
+#include "analysis/model_terms.h"
+#include "form/documented_form.h"
+#include "test_support.h"
+
+namespace lpsens {
+namespace {
+
+// The model's optimum, in its own sense, from a fresh solve.
+double optimum(const Problem& model) {
+    std::vector<std::string> said;
+    const ConvertedModel c = convert_model(model, said);
+    Channel console;
+    AccurateEngine engine(c.form, {}, console);
+    const SolveResult r = engine.solve();
+    EXPECT_EQ(r.status, Status::optimal);
+    return (model.maximise ? 1 : -1) * r.solution.objective;
+}
+
+std::string read_all(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The numbers after `"key": ` in a JSON text, in order.
+std::vector<double> numbers_of(const std::string& json, const std::string& key) {
+    std::vector<double> out;
+    const std::string pattern = "\"" + key + "\": ";
+    for (std::size_t at = json.find(pattern); at != std::string::npos; at = json.find(pattern, at + 1)) {
+        const char* start = json.c_str() + at + pattern.size();
+        if (*start == '[') ++start;
+        out.push_back(std::strtod(start, nullptr));
+    }
+    return out;
+}
+
+TEST(ModelSweep, RecordsAreTheModelsOptimaAtTheModelsValues) {
+    const struct {
+        const char* why;
+        const char* model;  // LP format
+        const char* mode;
+        const char* sweep;
+    } cases[] = {
+        {"a >= row with a negative right-hand side is multiplied by -1",
+         "Maximize\n y\nSubject To\n r: x - y >= -5\n cap: x + y <= 10\nEnd\n", "rv", "r:-5:-8"},
+        {"a minimisation: the model's cost, in the model's sense",
+         "Minimize\n 2 a + 3 b\nSubject To\n c1: a + b >= 4\n c2: a - b <= 1\nEnd\n", "pv", "a:2:5"},
+        {"a shifted variable: the constant moves with its cost",
+         "Maximize\n 3 x + 2 y\nSubject To\n c: x + y <= 10\nBounds\n 2 <= x <= 6\nEnd\n", "pv", "x:3:-1"},
+        {"a mirrored variable: its converted cost is negated",
+         "Maximize\n - x + y\nSubject To\n c: y - x <= 4\n d: y <= 7\nBounds\n -inf <= x <= 3\nEnd\n", "pv", "x:-1:2"},
+        {"a free variable: both parts move",
+         "Minimize\n x + y\nSubject To\n c: x + y >= 2\n d: x - y <= 3\n e: y <= 8\nBounds\n x free\nEnd\n", "pv",
+         "x:1:0.5"},
+        {"the upper bound of a variable moves with a row",
+         "Maximize\n x + y\nSubject To\n c: x + 2 y <= 8\nBounds\n x <= 5\nEnd\n", "rv", "c:8:2"},
+    };
+    for (const auto& c : cases) {
+        const std::string model_path = ::testing::TempDir() + "/sweep.lp";
+        const std::string json_path = ::testing::TempDir() + "/sweep.json";
+        std::ofstream(model_path) << c.model;
+        RunOptions options;
+        options.mode = c.mode;
+        options.input = model_path;
+        options.sweeps = {c.sweep};
+        options.json = json_path;
+        options.strict = true;
+        const auto result = testing::run_text("", options);
+        ASSERT_EQ(result.exit_code, 0) << c.why << "\n" << result.out << result.console;
+        const std::string json = read_all(json_path);
+        const std::vector<double> t = numbers_of(json, "t");
+        const std::vector<double> objective = numbers_of(json, "model_objective");
+        ASSERT_GE(t.size(), 2u) << c.why;
+        ASSERT_EQ(objective.size(), t.size()) << c.why;
+        // The model itself at each record's value of the item, solved afresh.
+        Problem model = read_lp_format(c.model, "model.lp");
+        const std::string item(c.sweep);
+        const std::string name = item.substr(0, item.find(':'));
+        const double start = std::stod(item.substr(item.find(':') + 1));
+        const double end = std::stod(item.substr(item.rfind(':') + 1));
+        for (std::size_t k = 0; k < t.size(); ++k) {
+            const double value = start + (end - start) * t[k];
+            Problem at = model;
+            if (std::string(c.mode) == "pv") {
+                for (ProblemColumn& column : at.columns)
+                    if (column.name == name) column.cost = value;
+            } else {
+                for (ProblemRow& row : at.rows)
+                    if (row.name == name) row.rhs = value;
+            }
+            EXPECT_NEAR(objective[k], optimum(at), 1e-6 * (1 + std::fabs(objective[k]))) << c.why << ", t = " << t[k];
+        }
+    }
+}
+
+TEST(ModelTerms, DualValuesAndReducedCostsInTheModelsSense) {
+    // min 2 a + 3 b with a + b >= 4 and a - b <= 1, both binding: a = 2.5,
+    // b = 1.5, cost 9.5; duals y1 = 2.5, y2 = -0.5: one more unit of c1 costs
+    // 2.5, one more of c2 saves 0.5.
+    const Problem model = read_lp_format("Minimize\n 2 a + 3 b\nSubject To\n c1: a + b >= 4\n c2: a - b <= 1\nEnd\n", "m.lp");
+    std::vector<std::string> said;
+    const ConvertedModel c = convert_model(model, said);
+    Channel console;
+    AccurateEngine engine(c.form, {}, console);
+    const SolveResult result = engine.solve();
+    ASSERT_EQ(result.status, Status::optimal);
+    const ModelResults r = model_results(model, c.map, c.form, result, engine.tableau(), 1e-9);
+    EXPECT_NEAR(r.objective, 9.5, 1e-12);
+    EXPECT_NEAR(r.columns[0].value, 2.5, 1e-12);
+    EXPECT_NEAR(r.columns[1].value, 1.5, 1e-12);
+    EXPECT_NEAR(r.rows[0].activity, 4, 1e-12);
+    EXPECT_NEAR(r.rows[1].activity, 1, 1e-12);
+    EXPECT_NEAR(r.rows[0].dual, 2.5, 1e-12);
+    EXPECT_NEAR(r.rows[1].dual, -0.5, 1e-12);
+    EXPECT_EQ(r.columns[0].reduced_cost, 0);
+    EXPECT_EQ(r.columns[1].reduced_cost, 0);
+    // The right-hand side of c1 may rise without end (the objective at 2.5 a
+    // unit) and fall to 1, where b leaves; the finite limits re-solve alike.
+    const ModelRange& rhs = *r.rows[0].rhs;
+    EXPECT_NEAR(rhs.lower, 1, 1e-12);
+    EXPECT_TRUE(std::isinf(rhs.upper));
+    EXPECT_NEAR(rhs.objective_at_lower, 9.5 - 3 * 2.5, 1e-12);
+    ASSERT_TRUE(rhs.leaving_at_lower.has_value());
+    EXPECT_EQ(rhs.leaving_at_lower->kind, ModelPlace::Kind::column);
+    EXPECT_EQ(rhs.leaving_at_lower->index, 1);
+}
+
+TEST(ModelJson, AVerdictTheChecksCannotProveIsNotStatedPlainly) {
+    // The classic arithmetic finds this badly scaled problem infeasible; the
+    // checks find no certificate.
+    const std::string json_path = ::testing::TempDir() + "/verdict.json";
+    RunOptions options;
+    options.json = json_path;
+    const auto classic = testing::run_text(testing::lines({"Badly scaled: x is a million", "1 1 1 0", "1", "x",
+                                                           "balance", "0", "1", "1", "0.000001"}),
+                                           options);
+    ASSERT_EQ(classic.exit_code, 0);
+    ASSERT_EQ(classic.out, "No feasible solution\r\n");
+    const std::string json = read_all(json_path);
+    EXPECT_NE(json.find("\"status\": \"unverified\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"reported_status\": \"infeasible\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"verified\": false"), std::string::npos) << json;
+    options.accurate = true;
+    ASSERT_EQ(testing::run_text(testing::lines({"Badly scaled: x is a million", "1 1 1 0", "1", "x", "balance", "0",
+                                                "1", "1", "0.000001"}),
+                                options)
+                  .exit_code,
+              0);
+    const std::string accurate = read_all(json_path);
+    EXPECT_NE(accurate.find("\"status\": \"optimal\""), std::string::npos) << accurate;
+    EXPECT_NE(accurate.find("\"verified\": true"), std::string::npos) << accurate;
+}
+
+}  // namespace
+}  // namespace lpsens
