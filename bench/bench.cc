@@ -3,9 +3,16 @@
 //
 //   lpsens_bench                   every benchmark
 //   lpsens_bench quick             the small sizes only
+//   lpsens_bench threads           the dense 999 x 999 solve on 1, 2 and the
+//                                  default threads, idle and beside a busy core
 //   lpsens_bench problems FILE...  solve and check each problem file, classic and accurate
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -18,6 +25,7 @@
 #include "classic/classic_engine.h"
 #include "classic/exchange_kernel.h"
 #include "model/native_reader.h"
+#include "parallel/exchange_team.h"
 #include "problem_generator.h"
 #include "report/solution_report.h"
 #include "report/tableau_listing.h"
@@ -143,7 +151,7 @@ void bench_solve(const char* label, const ProblemShape& shape, bool with_reports
     std::printf("solve %-20s %5ld exchanges (%ld phase 1)  %8.3f s  %9.1f exchanges/s  %5.2f ns/entry  %s, %s%s\n",
                 label, exchanges, phase1, s, exchanges / s, s * 1e9 / (exchanges * entries),
                 lpsens::kernel_name(lpsens::KernelKind::best),
-                threads == 1 ? "1 thread" : "threads by size",
+                threads == 1 ? "1 thread" : threads == 2 ? "2 threads" : "threads by default",
                 result.status == lpsens::Status::infeasible ? "  (infeasible)" : "");
     const double plain = plain_pass_ns(form.rows() + 2, form.column_count() + 1);
     std::printf("      %-20s plain double pass %5.2f ns/entry: exchange step / plain pass %5.2f\n", label, plain,
@@ -163,7 +171,51 @@ void bench_solve(const char* label, const ProblemShape& shape, bool with_reports
 
 }  // namespace
 
+// A CPU-bound process beside the benchmark, as when a user runs two models at
+// once: started here and stopped when it goes out of scope.
+class BusyCore {
+public:
+    BusyCore() : pid_(::fork()) {
+        if (pid_ == 0) {
+            volatile unsigned long spin = 0;
+            for (;;) spin = spin + 1;
+        }
+    }
+    ~BusyCore() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    BusyCore(const BusyCore&) = delete;
+    BusyCore& operator=(const BusyCore&) = delete;
+
+private:
+    pid_t pid_;
+};
+
+// The dense 999 x 999 solve with one thread, two and the default, idle and
+// beside a busy core.
+void bench_threads() {
+    const ProblemShape dense{999, 999, 1.0, 6, false, 0.1, 0.05};
+    std::printf("threads: the default here is %d (usable processors %d)\n", lpsens::default_threads(),
+                lpsens::usable_processors());
+    for (const bool busy : {false, true}) {
+        std::optional<BusyCore> other;
+        if (busy) other.emplace();
+        for (const int threads : {1, 2, 0}) {
+            const std::string label = std::string(busy ? "busy " : "idle ") +
+                                      (threads == 0 ? "default" : threads == 1 ? "1 thread" : "2 threads");
+            bench_solve(("dense 999 " + label).c_str(), dense, false, threads);
+        }
+    }
+}
+
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "threads") == 0) {
+        bench_threads();
+        return 0;
+    }
     if (argc > 1 && std::strcmp(argv[1], "problems") == 0) {
         bench_problems(argc - 2, argv + 2);
         return 0;
@@ -177,6 +229,6 @@ int main(int argc, char** argv) {
     bench_solve("sparse 999 x 999", {999, 999, 0.02, 5, false, 0.1, 0.05}, true);
     bench_solve("dense 999 x 999", {999, 999, 1.0, 6, false, 0.1, 0.05}, true);
     bench_solve("sparse 999 x 999", {999, 999, 0.02, 5, false, 0.1, 0.05}, false, 1);
-    bench_solve("dense 999 x 999", {999, 999, 1.0, 6, false, 0.1, 0.05}, false, 1);
+    bench_threads();
     return 0;
 }

@@ -43,7 +43,7 @@ AccurateEngine::AccurateEngine(const DocumentedForm& form, const EngineSettings&
       width_(static_cast<std::size_t>(form.column_count()) + 1),
       scaled_(capture_problem(form, true)),
       cap_(exchange_cap(settings, form.rows(), form.column_count())),
-      threads_(settings.threads > 0 ? settings.threads : (std::thread::hardware_concurrency() > 1 ? 2 : 1)) {
+      threads_(settings.threads > 0 ? settings.threads : default_threads()) {
     // The matrix as read, dense, for the scaling.
     const auto nw = static_cast<std::size_t>(n_) + 1;
     std::vector<double> a((static_cast<std::size_t>(m_) + 1) * nw, 0.0);
@@ -208,7 +208,7 @@ void AccurateEngine::exchange(int r, int s) {
     const int all = m_ + 1;
     if (threads_ > 1 && static_cast<long>(all) * static_cast<long>(width_) >= 250000) {
         if (!team_) team_ = std::make_shared<ExchangeTeam>();
-        team_->run([&] { rows(0, all / 2); }, [&] { rows(all / 2, all); });
+        team_->run(all, chunk_rows(all, width_ * sizeof(double)), rows);
     } else {
         rows(0, all);
     }

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <thread>
 
 #include "classic/exchange_kernel.h"
 #include "parallel/exchange_team.h"
@@ -157,19 +156,12 @@ void pivot(ClassicState& cs, int r, int s) {
                 if (i != r) eliminate_with(kernel, cs.tableau.row(i), pivot_row, last, s, Site::pivot_other_rows);
         };
         const int all = cs.row_count + 1;
-        static const int cores = std::thread::hardware_concurrency() > 1 ? 2 : 1;  // the machine's, asked once
-        const int threads = cs.settings.threads > 0 ? cs.settings.threads : cores;
+        const int threads = cs.settings.threads > 0 ? cs.settings.threads : default_threads();
         // Two threads on large tableaux, or on any when asked for explicitly.
         const bool large = static_cast<long>(all) * (last + 1) >= threaded_entries;
         if (threads > 1 && (large || cs.settings.threads > 1) && all >= 2) {
             if (!cs.team) cs.team = std::make_shared<ExchangeTeam>();
-            // Split where half of the rows with work (a nonzero factor) lie.
-            int busy = 0;
-            for (int i = 0; i < all; ++i) busy += i != r && cs.tableau(i, s).value != 0;
-            int middle = 0;
-            for (int seen = 0; middle < all && seen < (busy + 1) / 2; ++middle)
-                seen += middle != r && cs.tableau(middle, s).value != 0;
-            cs.team->run([&] { rows(0, middle); }, [&] { rows(middle, all); });
+            cs.team->run(all, chunk_rows(all, static_cast<std::size_t>(last + 1) * sizeof(StoredReal)), rows);
         } else {
             rows(0, all);
         }

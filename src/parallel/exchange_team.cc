@@ -1,64 +1,181 @@
 #include "parallel/exchange_team.h"
 
+#include <sched.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <string>
+
 namespace lpsens {
 
 namespace {
 
-// Spins until `value` differs from `old` (about a millisecond, longer than
-// the pause between two exchanges), then sleeps until it does.
-void wait_for_change(const std::atomic<unsigned>& value, unsigned old) {
-    for (int spin = 0; spin < 20000; ++spin) {
-        if (value.load(std::memory_order_acquire) != old) return;
+// About 20 microseconds of spinning: longer than the gap between two
+// exchanges of a large problem, far shorter than a time slice.
+constexpr int spin_rounds = 400;
+// The worker keeps up when the caller, its own chunks done, waits for the
+// worker's for less than this share of the time it worked.  Over this many
+// jobs it is judged; when it falls behind the caller works alone for this
+// many jobs before it tries again.
+constexpr double waiting_share = 0.25;
+constexpr long judged_jobs = 32;
+constexpr long alone_jobs = 256;
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint64_t job_word(std::uint32_t generation, std::uint32_t value) {
+    return (static_cast<std::uint64_t>(generation) << 32) | value;
+}
+constexpr std::uint32_t generation_of(std::uint64_t word) { return static_cast<std::uint32_t>(word >> 32); }
+constexpr std::uint32_t value_of(std::uint64_t word) { return static_cast<std::uint32_t>(word); }
+
+void pause() {
 #if defined(__x86_64__) || defined(__i386__)
-        __builtin_ia32_pause();
+    __builtin_ia32_pause();
 #endif
+}
+
+// The whole CPUs of a control-group quota ("max" or none: no limit), from
+// cgroup v2's cpu.max or v1's cfs files.
+int quota_processors() {
+    std::ifstream v2("/sys/fs/cgroup/cpu.max");
+    std::string quota;
+    long period = 0;
+    if (v2 >> quota >> period) {
+        if (quota == "max" || period <= 0) return 0;
+        return static_cast<int>(std::max(1L, std::stol(quota) / period));
     }
-    while (value.load(std::memory_order_acquire) == old) value.wait(old, std::memory_order_acquire);
+    std::ifstream q1("/sys/fs/cgroup/cpu/cpu.cfs_quota_us"), p1("/sys/fs/cgroup/cpu/cpu.cfs_period_us");
+    long quota_us = -1, period_us = 0;
+    if (q1 >> quota_us && p1 >> period_us && quota_us > 0 && period_us > 0)
+        return static_cast<int>(std::max(1L, quota_us / period_us));
+    return 0;
 }
 
 }  // namespace
+
+int usable_processors() {
+    int count = static_cast<int>(std::thread::hardware_concurrency());
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0) count = CPU_COUNT(&set);
+    try {
+        const int quota = quota_processors();
+        if (quota > 0) count = std::min(count, quota);
+    } catch (...) {
+        // An unreadable quota is no quota.
+    }
+    return std::max(1, count);
+}
+
+int default_threads() {
+    static const int threads = usable_processors() > 1 ? 2 : 1;  // asked once
+    return threads;
+}
+
+int chunk_rows(int rows, std::size_t row_bytes) {
+    const int by_cache = static_cast<int>(std::max<std::size_t>(1, (std::size_t{128} << 10) / std::max<std::size_t>(1, row_bytes)));
+    return std::max(1, std::min(by_cache, (rows + 3) / 4));
+}
 
 ExchangeTeam::ExchangeTeam() : worker_([this] { work(); }) {}
 
 ExchangeTeam::~ExchangeTeam() {
     stop_.store(true, std::memory_order_release);
-    started_.fetch_add(1, std::memory_order_release);
-    started_.notify_one();
+    announced_.fetch_add(1, std::memory_order_release);
+    announced_.notify_one();
     worker_.join();
 }
 
-void ExchangeTeam::work() {
-    unsigned seen = 0;
+void ExchangeTeam::take_chunks(std::uint32_t generation, int& done) {
+    std::uint64_t word = next_.load(std::memory_order_acquire);
     for (;;) {
-        wait_for_change(started_, seen);
-        seen = started_.load(std::memory_order_acquire);
-        if (stop_.load(std::memory_order_acquire)) return;
-        std::exception_ptr error;
-        try {
-            (*job_)();
-        } catch (...) {
-            error = std::current_exception();
+        if (generation_of(word) != generation) return;
+        const std::uint32_t from = value_of(word);
+        if (from >= static_cast<std::uint32_t>(count_)) return;
+        const std::uint32_t to = std::min<std::uint32_t>(from + static_cast<std::uint32_t>(chunk_), static_cast<std::uint32_t>(count_));
+        if (!next_.compare_exchange_weak(word, job_word(generation, to), std::memory_order_acq_rel,
+                                         std::memory_order_acquire))
+            continue;
+        // Rows [from, to) are ours, and the job cannot end before we report them.
+        if (!failed_.load(std::memory_order_relaxed)) {
+            try {
+                (*body_)(static_cast<int>(from), static_cast<int>(to));
+            } catch (...) {
+                if (!failed_.exchange(true)) error_ = std::current_exception();
+            }
         }
-        error_ = error;
-        finished_.fetch_add(1, std::memory_order_release);
+        done += static_cast<int>(to - from);
+        finished_.fetch_add(to - from, std::memory_order_acq_rel);
         finished_.notify_one();
+        word = next_.load(std::memory_order_acquire);
     }
 }
 
-void ExchangeTeam::run(const std::function<void()>& first_half, const std::function<void()>& second_half) {
-    const unsigned done = finished_.load(std::memory_order_acquire);
-    job_ = &second_half;
-    started_.fetch_add(1, std::memory_order_release);
-    started_.notify_one();
-    std::exception_ptr first_error;
-    try {
-        first_half();
-    } catch (...) {
-        first_error = std::current_exception();
+void ExchangeTeam::work() {
+    std::uint32_t seen = 0;
+    for (;;) {
+        std::uint32_t now = announced_.load(std::memory_order_acquire);
+        for (int spin = 0; now == seen && spin < spin_rounds; ++spin) {
+            pause();
+            now = announced_.load(std::memory_order_acquire);
+        }
+        while (now == seen) {
+            announced_.wait(seen, std::memory_order_acquire);
+            now = announced_.load(std::memory_order_acquire);
+        }
+        seen = now;
+        if (stop_.load(std::memory_order_acquire)) return;
+        int done = 0;
+        take_chunks(seen, done);
     }
-    wait_for_change(finished_, done);
-    if (first_error) std::rethrow_exception(first_error);
-    if (error_) std::rethrow_exception(error_);
+}
+
+void ExchangeTeam::run(int count, int chunk, const std::function<void(int, int)>& body) {
+    ++figures_.jobs;
+    figures_.rows += count;
+    if (alone_for_ > 0 || count <= chunk) {
+        if (alone_for_ > 0) {
+            --alone_for_;
+            ++figures_.alone;
+        }
+        body(0, count);
+        return;
+    }
+    ++generation_;
+    count_ = count;
+    chunk_ = std::max(1, chunk);
+    body_ = &body;
+    error_ = nullptr;
+    failed_.store(false, std::memory_order_relaxed);
+    finished_.store(job_word(generation_, 0), std::memory_order_relaxed);
+    next_.store(job_word(generation_, 0), std::memory_order_release);
+    announced_.store(generation_, std::memory_order_release);
+    announced_.notify_one();
+    const Clock::time_point start = Clock::now();
+    int done = 0;
+    take_chunks(generation_, done);
+    // Only chunks the worker took can still be running.
+    const Clock::time_point own_done = Clock::now();
+    std::uint64_t word = finished_.load(std::memory_order_acquire);
+    for (int spin = 0; value_of(word) < static_cast<std::uint32_t>(count) && spin < spin_rounds; ++spin) {
+        pause();
+        word = finished_.load(std::memory_order_acquire);
+    }
+    while (value_of(word) < static_cast<std::uint32_t>(count)) {
+        finished_.wait(word, std::memory_order_acquire);
+        word = finished_.load(std::memory_order_acquire);
+    }
+    figures_.worker_rows += count - done;
+    window_worked_ += std::chrono::duration<double>(own_done - start).count();
+    window_waited_ += std::chrono::duration<double>(Clock::now() - own_done).count();
+    if (++window_jobs_ == judged_jobs) {
+        if (window_waited_ > waiting_share * window_worked_) alone_for_ = alone_jobs;
+        window_jobs_ = 0;
+        window_worked_ = window_waited_ = 0;
+    }
+    if (failed_.load(std::memory_order_acquire)) std::rethrow_exception(error_);
 }
 
 }  // namespace lpsens
