@@ -49,13 +49,15 @@ void next_breakpoint(const TableauView& view, const SweepItems& items, const std
         // nonbasic one its own column by -delta.
         const int columns = view.columns();
         std::vector<StoredReal> direction(static_cast<std::size_t>(columns) + 1);
+        std::vector<double> line;
         for (int k = 1; k <= items.count(); ++k) {
             const int position = view.column_position(items.index[static_cast<std::size_t>(k)]);
             const Extended d = load_real(delta[static_cast<std::size_t>(k)]);
             if (position > 0) {
+                view.row(position, line);
                 for (int j = 1; j <= columns; ++j) {
                     StoredReal& target = direction[static_cast<std::size_t>(j)];
-                    store_real(load_real(target) + d * static_cast<Extended>(view.entry(position, j)), target,
+                    store_real(load_real(target) + d * static_cast<Extended>(line[static_cast<std::size_t>(j)]), target,
                                Site::objective_step);
                 }
             } else {
@@ -63,19 +65,23 @@ void next_breakpoint(const TableauView& view, const SweepItems& items, const std
                 store_real(load_real(target) - d, target, Site::objective_step);
             }
         }
-        search_breakpoint(direction, state, columns, [&](int j) { return view.entry(0, j); }, Site::objective_step);
+        view.row(0, line);
+        search_breakpoint(direction, state, columns, [&](int j) { return line[static_cast<std::size_t>(j)]; },
+                          Site::objective_step);
     } else {
         // A nonbasic item's row variable moves the right-hand sides by delta
         // times its column, a basic one its own row by delta.
         const int m = view.rows();
         std::vector<StoredReal> direction(static_cast<std::size_t>(m) + 1);
+        std::vector<double> line;
         for (int k = 1; k <= items.count(); ++k) {
             const int position = view.row_position(items.index[static_cast<std::size_t>(k)]);
             const Extended d = load_real(delta[static_cast<std::size_t>(k)]);
             if (position < 0) {
+                view.column(-position, line);
                 for (int i = 1; i <= m; ++i) {
                     StoredReal& target = direction[static_cast<std::size_t>(i)];
-                    store_real(load_real(target) + d * static_cast<Extended>(view.entry(i, -position)), target,
+                    store_real(load_real(target) + d * static_cast<Extended>(line[static_cast<std::size_t>(i)]), target,
                                Site::rhs_step);
                 }
             } else {
@@ -83,7 +89,8 @@ void next_breakpoint(const TableauView& view, const SweepItems& items, const std
                 store_real(load_real(target) + d, target, Site::rhs_step);
             }
         }
-        search_breakpoint(direction, state, m, [&](int i) { return view.entry(i, 0); }, Site::rhs_step);
+        view.column(0, line);
+        search_breakpoint(direction, state, m, [&](int i) { return line[static_cast<std::size_t>(i)]; }, Site::rhs_step);
     }
     advance_parameter(state);
 }

@@ -38,21 +38,26 @@ Ranging compute_ranging(const TableauView& view, int variables) {
     r.cost_lower.assign(static_cast<std::size_t>(columns) + 1, minus_infinity_bound.value);
     r.cost_upper.assign(static_cast<std::size_t>(columns) + 1, infinity_bound.value);
 
+    std::vector<double> objective, values, line;
+    view.row(0, objective);
+    view.column(0, values);
+
     // Basic variables.
     for (int i = 1; i <= m; ++i) {
         const VariableId b = view.basic(i);
         if (b.is_row_variable()) {
             StoredReal lower;
-            store_real(-static_cast<Extended>(view.entry(i, 0)), lower, Site::ranging);
+            store_real(-static_cast<Extended>(values[static_cast<std::size_t>(i)]), lower, Site::ranging);
             r.rhs_lower[static_cast<std::size_t>(b.index)] = lower.value;
             continue;
         }
         const auto v = static_cast<std::size_t>(b.is_structural() ? b.index : n + b.index);
+        view.row(i, line);
         for (int j = 1; j <= columns; ++j) {
-            const Extended t = view.entry(i, j);
+            const Extended t = line[static_cast<std::size_t>(j)];
             if (negligible(t)) continue;
             StoredReal ratio;
-            store_real(-static_cast<Extended>(view.entry(0, j)) / t, ratio, Site::ranging);
+            store_real(-static_cast<Extended>(objective[static_cast<std::size_t>(j)]) / t, ratio, Site::ranging);
             offer_ratio(ratio, t, r.cost_lower[v], r.cost_upper[v]);
         }
     }
@@ -61,16 +66,17 @@ Ranging compute_ranging(const TableauView& view, int variables) {
     for (int j = 1; j <= columns; ++j) {
         const VariableId c = view.nonbasic(j);
         if (c.is_surplus()) {
-            r.cost_upper[static_cast<std::size_t>(n + c.index)] = view.entry(0, j);
+            r.cost_upper[static_cast<std::size_t>(n + c.index)] = objective[static_cast<std::size_t>(j)];
         } else if (c.is_structural()) {
-            r.cost_upper[static_cast<std::size_t>(c.index)] = view.entry(0, j);
+            r.cost_upper[static_cast<std::size_t>(c.index)] = objective[static_cast<std::size_t>(j)];
         } else {
             const auto k = static_cast<std::size_t>(c.index);
+            view.column(j, line);
             for (int i = 1; i <= m; ++i) {
-                const Extended t = view.entry(i, j);
+                const Extended t = line[static_cast<std::size_t>(i)];
                 if (negligible(t)) continue;
                 StoredReal ratio;
-                store_real(-static_cast<Extended>(view.entry(i, 0)) / t, ratio, Site::ranging);
+                store_real(-static_cast<Extended>(values[static_cast<std::size_t>(i)]) / t, ratio, Site::ranging);
                 offer_ratio(ratio, t, r.rhs_lower[k], r.rhs_upper[k]);
             }
         }

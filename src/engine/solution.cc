@@ -15,9 +15,12 @@ Solution solution_from(const TableauView& view, int variables) {
     s.variables = variables;
     s.column.resize(static_cast<std::size_t>(view.columns()) + 1);
     s.row.resize(static_cast<std::size_t>(view.rows()) + 1);
-    for (int i = 1; i <= view.rows(); ++i) s.of(view.basic(i)) = {view.entry(i, 0), 0.0};
-    for (int j = 1; j <= view.columns(); ++j) s.of(view.nonbasic(j)) = {0.0, view.entry(0, j)};
-    s.objective = view.entry(0, 0);
+    std::vector<double> values, prices;
+    view.column(0, values);
+    view.row(0, prices);
+    for (int i = 1; i <= view.rows(); ++i) s.of(view.basic(i)) = {values[static_cast<std::size_t>(i)], 0.0};
+    for (int j = 1; j <= view.columns(); ++j) s.of(view.nonbasic(j)) = {0.0, prices[static_cast<std::size_t>(j)]};
+    s.objective = values[0];
     return s;
 }
 

@@ -6,6 +6,8 @@
 // nonbasic variable.  The phase-1 row is the objective row of phase 1.
 #pragma once
 
+#include <vector>
+
 #include "form/variable_id.h"
 
 namespace lpsens {
@@ -16,6 +18,17 @@ public:
     virtual int rows() const = 0;     // M
     virtual int columns() const = 0;  // N + K2
     virtual double entry(int i, int j) const = 0;
+    // Row i (0..M) as entries 0..N+K2, and column j (0..N+K2) as entries
+    // 0..M: how readers that walk a whole line should ask, since an engine
+    // without a dense tableau makes each line at once.
+    virtual void row(int i, std::vector<double>& out) const {
+        out.resize(static_cast<std::size_t>(columns()) + 1);
+        for (int j = 0; j <= columns(); ++j) out[static_cast<std::size_t>(j)] = entry(i, j);
+    }
+    virtual void column(int j, std::vector<double>& out) const {
+        out.resize(static_cast<std::size_t>(rows()) + 1);
+        for (int i = 0; i <= rows(); ++i) out[static_cast<std::size_t>(i)] = entry(i, j);
+    }
     virtual double phase1_entry(int j) const = 0;
     virtual VariableId basic(int i) const = 0;     // 1..M
     virtual VariableId nonbasic(int j) const = 0;  // 1..N+K2

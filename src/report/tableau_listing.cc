@@ -60,18 +60,21 @@ void write_tableau_listing(Channel& out, const TableauView& view, const Document
     line += line_end;
     out.write(line);
 
+    std::vector<double> values;
     write_special_row(out, "  -1", "Artificial coefficient", [&](int j) { return view.phase1_entry(j); }, last);
-    write_special_row(out, "   0", "Profit coefficient", [&](int j) { return view.entry(0, j); }, last);
+    view.row(0, values);
+    write_special_row(out, "   0", "Profit coefficient", [&](int j) { return values[static_cast<std::size_t>(j)]; }, last);
 
     for (int i = 1; i <= view.rows(); ++i) {
         const VariableId b = view.basic(i);
+        view.row(i, values);
         line.clear();
         // A basic surplus variable is labelled with its row's number.
         append_integer(line, variable_code(b.is_surplus() ? surplus_variable(form.ge_rows[static_cast<std::size_t>(b.index)]) : b), 4);
         line += ',';
         append_text(line, display_name(form, b), 18);
         line += ',';
-        append_values(line, [&](int j) { return view.entry(i, j); }, last);
+        append_values(line, [&](int j) { return values[static_cast<std::size_t>(j)]; }, last);
         out.write(line);
     }
 }
