@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
+#include <set>
 
 #include "classic/cycle_guard.h"
 #include "classic/exchange_monitor.h"
@@ -96,6 +98,69 @@ TEST(BasisSolution, SingularBases) {
     EXPECT_TRUE(BasisSolution(p, {{}, x, y}).singular());               // the columns (1,2) and (2,4)
     EXPECT_TRUE(BasisSolution(p, {{}, slack_a, slack_a}).singular());   // one unit column twice
     EXPECT_FALSE(BasisSolution(p, {{}, x, slack_b}).singular());
+}
+
+// A random sparse problem of m rows and m structural columns (each column
+// a strong diagonal entry and a few others), in the checks' own form.
+ProblemAsRead random_sparse(int m, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> value(-1, 1);
+    ProblemAsRead p;
+    p.rows = p.variables = m;
+    p.kind.assign(static_cast<std::size_t>(m) + 1, RowKind::less_or_equal);
+    p.ge_rows = {0};
+    p.rhs.assign(static_cast<std::size_t>(m) + 1, 0);
+    for (int i = 1; i <= m; ++i) p.rhs[static_cast<std::size_t>(i)] = value(rng) * 10;
+    p.objective.assign(static_cast<std::size_t>(m) + 1, 0);
+    for (int j = 1; j <= m; ++j) p.objective[static_cast<std::size_t>(j)] = value(rng);
+    p.start.assign(static_cast<std::size_t>(m) + 2, 0);
+    for (int j = 1; j <= m; ++j) {
+        p.start[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(p.value.size());
+        std::set<int> rows = {j};
+        for (int k = 0; k < 3; ++k) rows.insert(1 + static_cast<int>(rng() % static_cast<unsigned>(m)));
+        for (const int i : rows) {
+            p.row_of.push_back(i);
+            p.value.push_back(i == j ? 4 + value(rng) : value(rng));
+        }
+    }
+    p.start[static_cast<std::size_t>(m) + 1] = static_cast<std::int32_t>(p.value.size());
+    return p;
+}
+
+TEST(BasisSolution, SparseAndDenseFactorisationsAgree) {
+    // A basis of structural columns and slacks; K factorised dense (the
+    // default for this size) and sparse (a dense limit of 0).
+    for (const unsigned seed : {1u, 2u, 3u}) {
+        const int m = 300;
+        const ProblemAsRead p = random_sparse(m, seed);
+        std::vector<VariableId> basic(static_cast<std::size_t>(m) + 1);
+        for (int i = 1; i <= m; ++i)
+            basic[static_cast<std::size_t>(i)] = i % 5 == 0 ? VariableId{VariableKind::slack, i} : structural_variable(i);
+        const BasisSolution dense(p, basic), sparse(p, basic, 0);
+        ASSERT_FALSE(dense.singular());
+        ASSERT_FALSE(sparse.singular());
+        EXPECT_TRUE(dense.pivot_ratio_known());
+        EXPECT_FALSE(sparse.pivot_ratio_known());
+        std::vector<Extended> rhs(p.rhs.begin(), p.rhs.end()), cost(static_cast<std::size_t>(m) + 1, 0);
+        for (int i = 1; i <= m; ++i)
+            if (basic[static_cast<std::size_t>(i)].is_structural()) cost[static_cast<std::size_t>(i)] = p.objective[static_cast<std::size_t>(i)];
+        const auto a = dense.solve(rhs), b = sparse.solve(rhs);
+        const auto ya = dense.solve_transposed(cost), yb = sparse.solve_transposed(cost);
+        for (int i = 1; i <= m; ++i) {
+            EXPECT_NEAR(static_cast<double>(a[static_cast<std::size_t>(i)]), static_cast<double>(b[static_cast<std::size_t>(i)]),
+                        1e-12 * (1 + std::fabs(static_cast<double>(a[static_cast<std::size_t>(i)]))));
+            EXPECT_NEAR(static_cast<double>(ya[static_cast<std::size_t>(i)]), static_cast<double>(yb[static_cast<std::size_t>(i)]),
+                        1e-12 * (1 + std::fabs(static_cast<double>(ya[static_cast<std::size_t>(i)]))));
+        }
+    }
+    // A column repeated makes both singular.
+    ProblemAsRead p = random_sparse(40, 9);
+    std::vector<VariableId> twice(41);
+    for (int i = 1; i <= 40; ++i) twice[static_cast<std::size_t>(i)] = structural_variable(i);
+    twice[7] = structural_variable(3);
+    twice[3] = structural_variable(3);
+    EXPECT_TRUE(BasisSolution(p, twice).singular());
+    EXPECT_TRUE(BasisSolution(p, twice, 0).singular());
 }
 
 TEST(ExchangeMonitor, EventsAtTheirBounds) {

@@ -313,6 +313,7 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
     const Status outcome = result.status;
     BasisSolution basis(p, result.basis);
     report.pivot_ratio = basis.smallest_pivot_ratio();
+    report.pivot_ratio_known = basis.pivot_ratio_known();
     if (basis.singular()) {
         report.singular = true;
         std::string where;

@@ -53,6 +53,7 @@ struct CheckReport {
     double dual_infeasibility = 0;      // largest wrong-signed reduced cost / its scale
     double printed_difference = 0;      // largest difference in units of the last digit
     double pivot_ratio = 1;             // smallest pivot of the factorisation, relative
+    bool pivot_ratio_known = true;      // the dense factorisation measures it
     bool certificate_checked = false;   // "No feasible solution": a Farkas certificate was tried
     Extended certificate_bound = 0;     // its y^T b, below zero when it proves infeasibility
 

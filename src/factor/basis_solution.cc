@@ -14,8 +14,8 @@ constexpr int refinement_steps = 3;
 
 }  // namespace
 
-BasisSolution::BasisSolution(const ProblemAsRead& problem, const std::vector<VariableId>& basic)
-    : problem_(problem), m_(problem.rows) {
+BasisSolution::BasisSolution(const ProblemAsRead& problem, const std::vector<VariableId>& basic, int dense_limit)
+    : problem_(problem), m_(problem.rows), dense_limit_(dense_limit) {
     const std::size_t size = static_cast<std::size_t>(m_) + 1;
     structural_.assign(size, 0);
     unit_row_.assign(size, 0);
@@ -57,6 +57,42 @@ BasisSolution::BasisSolution(const ProblemAsRead& problem, const std::vector<Var
 void BasisSolution::factorise() {
     k_ = static_cast<int>(columns_.size());
     const auto k = static_cast<std::size_t>(k_);
+    if (k_ > dense_limit_) {
+        sparse_ = true;
+        k_start_.assign(1, 0);
+        for (std::size_t b = 0; b < k; ++b) {
+            const int j = structural_[static_cast<std::size_t>(columns_[b])];
+            for (int e = problem_.start[static_cast<std::size_t>(j)]; e < problem_.start[static_cast<std::size_t>(j) + 1]; ++e) {
+                const int a = local_row_[static_cast<std::size_t>(problem_.row_of[static_cast<std::size_t>(e)])];
+                if (a < 0) continue;
+                k_row_.push_back(a);
+                k_value_.push_back(problem_.value[static_cast<std::size_t>(e)]);
+            }
+            k_start_.push_back(static_cast<int>(k_row_.size()));
+        }
+        factor::MatrixView view;
+        view.rows = view.cols = k_;
+        view.start = k_start_.data();
+        view.row_index = k_row_.data();
+        view.value = k_value_.data();
+        sparse_factor_.setup(view);
+        factor::FactorOptions options;
+        options.drop_tolerance = 0;  // the refinement's corrections are small by design
+        sparse_factor_.set_options(options);
+        std::vector<int> basic(k);
+        for (std::size_t b = 0; b < k; ++b) basic[b] = static_cast<int>(b);
+        if (sparse_factor_.build(basic) > 0) {
+            singular_ = true;
+            smallest_pivot_ratio_ = 0;
+            for (std::size_t b = 0; b < k; ++b)
+                if (basic[b] != static_cast<int>(b)) {
+                    singular_position_ = columns_[b];
+                    break;
+                }
+        }
+        work_.resize(k_);
+        return;
+    }
     lu_.assign(k * k, 0.0);
     std::vector<double> column_max(k, 0.0);
     for (std::size_t b = 0; b < k; ++b) {
@@ -104,6 +140,14 @@ void BasisSolution::factorise() {
 
 void BasisSolution::lu_solve(std::vector<double>& v) const {
     const auto k = static_cast<std::size_t>(k_);
+    if (sparse_) {
+        work_.clear();
+        for (std::size_t i = 0; i < k; ++i)
+            if (v[i] != 0) work_.add(static_cast<int>(i), v[i]);
+        sparse_factor_.ftran(work_);
+        for (std::size_t i = 0; i < k; ++i) v[i] = work_.value[i];
+        return;
+    }
     for (std::size_t i = 0; i < k; ++i) std::swap(v[i], v[static_cast<std::size_t>(pivot_row_[i])]);
     for (std::size_t i = 0; i < k; ++i) {
         double s = v[i];
@@ -119,6 +163,14 @@ void BasisSolution::lu_solve(std::vector<double>& v) const {
 
 void BasisSolution::lu_solve_transposed(std::vector<double>& v) const {
     const auto k = static_cast<std::size_t>(k_);
+    if (sparse_) {
+        work_.clear();
+        for (std::size_t i = 0; i < k; ++i)
+            if (v[i] != 0) work_.add(static_cast<int>(i), v[i]);
+        sparse_factor_.btran(work_);
+        for (std::size_t i = 0; i < k; ++i) v[i] = work_.value[i];
+        return;
+    }
     // K = P^T L U, so K^T z = v is U^T w = v, L^T u = w, z = P^T u.
     for (std::size_t i = 0; i < k; ++i) {
         double s = v[i];

@@ -7,15 +7,17 @@
 // variable j, the unit column e_i for the slack or artificial variable of row
 // i, and -e_i for a surplus variable of row i.  The unit columns are solved
 // for directly; the structural columns restricted to the rows no unit column
-// covers form a square matrix that is factorised with partial pivoting (LU in
-// double precision) and solved with iterative refinement whose residuals are
-// formed in extended precision, so that the results are accurate to about
-// the extended precision times the condition of the basis.
+// covers form a square matrix K that is factorised (LU in double precision:
+// dense with partial pivoting up to 1000 columns, the sparse factorisation
+// beyond) and solved with iterative refinement whose residuals are formed in
+// extended precision, so that the results are accurate to about the
+// extended precision times the condition of the basis.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "factor/basis_factor.h"
 #include "form/problem_as_read.h"
 #include "form/variable_id.h"
 #include "numeric/stored_real.h"
@@ -24,15 +26,20 @@ namespace lpsens {
 
 class BasisSolution {
 public:
-    // Builds and factorises B for the variables basic[1..M] (entry 0 unused).
-    BasisSolution(const ProblemAsRead& problem, const std::vector<VariableId>& basic);
+    // Builds and factorises B for the variables basic[1..M] (entry 0 unused);
+    // K is factorised sparse when it has more than `dense_limit` columns.
+    static constexpr int default_dense_limit = 1000;
+    BasisSolution(const ProblemAsRead& problem, const std::vector<VariableId>& basic,
+                  int dense_limit = default_dense_limit);
 
     bool singular() const { return singular_; }
     // Where the factorisation broke down: the basis position, 0 when two
     // unit columns cover the same row.
     int singular_position() const { return singular_position_; }
-    // Smallest pivot relative to the largest entry of its column.
+    // Smallest pivot relative to the largest entry of its column; known
+    // only for the dense factorisation (false otherwise).
     double smallest_pivot_ratio() const { return smallest_pivot_ratio_; }
+    bool pivot_ratio_known() const { return !sparse_; }
 
     // Solves B v = rhs; rhs is indexed by row 1..M, the result by position.
     // `refinements` steps of iterative refinement follow the first solve.
@@ -70,6 +77,13 @@ private:
     int k_ = 0;
     std::vector<double> lu_;       // k x k, row-major, L below the diagonal (unit), U on and above
     std::vector<int> pivot_row_;   // row exchanges: step i swapped rows i and pivot_row_[i]
+    // Large K: factorised sparse.
+    int dense_limit_;
+    bool sparse_ = false;
+    std::vector<int> k_start_, k_row_;
+    std::vector<double> k_value_;
+    factor::BasisFactor sparse_factor_;
+    mutable factor::SparseVector work_;
     bool singular_ = false;
     int singular_position_ = 0;
     double smallest_pivot_ratio_ = 1.0;

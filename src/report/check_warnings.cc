@@ -29,7 +29,10 @@ void report_checks(Channel& console, const CheckReport& report, const std::strin
                        number(report.dual_infeasibility, 3) + ", printed difference " +
                        number(report.printed_difference, 3) +
                        (report.printed_difference == 1 ? " unit," : " units,");
-        figures += " smallest pivot " + number(report.pivot_ratio, 3);
+        if (report.pivot_ratio_known)
+            figures += " smallest pivot " + number(report.pivot_ratio, 3);
+        else if (figures.back() == ',')
+            figures.pop_back();
         line("check", figures + (report.passed() ? ", passed" : ", failed"));
     }
     if (report.passed()) return;
