@@ -107,8 +107,9 @@ void ExchangeTeam::take_chunks(std::uint32_t generation, int& done) {
             }
         }
         done += static_cast<int>(to - from);
-        finished_.fetch_add(to - from, std::memory_order_acq_rel);
-        finished_.notify_one();
+        // The caller waits only for the last rows: only they wake it.
+        const std::uint64_t before = finished_.fetch_add(to - from, std::memory_order_acq_rel);
+        if (value_of(before) + (to - from) == static_cast<std::uint32_t>(count_)) finished_.notify_one();
         word = next_.load(std::memory_order_acquire);
     }
 }
