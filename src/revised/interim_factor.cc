@@ -1,12 +1,15 @@
 // An interim implementation of factor/basis_factor.h, good enough for the
-// revised engine to be built and tested before the real factorisation lands:
+// revised engine to be built, tested and timed before the real
+// factorisation lands:
 //
 //   build   Markowitz elimination with threshold pivoting on the whole basis
 //           (column and row singletons come out first by themselves: they
-//           have the lowest counts), kept as column etas of L, U by columns
-//           and by rows, and the pivot sequence.
-//   update  product form: each basis change appends one eta column (the
-//           solved entering column) to a file applied after the LU solves.
+//           have the lowest counts). L is kept as column etas; U by columns
+//           in a pivot order that the updates change.
+//   update  Forrest-Tomlin: the entering column, as far as L and the row
+//           etas transform it (the spike), replaces its position's column
+//           of U and moves to the end of the pivot order; the old row of
+//           that position is eliminated with one row eta.
 //   solves  dense work arrays that skip zeros; the index list of the result
 //           is rebuilt at the end, with values below 1e-14 dropped.
 #include <algorithm>
@@ -26,6 +29,8 @@ constexpr double kept_zero = 1e-300;        // an entry that cancelled to zero b
 constexpr double threshold = 0.1;           // Markowitz relative pivot threshold
 constexpr double absolute_pivot = 1e-11;    // below this nothing is a pivot
 constexpr double update_pivot_limit = 1e-11;
+constexpr double update_agreement = 1e-8;   // new diagonal against pivot times old one
+constexpr double max_multiplier = 1e8;    // largest entry of a row eta
 constexpr int update_limit = 1000;
 constexpr int search_limit = 4;             // candidates examined once a pivot is known
 
@@ -71,45 +76,54 @@ struct BasisFactor::Impl {
     MatrixView a;
     int m = 0;
 
-    // Pivot k of the last build: row pivot_row[k], basis position pivot_pos[k].
-    std::vector<int> pivot_row;     // by pivot
-    std::vector<int> pivot_pos;     // by pivot
-    std::vector<int> row_of_pos;    // by position: the pivot row of its pivot
-    std::vector<int> pos_of_row;    // by row: the position of its pivot
-    std::vector<double> u_diag;     // by pivot
+    // Slot k is pivot k of the last build: row slot_row[k], basis position
+    // slot_pos[k], diagonal entry diag[k] of U. Updates keep each slot's row
+    // and position and change its column, diagonal and place in `order`.
+    std::vector<int> slot_row;      // by slot
+    std::vector<int> slot_pos;      // by slot
+    std::vector<int> slot_of_pos;   // by position
+    std::vector<int> row_of_pos;    // by position
+    std::vector<int> pos_of_row;    // by row
+    std::vector<double> diag;       // by slot
+    std::vector<int> order;         // the slots in pivot order
+    std::vector<int> place;         // by slot: its index in `order`
 
     // L as column etas in pivot order: eta e eliminates below pivot row
     // l_pivot_row[e]; entries (l_row, l_value) of l_start[e] .. l_start[e+1]-1.
     std::vector<int> l_pivot_row, l_start, l_row;
     std::vector<double> l_value;
 
-    // U without its diagonal, by columns (entries in rows of earlier pivots)
-    // and by rows (entries in rows of later pivots), both indexed by pivot.
-    std::vector<int> uc_start, uc_row;
-    std::vector<double> uc_value;
-    std::vector<int> ur_start, ur_row;
-    std::vector<double> ur_value;
+    // U without its diagonal, by columns: slot k's entries are
+    // u_row/u_value[col_start[k] .. col_start[k] + col_len[k]), in rows of
+    // slots earlier in `order`. Replaced columns are appended.
+    std::vector<int> col_start, col_len, u_row;
+    std::vector<double> u_value;
+    std::size_t u_built = 0;        // entries after the last build
 
-    // Product-form etas, one per update: position eta_pos[e], pivot
-    // eta_pivot[e], other entries (eta_index by position, eta_value).
-    std::vector<int> eta_pos, eta_start, eta_index;
-    std::vector<double> eta_pivot, eta_value;
+    // Row etas of the updates: x[r_pivot_row[e]] -= sum r_value * x[r_row].
+    std::vector<int> r_pivot_row, r_start, r_row;
+    std::vector<double> r_value;
+    int updates = 0;
 
-    // The result of the last ftran_for_update, by position.
-    std::vector<int> saved_index;
-    std::vector<double> saved_value;
-    bool saved_valid = false;
+    // The spike of the last ftran_for_update, by row.
+    std::vector<int> spike_row;
+    std::vector<double> spike_value;
+    bool spike_valid = false;
 
     mutable std::vector<double> scratch;  // by row or position, all zero between calls
+    std::vector<double> multiplier;       // by row, all zero between updates
 
-    // --- build workspace: the active submatrix
+    // --- build workspace: the active submatrix. Row patterns are lazy: they
+    // may still list columns already pivoted (col_done), which are skipped.
     std::vector<std::vector<int>> col_rows;     // by position
     std::vector<std::vector<double>> col_values;
     std::vector<std::vector<int>> row_cols;     // by row
+    std::vector<int> row_count;                 // by row: active entries
+    std::vector<char> col_done, row_done;
     std::vector<int> col_head, col_next, col_prev, col_count_of;  // count buckets of columns
     std::vector<int> row_head, row_next, row_prev, row_count_of;  // count buckets of rows
     std::vector<double> col_max;                // -1 when unknown
-    std::vector<int> slot_of_row;               // scatter map for one column, -1 elsewhere
+    std::vector<int> slot_in_column;            // scatter map for one column, -1 elsewhere
     struct UEntry {
         int pivot;
         int position;
@@ -121,17 +135,18 @@ struct BasisFactor::Impl {
     int eliminate();
     void finish_structures();
 
-    void bucket_insert(std::vector<int>& head, std::vector<int>& next, std::vector<int>& prev,
-                       std::vector<int>& count_of, int item, int count);
-    void bucket_remove(std::vector<int>& head, std::vector<int>& next, std::vector<int>& prev,
-                       std::vector<int>& count_of, int item);
+    static void bucket_insert(std::vector<int>& head, std::vector<int>& next, std::vector<int>& prev,
+                              std::vector<int>& count_of, int item, int count);
+    static void bucket_remove(std::vector<int>& head, std::vector<int>& next, std::vector<int>& prev,
+                              std::vector<int>& count_of, int item);
     double column_max(int c);
     double entry(int r, int c) const;
     void pivot_on(int r, int c, int k);
 
-    void solve_forward(SparseVector& x) const;
+    void solve_lower(double* x) const;
+    void solve_forward(SparseVector& x, bool keep_spike);
     void solve_backward(SparseVector& x) const;
-    static void finish_index(SparseVector& x);
+    bool update(int p, double pivot);
 };
 
 void BasisFactor::Impl::bucket_insert(std::vector<int>& head, std::vector<int>& next, std::vector<int>& prev,
@@ -194,6 +209,10 @@ void BasisFactor::Impl::load_basis(const std::vector<int>& basic) {
             }
         }
     }
+    row_count.resize(m);
+    for (int r = 0; r < m; ++r) row_count[r] = static_cast<int>(row_cols[r].size());
+    col_done.assign(m, 0);
+    row_done.assign(m, 0);
     col_head.assign(m + 2, -1);
     row_head.assign(m + 2, -1);
     col_next.assign(m, -1);
@@ -203,40 +222,33 @@ void BasisFactor::Impl::load_basis(const std::vector<int>& basic) {
     row_prev.assign(m, -1);
     row_count_of.assign(m, -1);
     col_max.assign(m, -1.0);
-    slot_of_row.assign(m, -1);
+    slot_in_column.assign(m, -1);
     for (int p = 0; p < m; ++p)
         bucket_insert(col_head, col_next, col_prev, col_count_of, p, static_cast<int>(col_rows[p].size()));
-    for (int r = 0; r < m; ++r)
-        bucket_insert(row_head, row_next, row_prev, row_count_of, r, static_cast<int>(row_cols[r].size()));
+    for (int r = 0; r < m; ++r) bucket_insert(row_head, row_next, row_prev, row_count_of, r, row_count[r]);
 }
 
 void BasisFactor::Impl::pivot_on(int r, int c, int k) {
     bucket_remove(col_head, col_next, col_prev, col_count_of, c);
     bucket_remove(row_head, row_next, row_prev, row_count_of, r);
-    pivot_row[k] = r;
-    pivot_pos[k] = c;
+    slot_row[k] = r;
+    slot_pos[k] = c;
+    col_done[c] = 1;
+    row_done[r] = 1;
 
-    // The pivot column gives the eta of L.
+    // The pivot column gives the eta of L; column c leaves the rows it
+    // meets (lazily: only their counts change).
     double pivot = 0;
-    const std::size_t l_first = l_row.size();
-    for (std::size_t t = 0; t < col_rows[c].size(); ++t) {
+    for (std::size_t t = 0; t < col_rows[c].size(); ++t)
         if (col_rows[c][t] == r) pivot = col_values[c][t];
-    }
-    u_diag[k] = pivot;
+    diag[k] = pivot;
+    const std::size_t l_first = l_row.size();
     for (std::size_t t = 0; t < col_rows[c].size(); ++t) {
         const int i = col_rows[c][t];
         if (i == r) continue;
         l_row.push_back(i);
         l_value.push_back(col_values[c][t] / pivot);
-        // Column c leaves row i's pattern.
-        auto& pattern = row_cols[i];
-        for (std::size_t s = 0; s < pattern.size(); ++s) {
-            if (pattern[s] == c) {
-                pattern[s] = pattern.back();
-                pattern.pop_back();
-                break;
-            }
-        }
+        --row_count[i];
     }
     const std::size_t l_end = l_row.size();
     if (l_end > l_first) {
@@ -246,7 +258,7 @@ void BasisFactor::Impl::pivot_on(int r, int c, int k) {
 
     // The pivot row gives U's row; the rest of the active matrix is updated.
     for (int j : row_cols[r]) {
-        if (j == c) continue;
+        if (col_done[j]) continue;
         auto& rows = col_rows[j];
         auto& values = col_values[j];
         double a_rj = 0;
@@ -262,20 +274,21 @@ void BasisFactor::Impl::pivot_on(int r, int c, int k) {
         }
         u_entries.push_back({k, j, a_rj});
         if (l_end > l_first && a_rj != 0.0) {
-            for (std::size_t t = 0; t < rows.size(); ++t) slot_of_row[rows[t]] = static_cast<int>(t);
+            for (std::size_t t = 0; t < rows.size(); ++t) slot_in_column[rows[t]] = static_cast<int>(t);
             for (std::size_t t = l_first; t < l_end; ++t) {
                 const int i = l_row[t];
                 const double change = -l_value[t] * a_rj;
-                if (slot_of_row[i] >= 0) {
-                    values[slot_of_row[i]] += change;
+                if (slot_in_column[i] >= 0) {
+                    values[slot_in_column[i]] += change;
                 } else {
-                    slot_of_row[i] = static_cast<int>(rows.size());
+                    slot_in_column[i] = static_cast<int>(rows.size());
                     rows.push_back(i);
                     values.push_back(change);
                     row_cols[i].push_back(j);
+                    ++row_count[i];
                 }
             }
-            for (int i : rows) slot_of_row[i] = -1;
+            for (int i : rows) slot_in_column[i] = -1;
         }
         col_max[j] = -1.0;
         bucket_remove(col_head, col_next, col_prev, col_count_of, j);
@@ -284,7 +297,7 @@ void BasisFactor::Impl::pivot_on(int r, int c, int k) {
     for (std::size_t t = l_first; t < l_end; ++t) {
         const int i = l_row[t];
         bucket_remove(row_head, row_next, row_prev, row_count_of, i);
-        bucket_insert(row_head, row_next, row_prev, row_count_of, i, static_cast<int>(row_cols[i].size()));
+        bucket_insert(row_head, row_next, row_prev, row_count_of, i, row_count[i]);
     }
     row_cols[r].clear();
     col_rows[c].clear();
@@ -294,9 +307,9 @@ void BasisFactor::Impl::pivot_on(int r, int c, int k) {
 // Runs the elimination; returns the number of pivots found (m when the
 // basis is nonsingular).
 int BasisFactor::Impl::eliminate() {
-    pivot_row.assign(m, -1);
-    pivot_pos.assign(m, -1);
-    u_diag.assign(m, 0.0);
+    slot_row.assign(m, -1);
+    slot_pos.assign(m, -1);
+    diag.assign(m, 0.0);
     l_pivot_row.clear();
     l_start.assign(1, 0);
     l_row.clear();
@@ -309,18 +322,14 @@ int BasisFactor::Impl::eliminate() {
         int searched = 0;
         for (int count = 1; count <= m; ++count) {
             // Columns with `count` entries.
-            for (int c = col_head[count]; c >= 0;) {
-                const int next = col_next[c];
+            for (int c = col_head[count]; c >= 0; c = col_next[c]) {
                 const double big = column_max(c);
-                if (big <= absolute_pivot) {
-                    c = next;
-                    continue;
-                }
+                if (big <= absolute_pivot) continue;
                 for (std::size_t t = 0; t < col_rows[c].size(); ++t) {
                     const double v = std::fabs(col_values[c][t]);
                     if (v < threshold * big || v <= absolute_pivot) continue;
                     const int r = col_rows[c][t];
-                    const long merit = static_cast<long>(count - 1) * static_cast<long>(row_cols[r].size() - 1);
+                    const long merit = static_cast<long>(count - 1) * static_cast<long>(row_count[r] - 1);
                     if (best_merit < 0 || merit < best_merit) {
                         best_merit = merit;
                         best_r = r;
@@ -329,12 +338,16 @@ int BasisFactor::Impl::eliminate() {
                 }
                 if (best_merit == 0) break;
                 if (best_merit >= 0 && ++searched >= search_limit) break;
-                c = next;
             }
             if (best_merit == 0 || (best_merit >= 0 && searched >= search_limit)) break;
-            // Rows with `count` entries.
+            // Rows with `count` entries; their patterns are compacted on the way.
             for (int r = row_head[count]; r >= 0; r = row_next[r]) {
-                for (int c : row_cols[r]) {
+                auto& pattern = row_cols[r];
+                std::size_t keep = 0;
+                for (std::size_t t = 0; t < pattern.size(); ++t) {
+                    const int c = pattern[t];
+                    if (col_done[c]) continue;
+                    pattern[keep++] = c;
                     const double v = std::fabs(entry(r, c));
                     const double big = column_max(c);
                     if (v < threshold * big || v <= absolute_pivot) continue;
@@ -345,6 +358,7 @@ int BasisFactor::Impl::eliminate() {
                         best_c = c;
                     }
                 }
+                pattern.resize(keep);
                 if (best_merit == 0) break;
                 if (best_merit >= 0 && ++searched >= search_limit) break;
             }
@@ -358,107 +372,104 @@ int BasisFactor::Impl::eliminate() {
 }
 
 void BasisFactor::Impl::finish_structures() {
-    std::vector<int> pivot_of_pos(m);
-    for (int k = 0; k < m; ++k) pivot_of_pos[pivot_pos[k]] = k;
+    slot_of_pos.assign(m, 0);
     row_of_pos.assign(m, 0);
     pos_of_row.assign(m, 0);
     for (int k = 0; k < m; ++k) {
-        row_of_pos[pivot_pos[k]] = pivot_row[k];
-        pos_of_row[pivot_row[k]] = pivot_pos[k];
+        slot_of_pos[slot_pos[k]] = k;
+        row_of_pos[slot_pos[k]] = slot_row[k];
+        pos_of_row[slot_row[k]] = slot_pos[k];
     }
-    uc_start.assign(m + 1, 0);
-    ur_start.assign(m + 1, 0);
-    for (const auto& e : u_entries) {
-        if (e.value == 0.0) continue;
-        ++uc_start[pivot_of_pos[e.position] + 1];
-        ++ur_start[e.pivot + 1];
-    }
+    order.resize(m);
+    place.resize(m);
+    for (int k = 0; k < m; ++k) order[k] = place[k] = k;
+    col_start.assign(m, 0);
+    col_len.assign(m, 0);
+    for (const auto& e : u_entries)
+        if (e.value != 0.0) ++col_len[slot_of_pos[e.position]];
+    int at = 0;
     for (int k = 0; k < m; ++k) {
-        uc_start[k + 1] += uc_start[k];
-        ur_start[k + 1] += ur_start[k];
+        col_start[k] = at;
+        at += col_len[k];
     }
-    const auto nu = static_cast<std::size_t>(uc_start[m]);
-    uc_row.resize(nu);
-    uc_value.resize(nu);
-    ur_row.resize(nu);
-    ur_value.resize(nu);
-    std::vector<int> uc_next(uc_start.begin(), uc_start.end() - 1);
-    std::vector<int> ur_next(ur_start.begin(), ur_start.end() - 1);
+    u_row.resize(static_cast<std::size_t>(at));
+    u_value.resize(static_cast<std::size_t>(at));
+    std::vector<int> fill(col_start);
     for (const auto& e : u_entries) {
         if (e.value == 0.0) continue;
-        const int later = pivot_of_pos[e.position];
-        const int at_c = uc_next[later]++;
-        uc_row[at_c] = pivot_row[e.pivot];
-        uc_value[at_c] = e.value;
-        const int at_r = ur_next[e.pivot]++;
-        ur_row[at_r] = pivot_row[later];
-        ur_value[at_r] = e.value;
+        const int later = slot_of_pos[e.position];
+        u_row[fill[later]] = slot_row[e.pivot];
+        u_value[fill[later]++] = e.value;
     }
+    u_built = u_row.size();
     u_entries.clear();
+    r_pivot_row.clear();
+    r_start.assign(1, 0);
+    r_row.clear();
+    r_value.clear();
+    updates = 0;
+    spike_valid = false;
+    multiplier.assign(m, 0.0);
 }
 
-void BasisFactor::Impl::finish_index(SparseVector& x) {
-    const int n = x.size();
-    int count = 0;
-    if (static_cast<int>(x.index.size()) < n) x.index.resize(n);
-    for (int i = 0; i < n; ++i) {
-        double& v = x.value[i];
-        if (v == 0.0) continue;
-        if (std::fabs(v) < tiny_value) {
-            v = 0.0;
-            continue;
-        }
-        x.index[count++] = i;
-    }
-    x.count = count;
-}
-
-// B x = b: L, then U (values stay at their rows), then rows to positions,
-// then the update etas.
-void BasisFactor::Impl::solve_forward(SparseVector& x) const {
-    double* v = x.value.data();
+void BasisFactor::Impl::solve_lower(double* v) const {
     const int etas_l = static_cast<int>(l_pivot_row.size());
     for (int e = 0; e < etas_l; ++e) {
         const double pivot_value = v[l_pivot_row[e]];
         if (pivot_value == 0.0) continue;
         for (int t = l_start[e]; t < l_start[e + 1]; ++t) v[l_row[t]] -= l_value[t] * pivot_value;
     }
-    for (int k = m - 1; k >= 0; --k) {
-        const int r = pivot_row[k];
-        if (v[r] == 0.0) continue;
-        const double xk = v[r] / u_diag[k];
-        v[r] = xk;
-        for (int t = uc_start[k]; t < uc_start[k + 1]; ++t) v[uc_row[t]] -= uc_value[t] * xk;
+    const int etas_r = static_cast<int>(r_pivot_row.size());
+    for (int e = 0; e < etas_r; ++e) {
+        double dot = 0;
+        for (int t = r_start[e]; t < r_start[e + 1]; ++t) dot += r_value[t] * v[r_row[t]];
+        v[r_pivot_row[e]] -= dot;
     }
-    // Rows to positions.
-    for (int r = 0; r < m; ++r) {
-        if (v[r] != 0.0) {
-            scratch[pos_of_row[r]] = v[r];
-            v[r] = 0.0;
-        }
-    }
-    x.value.swap(scratch);
-    v = x.value.data();
-    const int etas = static_cast<int>(eta_pos.size());
-    for (int e = 0; e < etas; ++e) {
-        const int p = eta_pos[e];
-        if (v[p] == 0.0) continue;
-        const double xp = v[p] / eta_pivot[e];
-        v[p] = xp;
-        for (int t = eta_start[e]; t < eta_start[e + 1]; ++t) v[eta_index[t]] -= eta_value[t] * xp;
-    }
-    finish_index(x);
 }
 
-// B^T y = c: the update etas backwards, positions to rows, U^T, then L^T.
+// B x = b: L and the row etas, U (values stay at their rows), then rows to
+// positions with the index list rebuilt.
+void BasisFactor::Impl::solve_forward(SparseVector& x, bool keep_spike) {
+    double* v = x.value.data();
+    solve_lower(v);
+    if (keep_spike) {
+        spike_row.clear();
+        spike_value.clear();
+        for (int r = 0; r < m; ++r) {
+            if (v[r] == 0.0) continue;
+            spike_row.push_back(r);
+            spike_value.push_back(v[r]);
+        }
+        spike_valid = true;
+    }
+    for (int idx = m - 1; idx >= 0; --idx) {
+        const int k = order[idx];
+        const int r = slot_row[k];
+        if (v[r] == 0.0) continue;
+        const double xk = v[r] / diag[k];
+        v[r] = xk;
+        const int end = col_start[k] + col_len[k];
+        for (int t = col_start[k]; t < end; ++t) v[u_row[t]] -= u_value[t] * xk;
+    }
+    // Rows to positions; the list of nonzeros on the way.
+    if (static_cast<int>(x.index.size()) < m) x.index.resize(m);
+    int count = 0;
+    for (int r = 0; r < m; ++r) {
+        const double value = v[r];
+        if (value == 0.0) continue;
+        v[r] = 0.0;
+        if (std::fabs(value) < tiny_value) continue;
+        const int p = pos_of_row[r];
+        scratch[p] = value;
+        x.index[count++] = p;
+    }
+    x.value.swap(scratch);
+    x.count = count;
+}
+
+// B^T y = c: positions to rows, U^T, the row etas backwards, then L^T.
 void BasisFactor::Impl::solve_backward(SparseVector& x) const {
     double* v = x.value.data();
-    for (int e = static_cast<int>(eta_pos.size()) - 1; e >= 0; --e) {
-        double dot = 0;
-        for (int t = eta_start[e]; t < eta_start[e + 1]; ++t) dot += eta_value[t] * v[eta_index[t]];
-        const int p = eta_pos[e];
-        v[p] = (v[p] - dot) / eta_pivot[e];
-    }
     for (int p = 0; p < m; ++p) {
         if (v[p] != 0.0) {
             scratch[row_of_pos[p]] = v[p];
@@ -467,19 +478,113 @@ void BasisFactor::Impl::solve_backward(SparseVector& x) const {
     }
     x.value.swap(scratch);
     v = x.value.data();
-    for (int k = 0; k < m; ++k) {
-        const int r = pivot_row[k];
-        if (v[r] == 0.0) continue;
-        const double yk = v[r] / u_diag[k];
-        v[r] = yk;
-        for (int t = ur_start[k]; t < ur_start[k + 1]; ++t) v[ur_row[t]] -= ur_value[t] * yk;
+    for (int idx = 0; idx < m; ++idx) {
+        const int k = order[idx];
+        const int r = slot_row[k];
+        double value = v[r];
+        const int end = col_start[k] + col_len[k];
+        for (int t = col_start[k]; t < end; ++t) value -= u_value[t] * v[u_row[t]];
+        v[r] = value == 0.0 ? 0.0 : value / diag[k];
+    }
+    for (int e = static_cast<int>(r_pivot_row.size()) - 1; e >= 0; --e) {
+        const double value = v[r_pivot_row[e]];
+        if (value == 0.0) continue;
+        for (int t = r_start[e]; t < r_start[e + 1]; ++t) v[r_row[t]] -= r_value[t] * value;
     }
     for (int e = static_cast<int>(l_pivot_row.size()) - 1; e >= 0; --e) {
         double dot = 0;
         for (int t = l_start[e]; t < l_start[e + 1]; ++t) dot += l_value[t] * v[l_row[t]];
         v[l_pivot_row[e]] -= dot;
     }
-    finish_index(x);
+    if (static_cast<int>(x.index.size()) < m) x.index.resize(m);
+    int count = 0;
+    for (int r = 0; r < m; ++r) {
+        double& value = v[r];
+        if (value == 0.0) continue;
+        if (std::fabs(value) < tiny_value) {
+            value = 0.0;
+            continue;
+        }
+        x.index[count++] = r;
+    }
+    x.count = count;
+}
+
+bool BasisFactor::Impl::update(int p, double pivot) {
+    if (!spike_valid || std::fabs(pivot) < update_pivot_limit || updates >= update_limit) return false;
+    // Too much growth of U since the build: a fresh one is cheaper.
+    if (u_row.size() > 3 * u_built + 10 * static_cast<std::size_t>(m)) return false;
+    spike_valid = false;
+    const int s = slot_of_pos[p];
+    const int rs = slot_row[s];
+
+    // Eliminate row rs from the columns after s: multipliers by row, and
+    // rs's entries leave those columns.
+    const std::size_t r_first = r_row.size();
+    for (int idx = place[s] + 1; idx < m; ++idx) {
+        const int j = order[idx];
+        int t = col_start[j];
+        int end = t + col_len[j];
+        double u_sj = 0;
+        double dot = 0;
+        while (t < end) {
+            const int row = u_row[t];
+            if (row == rs) {
+                u_sj = u_value[t];
+                --end;
+                u_row[t] = u_row[end];
+                u_value[t] = u_value[end];
+                continue;
+            }
+            dot += multiplier[row] * u_value[t];
+            ++t;
+        }
+        col_len[j] = end - col_start[j];
+        if (u_sj == 0.0 && dot == 0.0) continue;
+        const double mult = (u_sj - dot) / diag[j];
+        if (mult == 0.0) continue;
+        multiplier[slot_row[j]] = mult;
+        r_row.push_back(slot_row[j]);
+        r_value.push_back(mult);
+    }
+    // The spike, transformed by the same row operation, is the new column.
+    double new_diag = 0;
+    for (std::size_t t = 0; t < spike_row.size(); ++t) {
+        if (spike_row[t] == rs) new_diag += spike_value[t];
+        else new_diag -= multiplier[spike_row[t]] * spike_value[t];
+    }
+    double biggest = 0;
+    for (std::size_t t = r_first; t < r_row.size(); ++t) {
+        multiplier[r_row[t]] = 0.0;
+        biggest = std::max(biggest, std::fabs(r_value[t]));
+    }
+    // The update fails (and a build follows) when the new diagonal does not
+    // match the determinant's change, or the row eta grows too large.
+    const double expected = pivot * diag[s];
+    if (!(std::fabs(new_diag - expected) <= update_agreement * std::max(std::fabs(new_diag), std::fabs(expected))) ||
+        std::fabs(new_diag) < absolute_pivot || biggest > max_multiplier)
+        return false;
+    if (r_row.size() > r_first) {
+        r_pivot_row.push_back(rs);
+        r_start.push_back(static_cast<int>(r_row.size()));
+    }
+    col_start[s] = static_cast<int>(u_row.size());
+    for (std::size_t t = 0; t < spike_row.size(); ++t) {
+        if (spike_row[t] == rs || std::fabs(spike_value[t]) < tiny_value) continue;
+        u_row.push_back(spike_row[t]);
+        u_value.push_back(spike_value[t]);
+    }
+    col_len[s] = static_cast<int>(u_row.size()) - col_start[s];
+    diag[s] = new_diag;
+    // Slot s goes to the end of the pivot order.
+    for (int idx = place[s]; idx < m - 1; ++idx) {
+        order[idx] = order[idx + 1];
+        place[order[idx]] = idx;
+    }
+    order[m - 1] = s;
+    place[s] = m - 1;
+    ++updates;
+    return true;
 }
 
 // ---------------------------------------------------------------- BasisFactor
@@ -493,21 +598,11 @@ void BasisFactor::setup(const MatrixView& a) {
     impl_->a = a;
     impl_->m = a.rows;
     impl_->scratch.assign(static_cast<std::size_t>(a.rows), 0.0);
-    impl_->eta_pos.clear();
-    impl_->eta_start.assign(1, 0);
-    impl_->eta_index.clear();
-    impl_->eta_pivot.clear();
-    impl_->eta_value.clear();
+    impl_->updates = 0;
 }
 
 int BasisFactor::build(std::vector<int>& basic) {
     Impl& f = *impl_;
-    f.eta_pos.clear();
-    f.eta_start.assign(1, 0);
-    f.eta_index.clear();
-    f.eta_pivot.clear();
-    f.eta_value.clear();
-    f.saved_valid = false;
     int replaced = 0;
     for (int attempt = 0;; ++attempt) {
         f.load_basis(basic);
@@ -516,8 +611,8 @@ int BasisFactor::build(std::vector<int>& basic) {
         // Positions without a pivot take the logicals of rows without one.
         std::vector<char> row_done(f.m, 0), pos_done(f.m, 0);
         for (int k = 0; k < found; ++k) {
-            row_done[f.pivot_row[k]] = 1;
-            pos_done[f.pivot_pos[k]] = 1;
+            row_done[f.slot_row[k]] = 1;
+            pos_done[f.slot_pos[k]] = 1;
         }
         int r = 0;
         for (int p = 0; p < f.m; ++p) {
@@ -533,38 +628,20 @@ int BasisFactor::build(std::vector<int>& basic) {
     return replaced;
 }
 
-void BasisFactor::ftran(SparseVector& rhs, double /*density*/) const { impl_->solve_forward(rhs); }
+void BasisFactor::ftran(SparseVector& rhs, double /*density*/) const {
+    // The solve keeps no spike unless asked; const_cast keeps the const
+    // interface without a second copy of the code.
+    const_cast<Impl&>(*impl_).solve_forward(rhs, false);
+}
 
 void BasisFactor::btran(SparseVector& rhs, double /*density*/) const { impl_->solve_backward(rhs); }
 
-void BasisFactor::ftran_for_update(SparseVector& rhs, double density) {
-    ftran(rhs, density);
-    Impl& f = *impl_;
-    f.saved_index.assign(rhs.index.begin(), rhs.index.begin() + rhs.count);
-    f.saved_value.resize(f.saved_index.size());
-    for (std::size_t t = 0; t < f.saved_index.size(); ++t) f.saved_value[t] = rhs.value[f.saved_index[t]];
-    f.saved_valid = true;
-}
+void BasisFactor::ftran_for_update(SparseVector& rhs, double /*density*/) { impl_->solve_forward(rhs, true); }
 
-bool BasisFactor::update(int p, double pivot) {
-    Impl& f = *impl_;
-    if (!f.saved_valid || std::fabs(pivot) < update_pivot_limit ||
-        static_cast<int>(f.eta_pos.size()) >= update_limit)
-        return false;
-    f.eta_pos.push_back(p);
-    f.eta_pivot.push_back(pivot);
-    for (std::size_t t = 0; t < f.saved_index.size(); ++t) {
-        if (f.saved_index[t] == p) continue;
-        f.eta_index.push_back(f.saved_index[t]);
-        f.eta_value.push_back(f.saved_value[t]);
-    }
-    f.eta_start.push_back(static_cast<int>(f.eta_index.size()));
-    f.saved_valid = false;
-    return true;
-}
+bool BasisFactor::update(int p, double pivot) { return impl_->update(p, pivot); }
 
 int BasisFactor::rows() const { return impl_->m; }
 
-int BasisFactor::updates_since_build() const { return static_cast<int>(impl_->eta_pos.size()); }
+int BasisFactor::updates_since_build() const { return impl_->updates; }
 
 }  // namespace lpsens::factor
