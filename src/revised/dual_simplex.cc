@@ -22,24 +22,34 @@ DualSimplex::DualSimplex(SimplexState& state) : s_(state) {
     flip_column_.resize(m);
 }
 
+void DualSimplex::measure_infeasibility(int p) {
+    const int var = s_.basis.basic_by_position[p];
+    const double x = s_.x_by_var[var];
+    const double lower = s_.lower_by_var[var];
+    const double upper = s_.upper_by_var[var];
+    const double tol = s_.tol.primal;
+    double v = 0;
+    if (x < lower - tol) v = lower - x;
+    else if (x > upper + tol) v = x - upper;
+    infeasibility_by_position_[p] = v * v;
+}
+
+void DualSimplex::measure_all_infeasibilities() {
+    infeasibility_by_position_.resize(s_.rows());
+    for (int p = 0; p < s_.rows(); ++p) measure_infeasibility(p);
+}
+
 int DualSimplex::choose_row() const {
     const int m = s_.rows();
-    const double tol = s_.tol.primal;
-    const int* basic = s_.basis.basic_by_position.data();
-    const double* x = s_.x_by_var.data();
-    const double* lower = s_.lower_by_var.data();
-    const double* upper = s_.upper_by_var.data();
+    const double* infeasibility = infeasibility_by_position_.data();
     int best = -1;
-    double best_merit = 0;
+    double best_infeasibility = 0;
+    double best_weight = 1;
     for (int p = 0; p < m; ++p) {
-        const int var = basic[p];
-        double v;
-        if (x[var] < lower[var] - tol) v = lower[var] - x[var];
-        else if (x[var] > upper[var] + tol) v = x[var] - upper[var];
-        else continue;
-        const double merit = v * v;
-        if (merit > best_merit * s_.dual_weights.weight(p)) {
-            best_merit = merit / s_.dual_weights.weight(p);
+        const double v = infeasibility[p];
+        if (v > best_infeasibility * s_.dual_weights.weight(p) / best_weight) {
+            best_infeasibility = v;
+            best_weight = s_.dual_weights.weight(p);
             best = p;
         }
     }
@@ -49,6 +59,7 @@ int DualSimplex::choose_row() const {
 void DualSimplex::rebuild() {
     refactorise(s_);
     correct_dual_infeasibilities(s_);
+    measure_all_infeasibilities();
 }
 
 void DualSimplex::apply_flips(const std::vector<int>& flips) {
@@ -74,12 +85,14 @@ void DualSimplex::apply_flips(const std::vector<int>& flips) {
     for (int k = 0; k < flip_column_.count; ++k) {
         const int p = flip_column_.index[k];
         s_.x_by_var[basic[p]] -= flip_column_.value[p];
+        measure_infeasibility(p);
     }
 }
 
 DualOutcome DualSimplex::run(int phase, SolveStatus& limit_status) {
     bool refactor_due = false;
     std::int64_t& counter = phase == 1 ? s_.iterations.dual_phase1 : s_.iterations.dual_phase2;
+    measure_all_infeasibilities();
     for (;;) {
         if (s_.clock.limit_reached(s_.iterations.total(), limit_status)) return DualOutcome::limit;
         if (refactor_due || s_.basis.updates() >= s_.refactor_interval) {
@@ -164,6 +177,8 @@ DualOutcome DualSimplex::run(int phase, SolveStatus& limit_status) {
         s_.dual_weights.update(column_, r, alpha, tau_);
         if (!s_.basis.exchange(r, entering, alpha, delta < 0 ? VarStatus::at_lower : VarStatus::at_upper))
             refactor_due = true;
+        for (int k = 0; k < column_.count; ++k) measure_infeasibility(column_.index[k]);
+        measure_infeasibility(r);
         ++counter;
         if (s_.log_level >= 2 && counter % 1000 == 0)
             std::fprintf(stderr, "dual phase %d: %lld iterations, primal infeasibility %.3g\n", phase,

@@ -40,6 +40,9 @@ public:
 
 private:
     int choose_row() const;
+    // Squared bound violation of the basic variable at p, 0 within tolerance.
+    void measure_infeasibility(int p);
+    void measure_all_infeasibilities();
     // Refactorises and repairs dual feasibility.
     void rebuild();
     void apply_flips(const std::vector<int>& flips);
@@ -49,6 +52,7 @@ private:
     DualRatioTest ratio_test_;
     DualStep step_;
     factor::SparseVector rho_, column_, tau_, flip_column_;
+    std::vector<double> infeasibility_by_position_;
     std::vector<double> farkas_row_;
     double farkas_sign_ = 0;
 };

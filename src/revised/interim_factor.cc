@@ -113,12 +113,19 @@ struct BasisFactor::Impl {
     mutable std::vector<double> scratch;  // by row or position, all zero between calls
     std::vector<double> multiplier;       // by row, all zero between updates
 
-    // --- build workspace: the active submatrix. Row patterns are lazy: they
-    // may still list columns already pivoted (col_done), which are skipped.
+    // --- build workspace: the active submatrix. Columns only grow during a
+    // build: entries in rows already pivoted (row_done) stay, dead, so that
+    // the row patterns can point at entries by their place in the column.
+    // Row patterns are lazy too: they may list columns already pivoted.
+    struct RowEntry {
+        int col;
+        int slot;  // place in the column's lists
+    };
     std::vector<std::vector<int>> col_rows;     // by position
     std::vector<std::vector<double>> col_values;
-    std::vector<std::vector<int>> row_cols;     // by row
-    std::vector<int> row_count;                 // by row: active entries
+    std::vector<int> col_count;                 // by position: live entries
+    std::vector<std::vector<RowEntry>> row_cols; // by row
+    std::vector<int> row_count;                 // by row: live entries
     std::vector<char> col_done, row_done;
     std::vector<int> col_head, col_next, col_prev, col_count_of;  // count buckets of columns
     std::vector<int> row_head, row_next, row_prev, row_count_of;  // count buckets of rows
@@ -140,7 +147,6 @@ struct BasisFactor::Impl {
     static void bucket_remove(std::vector<int>& head, std::vector<int>& next, std::vector<int>& prev,
                               std::vector<int>& count_of, int item);
     double column_max(int c);
-    double entry(int r, int c) const;
     void pivot_on(int r, int c, int k);
 
     void solve_lower(double* x) const;
@@ -171,17 +177,11 @@ void BasisFactor::Impl::bucket_remove(std::vector<int>& head, std::vector<int>& 
 double BasisFactor::Impl::column_max(int c) {
     if (col_max[c] < 0) {
         double big = 0;
-        for (double v : col_values[c]) big = std::max(big, std::fabs(v));
+        for (std::size_t t = 0; t < col_rows[c].size(); ++t)
+            if (!row_done[col_rows[c][t]]) big = std::max(big, std::fabs(col_values[c][t]));
         col_max[c] = big;
     }
     return col_max[c];
-}
-
-double BasisFactor::Impl::entry(int r, int c) const {
-    const auto& rows = col_rows[c];
-    for (std::size_t t = 0; t < rows.size(); ++t)
-        if (rows[t] == r) return col_values[c][t];
-    return 0.0;
 }
 
 void BasisFactor::Impl::load_basis(const std::vector<int>& basic) {
@@ -199,18 +199,20 @@ void BasisFactor::Impl::load_basis(const std::vector<int>& basic) {
             const int r = var - a.cols;
             col_rows[p].push_back(r);
             col_values[p].push_back(1.0);
-            row_cols[r].push_back(p);
+            row_cols[r].push_back({p, 0});
         } else {
             for (int t = a.start[var]; t < a.start[var + 1]; ++t) {
                 if (a.value[t] == 0.0) continue;
+                row_cols[a.row_index[t]].push_back({p, static_cast<int>(col_rows[p].size())});
                 col_rows[p].push_back(a.row_index[t]);
                 col_values[p].push_back(a.value[t]);
-                row_cols[a.row_index[t]].push_back(p);
             }
         }
     }
     row_count.resize(m);
+    col_count.resize(m);
     for (int r = 0; r < m; ++r) row_count[r] = static_cast<int>(row_cols[r].size());
+    for (int p = 0; p < m; ++p) col_count[p] = static_cast<int>(col_rows[p].size());
     col_done.assign(m, 0);
     row_done.assign(m, 0);
     col_head.assign(m + 2, -1);
@@ -233,19 +235,20 @@ void BasisFactor::Impl::pivot_on(int r, int c, int k) {
     bucket_remove(row_head, row_next, row_prev, row_count_of, r);
     slot_row[k] = r;
     slot_pos[k] = c;
-    col_done[c] = 1;
-    row_done[r] = 1;
 
     // The pivot column gives the eta of L; column c leaves the rows it
     // meets (lazily: only their counts change).
     double pivot = 0;
-    for (std::size_t t = 0; t < col_rows[c].size(); ++t)
-        if (col_rows[c][t] == r) pivot = col_values[c][t];
+    const auto& pivot_rows = col_rows[c];
+    for (std::size_t t = 0; t < pivot_rows.size(); ++t)
+        if (pivot_rows[t] == r && !row_done[r]) pivot = col_values[c][t];
     diag[k] = pivot;
+    col_done[c] = 1;
+    row_done[r] = 1;
     const std::size_t l_first = l_row.size();
-    for (std::size_t t = 0; t < col_rows[c].size(); ++t) {
-        const int i = col_rows[c][t];
-        if (i == r) continue;
+    for (std::size_t t = 0; t < pivot_rows.size(); ++t) {
+        const int i = pivot_rows[t];
+        if (row_done[i]) continue;
         l_row.push_back(i);
         l_value.push_back(col_values[c][t] / pivot);
         --row_count[i];
@@ -257,24 +260,17 @@ void BasisFactor::Impl::pivot_on(int r, int c, int k) {
     }
 
     // The pivot row gives U's row; the rest of the active matrix is updated.
-    for (int j : row_cols[r]) {
+    for (const RowEntry e : row_cols[r]) {
+        const int j = e.col;
         if (col_done[j]) continue;
         auto& rows = col_rows[j];
         auto& values = col_values[j];
-        double a_rj = 0;
-        for (std::size_t t = 0; t < rows.size(); ++t) {
-            if (rows[t] == r) {
-                a_rj = values[t];
-                rows[t] = rows.back();
-                values[t] = values.back();
-                rows.pop_back();
-                values.pop_back();
-                break;
-            }
-        }
+        const double a_rj = values[e.slot];
+        --col_count[j];
         u_entries.push_back({k, j, a_rj});
         if (l_end > l_first && a_rj != 0.0) {
-            for (std::size_t t = 0; t < rows.size(); ++t) slot_in_column[rows[t]] = static_cast<int>(t);
+            for (std::size_t t = 0; t < rows.size(); ++t)
+                if (!row_done[rows[t]]) slot_in_column[rows[t]] = static_cast<int>(t);
             for (std::size_t t = l_first; t < l_end; ++t) {
                 const int i = l_row[t];
                 const double change = -l_value[t] * a_rj;
@@ -282,17 +278,18 @@ void BasisFactor::Impl::pivot_on(int r, int c, int k) {
                     values[slot_in_column[i]] += change;
                 } else {
                     slot_in_column[i] = static_cast<int>(rows.size());
+                    row_cols[i].push_back({j, static_cast<int>(rows.size())});
                     rows.push_back(i);
                     values.push_back(change);
-                    row_cols[i].push_back(j);
                     ++row_count[i];
+                    ++col_count[j];
                 }
             }
             for (int i : rows) slot_in_column[i] = -1;
         }
         col_max[j] = -1.0;
         bucket_remove(col_head, col_next, col_prev, col_count_of, j);
-        bucket_insert(col_head, col_next, col_prev, col_count_of, j, static_cast<int>(rows.size()));
+        bucket_insert(col_head, col_next, col_prev, col_count_of, j, col_count[j]);
     }
     for (std::size_t t = l_first; t < l_end; ++t) {
         const int i = l_row[t];
@@ -300,8 +297,6 @@ void BasisFactor::Impl::pivot_on(int r, int c, int k) {
         bucket_insert(row_head, row_next, row_prev, row_count_of, i, row_count[i]);
     }
     row_cols[r].clear();
-    col_rows[c].clear();
-    col_values[c].clear();
 }
 
 // Runs the elimination; returns the number of pivots found (m when the
@@ -326,9 +321,10 @@ int BasisFactor::Impl::eliminate() {
                 const double big = column_max(c);
                 if (big <= absolute_pivot) continue;
                 for (std::size_t t = 0; t < col_rows[c].size(); ++t) {
+                    const int r = col_rows[c][t];
+                    if (row_done[r]) continue;
                     const double v = std::fabs(col_values[c][t]);
                     if (v < threshold * big || v <= absolute_pivot) continue;
-                    const int r = col_rows[c][t];
                     const long merit = static_cast<long>(count - 1) * static_cast<long>(row_count[r] - 1);
                     if (best_merit < 0 || merit < best_merit) {
                         best_merit = merit;
@@ -345,13 +341,14 @@ int BasisFactor::Impl::eliminate() {
                 auto& pattern = row_cols[r];
                 std::size_t keep = 0;
                 for (std::size_t t = 0; t < pattern.size(); ++t) {
-                    const int c = pattern[t];
+                    const RowEntry e = pattern[t];
+                    const int c = e.col;
                     if (col_done[c]) continue;
-                    pattern[keep++] = c;
-                    const double v = std::fabs(entry(r, c));
+                    pattern[keep++] = e;
+                    const double v = std::fabs(col_values[c][e.slot]);
                     const double big = column_max(c);
                     if (v < threshold * big || v <= absolute_pivot) continue;
-                    const long merit = static_cast<long>(col_rows[c].size() - 1) * static_cast<long>(count - 1);
+                    const long merit = static_cast<long>(col_count[c] - 1) * static_cast<long>(count - 1);
                     if (best_merit < 0 || merit < best_merit) {
                         best_merit = merit;
                         best_r = r;
