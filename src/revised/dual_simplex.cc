@@ -43,13 +43,11 @@ int DualSimplex::choose_row() const {
     const int m = s_.rows();
     const double* infeasibility = infeasibility_by_position_.data();
     int best = -1;
-    double best_infeasibility = 0;
-    double best_weight = 1;
+    double best_merit = 0;  // infeasibility / weight of `best`
     for (int p = 0; p < m; ++p) {
         const double v = infeasibility[p];
-        if (v > best_infeasibility * s_.dual_weights.weight(p) / best_weight) {
-            best_infeasibility = v;
-            best_weight = s_.dual_weights.weight(p);
+        if (v > best_merit * s_.dual_weights.weight(p)) {
+            best_merit = v / s_.dual_weights.weight(p);
             best = p;
         }
     }

@@ -13,7 +13,7 @@ namespace {
 
 constexpr int max_rounds = 40;
 constexpr int max_troubles = 4;
-constexpr double cleanup_tolerance_factor = 0.01;
+constexpr double cleanup_tolerance_factor = 1e-4;
 
 // The box of dual phase 1 for a variable with bounds [lower, upper].
 void auxiliary_bounds(double lower, double upper, double& aux_lower, double& aux_upper) {
