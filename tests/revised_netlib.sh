@@ -4,6 +4,7 @@
 # optimal, with its own check passed, at the reference optimum to 1e-9
 # relative.
 #   revised_netlib.sh DRIVER SHARED_DIR [PROBLEM...]
+# REVISED_FLAGS (environment) passes options to the driver (--seed=N ...).
 # Exits 77 (skipped) when the problems are not there.
 set -u
 bin=$1
@@ -26,7 +27,7 @@ check() {
         echo "$name: not among the files, left out"
         return
     fi
-    timeout 300 "$bin" "$file" > "$work/out" 2> "$work/err"
+    timeout 300 "$bin" "$file" ${REVISED_FLAGS:-} > "$work/out" 2> "$work/err"
     local rc=$?
     local status objective seconds
     status=$(sed -n 's/^status  *//p' "$work/out")

@@ -1,8 +1,10 @@
 #include "revised/dual_simplex.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 
+#include "revised/invariants.h"
 #include "revised/simplex_values.h"
 
 namespace lpsens::revised {
@@ -11,6 +13,9 @@ namespace {
 // The pivot from the tableau row and from the FTRAN'd column must agree
 // to this relative difference, or the factorisation is rebuilt.
 constexpr double pivot_agreement = 1e-7;
+// Every so many updates the rows are checked against the updated values.
+constexpr int residual_check_interval = 20;
+constexpr double residual_limit = 1e-9;
 }  // namespace
 
 DualSimplex::DualSimplex(SimplexState& state) : s_(state) {
@@ -178,6 +183,16 @@ DualOutcome DualSimplex::run(int phase, SolveStatus& limit_status) {
         for (int k = 0; k < column_.count; ++k) measure_infeasibility(column_.index[k]);
         measure_infeasibility(r);
         ++counter;
+        // The updated values must still satisfy the rows; when they have
+        // drifted the factors are rebuilt and the values recomputed.
+        if (s_.basis.updates() % residual_check_interval == 0 && primal_residual(s_) > residual_limit)
+            refactor_due = true;
+#ifndef NDEBUG
+        if (const std::string why = refactor_due ? std::string() : check_invariants(s_, 1e-5); !why.empty()) {
+            std::fprintf(stderr, "dual simplex invariant: %s\n", why.c_str());
+            assert(false);
+        }
+#endif
         if (s_.log_level >= 2 && counter % 1000 == 0)
             std::fprintf(stderr, "dual phase %d: %lld iterations, primal infeasibility %.3g\n", phase,
                          static_cast<long long>(counter), max_basic_infeasibility(s_));

@@ -1,9 +1,11 @@
 #include "revised/primal_simplex.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdio>
 
+#include "revised/invariants.h"
 #include "revised/simplex_values.h"
 
 namespace lpsens::revised {
@@ -11,12 +13,15 @@ namespace lpsens::revised {
 namespace {
 constexpr double pivot_agreement = 1e-7;
 constexpr double weight_reset_limit = 1e6;
+constexpr int residual_check_interval = 20;
+constexpr double residual_limit = 1e-9;
 }  // namespace
 
 PrimalSimplex::PrimalSimplex(SimplexState& state) : s_(state) {
     row_.setup(*s_.lp);
     column_.resize(s_.rows());
     rho_.resize(s_.rows());
+    tau_.resize(s_.rows());
 }
 
 void PrimalSimplex::reset_weights() { devex_weight_by_var_.assign(s_.vars(), 1.0); }
@@ -164,6 +169,19 @@ PrimalOutcome PrimalSimplex::run(SolveStatus& limit_status) {
         s_.d_by_var[leaving] = -theta_dual;
         devex_weight_by_var_[leaving] = std::max(w_entering / (alpha * alpha), 1.0);
 
+        // The dual simplex's edge weights follow the basis change too, so
+        // that a later dual solve (a bound change) prices well.
+        double weight = 0;
+        tau_.clear();
+        for (int k = 0; k < rho_.count; ++k) {
+            const double v = rho_.value[rho_.index[k]];
+            weight += v * v;
+            tau_.add(rho_.index[k], v);
+        }
+        s_.basis.factor().ftran(tau_, 0.1);
+        s_.dual_weights.set(r, weight);
+        s_.dual_weights.update(column_, r, alpha, tau_);
+
         // Primals.
         const double rate = -dir * alpha;
         const bool to_lower = rate < 0;
@@ -178,6 +196,14 @@ PrimalOutcome PrimalSimplex::run(SolveStatus& limit_status) {
         if (!s_.basis.exchange(r, entering, alpha, to_lower ? VarStatus::at_lower : VarStatus::at_upper))
             refactor_due = true;
         if (devex_weight_by_var_[leaving] > weight_reset_limit) reset_weights();
+        if (s_.basis.updates() % residual_check_interval == 0 && primal_residual(s_) > residual_limit)
+            refactor_due = true;
+#ifndef NDEBUG
+        if (const std::string why = refactor_due ? std::string() : check_invariants(s_, 1e-5); !why.empty()) {
+            std::fprintf(stderr, "primal simplex invariant: %s\n", why.c_str());
+            assert(false);
+        }
+#endif
         if (s_.log_level >= 2 && s_.iterations.primal % 1000 == 0)
             std::fprintf(stderr, "primal: %lld iterations\n", static_cast<long long>(s_.iterations.primal));
     }

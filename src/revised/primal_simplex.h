@@ -5,7 +5,9 @@
 //
 // Pricing is Devex (reference weights reset every refactorisation); the
 // ratio test is Harris's two passes, and an entering boxed variable that
-// reaches its other bound first just flips.
+// reaches its other bound first just flips. The dual steepest-edge weights
+// are updated as well (one more FTRAN an iteration) so that they stay
+// exact for the dual simplex.
 #pragma once
 
 #include <vector>
@@ -41,7 +43,7 @@ private:
 
     SimplexState& s_;
     TableauRow row_;
-    factor::SparseVector column_, rho_;
+    factor::SparseVector column_, rho_, tau_;
     std::vector<double> devex_weight_by_var_;
     std::vector<double> ray_;
 };

@@ -188,3 +188,26 @@ void add_column(const WorkingLp& lp, int var, double scale, factor::SparseVector
 }
 
 }  // namespace lpsens::revised
+
+namespace lpsens::revised {
+
+double primal_residual(const SimplexState& s) {
+    const WorkingLp& lp = *s.lp;
+    std::vector<double> r(lp.rows, 0.0);
+    double biggest = 0;
+    for (int j = 0; j < lp.cols; ++j) {
+        const double x = s.x_by_var[j];
+        biggest = std::max(biggest, std::fabs(x));
+        if (x == 0.0) continue;
+        for (int t = lp.col_start[j]; t < lp.col_start[j + 1]; ++t) r[lp.col_row[t]] += lp.col_value[t] * x;
+    }
+    double worst = 0;
+    for (int i = 0; i < lp.rows; ++i) {
+        const double x = s.x_by_var[lp.cols + i];
+        biggest = std::max(biggest, std::fabs(x));
+        worst = std::max(worst, std::fabs(r[i] + x));
+    }
+    return worst / (1.0 + biggest);
+}
+
+}  // namespace lpsens::revised

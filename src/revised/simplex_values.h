@@ -69,3 +69,12 @@ namespace lpsens::revised {
 void add_column(const WorkingLp& lp, int var, double scale, factor::SparseVector& v);
 
 }  // namespace lpsens::revised
+
+namespace lpsens::revised {
+
+// The largest |(A x + s)_i| over the rows for the current values, relative
+// to 1 + the largest |x|: how far the updated values have drifted from
+// satisfying the rows.
+double primal_residual(const SimplexState& s);
+
+}  // namespace lpsens::revised

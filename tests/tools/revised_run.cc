@@ -1,4 +1,4 @@
-// lpsens_revised_run FILE.mps[.gz] [--log] [--no-scale] [--no-perturb]
+// lpsens_revised_run FILE.mps[.gz] [--log] [--no-scale] [--no-perturb] [--seed=N]
 //
 // Reads an MPS model, solves it with the revised engine and prints the
 // status, the objective (constant included, in the model's sense), the
@@ -6,6 +6,8 @@
 // end of the solve, 2 for unusable input.
 #include <chrono>
 #include <cstdio>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -16,7 +18,7 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: lpsens_revised_run FILE.mps[.gz] [--log] [--no-scale] [--no-perturb]\n");
+    std::fprintf(stderr, "usage: lpsens_revised_run FILE.mps[.gz] [--log] [--no-scale] [--no-perturb] [--seed=N]\n");
     return 2;
 }
 
@@ -31,6 +33,7 @@ int main(int argc, char** argv) {
         else if (std::strcmp(argv[a], "--log=2") == 0) options.log_level = 2;
         else if (std::strcmp(argv[a], "--no-scale") == 0) options.scale = false;
         else if (std::strcmp(argv[a], "--no-perturb") == 0) options.perturb_costs = false;
+        else if (std::strncmp(argv[a], "--seed=", 7) == 0) options.seed = static_cast<std::uint32_t>(std::atoi(argv[a] + 7));
         else if (argv[a][0] == '-' || !path.empty()) return usage();
         else path = argv[a];
     }
