@@ -44,6 +44,7 @@ struct RevisedSimplex::Engine {
     SimplexState state;
     std::unique_ptr<SimplexSolver> solver;
     bool weights_stale = false;  // a basis was given: exact weights needed
+    bool factor_current = false; // the factorisation is that of the current basis
     int var_of(Variable v) const { return v.kind == Variable::Kind::column ? v.index : working.cols + v.index; }
 };
 
@@ -90,6 +91,7 @@ void RevisedSimplex::reset_basis() {
     e.state.basis.set_slack_basis(e.working.lower_by_var, e.working.upper_by_var);
     e.state.dual_weights.set_unit(e.working.rows);
     e.weights_stale = false;
+    e.factor_current = false;
     has_basis_ = false;
 }
 
@@ -127,6 +129,7 @@ void RevisedSimplex::set_basis(const Basis& basis) {
     }
     e.state.basis.set_statuses(status);
     e.weights_stale = true;
+    e.factor_current = false;
     has_basis_ = true;
 }
 
@@ -171,11 +174,16 @@ const Solution& RevisedSimplex::solve() {
             refactorise(s);
             s.dual_weights.compute_exact(s.basis);
             e.weights_stale = false;
+            e.factor_current = true;
         }
         SolveStatus limit_status = SolveStatus::iteration_limit;
-        const SolverOutcome outcome =
-            e.solver->solve(cold && options_.perturb_costs, options_.seed + 7919u * attempt, limit_status);
+        const SolverOutcome outcome = e.solver->solve(!e.factor_current || attempt > 0, cold && options_.perturb_costs,
+                                                      options_.seed + 7919u * attempt, limit_status);
         has_basis_ = true;
+        // A solve that stopped early may have left an update unapplied:
+        // the sensitivity calls need the factors of the final basis.
+        if (outcome == SolverOutcome::limit || outcome == SolverOutcome::trouble) refactorise(s);
+        e.factor_current = true;
         finish_solution(static_cast<int>(outcome), limit_status);
         solution_.iterations = s.iterations;
         solution_.iterations.retries = retries;

@@ -98,8 +98,15 @@ DualOutcome SimplexSolver::run_with_zero_costs(SolveStatus& limit_status, std::u
     return outcome;
 }
 
-SolverOutcome SimplexSolver::solve(bool perturb, std::uint32_t seed, SolveStatus& limit_status) {
-    refactorise(s_);
+SolverOutcome SimplexSolver::solve(bool fresh_factors, bool perturb, std::uint32_t seed,
+                                   SolveStatus& limit_status) {
+    if (fresh_factors) {
+        refactorise(s_);
+    } else {
+        set_nonbasic_values(s_);
+        compute_basic_values(s_);
+        compute_reduced_costs(s_);
+    }
     if (perturb) {
         perturb_costs(s_, seed);
         compute_reduced_costs(s_);

@@ -29,8 +29,10 @@ class SimplexSolver {
 public:
     explicit SimplexSolver(SimplexState& state);
 
+    // `fresh_factors`: factorise first (otherwise the factorisation must
+    // be that of the current basis, as after the previous solve).
     // `perturb`: perturb the costs before the dual phases.
-    SolverOutcome solve(bool perturb, std::uint32_t seed, SolveStatus& limit_status);
+    SolverOutcome solve(bool fresh_factors, bool perturb, std::uint32_t seed, SolveStatus& limit_status);
 
     // After `infeasible` (scaled, by row) and `unbounded` (scaled, by var).
     const std::vector<double>& farkas_row() const { return dual_.farkas_row(); }
