@@ -16,9 +16,10 @@ struct Options {
     // A nonbasic variable is dual feasible when its reduced cost has the
     // wrong sign by no more than this (scaled model).
     double dual_feasibility_tolerance = 1e-7;
-    // Smallest pivot accepted in the ratio tests, relative to the largest
-    // entry of the tableau row or column (an absolute floor of 1e-9 holds
-    // too).
+    // Smallest pivot the ratio tests accept: in the primal one relative to
+    // the largest entry of the solved column (floor 1e-9); in the dual one
+    // on the scaled tableau row, from 1e-9 just after a refactorisation up
+    // to this value after 20 updates.
     double pivot_tolerance = 1e-7;
     // Updates of the factorisation between two refactorisations.
     int refactor_interval = 100;
