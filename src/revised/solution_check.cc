@@ -35,6 +35,12 @@ SolutionCheck check_solution(const LpData& lp, const WorkingLp& working, Solutio
     const int m = lp.rows;
     double primal_unscaled = 0, primal_scaled = 0;
     bool primal_ok = true;
+    // Values recomputed through the factors carry rounding in proportion
+    // to the largest of them.
+    double largest = 0;
+    for (int j = 0; j < n; ++j) largest = std::max(largest, std::fabs(solution.col_value[j] / working.var_scale[j]));
+    for (int i = 0; i < m; ++i) largest = std::max(largest, std::fabs(solution.row_activity[i] * working.row_scale[i]));
+    const double allowed = tolerance + 1e-12 * largest;
     std::vector<Wide> activity(m, 0);
     for (int j = 0; j < n; ++j) {
         const double x = solution.col_value[j];
@@ -42,7 +48,7 @@ SolutionCheck check_solution(const LpData& lp, const WorkingLp& working, Solutio
         const double scaled = v / working.var_scale[j];
         primal_unscaled = std::max(primal_unscaled, v);
         primal_scaled = std::max(primal_scaled, scaled);
-        if (scaled > tolerance + 1e-9 * std::fabs(x / working.var_scale[j])) primal_ok = false;
+        if (scaled > allowed + 1e-9 * std::fabs(x / working.var_scale[j])) primal_ok = false;
         for (int t = lp.start[j]; t < lp.start[j + 1]; ++t) activity[lp.row_index[t]] += static_cast<Wide>(lp.value[t]) * x;
     }
     for (int i = 0; i < m; ++i) {
@@ -51,7 +57,7 @@ SolutionCheck check_solution(const LpData& lp, const WorkingLp& working, Solutio
         const double scaled = v * working.row_scale[i];
         primal_unscaled = std::max(primal_unscaled, v);
         primal_scaled = std::max(primal_scaled, scaled);
-        if (scaled > tolerance + 1e-9 * std::fabs(r * working.row_scale[i])) primal_ok = false;
+        if (scaled > allowed + 1e-9 * std::fabs(r * working.row_scale[i])) primal_ok = false;
     }
     solution.primal_infeasibility = primal_unscaled;
     check.primal_scaled = primal_scaled;

@@ -20,8 +20,9 @@ struct SolutionCheck {
 // Fills solution.primal_infeasibility and .dual_infeasibility (unscaled)
 // and recomputes solution.reduced_cost from solution.row_dual. A value
 // passes when its violation, in scaled units, is at most `tolerance` plus
-// 1e-9 of the magnitude it is measured against. The dual side is checked
-// only when `check_duals`.
+// 1e-9 of the magnitude it is measured against (plus, on the primal side,
+// 1e-12 of the largest scaled value, for the rounding of solves with
+// large values). The dual side is checked only when `check_duals`.
 SolutionCheck check_solution(const LpData& lp, const WorkingLp& working, Solution& solution, double tolerance,
                              bool check_duals);
 
