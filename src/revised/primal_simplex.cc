@@ -49,8 +49,9 @@ bool PrimalSimplex::rebuild() {
     return max_basic_infeasibility(s_) <= s_.tol.primal;
 }
 
-PrimalOutcome PrimalSimplex::run(SolveStatus& limit_status) {
+PrimalOutcome PrimalSimplex::run(SolveStatus& limit_status, std::int64_t budget) {
     reset_weights();
+    const std::int64_t last = budget == INT64_MAX ? INT64_MAX : s_.iterations.primal + budget;
     bool refactor_due = false;
     const int* basic = s_.basis.basic_by_position.data();
     for (;;) {
@@ -58,6 +59,10 @@ PrimalOutcome PrimalSimplex::run(SolveStatus& limit_status) {
         if (refactor_due || s_.basis.updates() >= s_.refactor_interval) {
             refactor_due = false;
             if (!rebuild()) return PrimalOutcome::infeasible;
+        }
+        if (s_.iterations.primal >= last) {
+            if (!rebuild()) return PrimalOutcome::infeasible;
+            return PrimalOutcome::stalled;
         }
         const int entering = choose_column();
         if (entering < 0) {

@@ -10,6 +10,7 @@
 // exact for the dual simplex.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "factor/basis_factor.h"
@@ -23,13 +24,15 @@ enum class PrimalOutcome {
     unbounded,   // see ray()
     infeasible,  // fresh values show the basis lost primal feasibility
     limit,
+    stalled,     // the iteration budget ran out
 };
 
 class PrimalSimplex {
 public:
     explicit PrimalSimplex(SimplexState& state);
 
-    PrimalOutcome run(SolveStatus& limit_status);
+    // At most `budget` iterations (bound flips included) before `stalled`.
+    PrimalOutcome run(SolveStatus& limit_status, std::int64_t budget = INT64_MAX);
 
     // After `unbounded`: the direction of every variable (scaled, by var)
     // along which the objective falls without end.

@@ -1,5 +1,6 @@
 #include "revised/simplex_solver.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -50,6 +51,7 @@ const char* name(PrimalOutcome o) {
         case PrimalOutcome::unbounded: return "unbounded";
         case PrimalOutcome::infeasible: return "lost feasibility";
         case PrimalOutcome::limit: return "limit";
+        case PrimalOutcome::stalled: return "stalled";
     }
     return "?";
 }
@@ -176,8 +178,10 @@ SolverOutcome SimplexSolver::solve(bool fresh_factors, bool perturb, std::uint32
             s_.tol.dual = dual_tolerance;
             return SolverOutcome::optimal;
         }
-        const PrimalOutcome p = primal_.run(limit_status);
+        PrimalOutcome p = primal_.run(limit_status, std::max<std::int64_t>(1000, s_.rows()));
         s_.tol.dual = dual_tolerance;
+        // Without progress at the fine tolerance the ordinary one decides.
+        if (p == PrimalOutcome::stalled) p = primal_.run(limit_status);
         if (s_.log_level >= 1) std::fprintf(stderr, "primal clean-up: %s\n", name(p));
         if (p == PrimalOutcome::optimal) return SolverOutcome::optimal;
         if (p == PrimalOutcome::unbounded) return SolverOutcome::unbounded;
