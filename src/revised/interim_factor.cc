@@ -99,6 +99,14 @@ struct BasisFactor::Impl {
     std::vector<int> col_start, col_len, u_row;
     std::vector<double> u_value;
     std::size_t u_built = 0;        // entries after the last build
+    // The same entries by rows: row r's entries, each with the slot of its
+    // column (a slot later in `order` than r's own).
+    struct RowPart {
+        int slot;
+        double value;
+    };
+    std::vector<std::vector<RowPart>> u_rows;  // by row
+    std::vector<double> work_by_slot;          // all zero between updates
 
     // Row etas of the updates: x[r_pivot_row[e]] -= sum r_value * x[r_row].
     std::vector<int> r_pivot_row, r_start, r_row;
@@ -392,12 +400,16 @@ void BasisFactor::Impl::finish_structures() {
     u_row.resize(static_cast<std::size_t>(at));
     u_value.resize(static_cast<std::size_t>(at));
     std::vector<int> fill(col_start);
+    u_rows.resize(m);
+    for (auto& row : u_rows) row.clear();
     for (const auto& e : u_entries) {
         if (e.value == 0.0) continue;
         const int later = slot_of_pos[e.position];
         u_row[fill[later]] = slot_row[e.pivot];
         u_value[fill[later]++] = e.value;
+        u_rows[slot_row[e.pivot]].push_back({later, e.value});
     }
+    work_by_slot.assign(m, 0.0);
     u_built = u_row.size();
     u_entries.clear();
     r_pivot_row.clear();
@@ -478,10 +490,10 @@ void BasisFactor::Impl::solve_backward(SparseVector& x) const {
     for (int idx = 0; idx < m; ++idx) {
         const int k = order[idx];
         const int r = slot_row[k];
-        double value = v[r];
-        const int end = col_start[k] + col_len[k];
-        for (int t = col_start[k]; t < end; ++t) value -= u_value[t] * v[u_row[t]];
-        v[r] = value == 0.0 ? 0.0 : value / diag[k];
+        if (v[r] == 0.0) continue;
+        const double yk = v[r] / diag[k];
+        v[r] = yk;
+        for (const RowPart& part : u_rows[r]) v[slot_row[part.slot]] -= part.value * yk;
     }
     for (int e = static_cast<int>(r_pivot_row.size()) - 1; e >= 0; --e) {
         const double value = v[r_pivot_row[e]];
@@ -515,34 +527,34 @@ bool BasisFactor::Impl::update(int p, double pivot) {
     const int s = slot_of_pos[p];
     const int rs = slot_row[s];
 
-    // Eliminate row rs from the columns after s: multipliers by row, and
-    // rs's entries leave those columns.
+    // Row rs of U leaves the columns it crosses and is eliminated with the
+    // rows of the slots after s, in order: the multipliers form a row eta.
+    for (const RowPart& part : u_rows[rs]) {
+        work_by_slot[part.slot] = part.value;
+        const int j = part.slot;
+        const int first = col_start[j];
+        int end = first + col_len[j];
+        for (int t = first; t < end; ++t) {
+            if (u_row[t] != rs) continue;
+            --end;
+            u_row[t] = u_row[end];
+            u_value[t] = u_value[end];
+            break;
+        }
+        col_len[j] = end - first;
+    }
+    u_rows[rs].clear();
     const std::size_t r_first = r_row.size();
     for (int idx = place[s] + 1; idx < m; ++idx) {
         const int j = order[idx];
-        int t = col_start[j];
-        int end = t + col_len[j];
-        double u_sj = 0;
-        double dot = 0;
-        while (t < end) {
-            const int row = u_row[t];
-            if (row == rs) {
-                u_sj = u_value[t];
-                --end;
-                u_row[t] = u_row[end];
-                u_value[t] = u_value[end];
-                continue;
-            }
-            dot += multiplier[row] * u_value[t];
-            ++t;
-        }
-        col_len[j] = end - col_start[j];
-        if (u_sj == 0.0 && dot == 0.0) continue;
-        const double mult = (u_sj - dot) / diag[j];
-        if (mult == 0.0) continue;
+        const double w = work_by_slot[j];
+        if (w == 0.0) continue;
+        work_by_slot[j] = 0.0;
+        const double mult = w / diag[j];
         multiplier[slot_row[j]] = mult;
         r_row.push_back(slot_row[j]);
         r_value.push_back(mult);
+        for (const RowPart& part : u_rows[slot_row[j]]) work_by_slot[part.slot] -= mult * part.value;
     }
     // The spike, transformed by the same row operation, is the new column.
     double new_diag = 0;
@@ -565,11 +577,21 @@ bool BasisFactor::Impl::update(int p, double pivot) {
         r_pivot_row.push_back(rs);
         r_start.push_back(static_cast<int>(r_row.size()));
     }
+    for (int t = col_start[s]; t < col_start[s] + col_len[s]; ++t) {
+        auto& row = u_rows[u_row[t]];
+        for (std::size_t k = 0; k < row.size(); ++k) {
+            if (row[k].slot != s) continue;
+            row[k] = row.back();
+            row.pop_back();
+            break;
+        }
+    }
     col_start[s] = static_cast<int>(u_row.size());
     for (std::size_t t = 0; t < spike_row.size(); ++t) {
         if (spike_row[t] == rs || std::fabs(spike_value[t]) < tiny_value) continue;
         u_row.push_back(spike_row[t]);
         u_value.push_back(spike_value[t]);
+        u_rows[spike_row[t]].push_back({s, spike_value[t]});
     }
     col_len[s] = static_cast<int>(u_row.size()) - col_start[s];
     diag[s] = new_diag;
