@@ -86,12 +86,18 @@ double max_abs(const std::vector<double>& v) {
 
 // Checks ftran and btran of a random sparse right-hand side against the
 // basis (backward error against the sizes of B's entries and of the
-// solution); also that the index lists name every nonzero.
-void expect_solves(const Matrix& a, const BasisFactor& factor, const std::vector<int>& basic, std::mt19937& random) {
+// solution), that the index lists name every nonzero, and that solving
+// without an index list gives the same.
+void expect_solves(const Matrix& a, const BasisFactor& factor, const std::vector<int>& basic, std::mt19937& random,
+                   bool unit_vector = false) {
     std::uniform_real_distribution<double> unit(0, 1);
     std::vector<double> b(a.rows, 0.0);
-    for (int i = 0; i < a.rows; ++i)
-        if (unit(random) < 0.3 || i == 0) b[i] = unit(random) * 4 - 2;
+    if (unit_vector) {
+        b[std::uniform_int_distribution<int>(0, a.rows - 1)(random)] = 1.0;
+    } else {
+        for (int i = 0; i < a.rows; ++i)
+            if (unit(random) < 0.3 || i == 0) b[i] = unit(random) * 4 - 2;
+    }
     SparseVector x = sparse_from(b);
     factor.ftran(x);
     std::vector<double> listed(a.rows, 0.0);
@@ -99,12 +105,24 @@ void expect_solves(const Matrix& a, const BasisFactor& factor, const std::vector
     EXPECT_EQ(listed, x.value) << "ftran's index list misses a nonzero";
     const std::vector<double> bx = multiply(a, basic, x.value);
     const double big = max_abs(a.value) + 1;
-    for (int i = 0; i < a.rows; ++i) EXPECT_NEAR(bx[i], b[i], 1e-11 * (1 + big * max_abs(x.value))) << "row " << i;
+    for (int i = 0; i < a.rows; ++i) EXPECT_NEAR(bx[i], b[i], 1e-9 * (1 + big * max_abs(x.value))) << "row " << i;
+    // The same right-hand side without its index list (count < 0) gives
+    // the same solution.
+    SparseVector unlisted;
+    unlisted.resize(a.rows);
+    unlisted.value = b;
+    unlisted.count = -1;
+    factor.ftran(unlisted);
+    for (int p = 0; p < a.rows; ++p) EXPECT_NEAR(unlisted.value[p], x.value[p], 1e-12 * (1 + max_abs(x.value)));
 
     SparseVector y = sparse_from(b);
     factor.btran(y);
     const std::vector<double> bty = multiply_transpose(a, basic, y.value);
-    for (int p = 0; p < a.rows; ++p) EXPECT_NEAR(bty[p], b[p], 1e-11 * (1 + big * max_abs(y.value))) << "position " << p;
+    for (int p = 0; p < a.rows; ++p) EXPECT_NEAR(bty[p], b[p], 1e-9 * (1 + big * max_abs(y.value))) << "position " << p;
+    unlisted.value = b;
+    unlisted.count = -1;
+    factor.btran(unlisted);
+    for (int i = 0; i < a.rows; ++i) EXPECT_NEAR(unlisted.value[i], y.value[i], 1e-12 * (1 + max_abs(y.value)));
 }
 
 // Basic columns: every structural column that keeps the basis square and,
@@ -163,6 +181,7 @@ TEST_P(FactorSolves, BuildThenUpdatesKeepSolvesExact) {
                 factor.build(basic);
             }
             expect_solves(a, factor, basic, random);
+            expect_solves(a, factor, basic, random, true);  // sparse solves follow the nonzeros
         }
     }
 }

@@ -83,7 +83,8 @@ void DualSimplex::apply_flips(const std::vector<int>& flips) {
         }
         add_column(*s_.lp, var, change, flip_column_);
     }
-    s_.basis.factor().ftran(flip_column_, 0.1);
+    s_.basis.factor().ftran(flip_column_, s_.flip_density.value);
+    s_.flip_density.record(flip_column_);
     const int* basic = s_.basis.basic_by_position.data();
     for (int k = 0; k < flip_column_.count; ++k) {
         const int p = flip_column_.index[k];
@@ -115,7 +116,8 @@ DualOutcome DualSimplex::run(int phase, SolveStatus& limit_status) {
 
         rho_.clear();
         rho_.add(r, 1.0);
-        s_.basis.factor().btran(rho_, 0.1);
+        s_.basis.factor().btran(rho_, s_.row_density.value);
+        s_.row_density.record(rho_);
         double weight = 0;
         for (int k = 0; k < rho_.count; ++k) weight += rho_.value[rho_.index[k]] * rho_.value[rho_.index[k]];
         s_.dual_weights.set(r, weight);
@@ -135,7 +137,8 @@ DualOutcome DualSimplex::run(int phase, SolveStatus& limit_status) {
 
         column_.clear();
         add_column(*s_.lp, entering, 1.0, column_);
-        s_.basis.factor().ftran_for_update(column_, 0.1);
+        s_.basis.factor().ftran_for_update(column_, s_.column_density.value);
+        s_.column_density.record(column_);
         const double alpha = column_.value[r];
         const double difference = std::fabs(alpha - step_.alpha);
         if (difference > pivot_agreement * std::min(std::fabs(alpha), std::fabs(step_.alpha)) &&
@@ -151,7 +154,8 @@ DualOutcome DualSimplex::run(int phase, SolveStatus& limit_status) {
 
         tau_.clear();
         for (int k = 0; k < rho_.count; ++k) tau_.add(rho_.index[k], rho_.value[rho_.index[k]]);
-        s_.basis.factor().ftran(tau_, 0.1);
+        s_.basis.factor().ftran(tau_, s_.tau_density.value);
+        s_.tau_density.record(tau_);
 
         if (!step_.flips.empty()) apply_flips(step_.flips);
 

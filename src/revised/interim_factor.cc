@@ -33,6 +33,8 @@ constexpr double update_agreement = 1e-8;   // new diagonal against pivot times 
 constexpr double max_multiplier = 1e8;    // largest entry of a row eta
 constexpr int update_limit = 1000;
 constexpr int search_limit = 4;             // candidates examined once a pivot is known
+constexpr double sparse_fraction = 0.05;    // solves follow the nonzeros below this fill
+constexpr double sparse_result = 0.1;       // ... when the result is expected below this
 
 }  // namespace
 
@@ -119,6 +121,13 @@ struct BasisFactor::Impl {
     bool spike_valid = false;
 
     mutable std::vector<double> scratch;  // by row or position, all zero between calls
+    // Workspace of the sparse solves: rows listed (all unmarked between
+    // calls), the depth-first search over U's graph, its result.
+    std::vector<int> slot_of_row;         // by row
+    mutable std::vector<char> listed;     // by row
+    mutable std::vector<int> list;        // rows that may be nonzero
+    mutable std::vector<char> visited;    // by slot
+    mutable std::vector<int> stack, next_edge, reached;
     std::vector<double> multiplier;       // by row, all zero between updates
 
     // --- build workspace: the active submatrix. Columns only grow during a
@@ -158,8 +167,20 @@ struct BasisFactor::Impl {
     void pivot_on(int r, int c, int k);
 
     void solve_lower(double* x) const;
-    void solve_forward(SparseVector& x, bool keep_spike);
-    void solve_backward(SparseVector& x) const;
+    void list_row(int r) const {
+        if (!listed[r]) {
+            listed[r] = 1;
+            list.push_back(r);
+        }
+    }
+    // Slots reached from the slots of the listed rows along U's columns
+    // (by_rows false) or rows (true), in postorder: a slot comes after
+    // every slot it reaches.
+    // False (with nothing left marked) when more than `limit` slots are
+    // reached: dense work is cheaper then.
+    bool search(bool by_rows, std::size_t limit) const;
+    void solve_forward(SparseVector& x, bool keep_spike, double density);
+    void solve_backward(SparseVector& x, double density) const;
     bool update(int p, double pivot);
 };
 
@@ -410,6 +431,12 @@ void BasisFactor::Impl::finish_structures() {
         u_rows[slot_row[e.pivot]].push_back({later, e.value});
     }
     work_by_slot.assign(m, 0.0);
+    slot_of_row.assign(m, 0);
+    for (int k = 0; k < m; ++k) slot_of_row[slot_row[k]] = k;
+    listed.assign(m, 0);
+    visited.assign(m, 0);
+    next_edge.assign(m, 0);
+    list.clear();
     u_built = u_row.size();
     u_entries.clear();
     r_pivot_row.clear();
@@ -436,85 +463,212 @@ void BasisFactor::Impl::solve_lower(double* v) const {
     }
 }
 
+bool BasisFactor::Impl::search(bool by_rows, std::size_t limit) const {
+    reached.clear();
+    for (int start_row : list) {
+        const int start = slot_of_row[start_row];
+        if (visited[start]) continue;
+        visited[start] = 1;
+        stack.push_back(start);
+        next_edge[start] = 0;
+        while (!stack.empty()) {
+            const int k = stack.back();
+            int child = -1;
+            if (by_rows) {
+                const auto& parts = u_rows[slot_row[k]];
+                if (next_edge[k] < static_cast<int>(parts.size())) child = parts[next_edge[k]++].slot;
+            } else if (next_edge[k] < col_len[k]) {
+                child = slot_of_row[u_row[col_start[k] + next_edge[k]++]];
+            }
+            if (child < 0) {
+                stack.pop_back();
+                reached.push_back(k);
+                if (reached.size() > limit) {
+                    for (int done : reached) visited[done] = 0;
+                    for (int open : stack) visited[open] = 0;
+                    stack.clear();
+                    return false;
+                }
+            } else if (!visited[child]) {
+                visited[child] = 1;
+                next_edge[child] = 0;
+                stack.push_back(child);
+            }
+        }
+    }
+    for (int k : reached) visited[k] = 0;
+    return true;
+}
+
 // B x = b: L and the row etas, U (values stay at their rows), then rows to
-// positions with the index list rebuilt.
-void BasisFactor::Impl::solve_forward(SparseVector& x, bool keep_spike) {
+// positions with the index list rebuilt. A sparse right-hand side is
+// followed through its nonzeros: lists through L and the row etas, a
+// depth-first search for U.
+void BasisFactor::Impl::solve_forward(SparseVector& x, bool keep_spike, double density) {
     double* v = x.value.data();
-    solve_lower(v);
+    bool sparse = x.count >= 0 && x.count < sparse_fraction * m && density < sparse_result;
+    if (sparse) {
+        list.clear();
+        for (int k = 0; k < x.count; ++k) list_row(x.index[k]);
+        const int etas_l = static_cast<int>(l_pivot_row.size());
+        for (int e = 0; e < etas_l; ++e) {
+            const double pivot_value = v[l_pivot_row[e]];
+            if (pivot_value == 0.0) continue;
+            for (int t = l_start[e]; t < l_start[e + 1]; ++t) {
+                list_row(l_row[t]);
+                v[l_row[t]] -= l_value[t] * pivot_value;
+            }
+        }
+        const int etas_r = static_cast<int>(r_pivot_row.size());
+        for (int e = 0; e < etas_r; ++e) {
+            double dot = 0;
+            for (int t = r_start[e]; t < r_start[e + 1]; ++t) dot += r_value[t] * v[r_row[t]];
+            if (dot == 0.0) continue;
+            list_row(r_pivot_row[e]);
+            v[r_pivot_row[e]] -= dot;
+        }
+        for (int r : list) listed[r] = 0;
+        if (list.size() > sparse_fraction * m) sparse = false;
+    } else {
+        solve_lower(v);
+    }
     if (keep_spike) {
         spike_row.clear();
         spike_value.clear();
-        for (int r = 0; r < m; ++r) {
-            if (v[r] == 0.0) continue;
-            spike_row.push_back(r);
-            spike_value.push_back(v[r]);
+        if (sparse) {
+            for (int r : list) {
+                if (v[r] == 0.0) continue;
+                spike_row.push_back(r);
+                spike_value.push_back(v[r]);
+            }
+        } else {
+            for (int r = 0; r < m; ++r) {
+                if (v[r] == 0.0) continue;
+                spike_row.push_back(r);
+                spike_value.push_back(v[r]);
+            }
         }
         spike_valid = true;
     }
-    for (int idx = m - 1; idx >= 0; --idx) {
-        const int k = order[idx];
-        const int r = slot_row[k];
-        if (v[r] == 0.0) continue;
-        const double xk = v[r] / diag[k];
-        v[r] = xk;
-        const int end = col_start[k] + col_len[k];
-        for (int t = col_start[k]; t < end; ++t) v[u_row[t]] -= u_value[t] * xk;
+    if (sparse) sparse = search(false, static_cast<std::size_t>(sparse_result * m));
+    if (sparse) {
+        for (auto it = reached.rbegin(); it != reached.rend(); ++it) {
+            const int k = *it;
+            const int r = slot_row[k];
+            if (v[r] == 0.0) continue;
+            const double xk = v[r] / diag[k];
+            v[r] = xk;
+            const int end = col_start[k] + col_len[k];
+            for (int t = col_start[k]; t < end; ++t) v[u_row[t]] -= u_value[t] * xk;
+        }
+    } else {
+        for (int idx = m - 1; idx >= 0; --idx) {
+            const int k = order[idx];
+            const int r = slot_row[k];
+            if (v[r] == 0.0) continue;
+            const double xk = v[r] / diag[k];
+            v[r] = xk;
+            const int end = col_start[k] + col_len[k];
+            for (int t = col_start[k]; t < end; ++t) v[u_row[t]] -= u_value[t] * xk;
+        }
     }
     // Rows to positions; the list of nonzeros on the way.
     if (static_cast<int>(x.index.size()) < m) x.index.resize(m);
     int count = 0;
-    for (int r = 0; r < m; ++r) {
+    auto move_row = [&](int r) {
         const double value = v[r];
-        if (value == 0.0) continue;
+        if (value == 0.0) return;
         v[r] = 0.0;
-        if (std::fabs(value) < tiny_value) continue;
+        if (std::fabs(value) < tiny_value) return;
         const int p = pos_of_row[r];
         scratch[p] = value;
         x.index[count++] = p;
+    };
+    if (sparse) {
+        for (int k : reached) move_row(slot_row[k]);
+    } else {
+        for (int r = 0; r < m; ++r) move_row(r);
     }
     x.value.swap(scratch);
     x.count = count;
 }
 
 // B^T y = c: positions to rows, U^T, the row etas backwards, then L^T.
-void BasisFactor::Impl::solve_backward(SparseVector& x) const {
+// A sparse right-hand side is followed through U^T by a depth-first search
+// over U's rows.
+void BasisFactor::Impl::solve_backward(SparseVector& x, double density) const {
     double* v = x.value.data();
-    for (int p = 0; p < m; ++p) {
-        if (v[p] != 0.0) {
-            scratch[row_of_pos[p]] = v[p];
+    bool sparse = x.count >= 0 && x.count < sparse_fraction * m && density < sparse_result;
+    if (sparse) {
+        list.clear();
+        for (int k = 0; k < x.count; ++k) {
+            const int p = x.index[k];
+            if (v[p] == 0.0) continue;
+            const int r = row_of_pos[p];
+            scratch[r] = v[p];
             v[p] = 0.0;
+            list.push_back(r);
+        }
+    } else {
+        for (int p = 0; p < m; ++p) {
+            if (v[p] != 0.0) {
+                scratch[row_of_pos[p]] = v[p];
+                v[p] = 0.0;
+            }
         }
     }
     x.value.swap(scratch);
     v = x.value.data();
-    for (int idx = 0; idx < m; ++idx) {
-        const int k = order[idx];
+    auto solve_slot = [&](int k) {
         const int r = slot_row[k];
-        if (v[r] == 0.0) continue;
+        if (v[r] == 0.0) return;
         const double yk = v[r] / diag[k];
         v[r] = yk;
         for (const RowPart& part : u_rows[r]) v[slot_row[part.slot]] -= part.value * yk;
+    };
+    if (sparse) sparse = search(true, static_cast<std::size_t>(sparse_result * m));
+    if (sparse) {
+        list.clear();
+        for (auto it = reached.rbegin(); it != reached.rend(); ++it) {
+            solve_slot(*it);
+            list_row(slot_row[*it]);
+        }
+    } else {
+        for (int idx = 0; idx < m; ++idx) solve_slot(order[idx]);
     }
     for (int e = static_cast<int>(r_pivot_row.size()) - 1; e >= 0; --e) {
         const double value = v[r_pivot_row[e]];
         if (value == 0.0) continue;
-        for (int t = r_start[e]; t < r_start[e + 1]; ++t) v[r_row[t]] -= r_value[t] * value;
+        for (int t = r_start[e]; t < r_start[e + 1]; ++t) {
+            if (sparse) list_row(r_row[t]);
+            v[r_row[t]] -= r_value[t] * value;
+        }
     }
     for (int e = static_cast<int>(l_pivot_row.size()) - 1; e >= 0; --e) {
         double dot = 0;
         for (int t = l_start[e]; t < l_start[e + 1]; ++t) dot += l_value[t] * v[l_row[t]];
+        if (dot == 0.0) continue;
+        if (sparse) list_row(l_pivot_row[e]);
         v[l_pivot_row[e]] -= dot;
     }
     if (static_cast<int>(x.index.size()) < m) x.index.resize(m);
     int count = 0;
-    for (int r = 0; r < m; ++r) {
+    auto keep_row = [&](int r) {
         double& value = v[r];
-        if (value == 0.0) continue;
+        if (value == 0.0) return;
         if (std::fabs(value) < tiny_value) {
             value = 0.0;
-            continue;
+            return;
         }
         x.index[count++] = r;
+    };
+    if (sparse) {
+        for (int r : list) {
+            listed[r] = 0;
+            keep_row(r);
+        }
+    } else {
+        for (int r = 0; r < m; ++r) keep_row(r);
     }
     x.count = count;
 }
@@ -647,15 +801,15 @@ int BasisFactor::build(std::vector<int>& basic) {
     return replaced;
 }
 
-void BasisFactor::ftran(SparseVector& rhs, double /*density*/) const {
+void BasisFactor::ftran(SparseVector& rhs, double density) const {
     // The solve keeps no spike unless asked; const_cast keeps the const
     // interface without a second copy of the code.
-    const_cast<Impl&>(*impl_).solve_forward(rhs, false);
+    const_cast<Impl&>(*impl_).solve_forward(rhs, false, density);
 }
 
-void BasisFactor::btran(SparseVector& rhs, double /*density*/) const { impl_->solve_backward(rhs); }
+void BasisFactor::btran(SparseVector& rhs, double density) const { impl_->solve_backward(rhs, density); }
 
-void BasisFactor::ftran_for_update(SparseVector& rhs, double /*density*/) { impl_->solve_forward(rhs, true); }
+void BasisFactor::ftran_for_update(SparseVector& rhs, double density) { impl_->solve_forward(rhs, true, density); }
 
 bool BasisFactor::update(int p, double pivot) { return impl_->update(p, pivot); }
 

@@ -77,7 +77,8 @@ PrimalOutcome PrimalSimplex::run(SolveStatus& limit_status, std::int64_t budget)
                                                                     : -1.0;
         column_.clear();
         add_column(*s_.lp, entering, 1.0, column_);
-        s_.basis.factor().ftran_for_update(column_, 0.1);
+        s_.basis.factor().ftran_for_update(column_, s_.column_density.value);
+        s_.column_density.record(column_);
 
         // Harris: the largest step that keeps every basic variable within
         // its bounds widened by the tolerance, then the largest pivot among
@@ -152,7 +153,8 @@ PrimalOutcome PrimalSimplex::run(SolveStatus& limit_status, std::int64_t budget)
         const double alpha = column_.value[r];
         rho_.clear();
         rho_.add(r, 1.0);
-        s_.basis.factor().btran(rho_, 0.1);
+        s_.basis.factor().btran(rho_, s_.row_density.value);
+        s_.row_density.record(rho_);
         row_.compute(rho_, s_.basis);
         const double alpha_row = row_.value(entering);
         if (std::fabs(alpha - alpha_row) > pivot_agreement * std::min(std::fabs(alpha), std::fabs(alpha_row)) &&
@@ -183,7 +185,8 @@ PrimalOutcome PrimalSimplex::run(SolveStatus& limit_status, std::int64_t budget)
             weight += v * v;
             tau_.add(rho_.index[k], v);
         }
-        s_.basis.factor().ftran(tau_, 0.1);
+        s_.basis.factor().ftran(tau_, s_.tau_density.value);
+        s_.tau_density.record(tau_);
         s_.dual_weights.set(r, weight);
         s_.dual_weights.update(column_, r, alpha, tau_);
 

@@ -33,6 +33,16 @@ private:
     double time_limit_ = 0;
 };
 
+// A running average of the fill (nonzeros / size) of one kind of solve,
+// passed to the factorisation as its density hint.
+struct SolveDensity {
+    double value = 0.0;
+    void record(const factor::SparseVector& v) {
+        const double fill = v.count < 0 || v.size() == 0 ? 1.0 : static_cast<double>(v.count) / v.size();
+        value = 0.95 * value + 0.05 * fill;
+    }
+};
+
 struct SimplexState {
     const WorkingLp* lp = nullptr;
     SimplexBasis basis;
@@ -49,6 +59,9 @@ struct SimplexState {
     std::vector<double> d_by_var;  // reduced costs; 0 for basic variables
 
     Tolerances tol;
+    // Fill of the BTRAN'd pivot rows, the FTRAN'd entering columns, the
+    // steepest-edge FTRANs and the bound-flip FTRANs.
+    SolveDensity row_density, column_density, tau_density, flip_density;
     IterationCounts iterations;
     SolveClock clock;
     int log_level = 0;
