@@ -158,10 +158,6 @@ int count_dual_infeasibilities(const SimplexState& s, bool count_boxed, double* 
     return count;
 }
 
-}  // namespace lpsens::revised
-
-namespace lpsens::revised {
-
 int correct_dual_infeasibilities(SimplexState& s) {
     if (flip_to_dual_feasible_bounds(s) > 0) compute_basic_values(s);
     int shifts = 0;
@@ -175,10 +171,6 @@ int correct_dual_infeasibilities(SimplexState& s) {
     return shifts;
 }
 
-}  // namespace lpsens::revised
-
-namespace lpsens::revised {
-
 void add_column(const WorkingLp& lp, int var, double scale, factor::SparseVector& v) {
     if (var >= lp.cols) {
         v.add(var - lp.cols, scale);
@@ -186,10 +178,6 @@ void add_column(const WorkingLp& lp, int var, double scale, factor::SparseVector
     }
     for (int t = lp.col_start[var]; t < lp.col_start[var + 1]; ++t) v.add(lp.col_row[t], lp.col_value[t] * scale);
 }
-
-}  // namespace lpsens::revised
-
-namespace lpsens::revised {
 
 double primal_residual(const SimplexState& s) {
     const WorkingLp& lp = *s.lp;

@@ -51,26 +51,14 @@ int flip_to_dual_feasible_bounds(SimplexState& s);
 // mends those), and the largest such error.
 int count_dual_infeasibilities(const SimplexState& s, bool count_boxed, double* largest = nullptr);
 
-}  // namespace lpsens::revised
-
-namespace lpsens::revised {
-
 // Restores dual feasibility after values were recomputed: boxed variables
 // flip to the bound their reduced cost prefers (basic values recomputed
 // when any did), the others get their cost shifted so that d_j = 0.
 // Returns the number of cost shifts.
 int correct_dual_infeasibilities(SimplexState& s);
 
-}  // namespace lpsens::revised
-
-namespace lpsens::revised {
-
 // Adds `scale` times the column of `var` in [A I] to `v`.
 void add_column(const WorkingLp& lp, int var, double scale, factor::SparseVector& v);
-
-}  // namespace lpsens::revised
-
-namespace lpsens::revised {
 
 // The largest |(A x + s)_i| over the rows for the current values, relative
 // to 1 + the largest |x|: how far the updated values have drifted from
