@@ -46,6 +46,8 @@ public:
 
     const LpData& lp() const { return lp_; }
     const Options& options() const { return options_; }
+    // Takes effect at the next solve; a change of `scale` rebuilds the
+    // engine, so that solve starts cold.
     void set_options(const Options& options);
 
     // Solves from the current basis: the slack basis at first (with cost
