@@ -193,7 +193,8 @@ DualOutcome DualSimplex::run(int phase, SolveStatus& limit_status) {
             refactor_due = true;
 #ifndef NDEBUG
         if (const std::string why = refactor_due ? std::string() : check_invariants(s_, 1e-5); !why.empty()) {
-            std::fprintf(stderr, "dual simplex invariant: %s\n", why.c_str());
+            std::fprintf(stderr, "dual simplex invariant after %lld iterations, %d updates: %s\n",
+                         static_cast<long long>(counter), s_.basis.updates(), why.c_str());
             assert(false);
         }
 #endif

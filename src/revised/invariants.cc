@@ -54,18 +54,23 @@ std::string check_residuals(const SimplexState& s, double tolerance) {
     for (int p = 0; p < lp.rows; ++p) y.value[p] = s.cost_by_var[s.basis.basic_by_position[p]];
     y.rebuild_index();
     s.basis.factor().btran(y, 1.0);
-    double biggest = 0;
-    for (int var = 0; var < s.vars(); ++var) biggest = std::max(biggest, std::fabs(s.cost_by_var[var]));
+    // Rounding grows with the products that make up each reduced cost.
+    double biggest_y = 0;
+    for (int i = 0; i < lp.rows; ++i) biggest_y = std::max(biggest_y, std::fabs(y.value[i]));
     for (int var = 0; var < s.vars(); ++var) {
         if (s.basis.is_basic(var)) continue;
         double d = s.cost_by_var[var];
+        double magnitude = std::fabs(d) + biggest_y;
         if (var < lp.cols) {
-            for (int t = lp.col_start[var]; t < lp.col_start[var + 1]; ++t) d -= lp.col_value[t] * y.value[lp.col_row[t]];
+            for (int t = lp.col_start[var]; t < lp.col_start[var + 1]; ++t) {
+                d -= lp.col_value[t] * y.value[lp.col_row[t]];
+                magnitude += std::fabs(lp.col_value[t]) * biggest_y;
+            }
         } else {
             d -= y.value[var - lp.cols];
         }
         const double difference = std::fabs(d - s.d_by_var[var]);
-        if (!(difference <= tolerance * (1 + biggest)))
+        if (!(difference <= tolerance * (1 + magnitude)))
             return "reduced cost of variable " + std::to_string(var) + " off by " + std::to_string(difference);
     }
     return {};

@@ -20,8 +20,8 @@ std::string check_nonbasic_values(const SimplexState& s);
 
 // The updated values satisfy A x + s = 0 to `tolerance` (relative to 1 +
 // the largest value), and the updated reduced costs agree with c - A^T y
-// for y from a fresh BTRAN to `tolerance` (relative to 1 + the largest
-// cost).
+// for y from a fresh BTRAN to `tolerance` (relative to 1 + the size of the
+// products that make each of them up).
 std::string check_residuals(const SimplexState& s, double tolerance);
 
 // All of the above.
