@@ -1,0 +1,48 @@
+// The linear program the revised engine solves, in general form:
+//
+//   minimise (or maximise)  cost^T x + offset
+//   subject to              row_lower <= A x <= row_upper
+//                           col_lower <=  x  <= col_upper
+//
+// A is stored column-wise. Bounds may be -infinity / +infinity (HUGE_VAL);
+// equal bounds fix a variable or a row; a row with both bounds infinite is
+// free. Nothing is added for bounds or ranges: each row gets one logical
+// variable inside the engine, and bounds stay bounds.
+#pragma once
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace lpsens::revised {
+
+inline constexpr double infinity = HUGE_VAL;
+
+enum class Sense { minimise, maximise };
+
+struct LpData {
+    int rows = 0;
+    int cols = 0;
+    Sense sense = Sense::minimise;
+    double offset = 0;             // added to the objective
+
+    // A, column-wise: column j holds entries start[j] .. start[j+1]-1.
+    std::vector<int> start;        // by column, cols + 1 entries
+    std::vector<int> row_index;    // by entry
+    std::vector<double> value;     // by entry
+
+    std::vector<double> cost;      // by column
+    std::vector<double> col_lower; // by column
+    std::vector<double> col_upper; // by column
+    std::vector<double> row_lower; // by row
+    std::vector<double> row_upper; // by row
+
+    int nonzeros() const { return start.empty() ? 0 : start.back(); }
+
+    // A description of the first inconsistency (sizes, indices out of range,
+    // entries not finite, lower above upper, a bound of +inf below or -inf
+    // above), or an empty string when the data are usable.
+    std::string check() const;
+};
+
+}  // namespace lpsens::revised
