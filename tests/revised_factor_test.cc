@@ -29,12 +29,15 @@ Matrix random_matrix(std::mt19937& random, int rows, int cols, double density) {
     a.rows = rows;
     a.cols = cols;
     std::uniform_real_distribution<double> unit(0, 1);
-    const double values[] = {-4, -1, -0.5, 0.25, 1, 2, 3, 1e-3, 1e3};
+    // Moderate values: the checks below measure residuals against the size
+    // of the solution, which says little for bases that entries of 1e-3 and
+    // 1e3 make ill-conditioned (the factorisation's own tests cover those).
+    const double values[] = {-4, -1, -0.5, 0.25, 1, 2, 3};
     for (int j = 0; j < cols; ++j) {
         for (int i = 0; i < rows; ++i) {
             if (unit(random) < density) {
                 a.row_index.push_back(i);
-                a.value.push_back(values[std::uniform_int_distribution<int>(0, 8)(random)]);
+                a.value.push_back(values[std::uniform_int_distribution<int>(0, 6)(random)]);
             }
         }
         a.start.push_back(static_cast<int>(a.row_index.size()));

@@ -1,0 +1,68 @@
+#include "accurate/lp_from_model.h"
+
+#include <cmath>
+
+namespace lpsens {
+
+namespace {
+
+double to_double(Extended v) {
+    if (v == model_infinity) return revised::infinity;
+    if (v == -model_infinity) return -revised::infinity;
+    return static_cast<double>(v);
+}
+
+}  // namespace
+
+void row_bounds(const ProblemRow& row, double& lower, double& upper) {
+    const double rhs = to_double(row.rhs);
+    const double range = to_double(row.range);
+    lower = -revised::infinity;
+    upper = revised::infinity;
+    switch (row.type) {
+        case 'L':
+            upper = rhs;
+            if (row.ranged) lower = rhs - std::fabs(range);
+            break;
+        case 'G':
+            lower = rhs;
+            if (row.ranged) upper = rhs + std::fabs(range);
+            break;
+        default:  // 'E'
+            lower = upper = rhs;
+            if (row.ranged) {
+                if (range > 0) upper = rhs + range;
+                else lower = rhs + range;
+            }
+            break;
+    }
+}
+
+revised::LpData lp_from_model(const Problem& model) {
+    revised::LpData lp;
+    lp.rows = model.row_count();
+    lp.cols = model.column_count();
+    lp.sense = model.maximise ? revised::Sense::maximise : revised::Sense::minimise;
+    lp.offset = to_double(model.constant);
+    lp.start.reserve(static_cast<std::size_t>(lp.cols) + 1);
+    lp.start.push_back(0);
+    for (int j = 0; j < lp.cols; ++j) {
+        const ProblemColumn& c = model.columns[static_cast<std::size_t>(j)];
+        model.matrix.for_each(j, [&](int row, Extended value) {
+            lp.row_index.push_back(row);
+            lp.value.push_back(to_double(value));
+        });
+        lp.start.push_back(static_cast<int>(lp.row_index.size()));
+        lp.cost.push_back(to_double(c.cost));
+        lp.col_lower.push_back(to_double(c.lower));
+        lp.col_upper.push_back(to_double(c.upper));
+    }
+    lp.row_lower.resize(static_cast<std::size_t>(lp.rows));
+    lp.row_upper.resize(static_cast<std::size_t>(lp.rows));
+    for (int i = 0; i < lp.rows; ++i)
+        row_bounds(model.rows[static_cast<std::size_t>(i)], lp.row_lower[static_cast<std::size_t>(i)],
+                   lp.row_upper[static_cast<std::size_t>(i)]);
+    return lp;
+}
+
+}  // namespace lpsens
