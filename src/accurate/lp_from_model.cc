@@ -1,6 +1,7 @@
 #include "accurate/lp_from_model.h"
 
 #include <cmath>
+#include <vector>
 
 namespace lpsens {
 
@@ -46,12 +47,31 @@ revised::LpData lp_from_model(const Problem& model) {
     lp.offset = to_double(model.constant);
     lp.start.reserve(static_cast<std::size_t>(lp.cols) + 1);
     lp.start.push_back(0);
+    // A row met twice in a column: its entries add up (in extended
+    // precision), and an entry that adds up to 0 is left out.
+    std::vector<Extended> sum(static_cast<std::size_t>(lp.rows), 0);
+    std::vector<int> slot(static_cast<std::size_t>(lp.rows), -1);
+    std::vector<int> rows_met;
     for (int j = 0; j < lp.cols; ++j) {
         const ProblemColumn& c = model.columns[static_cast<std::size_t>(j)];
+        rows_met.clear();
         model.matrix.for_each(j, [&](int row, Extended value) {
-            lp.row_index.push_back(row);
-            lp.value.push_back(to_double(value));
+            const auto r = static_cast<std::size_t>(row);
+            if (slot[r] < 0) {
+                slot[r] = static_cast<int>(rows_met.size());
+                rows_met.push_back(row);
+            }
+            sum[r] += value;
         });
+        for (const int row : rows_met) {
+            const auto r = static_cast<std::size_t>(row);
+            if (sum[r] != 0) {
+                lp.row_index.push_back(row);
+                lp.value.push_back(to_double(sum[r]));
+            }
+            sum[r] = 0;
+            slot[r] = -1;
+        }
         lp.start.push_back(static_cast<int>(lp.row_index.size()));
         lp.cost.push_back(to_double(c.cost));
         lp.col_lower.push_back(to_double(c.lower));

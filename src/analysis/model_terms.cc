@@ -49,23 +49,6 @@ ModelRange unlimited(double objective, double rate) {
 
 }  // namespace
 
-ModelMap identity_map(const DocumentedForm& form) {
-    ModelMap map;
-    map.maximise = true;
-    for (int j = 1; j <= form.variables(); ++j) {
-        VariableMap v;
-        v.name = form.column_name(j);
-        v.part = j;
-        map.variables.push_back(v);
-        map.variable_of.push_back(j - 1);
-    }
-    for (int i = 1; i <= form.rows(); ++i) {
-        map.rows.push_back({{{i, 1}}});
-        map.form_rows.push_back({i - 1, -1, false, 1});
-    }
-    return map;
-}
-
 ModelPlace model_place(const ModelMap& map, const DocumentedForm& form, VariableId v) {
     if (v.is_structural()) return {ModelPlace::Kind::column, map.variable_of[static_cast<std::size_t>(v.index)]};
     const int row = v.is_surplus() ? form.ge_rows[static_cast<std::size_t>(v.index)] : v.index;

@@ -55,10 +55,6 @@ struct ModelResults {
     std::vector<ModelColumnResult> columns;
 };
 
-// The map of a problem in lpsens's own format to its form: the same rows
-// and variables, maximised.
-ModelMap identity_map(const DocumentedForm& form);
-
 // The results of `model` from the form's solution; the ranging from the
 // final tableau `view` when the result is an optimum.  Values within
 // `tolerance` of zero (the engine's own) are 0.

@@ -142,12 +142,11 @@ void check_printed(const PrintedValues& printed, const Recomputed& r, const Docu
     list.flush(report.findings, "printed value", "printed values");
 }
 
-// The flaw of the duals of `basis` for the phase-1 costs `cost` as a Farkas
-// certificate of infeasibility; empty when they are one.
-std::string certificate_flaw(const ProblemAsRead& p, const std::vector<double>& rhs, const DocumentedForm& form,
-                             const BasisSolution& basis, const std::vector<Extended>& cost, CheckReport& report) {
+// The flaw of multipliers y of the rows as a Farkas certificate of
+// infeasibility; empty when they are one.
+std::string multiplier_flaw(const ProblemAsRead& p, const std::vector<double>& rhs, const DocumentedForm& form,
+                            std::vector<Extended> y, CheckReport& report) {
     const int m = p.rows;
-    std::vector<Extended> y = basis.solve_transposed(cost);
     Extended largest = 0;
     for (int i = 1; i <= m; ++i) largest = std::max(largest, std::fabs(y[static_cast<std::size_t>(i)]));
     const Extended sign_slack = certificate_tolerance * std::max(Extended{1}, largest);
@@ -181,6 +180,62 @@ std::string certificate_flaw(const ProblemAsRead& p, const std::vector<double>& 
     if (flaw.empty() && !(gap < -relative_tolerance * std::max(Extended{1}, gap_scale)))
         flaw = "its bound " + number(gap) + " is not below zero";
     return flaw;
+}
+
+// The flaw of the duals of `basis` for the phase-1 costs `cost` as a Farkas
+// certificate of infeasibility; empty when they are one.
+std::string certificate_flaw(const ProblemAsRead& p, const std::vector<double>& rhs, const DocumentedForm& form,
+                             const BasisSolution& basis, const std::vector<Extended>& cost, CheckReport& report) {
+    return multiplier_flaw(p, rhs, form, basis.solve_transposed(cost), report);
+}
+
+// "No feasible solution" with the engine's own certificate.
+void check_farkas(const ProblemAsRead& p, const std::vector<double>& rhs, const DocumentedForm& form,
+                  const std::vector<double>& farkas, CheckReport& report) {
+    const std::vector<Extended> y(farkas.begin(), farkas.end());
+    const std::string flaw = multiplier_flaw(p, rhs, form, y, report);
+    if (!flaw.empty())
+        report.findings.push_back("\"No feasible solution\" is not proven: the engine's certificate of infeasibility "
+                                  "fails, " + flaw);
+}
+
+// "Unbounded solution" with the engine's own ray d of the variables: d >= 0,
+// every row moves the right way along it (a <= row not up, a >= row not
+// down, an equality row not at all) and the objective grows.
+void check_ray_direction(const ProblemAsRead& p, const std::vector<double>& objective, const DocumentedForm& form,
+                         const std::vector<double>& d, CheckReport& report) {
+    const int m = p.rows, n = p.variables;
+    Extended size = 0;
+    for (int j = 1; j <= n; ++j) size = std::max(size, std::fabs(static_cast<Extended>(d[static_cast<std::size_t>(j)])));
+    std::string flaw;
+    if (size == 0) flaw = "it is zero";
+    std::vector<Extended> move(static_cast<std::size_t>(m) + 1, 0), scale(static_cast<std::size_t>(m) + 1, 0);
+    Extended gain = 0, gain_scale = 0;
+    for (int j = 1; j <= n && flaw.empty(); ++j) {
+        const Extended dj = d[static_cast<std::size_t>(j)] / size;
+        if (dj < -certificate_tolerance) flaw = "it lowers " + variable_name(form, p, structural_variable(j)) + " below zero";
+        if (dj == 0) continue;
+        gain += objective[static_cast<std::size_t>(j)] * dj;
+        gain_scale = std::max(gain_scale, std::fabs(objective[static_cast<std::size_t>(j)] * dj));
+        for (int e = p.start[static_cast<std::size_t>(j)]; e < p.start[static_cast<std::size_t>(j) + 1]; ++e) {
+            const auto i = static_cast<std::size_t>(p.row_of[static_cast<std::size_t>(e)]);
+            const Extended term = p.value[static_cast<std::size_t>(e)] * dj;
+            move[i] += term;
+            scale[i] = std::max(scale[i], std::fabs(term));
+        }
+    }
+    for (int i = 1; i <= m && flaw.empty(); ++i) {
+        const auto si = static_cast<std::size_t>(i);
+        const Extended limit = certificate_tolerance * std::max(Extended{1}, scale[si]);
+        const RowKind kind = p.kind[si];
+        const bool wrong = (kind != RowKind::greater_or_equal && move[si] > limit) ||
+                           (kind != RowKind::less_or_equal && move[si] < -limit);
+        if (wrong) flaw = "along it row " + quoted(form.row_name(i)) + " leaves its bounds";
+    }
+    if (flaw.empty() && !(gain > certificate_tolerance * std::max(Extended{1}, gain_scale)))
+        flaw = "the objective does not grow along it (" + number(gain) + ")";
+    if (!flaw.empty())
+        report.findings.push_back("\"Unbounded solution\" is not proven: the engine's ray fails: " + flaw);
 }
 
 // "No feasible solution": the duals of the final phase-1 basis must prove it.
@@ -324,7 +379,10 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
         return report;
     }
     if (outcome == Status::infeasible) {
-        check_infeasibility(p, rhs, form, result.basis, basis, report);
+        if (!result.farkas.empty())
+            check_farkas(p, rhs, form, result.farkas, report);
+        else
+            check_infeasibility(p, rhs, form, result.basis, basis, report);
         return report;
     }
 
@@ -429,7 +487,12 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
     dual.flush(report.findings, "column that could still raise the objective",
                "columns that could still raise the objective");
 
-    if (outcome == Status::unbounded) check_ray(p, objective, form, result, basis, report);
+    if (outcome == Status::unbounded) {
+        if (!result.ray_direction.empty())
+            check_ray_direction(p, objective, form, result.ray_direction, report);
+        else
+            check_ray(p, objective, form, result, basis, report);
+    }
     if (printed != nullptr) check_printed(*printed, r, form, report);
     return report;
 }

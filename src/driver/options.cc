@@ -73,6 +73,7 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
         else if (name == "show-checks") flag = &options.show_checks;
         else if (name == "accurate") flag = &options.accurate;
         else if (name == "classic") flag = &options.classic;
+        else if (name == "listing") flag = &options.listing;
         if (flag != nullptr) {
             if (has_value) {
                 error = "the option --" + name + " takes no value";

@@ -25,6 +25,7 @@ struct RunOptions {
     bool accurate = false;     // the accurate engine, whatever the input
     bool classic = false;      // the classic engine, whatever the input
     bool text_report = false;  // --report=text: the readable report in the model's terms
+    bool listing = false;      // the tableau listing of a model beyond 999 rows or variables too
     long max_exchanges = 0;    // 0: in proportion to the size
     KernelKind kernel = KernelKind::best;  // the exchange step's inner loop
     int threads = 0;                       // 0: both cores on large problems

@@ -148,8 +148,11 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
         ConvertedModel converted = convert_model(model, lines);
         for (const std::string& line : lines) console.write("lpsens: " + line + "\n");
         check_stored_range(converted.form);
-        if (!options.write_problem.empty())
+        if (!accurate) check_classic_size(converted.form, "the classic engine");
+        if (!options.write_problem.empty()) {
+            check_classic_size(converted.form, "lpsens's own format (--write-problem)");
             write_text_file(options.write_problem, problem_text(converted.form, accurate));
+        }
         // A sweep names the model's own rows and columns, at its own values:
         // the model takes the start values and is converted again.
         if (parametric && !options.sweeps.empty()) {
@@ -170,7 +173,10 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     CheckAdvice advice;
     advice.accurate = accurate;
     if (accurate) {
-        engine = std::make_unique<AccurateEngine>(form, settings, console);
+        if (imported)
+            engine = std::make_unique<AccurateEngine>(form, model, *imported, settings, console);
+        else
+            engine = std::make_unique<AccurateEngine>(form, settings, console);
     } else {
         bool negative = false;
         for (int i = 1; i <= form.rows() && !negative; ++i) negative = narrowed(form.rhs(i)).value < 0;
@@ -212,7 +218,16 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
             ranging = compute_ranging(engine->tableau(), form.variables());
             if (csv) {
                 write_solution_report(out, form, result.solution, *ranging, infinity_text);
-                write_tableau_listing(out, engine->tableau(), form);
+                // The listing of a model beyond lpsens's own sizes is written
+                // on request once it passes a million entries.
+                const long long entries = static_cast<long long>(form.rows()) * form.column_count();
+                const bool beyond = form.rows() > max_rows || form.variables() > max_vars;
+                if (!beyond || entries <= 1000000 || options.listing)
+                    write_tableau_listing(out, engine->tableau(), form);
+                else
+                    console.write("\nlpsens: the tableau listing (" + std::to_string(form.rows()) + " rows by " +
+                                  std::to_string(form.column_count()) +
+                                  " columns) is left out; --listing writes it\n");
             }
             checker.check_final(result, csv);
             run.solution = &result.solution;

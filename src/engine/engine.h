@@ -23,8 +23,15 @@ struct SolveResult {
     // of the final phase-1 basis certify "infeasible".
     std::vector<VariableId> basis;
     std::vector<VariableId> nonbasic;
-    // Unbounded: the nonbasic variable whose column is a ray of the problem.
+    // Unbounded: the nonbasic variable whose column is a ray of the problem,
+    // or, when ray_direction is not empty, the ray itself: a direction of
+    // the variables 1..N.
     VariableId ray;
+    std::vector<double> ray_direction;
+    // Infeasible: when not empty, multipliers of the rows 1..M that prove it
+    // (>= 0 on <= rows, <= 0 on >= rows, y^T A >= 0 and y^T b < 0);
+    // otherwise the duals of the final phase-1 basis.
+    std::vector<double> farkas;
 };
 
 // A step of a parametric sweep: the items' values are start + delta t.

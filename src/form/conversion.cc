@@ -55,10 +55,10 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
     std::vector<Extended> rhs_shift(model.rows.size(), 0);
     for (std::size_t r = 0; r < model.rows.size(); ++r) {
         const ProblemRow& row = model.rows[r];
-        const FormRowOrigin origin{static_cast<int>(r), -1, false, 1};
+        const auto side_of = [](char type) { return type == 'L' ? 'U' : type == 'G' ? 'L' : 'E'; };
         if (!row.ranged) {
             first_row[r] = static_cast<int>(rows.size());
-            rows.push_back({row.name, row.type, row.rhs, {}, origin});
+            rows.push_back({row.name, row.type, row.rhs, {}, {static_cast<int>(r), -1, false, 1, side_of(row.type), 0}});
             continue;
         }
         const Extended size = row.range < 0 ? -row.range : row.range;
@@ -69,15 +69,16 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
         else low = row.rhs - size;
         first_row[r] = static_cast<int>(rows.size());
         if (size == 0) {
-            rows.push_back({row.name, 'E', row.rhs, {}, origin});
+            rows.push_back({row.name, 'E', row.rhs, {}, {static_cast<int>(r), -1, false, 1, 'E', 0}});
             continue;
         }
         // The row keeps its own side; ".rng" holds the other.
         const bool keeps_upper = row.type == 'L' || (row.type == 'E' && row.range < 0);
-        rows.push_back({row.name, keeps_upper ? 'L' : 'G', keeps_upper ? high : low, {}, origin});
+        rows.push_back({row.name, keeps_upper ? 'L' : 'G', keeps_upper ? high : low, {},
+                        {static_cast<int>(r), -1, false, 1, keeps_upper ? 'U' : 'L', 0}});
         second_row[r] = static_cast<int>(rows.size());
         rows.push_back({row.name + ".rng", keeps_upper ? 'G' : 'L', keeps_upper ? low : high, {},
-                        FormRowOrigin{static_cast<int>(r), -1, true, 1}});
+                        {static_cast<int>(r), -1, true, 1, keeps_upper ? 'L' : 'U', 0}});
     }
 
     // Columns.
@@ -128,7 +129,7 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
             map.part = add_variable(c.name, c.cost, entries, 1);
             if (high) {
                 bound_rows.push_back({c.name + ".ub", 'L', c.upper - c.lower, {{map.part, 1}},
-                                      FormRowOrigin{-1, static_cast<int>(column), false, 1}});
+                                      FormRowOrigin{-1, static_cast<int>(column), false, 1, 'U', c.lower}});
                 map.bound_row = static_cast<int>(rows.size() + bound_rows.size());
             }
         } else if (high) {
@@ -146,6 +147,21 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
     }
     for (OutRow& r : bound_rows) rows.push_back(std::move(r));
 
+    // What the shifts moved to the right-hand sides: the model's side value
+    // less the row's right-hand side now.
+    for (OutRow& r : rows) {
+        if (r.origin.model_row < 0) continue;
+        const ProblemRow& row = model.rows[static_cast<std::size_t>(r.origin.model_row)];
+        Extended side_value = row.rhs;
+        if (row.ranged) {
+            const Extended size = row.range < 0 ? -row.range : row.range;
+            if (row.type == 'L') side_value = r.origin.side == 'U' ? row.rhs : row.rhs - size;
+            else if (row.type == 'G') side_value = r.origin.side == 'L' ? row.rhs : row.rhs + size;
+            else if (size != 0) side_value = (r.origin.side == 'L') == (row.range >= 0) ? row.rhs : row.rhs + row.range;
+        }
+        r.origin.offset = side_value - r.rhs;
+    }
+
     // Negative right-hand sides: the row times -1.
     long flipped = 0;
     for (OutRow& r : rows) {
@@ -158,13 +174,6 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
     }
 
     const std::size_t m = rows.size(), n = names.size();
-    if (m > static_cast<std::size_t>(max_rows) || n > static_cast<std::size_t>(max_vars))
-        throw RunError(error_code::invalid_number, Site::convert_model,
-                       model.source + ": after conversion the problem has " +
-                           counted(static_cast<long long>(m), "row", "rows") + " and " +
-                           counted(static_cast<long long>(n), "variable", "variables") +
-                           "; lpsens takes at most " + std::to_string(max_rows) + " rows and " +
-                           std::to_string(max_vars) + " variables");
 
     if (!model.maximise)
         console_lines.push_back("minimisation: the report shows the maximum of minus the objective");

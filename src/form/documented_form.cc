@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "numeric/plural.h"
+#include "numeric/run_error.h"
+
 namespace lpsens {
 
 DocumentedForm native_form(Problem problem) {
@@ -10,6 +13,16 @@ DocumentedForm native_form(Problem problem) {
     form.ge_rows.insert(form.ge_rows.end(), problem.greater_list.begin(), problem.greater_list.end());
     form.problem = std::move(problem);
     return form;
+}
+
+void check_classic_size(const DocumentedForm& form, const std::string& purpose) {
+    const int m = form.rows(), n = form.variables();
+    if (m <= max_rows && n <= max_vars) return;
+    throw RunError(error_code::invalid_number, Site::convert_model,
+                   form.problem.source + ": after conversion the problem has " + counted(m, "row", "rows") + " and " +
+                       counted(n, "variable", "variables") + "; " + purpose + " takes at most " +
+                       std::to_string(max_rows) + " rows and " + std::to_string(max_vars) +
+                       " variables (the accurate engine, the default for imported models, takes any size)");
 }
 
 StoredReal narrowed(Extended value) {

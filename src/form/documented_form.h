@@ -4,8 +4,9 @@
 //
 // For lpsens's own format the form is the problem as read, lists included.
 // An imported model is converted (conversion.cc), and the map back to the
-// model's variables is kept with it.  The variable codes (1000 + i for the
-// slack of row i, ...) limit the form to 999 rows and 999 variables.
+// model's variables is kept with it.  The classic engine and lpsens's own
+// format take at most 999 rows and 999 variables (the variable codes, 1000 + i
+// for the slack of row i, ...); the accurate engine takes any size.
 #pragma once
 
 #include <cstdint>
@@ -55,15 +56,23 @@ struct DocumentedForm {
 // The form of a problem in lpsens's own format: the problem itself.
 DocumentedForm native_form(Problem problem);
 
+// The map of a problem in lpsens's own format to its form: the same rows
+// and variables, maximised.
+ModelMap identity_map(const DocumentedForm& form);
+
 struct ConvertedModel {
     DocumentedForm form;
     ModelMap map;
 };
 
 // Converts an imported model (see the README for the rules).  Writes what it
-// did on `console_lines`.  RunError 106 when the result has more than 999
-// rows or variables.
+// did on `console_lines`.
 ConvertedModel convert_model(const Problem& model, std::vector<std::string>& console_lines);
+
+// RunError 106 when the form has more than 999 rows or variables, which the
+// classic engine and lpsens's own format cannot hold; `purpose` says what
+// asked ("the classic engine", ...).
+void check_classic_size(const DocumentedForm& form, const std::string& purpose);
 
 // Stops the run with runtime error 205 when a value of a converted model is
 // too large for the stored format, naming where it stands.

@@ -27,12 +27,16 @@ struct RowMap {
 };
 
 // Where a row of the form comes from: a model row (one of its sides) or the
-// upper bound of a model column.
+// upper bound of a model column.  The model's value of that side is
+// sign * (the form row's right-hand side) + offset (the offset is what the
+// shifted, mirrored and fixed variables moved to the right-hand side).
 struct FormRowOrigin {
     int model_row = -1;     // 0-based, or -1
     int bound_of = -1;      // 0-based model column of a bound row, or -1
     bool second_side = false;  // the ".rng" row of a ranged model row
     int sign = 1;           // -1 when the row was multiplied by -1
+    char side = 'U';        // the model's bound it states: 'L' lower, 'U' upper, 'E' both
+    Extended offset = 0;
 };
 
 struct ModelMap {

@@ -37,10 +37,18 @@ inline VariableId structural_variable(int j) { return {VariableKind::structural,
 inline VariableId surplus_variable(int k) { return {VariableKind::surplus, k}; }
 
 // The code a report prints for a variable: j, 1000 + i, 2000 + i, 3000 + i
-// or 4000 + k.
-inline int variable_code(VariableId v) {
-    static constexpr int base[] = {0, 1000, 2000, 3000, 4000};
-    return base[static_cast<int>(v.kind)] + v.index;
+// or 4000 + k.  A form beyond 999 rows and variables (the accurate engine
+// takes any size) counts in a larger unit, `code_unit`: 10000 + i, ...
+inline int variable_code(VariableId v, int unit = 1000) {
+    return static_cast<int>(v.kind) * unit + v.index;
+}
+
+// The unit of the codes for indices up to `largest`: 1000, or the smallest
+// power of ten above it.
+inline int code_unit(int largest) {
+    int unit = 1000;
+    while (unit <= largest && unit <= 100000000) unit *= 10;
+    return unit;
 }
 
 }  // namespace lpsens

@@ -1,5 +1,7 @@
 #include "report/tableau_listing.h"
 
+#include <algorithm>
+
 #include "numeric/fields.h"
 
 namespace lpsens {
@@ -37,6 +39,7 @@ void write_special_row(Channel& out, std::string_view code, std::string_view tex
 
 void write_tableau_listing(Channel& out, const TableauView& view, const DocumentedForm& form) {
     const int last = view.columns();
+    const int unit = code_unit(std::max({form.rows(), form.variables(), form.ge_count()}));
     std::string line;
 
     append_text(line, " ", 33);
@@ -46,7 +49,7 @@ void write_tableau_listing(Channel& out, const TableauView& view, const Document
     }
     for (int j = 1; j <= last; ++j) {
         if (j > 1) line += ',';
-        append_integer(line, variable_code(view.nonbasic(j)), 10);
+        append_integer(line, variable_code(view.nonbasic(j), unit), 10);
     }
     line += line_end;
     out.write(line);
@@ -70,7 +73,9 @@ void write_tableau_listing(Channel& out, const TableauView& view, const Document
         view.row(i, values);
         line.clear();
         // A basic surplus variable is labelled with its row's number.
-        append_integer(line, variable_code(b.is_surplus() ? surplus_variable(form.ge_rows[static_cast<std::size_t>(b.index)]) : b), 4);
+        append_integer(line,
+                       variable_code(b.is_surplus() ? surplus_variable(form.ge_rows[static_cast<std::size_t>(b.index)]) : b, unit),
+                       4);
         line += ',';
         append_text(line, display_name(form, b), 18);
         line += ',';

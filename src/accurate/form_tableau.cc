@@ -1,0 +1,204 @@
+#include "accurate/form_tableau.h"
+
+#include "numeric/run_error.h"
+
+namespace lpsens {
+
+FormTableau::FormTableau(const ProblemAsRead& problem, std::vector<VariableId> basic, std::vector<VariableId> nonbasic)
+    : problem_(problem),
+      m_(problem.rows),
+      n_(problem.variables),
+      n_columns_(problem.variables + problem.surplus_count()),
+      basic_(std::move(basic)),
+      nonbasic_(std::move(nonbasic)) {
+    row_position_.assign(static_cast<std::size_t>(m_) + 1, 0);
+    column_position_.assign(static_cast<std::size_t>(n_columns_) + 1, 0);
+    const auto place = [&](VariableId v, int position) {
+        if (v.is_row_variable()) row_position_[static_cast<std::size_t>(v.index)] = position;
+        else column_position_[static_cast<std::size_t>(v.is_surplus() ? n_ + v.index : v.index)] = position;
+    };
+    for (int i = 1; i <= m_; ++i) place(basic_[static_cast<std::size_t>(i)], i);
+    for (int j = 1; j <= n_columns_; ++j) place(nonbasic_[static_cast<std::size_t>(j)], -j);
+
+    // The structural columns 0-based; a logical column follows for each row.
+    start_.assign(1, 0);
+    for (int j = 1; j <= n_; ++j) {
+        for (int e = problem_.start[static_cast<std::size_t>(j)]; e < problem_.start[static_cast<std::size_t>(j) + 1]; ++e) {
+            row_index_.push_back(problem_.row_of[static_cast<std::size_t>(e)] - 1);
+            value_.push_back(problem_.value[static_cast<std::size_t>(e)]);
+        }
+        start_.push_back(static_cast<int>(row_index_.size()));
+    }
+    // A by rows (0-based rows, 1-based columns) for the tableau rows.
+    row_start_.assign(static_cast<std::size_t>(m_) + 1, 0);
+    for (const int r : row_index_) ++row_start_[static_cast<std::size_t>(r) + 1];
+    for (int r = 0; r < m_; ++r) row_start_[static_cast<std::size_t>(r) + 1] += row_start_[static_cast<std::size_t>(r)];
+    column_of_.resize(row_index_.size());
+    row_value_.resize(row_index_.size());
+    {
+        std::vector<int> fill(row_start_.begin(), row_start_.end() - 1);
+        for (int j = 1; j <= n_; ++j)
+            for (int e = start_[static_cast<std::size_t>(j) - 1]; e < start_[static_cast<std::size_t>(j)]; ++e) {
+                const int at = fill[static_cast<std::size_t>(row_index_[static_cast<std::size_t>(e)])]++;
+                column_of_[static_cast<std::size_t>(at)] = j;
+                row_value_[static_cast<std::size_t>(at)] = value_[static_cast<std::size_t>(e)];
+            }
+    }
+    accumulated_.assign(static_cast<std::size_t>(n_) + 1, 0.0);
+    listed_.assign(static_cast<std::size_t>(n_) + 1, 0);
+    logical_columns_.resize(static_cast<std::size_t>(m_) + 1);
+    for (int j = 1; j <= n_columns_; ++j) {
+        const VariableId v = nonbasic_[static_cast<std::size_t>(j)];
+        if (v.is_structural()) continue;
+        const int row = v.is_surplus() ? problem_.ge_rows[static_cast<std::size_t>(v.index)] : v.index;
+        logical_columns_[static_cast<std::size_t>(row)].push_back({j, sign_of(v)});
+    }
+
+    factor::MatrixView view;
+    view.rows = m_;
+    view.cols = n_;
+    view.start = start_.data();
+    view.row_index = row_index_.data();
+    view.value = value_.data();
+    factor_.setup(view);
+    std::vector<int> columns(static_cast<std::size_t>(m_));
+    for (int p = 1; p <= m_; ++p) columns[static_cast<std::size_t>(p - 1)] = factor_column(basic_[static_cast<std::size_t>(p)]);
+    if (factor_.build(columns) > 0)
+        throw RunError(error_code::overflow, Site::pivot_other_rows,
+                       "the final basis of the accurate engine is singular in the documented form");
+    work_.resize(m_);
+
+    // The values and prices as the reports print them: refined.
+    const BasisSolution refined(problem_, basic_);
+    std::vector<Extended> rhs(static_cast<std::size_t>(m_) + 1, 0), cost(static_cast<std::size_t>(m_) + 1, 0);
+    for (int i = 1; i <= m_; ++i) rhs[static_cast<std::size_t>(i)] = problem_.rhs[static_cast<std::size_t>(i)];
+    Extended objective = problem_.objective[0];
+    const std::vector<Extended> x = refined.solve(rhs);
+    values_.assign(static_cast<std::size_t>(m_) + 1, 0.0);
+    for (int p = 1; p <= m_; ++p) {
+        values_[static_cast<std::size_t>(p)] = static_cast<double>(x[static_cast<std::size_t>(p)]);
+        const VariableId v = basic_[static_cast<std::size_t>(p)];
+        if (v.is_structural()) {
+            cost[static_cast<std::size_t>(p)] = problem_.objective[static_cast<std::size_t>(v.index)];
+            objective += cost[static_cast<std::size_t>(p)] * x[static_cast<std::size_t>(p)];
+        }
+    }
+    values_[0] = static_cast<double>(objective);
+    const std::vector<Extended> y = refined.solve_transposed(cost);
+    std::vector<double> yd(static_cast<std::size_t>(m_) + 1, 0.0);
+    for (int i = 1; i <= m_; ++i) yd[static_cast<std::size_t>(i)] = static_cast<double>(y[static_cast<std::size_t>(i)]);
+    prices_.assign(static_cast<std::size_t>(n_columns_) + 1, 0.0);
+    prices_[0] = values_[0];
+    for (int j = 1; j <= n_columns_; ++j) {
+        const VariableId v = nonbasic_[static_cast<std::size_t>(j)];
+        Extended d = 0;
+        if (v.is_structural()) {
+            for (int e = problem_.start[static_cast<std::size_t>(v.index)]; e < problem_.start[static_cast<std::size_t>(v.index) + 1]; ++e)
+                d += static_cast<Extended>(problem_.value[static_cast<std::size_t>(e)]) *
+                     y[static_cast<std::size_t>(problem_.row_of[static_cast<std::size_t>(e)])];
+            d -= problem_.objective[static_cast<std::size_t>(v.index)];
+        } else {
+            const int row = v.is_surplus() ? problem_.ge_rows[static_cast<std::size_t>(v.index)] : v.index;
+            d = sign_of(v) * y[static_cast<std::size_t>(row)];
+        }
+        prices_[static_cast<std::size_t>(j)] = static_cast<double>(d);
+    }
+}
+
+int FormTableau::factor_column(VariableId v) const {
+    if (v.is_structural()) return v.index - 1;
+    const int row = v.is_surplus() ? problem_.ge_rows[static_cast<std::size_t>(v.index)] : v.index;
+    return n_ + row - 1;
+}
+
+void FormTableau::row(int i, std::vector<double>& out) const {
+    if (i == 0) {
+        out = prices_;
+        return;
+    }
+    if (i == cached_row_index_) {
+        out = cached_row_;
+        return;
+    }
+    // rho = B^-T e_i: the factor's basis has +e at every logical, so a
+    // surplus position's unit vector changes sign.  Entry j of the row is
+    // a_j^T rho, made from the rows of A where rho is not zero.
+    work_.clear();
+    work_.add(i - 1, static_cast<double>(sign_of(basic_[static_cast<std::size_t>(i)])));
+    factor_.btran(work_, 0.05);
+    if (work_.count < 0) work_.rebuild_index();
+    out.assign(static_cast<std::size_t>(n_columns_) + 1, 0.0);
+    out[0] = values_[static_cast<std::size_t>(i)];
+    touched_.clear();
+    for (int k = 0; k < work_.count; ++k) {
+        const int r = work_.index[static_cast<std::size_t>(k)];
+        const double rho = work_.value[static_cast<std::size_t>(r)];
+        if (rho == 0) continue;
+        for (int e = row_start_[static_cast<std::size_t>(r)]; e < row_start_[static_cast<std::size_t>(r) + 1]; ++e) {
+            const auto j = static_cast<std::size_t>(column_of_[static_cast<std::size_t>(e)]);
+            if (!listed_[j]) {
+                listed_[j] = 1;
+                touched_.push_back(static_cast<int>(j));
+            }
+            accumulated_[j] += row_value_[static_cast<std::size_t>(e)] * rho;
+        }
+        for (const auto& [column, sign] : logical_columns_[static_cast<std::size_t>(r) + 1])
+            out[static_cast<std::size_t>(column)] = sign * rho;
+    }
+    for (const int j : touched_) {
+        const int position = column_position_[static_cast<std::size_t>(j)];
+        if (position < 0) out[static_cast<std::size_t>(-position)] = accumulated_[static_cast<std::size_t>(j)];
+        accumulated_[static_cast<std::size_t>(j)] = 0;
+        listed_[static_cast<std::size_t>(j)] = 0;
+    }
+    cached_row_ = out;
+    cached_row_index_ = i;
+}
+
+void FormTableau::column(int j, std::vector<double>& out) const {
+    if (j == 0) {
+        out = values_;
+        return;
+    }
+    const VariableId v = nonbasic_[static_cast<std::size_t>(j)];
+    work_.clear();
+    if (v.is_structural()) {
+        for (int e = problem_.start[static_cast<std::size_t>(v.index)]; e < problem_.start[static_cast<std::size_t>(v.index) + 1]; ++e)
+            work_.add(problem_.row_of[static_cast<std::size_t>(e)] - 1, problem_.value[static_cast<std::size_t>(e)]);
+    } else {
+        const int row = v.is_surplus() ? problem_.ge_rows[static_cast<std::size_t>(v.index)] : v.index;
+        work_.add(row - 1, sign_of(v));
+    }
+    factor_.ftran(work_, 0.05);
+    out.assign(static_cast<std::size_t>(m_) + 1, 0.0);
+    out[0] = prices_[static_cast<std::size_t>(j)];
+    for (int p = 1; p <= m_; ++p)
+        out[static_cast<std::size_t>(p)] = sign_of(basic_[static_cast<std::size_t>(p)]) * work_.value[static_cast<std::size_t>(p) - 1];
+}
+
+double FormTableau::entry(int i, int j) const {
+    if (i == 0) return prices_[static_cast<std::size_t>(j)];
+    if (j == 0) return values_[static_cast<std::size_t>(i)];
+    std::vector<double> line;
+    row(i, line);
+    return line[static_cast<std::size_t>(j)];
+}
+
+double FormTableau::phase1_entry(int j) const {
+    if (phase1_.empty()) {
+        // The phase-1 row of the condensed tableau: minus the sum of the
+        // artificial variables, 1 under a nonbasic artificial column.
+        phase1_.assign(static_cast<std::size_t>(n_columns_) + 1, 0.0);
+        for (int c = 1; c <= n_columns_; ++c)
+            if (nonbasic_[static_cast<std::size_t>(c)].is_artificial()) phase1_[static_cast<std::size_t>(c)] = 1;
+        std::vector<double> line;
+        for (int p = 1; p <= m_; ++p) {
+            if (!basic_[static_cast<std::size_t>(p)].is_artificial()) continue;
+            row(p, line);
+            for (int c = 0; c <= n_columns_; ++c) phase1_[static_cast<std::size_t>(c)] -= line[static_cast<std::size_t>(c)];
+        }
+    }
+    return phase1_[static_cast<std::size_t>(j)];
+}
+
+}  // namespace lpsens

@@ -1,0 +1,69 @@
+// The condensed tableau of a basis of the documented form, made line by line
+// from a factorisation of the basis instead of kept whole: a row from
+// rho = B^-T e_p and the rows of A where rho is not zero, a column from
+// B^-1 a_j.  The
+// values and prices (column 0 and row 0) are solved with refinement in
+// extended precision, as the reports print them.
+//
+// Rows are the basis positions in the order given; columns the nonbasic
+// variables in the order given.
+#pragma once
+
+#include <vector>
+
+#include "engine/tableau_view.h"
+#include "factor/basis_factor.h"
+#include "factor/basis_solution.h"
+#include "form/problem_as_read.h"
+
+namespace lpsens {
+
+class FormTableau final : public TableauView {
+public:
+    // `basic` (1..M) and `nonbasic` (1..N+K2), entry 0 unused; `problem`
+    // must outlive the view.  RunError when the basis is singular.
+    FormTableau(const ProblemAsRead& problem, std::vector<VariableId> basic, std::vector<VariableId> nonbasic);
+
+    int rows() const override { return m_; }
+    int columns() const override { return n_columns_; }
+    double entry(int i, int j) const override;
+    double phase1_entry(int j) const override;
+    VariableId basic(int i) const override { return basic_[static_cast<std::size_t>(i)]; }
+    VariableId nonbasic(int j) const override { return nonbasic_[static_cast<std::size_t>(j)]; }
+    int row_position(int i) const override { return row_position_[static_cast<std::size_t>(i)]; }
+    int column_position(int v) const override { return column_position_[static_cast<std::size_t>(v)]; }
+    void row(int i, std::vector<double>& out) const override;
+    void column(int j, std::vector<double>& out) const override;
+
+private:
+    // The index of a variable in [A | I] (structural j-1, or the logical of
+    // its row) and the sign of its column there (-1 for a surplus).
+    int factor_column(VariableId v) const;
+    int sign_of(VariableId v) const { return v.is_surplus() ? -1 : 1; }
+
+    const ProblemAsRead& problem_;
+    int m_, n_, n_columns_;
+    std::vector<VariableId> basic_, nonbasic_;
+    std::vector<int> row_position_, column_position_;
+    // A, 0-based, for the factorisation (which appends I itself), and by
+    // rows for the tableau rows.
+    std::vector<int> start_, row_index_;
+    std::vector<double> value_;
+    std::vector<int> row_start_, column_of_;
+    std::vector<double> row_value_;
+    // By row 1..M: the columns of the nonbasic slack, artificial and
+    // surplus variables of the row, with the sign of their entry.
+    std::vector<std::vector<std::pair<int, int>>> logical_columns_;
+    mutable std::vector<double> accumulated_;  // 1..N: rho^T A
+    mutable std::vector<char> listed_;
+    mutable std::vector<int> touched_;
+    factor::BasisFactor factor_;
+    std::vector<double> values_;  // column 0: the basic values, row 0 the objective
+    std::vector<double> prices_;  // row 0: the objective and the reduced costs
+    mutable std::vector<double> phase1_;  // made when first asked
+    mutable factor::SparseVector work_;
+    mutable std::vector<double> cached_row_;
+    mutable int cached_row_index_ = -1;
+};
+
+}  // namespace lpsens
