@@ -177,5 +177,47 @@ TEST(RealField, MatchesPrintfReferenceOnRandomValues) {
     }
 }
 
+// The short way must give the bytes of the exact one: doubles of every
+// magnitude the short way takes, values a few units of the last place from a
+// half of the last decimal (where it must step aside), and every decimals
+// count it serves.
+TEST(RealField, ShortWayMatchesExactDigits) {
+    std::mt19937_64 rng(777);
+    std::string quick, exact;
+    long compared = 0;
+    for (int n = 0; n < 400000; ++n) {
+        const int decimals = static_cast<int>(rng() % 7);
+        Extended value;
+        if (n % 2 == 0) {
+            value = std::ldexp(static_cast<Extended>(rng() >> 11), static_cast<int>(rng() % 90) - 100);
+            value = static_cast<double>(value);  // the reports print doubles
+        } else {
+            // k + 1/2 of the last decimal, moved by a few ulps of a double.
+            const Extended scale = std::pow(10.0L, decimals);
+            const double half = static_cast<double>((static_cast<Extended>(rng() % 2000000000) + 0.5L) / scale);
+            double v = half;
+            for (int k = static_cast<int>(rng() % 7) - 3; k != 0; k += k > 0 ? -1 : 1)
+                v = std::nextafter(v, k > 0 ? HUGE_VAL : -HUGE_VAL);
+            value = v;
+        }
+        if (rng() & 1) value = -value;
+        quick.clear();
+        exact.clear();
+        append_real(quick, value, 12, decimals);
+        append_real_exactly(exact, value, 12, decimals);
+        ASSERT_EQ(quick, exact) << std::hexfloat << static_cast<double>(value) << " decimals " << decimals;
+        ++compared;
+    }
+    EXPECT_EQ(compared, 400000);
+    // The boundary cases by hand: halves themselves, 10^9 and beyond.
+    for (const Extended v : {0.0005L, 0.0625L, 2.5L, 999999999.9995L, 1e9L, 1e9L + 0.5L, 123456789.0125L, -0.0005L}) {
+        quick.clear();
+        exact.clear();
+        append_real(quick, v, 12, 3);
+        append_real_exactly(exact, v, 12, 3);
+        EXPECT_EQ(quick, exact) << static_cast<double>(v);
+    }
+}
+
 }  // namespace
 }  // namespace lpsens

@@ -111,24 +111,11 @@ int FormTableau::factor_column(VariableId v) const {
     return n_ + row - 1;
 }
 
-void FormTableau::row(int i, std::vector<double>& out) const {
-    if (i == 0) {
-        out = prices_;
-        return;
-    }
-    if (i == cached_row_index_) {
-        out = cached_row_;
-        return;
-    }
-    // rho = B^-T e_i: the factor's basis has +e at every logical, so a
-    // surplus position's unit vector changes sign.  Entry j of the row is
-    // a_j^T rho, made from the rows of A where rho is not zero.
-    work_.clear();
-    work_.add(i - 1, static_cast<double>(sign_of(basic_[static_cast<std::size_t>(i)])));
-    factor_.btran(work_, 0.05);
+// The entries of the nonbasic columns against rho (in work_, by row):
+// a_j^T rho, made from the rows of A where rho is not zero.
+void FormTableau::price(std::vector<double>& out) const {
     if (work_.count < 0) work_.rebuild_index();
     out.assign(static_cast<std::size_t>(n_columns_) + 1, 0.0);
-    out[0] = values_[static_cast<std::size_t>(i)];
     touched_.clear();
     for (int k = 0; k < work_.count; ++k) {
         const int r = work_.index[static_cast<std::size_t>(k)];
@@ -151,13 +138,56 @@ void FormTableau::row(int i, std::vector<double>& out) const {
         accumulated_[static_cast<std::size_t>(j)] = 0;
         listed_[static_cast<std::size_t>(j)] = 0;
     }
-    cached_row_ = out;
-    cached_row_index_ = i;
+}
+
+// rho = B^-T sum w_p e_p: the factor's basis has +e at every logical, so a
+// surplus position's unit vector changes sign.
+void FormTableau::combine_rows(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const {
+    work_.clear();
+    double objective = 0;
+    for (const auto& [p, w] : rows) {
+        work_.add(p - 1, w * sign_of(basic_[static_cast<std::size_t>(p)]));
+        objective += w * values_[static_cast<std::size_t>(p)];
+    }
+    factor_.btran(work_, 0.05);
+    price(out);
+    out[0] = objective;
+}
+
+void FormTableau::row(int i, std::vector<double>& out) const {
+    if (i == 0) {
+        out = prices_;
+        return;
+    }
+    if (const std::vector<double>* kept = rows_.find(i)) {
+        out = *kept;
+        return;
+    }
+    combine_rows({{i, 1.0}}, out);
+    rows_.keep(i, out);
+}
+
+void FormTableau::row_combination(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const {
+    if (rows.size() == 1 && rows.front().second == 1) return row(rows.front().first, out);
+    combine_rows(rows, out);
+}
+
+// B^-1 of the vector in work_ (by row), as a column of the tableau by
+// position.
+void FormTableau::solve_column(std::vector<double>& out) const {
+    factor_.ftran(work_, 0.05);
+    out.assign(static_cast<std::size_t>(m_) + 1, 0.0);
+    for (int p = 1; p <= m_; ++p)
+        out[static_cast<std::size_t>(p)] = sign_of(basic_[static_cast<std::size_t>(p)]) * work_.value[static_cast<std::size_t>(p) - 1];
 }
 
 void FormTableau::column(int j, std::vector<double>& out) const {
     if (j == 0) {
         out = values_;
+        return;
+    }
+    if (const std::vector<double>* kept = columns_.find(j)) {
+        out = *kept;
         return;
     }
     const VariableId v = nonbasic_[static_cast<std::size_t>(j)];
@@ -169,11 +199,24 @@ void FormTableau::column(int j, std::vector<double>& out) const {
         const int row = v.is_surplus() ? problem_.ge_rows[static_cast<std::size_t>(v.index)] : v.index;
         work_.add(row - 1, sign_of(v));
     }
-    factor_.ftran(work_, 0.05);
-    out.assign(static_cast<std::size_t>(m_) + 1, 0.0);
+    solve_column(out);
     out[0] = prices_[static_cast<std::size_t>(j)];
-    for (int p = 1; p <= m_; ++p)
-        out[static_cast<std::size_t>(p)] = sign_of(basic_[static_cast<std::size_t>(p)]) * work_.value[static_cast<std::size_t>(p) - 1];
+    columns_.keep(j, out);
+}
+
+void FormTableau::rhs_rates(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const {
+    // The own variable of a row has the column +e_i (a slack or an
+    // artificial variable); its price is the objective entry of its column,
+    // 0 when it is basic.
+    work_.clear();
+    double objective = 0;
+    for (const auto& [i, w] : rows) {
+        work_.add(i - 1, w);
+        const int position = row_position_[static_cast<std::size_t>(i)];
+        if (position < 0) objective += w * prices_[static_cast<std::size_t>(-position)];
+    }
+    solve_column(out);
+    out[0] = objective;
 }
 
 double FormTableau::entry(int i, int j) const {

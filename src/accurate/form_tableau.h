@@ -9,6 +9,8 @@
 // variables in the order given.
 #pragma once
 
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "engine/tableau_view.h"
@@ -34,12 +36,41 @@ public:
     int column_position(int v) const override { return column_position_[static_cast<std::size_t>(v)]; }
     void row(int i, std::vector<double>& out) const override;
     void column(int j, std::vector<double>& out) const override;
+    void rhs_rates(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const override;
+    void row_combination(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const override;
 
 private:
     // The index of a variable in [A | I] (structural j-1, or the logical of
     // its row) and the sign of its column there (-1 for a surplus).
     int factor_column(VariableId v) const;
     int sign_of(VariableId v) const { return v.is_surplus() ? -1 : 1; }
+    void price(std::vector<double>& out) const;
+    void combine_rows(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const;
+    void solve_column(std::vector<double>& out) const;
+
+    // Lines asked for a third time, kept while they fit in a budget of
+    // memory: the ranging in the model's terms and the sweeps ask for some
+    // of them again and again, the plain ranging and the listing for each
+    // once.
+    class LineCache {
+    public:
+        const std::vector<double>* find(int index) const {
+            const auto at = lines_.find(index);
+            return at == lines_.end() ? nullptr : &at->second;
+        }
+        void keep(int index, const std::vector<double>& line) {
+            if (++asked_[index] < 3) return;
+            if (bytes_ + line.size() * sizeof(double) > budget) return;
+            bytes_ += line.size() * sizeof(double);
+            lines_.emplace(index, line);
+        }
+        static constexpr std::size_t budget = std::size_t{32} << 20;
+
+    private:
+        std::unordered_map<int, std::vector<double>> lines_;
+        std::unordered_map<int, int> asked_;
+        std::size_t bytes_ = 0;
+    };
 
     const ProblemAsRead& problem_;
     int m_, n_, n_columns_;
@@ -62,8 +93,7 @@ private:
     std::vector<double> prices_;  // row 0: the objective and the reduced costs
     mutable std::vector<double> phase1_;  // made when first asked
     mutable factor::SparseVector work_;
-    mutable std::vector<double> cached_row_;
-    mutable int cached_row_index_ = -1;
+    mutable LineCache rows_, columns_;
 };
 
 }  // namespace lpsens

@@ -96,11 +96,12 @@ ModelResults model_results(const Problem& model, const ModelMap& map, const Docu
 
     const double f = out.objective;
     const double sf = static_cast<double>(sense);
+    const TableauBase base(view);
     // A model row's right-hand side moves each form row it became.
     for (int r = 0; r < rows; ++r) {
         std::vector<std::pair<int, double>> direction;
         for (const auto& [i, sign] : map.rows[static_cast<std::size_t>(r)].rows) direction.push_back({i, sign});
-        const DirectionRange range = range_rhs(view, direction, tolerance);
+        const DirectionRange range = range_rhs(base, direction, tolerance);
         out.rows[static_cast<std::size_t>(r)].rhs = in_model_terms(
             range, map, form, static_cast<double>(model.rows[static_cast<std::size_t>(r)].rhs), f, sf * range.rate);
     }
@@ -114,7 +115,7 @@ ModelResults model_results(const Problem& model, const ModelMap& map, const Docu
         if (v.part) costs.push_back({v.part, sf * v.sign});
         if (v.negative_part) costs.push_back({v.negative_part, -sf});
         col.cost = costs.empty() ? unlimited(f, value)
-                                 : in_model_terms(range_costs(view, costs, tolerance), map, form,
+                                 : in_model_terms(range_costs(base, costs, tolerance), map, form,
                                                   static_cast<double>(c.cost), f, value);
         // A bound the variable is measured from (a shift, a mirror, a fixed
         // value) moves the right-hand side of every row it is in.
@@ -123,10 +124,10 @@ ModelResults model_results(const Problem& model, const ModelMap& map, const Docu
             for (const auto& [i, sign] : map.rows[static_cast<std::size_t>(r)].rows)
                 shifted.push_back({i, -sign * static_cast<double>(a)});
         });
-        const auto shift_range = [&](std::vector<std::pair<int, double>> direction, double base) {
-            const DirectionRange range = range_rhs(view, direction, tolerance);
+        const auto shift_range = [&](std::vector<std::pair<int, double>> direction, double from) {
+            const DirectionRange range = range_rhs(base, direction, tolerance);
             // The objective also moves with the constant the shift made.
-            return in_model_terms(range, map, form, base, f, sf * range.rate + static_cast<double>(c.cost));
+            return in_model_terms(range, map, form, from, f, sf * range.rate + static_cast<double>(c.cost));
         };
         const bool low = c.lower > -model_infinity, high = c.upper < model_infinity;
         if (low && high && c.lower == c.upper) {
@@ -137,7 +138,7 @@ ModelResults model_results(const Problem& model, const ModelMap& map, const Docu
             if (v.bound_row) direction.push_back({v.bound_row, -1});
             col.lower_bound = shift_range(direction, static_cast<double>(c.lower));
             if (v.bound_row) {
-                const DirectionRange range = range_rhs(view, {{v.bound_row, 1}}, tolerance);
+                const DirectionRange range = range_rhs(base, {{v.bound_row, 1}}, tolerance);
                 col.upper_bound = in_model_terms(range, map, form, static_cast<double>(c.upper), f, sf * range.rate);
             }
         } else if (high) {

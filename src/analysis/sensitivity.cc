@@ -55,23 +55,21 @@ int entering_column(const TableauView& view, const std::vector<double>& row, con
 
 }  // namespace
 
-DirectionRange range_rhs(const TableauView& view, const std::vector<std::pair<int, double>>& rows, double tolerance) {
-    const int m = view.rows();
-    std::vector<double> values, costs, line;
+TableauBase::TableauBase(const TableauView& v) : view(v) {
     view.column(0, values);
     view.row(0, costs);
+}
+
+DirectionRange range_rhs(const TableauBase& base, const std::vector<std::pair<int, double>>& rows, double tolerance) {
+    const TableauView& view = base.view;
+    const int m = view.rows();
+    const std::vector<double>& values = base.values;
+    const std::vector<double>& costs = base.costs;
+    std::vector<double> line;
     // How fast each basic variable moves, and the objective.
-    std::vector<double> rate(static_cast<std::size_t>(m) + 1, 0.0);
+    std::vector<double> rate;
+    view.rhs_rates(rows, rate);
     DirectionRange range;
-    for (const auto& [row, weight] : rows) {
-        const int position = view.row_position(row);
-        if (position > 0) {
-            rate[static_cast<std::size_t>(position)] += weight;
-        } else {
-            view.column(-position, line);
-            for (int i = 0; i <= m; ++i) rate[static_cast<std::size_t>(i)] += weight * line[static_cast<std::size_t>(i)];
-        }
-    }
     range.rate = rate[0];
     range.lower.move = -infinity;
     range.upper.move = infinity;
@@ -117,40 +115,34 @@ DirectionRange range_rhs(const TableauView& view, const std::vector<std::pair<in
     return range;
 }
 
-DirectionRange range_costs(const TableauView& view, const std::vector<std::pair<int, double>>& costs,
+DirectionRange range_costs(const TableauBase& base, const std::vector<std::pair<int, double>>& costs,
                            double tolerance) {
-    const int m = view.rows();
+    const TableauView& view = base.view;
     const int n = view.columns();
-    std::vector<double> values, reduced, line;
-    view.column(0, values);
-    view.row(0, reduced);
-    // The weight of a variable in the direction (nonbasic ones stand at
-    // zero, so only the basic ones make the objective's rate).
-    auto weight_of = [&](VariableId v) {
-        double w = 0;
-        if (v.is_structural())
-            for (const auto& [j, weight] : costs)
-                if (j == v.index) w += weight;
-        return w;
-    };
-    DirectionRange range;
-    // How fast each reduced cost moves: the basic weights times their rows,
-    // less a nonbasic column's own weight.
-    std::vector<double> rate(static_cast<std::size_t>(n) + 1, 0.0);
-    for (int i = 1; i <= m; ++i) {
-        const double w = weight_of(view.basic(i));
-        if (w == 0) continue;
-        range.rate += w * values[static_cast<std::size_t>(i)];
-        view.row(i, line);
-        for (int j = 1; j <= n; ++j) rate[static_cast<std::size_t>(j)] += w * line[static_cast<std::size_t>(j)];
+    const std::vector<double>& values = base.values;
+    const std::vector<double>& reduced = base.costs;
+    std::vector<double> line;
+    // How fast each reduced cost moves: the basic variables' weights times
+    // their rows, less a nonbasic column's own weight (nonbasic variables
+    // stand at zero, so only the basic ones make the objective's rate).
+    std::vector<std::pair<int, double>> basic_rows;
+    std::vector<std::pair<int, double>> own;  // (column, weight) of nonbasic variables
+    for (const auto& [j, weight] : costs) {
+        const int position = view.column_position(j);
+        if (position > 0) basic_rows.push_back({position, weight});
+        else own.push_back({-position, weight});
     }
+    std::vector<double> rate;
+    view.row_combination(basic_rows, rate);
+    for (const auto& [column, weight] : own) rate[static_cast<std::size_t>(column)] -= weight;
+    DirectionRange range;
+    range.rate = rate[0];
     range.lower.move = -infinity;
     range.upper.move = infinity;
     int lower_column = 0, upper_column = 0;
     for (int j = 1; j <= n; ++j) {
-        const VariableId v = view.nonbasic(j);
-        if (v.is_artificial()) continue;
-        const double r = rate[static_cast<std::size_t>(j)] - weight_of(v);
+        const double r = rate[static_cast<std::size_t>(j)];
+        if (r == 0 || view.nonbasic(j).is_artificial()) continue;
         if (std::fabs(r) <= tolerance) continue;
         const double d = std::max(reduced[static_cast<std::size_t>(j)], 0.0);
         if (r < 0 && d / -r < range.upper.move) {

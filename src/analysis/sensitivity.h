@@ -31,19 +31,27 @@ struct DirectionRange {
     double rate = 0; // the objective's change per unit of move
 };
 
+// Column 0 and row 0 of a final tableau, read once for many ranges.
+struct TableauBase {
+    explicit TableauBase(const TableauView& view);
+    const TableauView& view;
+    std::vector<double> values;  // column 0: the objective and the basic values
+    std::vector<double> costs;   // row 0: the objective and the reduced costs
+};
+
 // A change of the form's right-hand sides: row i (1..M) moves by weight w.
 // Basic values move along B^-1 of the change; at a limit a basic variable
 // reaches zero and leaves, and the column the dual ratio test picks enters
 // (none when no column can: beyond the limit nothing is feasible).  Entries
 // and rates of magnitude `tolerance` or less count as zero.
-DirectionRange range_rhs(const TableauView& view, const std::vector<std::pair<int, double>>& rows, double tolerance);
+DirectionRange range_rhs(const TableauBase& base, const std::vector<std::pair<int, double>>& rows, double tolerance);
 
 // A change of the form's objective coefficients: variable j (1..N) moves by
 // weight w.  Reduced costs move along the direction; at a limit a column's
 // reduced cost reaches zero and it enters, and the row the ratio test picks
 // leaves (none when no row limits it: beyond the limit the objective grows
 // without end).
-DirectionRange range_costs(const TableauView& view, const std::vector<std::pair<int, double>>& costs,
+DirectionRange range_costs(const TableauBase& base, const std::vector<std::pair<int, double>>& costs,
                            double tolerance);
 
 }  // namespace lpsens

@@ -232,11 +232,13 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
             checker.check_final(result, csv);
             run.solution = &result.solution;
             run.ranging = &*ranging;
-            if (imported || !csv)
+            // The model's own terms: for the JSON of an imported model and
+            // for the readable report.
+            if ((imported && !options.json.empty()) || !csv)
                 model_results = lpsens::model_results(imported ? model : form.problem,
                                                       imported ? *imported : identity_map(form), form, result,
                                                       engine->tableau(), run.tolerance);
-            if (imported) run.model_results = &*model_results;
+            if (imported && model_results) run.model_results = &*model_results;
         }
     }
     if (!csv) {

@@ -6,6 +6,7 @@
 // nonbasic variable.  The phase-1 row is the objective row of phase 1.
 #pragma once
 
+#include <utility>
 #include <vector>
 
 #include "form/variable_id.h"
@@ -28,6 +29,33 @@ public:
     virtual void column(int j, std::vector<double>& out) const {
         out.resize(static_cast<std::size_t>(rows()) + 1);
         for (int i = 0; i <= rows(); ++i) out[static_cast<std::size_t>(i)] = entry(i, j);
+    }
+    // How the basic variables (entries 1..M) and the objective (entry 0)
+    // move per unit when the right-hand side of each row i moves by w: the
+    // sum of w times the column of row i's own variable (its slack or
+    // artificial variable; a unit vector where that is basic).  One solve
+    // in an engine that factorises, however many rows move.
+    virtual void rhs_rates(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const {
+        out.assign(static_cast<std::size_t>(this->rows()) + 1, 0.0);
+        std::vector<double> line;
+        for (const auto& [i, w] : rows) {
+            const int position = row_position(i);
+            if (position > 0) {
+                out[static_cast<std::size_t>(position)] += w;
+                continue;
+            }
+            column(-position, line);
+            for (std::size_t k = 0; k < out.size(); ++k) out[k] += w * line[k];
+        }
+    }
+    // The sum of w times row p (entries 0..N+K2) over (p, w).
+    virtual void row_combination(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const {
+        out.assign(static_cast<std::size_t>(columns()) + 1, 0.0);
+        std::vector<double> line;
+        for (const auto& [p, w] : rows) {
+            row(p, line);
+            for (std::size_t k = 0; k < out.size(); ++k) out[k] += w * line[k];
+        }
     }
     virtual double phase1_entry(int j) const = 0;
     virtual VariableId basic(int i) const = 0;     // 1..M

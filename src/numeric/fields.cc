@@ -88,7 +88,7 @@ public:
 private:
     static constexpr std::uint32_t base = 1000000000;
     // Enough for 2^16384 (the largest extended) with room to spare.
-    std::uint32_t limbs_[560] = {};
+    std::uint32_t limbs_[560];  // only the first size_ are in use
     int size_ = 0;
 };
 
@@ -178,9 +178,54 @@ void append_scientific(std::string& out, bool negative, const Binary& b, int wid
     append_text(out, field, width);
 }
 
+// The common case without the exact digits: a magnitude below 10^9 with at
+// most 6 decimals whose scaled value x 10^decimals lies clearly away from a
+// half.  The first rounding (18 significant digits, or 17 decimals) moves x
+// by at most 5e-18 max(1, x), and the product below is off by less than
+// 2^-63 of itself; when the scaled value is further than ten times both from
+// a half, the second rounding is decided already.  False leaves the case to
+// the exact path.
+bool append_real_quickly(std::string& out, bool negative, Extended magnitude, int width, int decimals) {
+    if (!(magnitude < 1e9L) || decimals < 0 || decimals > 6) return false;
+    static constexpr std::uint32_t powers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+    const std::uint32_t scale = powers[decimals];
+    const Extended scaled = magnitude * scale;
+    const Extended whole = std::floor(scaled);
+    const Extended fraction = scaled - whole;
+    const Extended margin = 1e-16L * std::max(Extended{1}, magnitude) * scale;
+    if (std::fabs(fraction - 0.5L) <= margin) return false;
+    const auto rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5L ? 1 : 0);
+    char field[48];
+    char* p = field;
+    if (negative) *p++ = '-';
+    p = std::to_chars(p, field + sizeof field, rounded / scale).ptr;
+    if (decimals > 0) {
+        *p++ = '.';
+        char digits[8];
+        const auto end = std::to_chars(digits, digits + sizeof digits, rounded % scale).ptr;
+        const auto count = static_cast<int>(end - digits);
+        for (int k = count; k < decimals; ++k) *p++ = '0';
+        std::memcpy(p, digits, static_cast<std::size_t>(count));
+        p += count;
+    }
+    append_text(out, std::string_view(field, static_cast<std::size_t>(p - field)), width);
+    return true;
+}
+
 }  // namespace
 
 void append_real(std::string& out, Extended value, int width, int decimals) {
+    const bool negative = value < 0;
+    const Extended magnitude = negative ? -value : value;
+    if (value == 0 && decimals == 3) {  // most entries of a tableau
+        append_text(out, "0.000", width);
+        return;
+    }
+    if (append_real_quickly(out, negative, magnitude, width, decimals)) return;
+    append_real_exactly(out, value, width, decimals);
+}
+
+void append_real_exactly(std::string& out, Extended value, int width, int decimals) {
     const bool negative = value < 0;
     const Extended magnitude = negative ? -value : value;
     const Binary b = binary_of(magnitude);
