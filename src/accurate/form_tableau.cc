@@ -1,5 +1,8 @@
 #include "accurate/form_tableau.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "numeric/run_error.h"
 
 namespace lpsens {
@@ -68,12 +71,13 @@ FormTableau::FormTableau(const ProblemAsRead& problem, std::vector<VariableId> b
                        "the final basis of the accurate engine is singular in the documented form");
     work_.resize(m_);
 
-    // The values and prices as the reports print them: refined.
-    const BasisSolution refined(problem_, basic_);
+    // The values and prices as the reports print them: solved with the
+    // factors, the residuals worked out in extended precision and solved
+    // for again until they stop shrinking.
     std::vector<Extended> rhs(static_cast<std::size_t>(m_) + 1, 0), cost(static_cast<std::size_t>(m_) + 1, 0);
     for (int i = 1; i <= m_; ++i) rhs[static_cast<std::size_t>(i)] = problem_.rhs[static_cast<std::size_t>(i)];
     Extended objective = problem_.objective[0];
-    const std::vector<Extended> x = refined.solve(rhs);
+    const std::vector<Extended> x = refined_solve(rhs, false);
     values_.assign(static_cast<std::size_t>(m_) + 1, 0.0);
     for (int p = 1; p <= m_; ++p) {
         values_[static_cast<std::size_t>(p)] = static_cast<double>(x[static_cast<std::size_t>(p)]);
@@ -84,9 +88,7 @@ FormTableau::FormTableau(const ProblemAsRead& problem, std::vector<VariableId> b
         }
     }
     values_[0] = static_cast<double>(objective);
-    const std::vector<Extended> y = refined.solve_transposed(cost);
-    std::vector<double> yd(static_cast<std::size_t>(m_) + 1, 0.0);
-    for (int i = 1; i <= m_; ++i) yd[static_cast<std::size_t>(i)] = static_cast<double>(y[static_cast<std::size_t>(i)]);
+    const std::vector<Extended> y = refined_solve(cost, true);
     prices_.assign(static_cast<std::size_t>(n_columns_) + 1, 0.0);
     prices_[0] = values_[0];
     for (int j = 1; j <= n_columns_; ++j) {
@@ -103,6 +105,52 @@ FormTableau::FormTableau(const ProblemAsRead& problem, std::vector<VariableId> b
         }
         prices_[static_cast<std::size_t>(j)] = static_cast<double>(d);
     }
+}
+
+// B x = b (b by row, x by position) or B^T y = c (c by position, y by row),
+// both 1-based.
+std::vector<Extended> FormTableau::refined_solve(const std::vector<Extended>& b, bool transposed) const {
+    const auto m = static_cast<std::size_t>(m_);
+    std::vector<Extended> x(m + 1, 0), r(b);
+    Extended last = HUGE_VALL;
+    for (int round = 0; round < 4; ++round) {
+        Extended size = 0;
+        for (std::size_t k = 1; k <= m; ++k) size = std::max(size, std::fabs(r[k]));
+        if (size == 0 || !(size < last / 2)) break;
+        last = size;
+        work_.clear();
+        for (std::size_t k = 1; k <= m; ++k) {
+            if (r[k] == 0) continue;
+            // The factor's basis has +e at a surplus position.
+            const double v = static_cast<double>(r[k]);
+            if (transposed) work_.add(static_cast<int>(k) - 1, v * sign_of(basic_[k]));
+            else work_.add(static_cast<int>(k) - 1, v);
+        }
+        if (transposed) factor_.btran(work_);
+        else factor_.ftran(work_);
+        for (std::size_t k = 1; k <= m; ++k) {
+            const double v = work_.value[k - 1];
+            x[k] += transposed ? v : v * sign_of(basic_[k]);
+        }
+        // r = b - B x, or c - B^T y.
+        r = b;
+        for (int p = 1; p <= m_; ++p) {
+            const VariableId v = basic_[static_cast<std::size_t>(p)];
+            if (v.is_structural()) {
+                for (int e = problem_.start[static_cast<std::size_t>(v.index)]; e < problem_.start[static_cast<std::size_t>(v.index) + 1]; ++e) {
+                    const auto i = static_cast<std::size_t>(problem_.row_of[static_cast<std::size_t>(e)]);
+                    const Extended a = problem_.value[static_cast<std::size_t>(e)];
+                    if (transposed) r[static_cast<std::size_t>(p)] -= a * x[i];
+                    else r[i] -= a * x[static_cast<std::size_t>(p)];
+                }
+            } else {
+                const auto i = static_cast<std::size_t>(v.is_surplus() ? problem_.ge_rows[static_cast<std::size_t>(v.index)] : v.index);
+                if (transposed) r[static_cast<std::size_t>(p)] -= sign_of(v) * x[i];
+                else r[i] -= sign_of(v) * x[static_cast<std::size_t>(p)];
+            }
+        }
+    }
+    return x;
 }
 
 int FormTableau::factor_column(VariableId v) const {
@@ -165,6 +213,50 @@ void FormTableau::row(int i, std::vector<double>& out) const {
     }
     combine_rows({{i, 1.0}}, out);
     rows_.keep(i, out);
+}
+
+void FormTableau::row_entries(int i, std::vector<std::pair<int, double>>& out) const {
+    out.clear();
+    if (const std::vector<double>* kept = rows_.find(i)) {
+        for (int j = 1; j <= n_columns_; ++j)
+            if ((*kept)[static_cast<std::size_t>(j)] != 0) out.push_back({j, (*kept)[static_cast<std::size_t>(j)]});
+        return;
+    }
+    work_.clear();
+    work_.add(i - 1, static_cast<double>(sign_of(basic_[static_cast<std::size_t>(i)])));
+    factor_.btran(work_, 0.05);
+    if (work_.count < 0) work_.rebuild_index();
+    touched_.clear();
+    for (int k = 0; k < work_.count; ++k) {
+        const int r = work_.index[static_cast<std::size_t>(k)];
+        const double rho = work_.value[static_cast<std::size_t>(r)];
+        if (rho == 0) continue;
+        for (int e = row_start_[static_cast<std::size_t>(r)]; e < row_start_[static_cast<std::size_t>(r) + 1]; ++e) {
+            const auto j = static_cast<std::size_t>(column_of_[static_cast<std::size_t>(e)]);
+            if (!listed_[j]) {
+                listed_[j] = 1;
+                touched_.push_back(static_cast<int>(j));
+            }
+            accumulated_[j] += row_value_[static_cast<std::size_t>(e)] * rho;
+        }
+        for (const auto& [column, sign] : logical_columns_[static_cast<std::size_t>(r) + 1])
+            out.push_back({column, sign * rho});
+    }
+    for (const int j : touched_) {
+        const int position = column_position_[static_cast<std::size_t>(j)];
+        const double a = accumulated_[static_cast<std::size_t>(j)];
+        if (position < 0 && a != 0) out.push_back({-position, a});
+        accumulated_[static_cast<std::size_t>(j)] = 0;
+        listed_[static_cast<std::size_t>(j)] = 0;
+    }
+}
+
+void FormTableau::column_entries(int j, std::vector<std::pair<int, double>>& out) const {
+    std::vector<double> line;
+    column(j, line);
+    out.clear();
+    for (int i = 1; i <= m_; ++i)
+        if (line[static_cast<std::size_t>(i)] != 0) out.push_back({i, line[static_cast<std::size_t>(i)]});
 }
 
 void FormTableau::row_combination(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const {

@@ -15,7 +15,6 @@
 
 #include "engine/tableau_view.h"
 #include "factor/basis_factor.h"
-#include "factor/basis_solution.h"
 #include "form/problem_as_read.h"
 
 namespace lpsens {
@@ -36,6 +35,8 @@ public:
     int column_position(int v) const override { return column_position_[static_cast<std::size_t>(v)]; }
     void row(int i, std::vector<double>& out) const override;
     void column(int j, std::vector<double>& out) const override;
+    void row_entries(int i, std::vector<std::pair<int, double>>& out) const override;
+    void column_entries(int j, std::vector<std::pair<int, double>>& out) const override;
     void rhs_rates(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const override;
     void row_combination(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const override;
 
@@ -45,6 +46,7 @@ private:
     int factor_column(VariableId v) const;
     int sign_of(VariableId v) const { return v.is_surplus() ? -1 : 1; }
     void price(std::vector<double>& out) const;
+    std::vector<Extended> refined_solve(const std::vector<Extended>& b, bool transposed) const;
     void combine_rows(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const;
     void solve_column(std::vector<double>& out) const;
 

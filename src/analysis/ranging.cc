@@ -38,7 +38,8 @@ Ranging compute_ranging(const TableauView& view, int variables) {
     r.cost_lower.assign(static_cast<std::size_t>(columns) + 1, minus_infinity_bound.value);
     r.cost_upper.assign(static_cast<std::size_t>(columns) + 1, infinity_bound.value);
 
-    std::vector<double> objective, values, line;
+    std::vector<double> objective, values;
+    std::vector<std::pair<int, double>> line;  // the nonzero entries of a row or a column
     view.row(0, objective);
     view.column(0, values);
 
@@ -52,9 +53,9 @@ Ranging compute_ranging(const TableauView& view, int variables) {
             continue;
         }
         const auto v = static_cast<std::size_t>(b.is_structural() ? b.index : n + b.index);
-        view.row(i, line);
-        for (int j = 1; j <= columns; ++j) {
-            const Extended t = line[static_cast<std::size_t>(j)];
+        view.row_entries(i, line);
+        for (const auto& [j, entry] : line) {
+            const Extended t = entry;
             if (negligible(t)) continue;
             StoredReal ratio;
             store_real(-static_cast<Extended>(objective[static_cast<std::size_t>(j)]) / t, ratio, Site::ranging);
@@ -71,9 +72,9 @@ Ranging compute_ranging(const TableauView& view, int variables) {
             r.cost_upper[static_cast<std::size_t>(c.index)] = objective[static_cast<std::size_t>(j)];
         } else {
             const auto k = static_cast<std::size_t>(c.index);
-            view.column(j, line);
-            for (int i = 1; i <= m; ++i) {
-                const Extended t = line[static_cast<std::size_t>(i)];
+            view.column_entries(j, line);
+            for (const auto& [i, entry] : line) {
+                const Extended t = entry;
                 if (negligible(t)) continue;
                 StoredReal ratio;
                 store_real(-static_cast<Extended>(values[static_cast<std::size_t>(i)]) / t, ratio, Site::ranging);

@@ -30,6 +30,23 @@ public:
         out.resize(static_cast<std::size_t>(rows()) + 1);
         for (int i = 0; i <= rows(); ++i) out[static_cast<std::size_t>(i)] = entry(i, j);
     }
+    // The entries of row i (columns 1..N+K2) or of column j (rows 1..M)
+    // that are not zero, as (column or row, entry) in no particular order:
+    // for readers that skip zeros, on long lines of few nonzeros.
+    virtual void row_entries(int i, std::vector<std::pair<int, double>>& out) const {
+        std::vector<double> line;
+        row(i, line);
+        out.clear();
+        for (int j = 1; j < static_cast<int>(line.size()); ++j)
+            if (line[static_cast<std::size_t>(j)] != 0) out.push_back({j, line[static_cast<std::size_t>(j)]});
+    }
+    virtual void column_entries(int j, std::vector<std::pair<int, double>>& out) const {
+        std::vector<double> line;
+        column(j, line);
+        out.clear();
+        for (int i = 1; i < static_cast<int>(line.size()); ++i)
+            if (line[static_cast<std::size_t>(i)] != 0) out.push_back({i, line[static_cast<std::size_t>(i)]});
+    }
     // How the basic variables (entries 1..M) and the objective (entry 0)
     // move per unit when the right-hand side of each row i moves by w: the
     // sum of w times the column of row i's own variable (its slack or
