@@ -206,16 +206,25 @@ TEST(RealField, ShortWayMatchesExactDigits) {
         append_real(quick, value, 12, decimals);
         append_real_exactly(exact, value, 12, decimals);
         ASSERT_EQ(quick, exact) << std::hexfloat << static_cast<double>(value) << " decimals " << decimals;
+        quick.clear();
+        append_real(quick, static_cast<double>(value), 12, decimals);  // every value here is a double
+        ASSERT_EQ(quick, exact) << "double " << std::hexfloat << static_cast<double>(value) << " decimals " << decimals;
         ++compared;
     }
     EXPECT_EQ(compared, 400000);
     // The boundary cases by hand: halves themselves, 10^9 and beyond.
-    for (const Extended v : {0.0005L, 0.0625L, 2.5L, 999999999.9995L, 1e9L, 1e9L + 0.5L, 123456789.0125L, -0.0005L}) {
-        quick.clear();
-        exact.clear();
-        append_real(quick, v, 12, 3);
-        append_real_exactly(exact, v, 12, 3);
-        EXPECT_EQ(quick, exact) << static_cast<double>(v);
+    for (const double v : {0.0005, 0.0625, 2.5, 999999999.9995, 1e9, 1e9 + 0.5, 123456789.0125, -0.0005, -0.0, 0x1p-67,
+                           0x1p-68, 0x1p-1074, 999999999.99999988}) {
+        for (int decimals = 0; decimals <= 6; ++decimals) {
+            quick.clear();
+            exact.clear();
+            append_real(quick, v, 12, decimals);
+            append_real_exactly(exact, v, 12, decimals);
+            EXPECT_EQ(quick, exact) << v << " decimals " << decimals;
+            quick.clear();
+            append_real(quick, static_cast<Extended>(v), 12, decimals);
+            EXPECT_EQ(quick, exact) << v << " decimals " << decimals;
+        }
     }
 }
 

@@ -70,6 +70,10 @@ FormTableau::FormTableau(const ProblemAsRead& problem, std::vector<VariableId> b
         throw RunError(error_code::overflow, Site::pivot_other_rows,
                        "the final basis of the accurate engine is singular in the documented form");
     work_.resize(m_);
+    const bool small = (static_cast<std::size_t>(m_) + 1) * (static_cast<std::size_t>(n_columns_) + 1) * sizeof(double) <=
+                       LineCache::budget;
+    rows_.keep_all(small);
+    columns_.keep_all(small);
 
     // The values and prices as the reports print them: solved with the
     // factors, the residuals worked out in extended precision and solved
@@ -217,6 +221,7 @@ void FormTableau::row(int i, std::vector<double>& out) const {
 
 void FormTableau::row_entries(int i, std::vector<std::pair<int, double>>& out) const {
     out.clear();
+    if (rows_.keeps_all()) row(i, cached_line_);
     if (const std::vector<double>* kept = rows_.find(i)) {
         for (int j = 1; j <= n_columns_; ++j)
             if ((*kept)[static_cast<std::size_t>(j)] != 0) out.push_back({j, (*kept)[static_cast<std::size_t>(j)]});

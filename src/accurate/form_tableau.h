@@ -53,15 +53,19 @@ private:
     // Lines asked for a third time, kept while they fit in a budget of
     // memory: the ranging in the model's terms and the sweeps ask for some
     // of them again and again, the plain ranging and the listing for each
-    // once.
+    // once.  A tableau that fits in the budget whole keeps every line at
+    // once (the ranging and the listing then share them).
     class LineCache {
     public:
         const std::vector<double>* find(int index) const {
             const auto at = lines_.find(index);
             return at == lines_.end() ? nullptr : &at->second;
         }
+        // Every line at once when the whole tableau fits in the budget.
+        void keep_all(bool all) { all_ = all; }
+        bool keeps_all() const { return all_; }
         void keep(int index, const std::vector<double>& line) {
-            if (++asked_[index] < 3) return;
+            if (!all_ && ++asked_[index] < 3) return;
             if (bytes_ + line.size() * sizeof(double) > budget) return;
             bytes_ += line.size() * sizeof(double);
             lines_.emplace(index, line);
@@ -72,6 +76,7 @@ private:
         std::unordered_map<int, std::vector<double>> lines_;
         std::unordered_map<int, int> asked_;
         std::size_t bytes_ = 0;
+        bool all_ = false;
     };
 
     const ProblemAsRead& problem_;
@@ -96,6 +101,7 @@ private:
     mutable std::vector<double> phase1_;  // made when first asked
     mutable factor::SparseVector work_;
     mutable LineCache rows_, columns_;
+    mutable std::vector<double> cached_line_;
 };
 
 }  // namespace lpsens

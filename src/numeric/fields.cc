@@ -15,8 +15,12 @@ void append_integer(std::string& out, long long value, int width) {
 }
 
 void append_text(std::string& out, std::string_view text, int width) {
-    if (static_cast<int>(text.size()) < width) out.append(static_cast<std::size_t>(width) - text.size(), ' ');
-    out.append(text);
+    const std::size_t pad = static_cast<int>(text.size()) < width ? static_cast<std::size_t>(width) - text.size() : 0;
+    const std::size_t at = out.size();
+    out.resize(at + pad + text.size());
+    char* to = out.data() + at;
+    std::memset(to, ' ', pad);
+    std::memcpy(to + pad, text.data(), text.size());
 }
 
 namespace {
@@ -212,7 +216,56 @@ bool append_real_quickly(std::string& out, bool negative, Extended magnitude, in
     return true;
 }
 
+// The short way for a double, in integers: |value| = m 2^e, scaled by
+// 10^decimals (at most 6), split exactly into its whole part and the rest.
+bool append_double_quickly(std::string& out, double value, int width, int decimals) {
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < 1e9) || decimals < 0 || decimals > 6) return false;
+    static constexpr std::uint32_t powers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+    const std::uint32_t scale = powers[decimals];
+    int exponent = 0;
+    const double fraction_part = std::frexp(magnitude, &exponent);  // magnitude = f 2^exponent, 0.5 <= f < 1
+    // m 2^(exponent - 53) with m < 2^53.
+    const auto m = static_cast<std::uint64_t>(std::ldexp(fraction_part, 53));
+    const int shift = 53 - exponent;  // magnitude = m / 2^shift; shift > 23 below 10^9
+    if (shift > 120) return false;    // below 2^-67: the exact way writes its zero
+    const unsigned __int128 scaled = static_cast<unsigned __int128>(m) * scale;
+    const unsigned __int128 one = static_cast<unsigned __int128>(1) << shift;
+    const auto whole = static_cast<std::uint64_t>(scaled >> shift);
+    const unsigned __int128 rest = scaled & (one - 1);
+    // The rest against a half, with room for the first rounding (5e-18
+    // max(1, magnitude) scale) and for the rest's own rounding to a double.
+    const double rest_fraction = std::ldexp(static_cast<double>(rest), -shift);
+    const double margin = 1e-15 * std::max(1.0, magnitude) * scale;
+    if (std::fabs(rest_fraction - 0.5) <= margin) return false;
+    const std::uint64_t rounded = whole + (rest_fraction > 0.5 ? 1 : 0);
+    char field[48];
+    char* p = field;
+    if (value < 0) *p++ = '-';
+    p = std::to_chars(p, field + sizeof field, rounded / scale).ptr;
+    if (decimals > 0) {
+        *p++ = '.';
+        char digits[8];
+        const auto end = std::to_chars(digits, digits + sizeof digits, rounded % scale).ptr;
+        const auto count = static_cast<int>(end - digits);
+        for (int k = count; k < decimals; ++k) *p++ = '0';
+        std::memcpy(p, digits, static_cast<std::size_t>(count));
+        p += count;
+    }
+    append_text(out, std::string_view(field, static_cast<std::size_t>(p - field)), width);
+    return true;
+}
+
 }  // namespace
+
+void append_real(std::string& out, double value, int width, int decimals) {
+    if (value == 0 && decimals == 3) {  // most entries of a tableau
+        append_text(out, "0.000", width);
+        return;
+    }
+    if (append_double_quickly(out, value, width, decimals)) return;
+    append_real(out, static_cast<Extended>(value), width, decimals);
+}
 
 void append_real(std::string& out, Extended value, int width, int decimals) {
     const bool negative = value < 0;

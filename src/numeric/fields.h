@@ -28,6 +28,8 @@ void append_text(std::string& out, std::string_view text, int width);
 // digits (2 to 18) in all, "E", the exponent's sign and four exponent digits;
 // the same two roundings apply, the second to that many digits.
 void append_real(std::string& out, Extended value, int width, int decimals);
+// The same for a double (the same bytes as for its extended value).
+void append_real(std::string& out, double value, int width, int decimals);
 // The same from the exact decimal digits of the value every time (the field
 // takes a shorter way when the result is clear without them; the tests
 // compare the two).
