@@ -69,6 +69,7 @@ SolveResult AccurateEngine::run() {
             break;
     }
     const FormBasis basis = form_basis(problem_, *map_, *simplex_);
+    view_.reset();  // the old view's memory first
     view_ = std::make_unique<FormTableau>(problem_, basis.basic, basis.nonbasic);
     take_basis(*view_, r);
     if (r.status == Status::infeasible) {

@@ -51,7 +51,8 @@ private:
     void solve_column(std::vector<double>& out) const;
 
     // Lines asked for a third time, kept while they fit in a budget of
-    // memory: the ranging in the model's terms and the sweeps ask for some
+    // memory (16 MiB for the rows, as much for the columns): the ranging in
+    // the model's terms and the sweeps ask for some
     // of them again and again, the plain ranging and the listing for each
     // once.  A tableau that fits in the budget whole keeps every line at
     // once (the ranging and the listing then share them).
@@ -70,7 +71,7 @@ private:
             bytes_ += line.size() * sizeof(double);
             lines_.emplace(index, line);
         }
-        static constexpr std::size_t budget = std::size_t{32} << 20;
+        static constexpr std::size_t budget = std::size_t{16} << 20;  // each of the two
 
     private:
         std::unordered_map<int, std::vector<double>> lines_;

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Times the revised engine's driver against clp and glpsol on the Netlib
-# problems kept beside the project: whole processes, each problem RUNS
-# times with the three programs taking turns, the median of each kept;
-# per problem and summed per set (the 21 smaller, the 26 larger), with the
-# driver's peak memory.
-#   revised_bench.sh DRIVER [SHARED_DIR] [RUNS] [PROBLEM...]
+# Times lpsens (or another driver given first) against clp and glpsol on
+# the Netlib MPS files kept beside the project: whole processes, each
+# problem RUNS times with the three programs taking turns, the median of
+# each kept; per problem and summed per set (the 21 smaller, the 26 larger),
+# with the driver's peak memory.  lpsens solves with its default engine
+# for MPS (the accurate one) and writes its whole report.
+#   peers.sh DRIVER [SHARED_DIR] [RUNS] [PROBLEM...]
 # Needs /usr/bin/time; clp (coinor-clp) and glpsol (glpk-utils) are left
 # out when missing.
 set -u
-bin=${1:?usage: revised_bench.sh DRIVER [SHARED_DIR] [RUNS] [PROBLEM...]}
+bin=${1:?usage: peers.sh DRIVER [SHARED_DIR] [RUNS] [PROBLEM...]}
 shared=${2:-$(dirname "$0")/../../shared}
 runs=${3:-3}
 shift $(( $# < 3 ? $# : 3 ))
