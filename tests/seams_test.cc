@@ -175,5 +175,74 @@ TEST(EngineView, BothEnginesAnswerTheSameFinalTableau) {
     EXPECT_GE(compared, 8);
 }
 
+// The accurate engine's view answers the whole-line questions (nonzero
+// entries, rates of a right-hand-side change, combinations of rows) with
+// one solve each; they must agree with the same questions asked entry by
+// entry, on converted models with bound rows, split and mirrored variables
+// and ranged rows.
+TEST(EngineView, LineQuestionsAgreeWithTheEntries) {
+    // The row named third is given a range as an MPS RANGES section would.
+    const struct {
+        const char* text;
+        const char* ranged;
+        Extended range;
+    } models[] = {
+        {"Maximize\n 3 x + 2 y - z + w\nSubject To\n c1: x + y + z <= 10\n c2: x - y + w >= -2\n"
+         " c3: y - z + w <= 7\n c4: x + z - w = 3\nBounds\n 1 <= x <= 6\n -inf <= z <= 4\n w free\n y <= 8\nEnd\n",
+         "c3", 12},
+        {"Minimize\n x + 2 y + 3 z\nSubject To\n a: x + y >= 2\n b: y + z >= 3\n c: x + z <= 9\n d: x - z <= 1\n"
+         "Bounds\n x <= 5\n 0.5 <= z <= 6\nEnd\n",
+         "d", 2},
+    };
+    for (const auto& [text, ranged, range] : models) {
+        Problem model = read_lp_format(text, "model.lp");
+        for (ProblemRow& row : model.rows)
+            if (row.name == ranged) {
+                row.ranged = true;
+                row.range = range;
+            }
+        std::vector<std::string> said;
+        const ConvertedModel c = convert_model(model, said);
+        Channel console;
+        AccurateEngine engine(c.form, model, c.map, {}, console);
+        const SolveResult r = engine.solve();
+        ASSERT_EQ(r.status, Status::optimal) << text;
+        const TableauView& view = engine.tableau();
+        expect_consistent_positions(view, c.form.variables());
+        const int m = view.rows(), n = view.columns();
+        const auto close = [](double a, double b) { return std::fabs(a - b) <= 1e-12 * (1 + std::fabs(b)); };
+        std::vector<double> line, expected;
+        std::vector<std::pair<int, double>> entries;
+        for (int i = 1; i <= m; ++i) {
+            view.row(i, line);
+            view.row_entries(i, entries);
+            std::vector<double> dense(static_cast<std::size_t>(n) + 1, 0.0);
+            for (const auto& [j, a] : entries) dense[static_cast<std::size_t>(j)] = a;
+            for (int j = 1; j <= n; ++j) EXPECT_TRUE(close(dense[j], line[j])) << text << " row " << i << " column " << j;
+        }
+        for (int j = 1; j <= n; ++j) {
+            view.column(j, line);
+            view.column_entries(j, entries);
+            std::vector<double> dense(static_cast<std::size_t>(m) + 1, 0.0);
+            for (const auto& [i, a] : entries) dense[static_cast<std::size_t>(i)] = a;
+            for (int i = 1; i <= m; ++i) EXPECT_TRUE(close(dense[i], line[i])) << text << " column " << j << " row " << i;
+        }
+        // Every row alone and all rows together, with weights.
+        std::vector<std::pair<int, double>> all;
+        for (int i = 1; i <= m; ++i) {
+            view.rhs_rates({{i, 1.5}}, line);
+            view.TableauView::rhs_rates({{i, 1.5}}, expected);
+            for (int k = 0; k <= m; ++k) EXPECT_TRUE(close(line[k], expected[k])) << text << " rates of row " << i;
+            all.push_back({i, 0.25 * i - 1});
+        }
+        view.rhs_rates(all, line);
+        view.TableauView::rhs_rates(all, expected);
+        for (int k = 0; k <= m; ++k) EXPECT_TRUE(close(line[k], expected[k])) << text << " rates of all rows";
+        view.row_combination(all, line);
+        view.TableauView::row_combination(all, expected);
+        for (int k = 0; k <= n; ++k) EXPECT_TRUE(close(line[k], expected[k])) << text << " combination, column " << k;
+    }
+}
+
 }  // namespace
 }  // namespace lpsens
