@@ -223,19 +223,26 @@ bool append_double_quickly(std::string& out, double value, int width, int decima
     if (!(magnitude < 1e9) || decimals < 0 || decimals > 6) return false;
     static constexpr std::uint32_t powers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
     const std::uint32_t scale = powers[decimals];
-    int exponent = 0;
-    const double fraction_part = std::frexp(magnitude, &exponent);  // magnitude = f 2^exponent, 0.5 <= f < 1
-    // m 2^(exponent - 53) with m < 2^53.
-    const auto m = static_cast<std::uint64_t>(std::ldexp(fraction_part, 53));
-    const int shift = 53 - exponent;  // magnitude = m / 2^shift; shift > 23 below 10^9
-    if (shift > 120) return false;    // below 2^-67: the exact way writes its zero
+    // magnitude = m / 2^shift with m < 2^53, from the bits of the double.
+    std::uint64_t bits;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    const int biased = static_cast<int>(bits >> 52);
+    if (biased == 0) return false;  // zero and subnormals: the exact way
+    const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    const int shift = 1075 - biased;  // > 23 below 10^9
+    if (shift > 120) return false;    // below 2^-68: the exact way writes its zero
     const unsigned __int128 scaled = static_cast<unsigned __int128>(m) * scale;
     const unsigned __int128 one = static_cast<unsigned __int128>(1) << shift;
     const auto whole = static_cast<std::uint64_t>(scaled >> shift);
     const unsigned __int128 rest = scaled & (one - 1);
     // The rest against a half, with room for the first rounding (5e-18
     // max(1, magnitude) scale) and for the rest's own rounding to a double.
-    const double rest_fraction = std::ldexp(static_cast<double>(rest), -shift);
+    // rest / 2^shift as a double: its top 64 bits, scaled by a power of two.
+    const int drop = shift > 64 ? shift - 64 : 0;
+    double power;  // 2^-(shift - drop)
+    const std::uint64_t power_bits = static_cast<std::uint64_t>(1023 - (shift - drop)) << 52;
+    std::memcpy(&power, &power_bits, sizeof power);
+    const double rest_fraction = static_cast<double>(static_cast<std::uint64_t>(rest >> drop)) * power;
     const double margin = 1e-15 * std::max(1.0, magnitude) * scale;
     if (std::fabs(rest_fraction - 0.5) <= margin) return false;
     const std::uint64_t rounded = whole + (rest_fraction > 0.5 ? 1 : 0);
