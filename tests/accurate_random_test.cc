@@ -19,74 +19,8 @@ namespace lpsens {
 namespace {
 
 constexpr long double infinite = HUGE_VALL;
-
-// Constraints g x <= h over n variables.
-struct Polyhedron {
-    int n = 0;
-    std::vector<std::vector<long double>> g;
-    std::vector<long double> h;
-
-    void add(std::vector<long double> row, long double bound) {
-        g.push_back(std::move(row));
-        h.push_back(bound);
-    }
-    // lower <= a x <= upper, either side possibly infinite.
-    void add_range(const std::vector<long double>& a, long double lower, long double upper) {
-        if (upper < infinite) add(a, upper);
-        if (lower > -infinite) {
-            std::vector<long double> minus(a);
-            for (long double& x : minus) x = -x;
-            add(minus, -lower);
-        }
-    }
-};
-
-// The largest c x over the vertices, or nothing when there is no vertex.
-std::optional<long double> best_vertex(const Polyhedron& p, const std::vector<long double>& c) {
-    const int k = static_cast<int>(p.g.size());
-    const int n = p.n;
-    std::optional<long double> best;
-    std::vector<int> pick(static_cast<std::size_t>(n));
-    std::function<void(int, int)> choose = [&](int start, int depth) {
-        if (depth == n) {
-            std::vector<std::vector<long double>> s;
-            for (int r : pick) {
-                auto row = p.g[static_cast<std::size_t>(r)];
-                row.push_back(p.h[static_cast<std::size_t>(r)]);
-                s.push_back(row);
-            }
-            for (int col = 0; col < n; ++col) {
-                int piv = col;
-                for (int r = col; r < n; ++r)
-                    if (std::fabs(s[r][col]) > std::fabs(s[piv][col])) piv = r;
-                if (std::fabs(s[piv][col]) < 1e-9L) return;
-                std::swap(s[col], s[piv]);
-                for (int r = 0; r < n; ++r) {
-                    if (r == col) continue;
-                    const long double f = s[r][col] / s[col][col];
-                    for (int q = col; q <= n; ++q) s[r][q] -= f * s[col][q];
-                }
-            }
-            std::vector<long double> x(static_cast<std::size_t>(n));
-            for (int j = 0; j < n; ++j) x[j] = s[j][n] / s[j][j];
-            for (int r = 0; r < k; ++r) {
-                long double lhs = 0;
-                for (int j = 0; j < n; ++j) lhs += p.g[r][j] * x[j];
-                if (lhs > p.h[r] + 1e-9L) return;
-            }
-            long double z = 0;
-            for (int j = 0; j < n; ++j) z += c[j] * x[j];
-            if (!best || z > *best) best = z;
-            return;
-        }
-        for (int r = start; r < k; ++r) {
-            pick[depth] = r;
-            choose(r + 1, depth + 1);
-        }
-    };
-    choose(0, 0);
-    return best;
-}
+using testing::Polyhedron;
+using testing::best_vertex;
 
 double printed_optimum(const std::string& out) {
     const auto at = out.find("Optimal value : ,");

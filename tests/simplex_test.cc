@@ -326,70 +326,19 @@ struct SmallProblem {
 };
 
 std::optional<long double> best_vertex(const SmallProblem& p) {
-    // Constraints as rows g.x <= h: the rows (= gives two), then -x_j <= 0.
-    std::vector<std::vector<long double>> g;
-    std::vector<long double> h;
+    // The rows (= gives both sides), then x >= 0.
+    testing::Polyhedron region;
+    region.n = p.n;
     for (int i = 0; i < p.m; ++i) {
-        std::vector<long double> row(p.a[i].begin(), p.a[i].end());
-        if (p.kind[i] != 2) {
-            g.push_back(row);
-            h.push_back(p.b[i]);
-        }
-        if (p.kind[i] != 0) {
-            for (auto& x : row) x = -x;
-            g.push_back(row);
-            h.push_back(-p.b[i]);
-        }
+        const std::vector<long double> row(p.a[i].begin(), p.a[i].end());
+        region.add_range(row, p.kind[i] == 0 ? -HUGE_VALL : p.b[i], p.kind[i] == 2 ? HUGE_VALL : p.b[i]);
     }
     for (int j = 0; j < p.n; ++j) {
-        std::vector<long double> row(static_cast<std::size_t>(p.n), 0);
-        row[j] = -1;
-        g.push_back(row);
-        h.push_back(0);
+        std::vector<long double> unit(static_cast<std::size_t>(p.n), 0);
+        unit[static_cast<std::size_t>(j)] = 1;
+        region.add_range(unit, 0, HUGE_VALL);
     }
-    const int k = static_cast<int>(g.size());
-    std::optional<long double> best;
-    std::vector<int> pick(static_cast<std::size_t>(p.n));
-    std::function<void(int, int)> choose = [&](int start, int depth) {
-        if (depth == p.n) {
-            // Solve the picked rows as equations by Gaussian elimination.
-            std::vector<std::vector<long double>> s;
-            for (int r : pick) {
-                auto row = g[r];
-                row.push_back(h[r]);
-                s.push_back(row);
-            }
-            for (int col = 0; col < p.n; ++col) {
-                int piv = col;
-                for (int r = col; r < p.n; ++r)
-                    if (std::fabs(s[r][col]) > std::fabs(s[piv][col])) piv = r;
-                if (std::fabs(s[piv][col]) < 1e-9L) return;
-                std::swap(s[col], s[piv]);
-                for (int r = 0; r < p.n; ++r) {
-                    if (r == col) continue;
-                    const long double f = s[r][col] / s[col][col];
-                    for (int q = col; q <= p.n; ++q) s[r][q] -= f * s[col][q];
-                }
-            }
-            std::vector<long double> x(static_cast<std::size_t>(p.n));
-            for (int j = 0; j < p.n; ++j) x[j] = s[j][p.n] / s[j][j];
-            for (int r = 0; r < k; ++r) {
-                long double lhs = 0;
-                for (int j = 0; j < p.n; ++j) lhs += g[r][j] * x[j];
-                if (lhs > h[r] + 1e-9L) return;
-            }
-            long double z = 0;
-            for (int j = 0; j < p.n; ++j) z += p.c[j] * x[j];
-            if (!best || z > *best) best = z;
-            return;
-        }
-        for (int r = start; r < k; ++r) {
-            pick[depth] = r;
-            choose(r + 1, depth + 1);
-        }
-    };
-    choose(0, 0);
-    return best;
+    return testing::best_vertex(region, std::vector<long double>(p.c.begin(), p.c.end()));
 }
 
 std::string text_of(const SmallProblem& p) {

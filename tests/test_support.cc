@@ -1,6 +1,8 @@
 #include "test_support.h"
 
+#include <cmath>
 #include <cstdio>
+#include <functional>
 
 #include "classic/tableau_init.h"
 #include "driver/run.h"
@@ -66,6 +68,67 @@ std::string worked_example() {
 
 std::string sample_problem(const std::string& x1_name, const std::string& c1_name) {
     return lines({"Sample", "2 2 0 0", x1_name, "x2", c1_name, "c2", "0", "3", "2", "4", "1", "1", "6", "1", "3"});
+}
+
+
+void Polyhedron::add(std::vector<long double> row, long double bound) {
+    g.push_back(std::move(row));
+    h.push_back(bound);
+}
+
+void Polyhedron::add_range(const std::vector<long double>& a, long double lower, long double upper) {
+    if (upper < HUGE_VALL) add(a, upper);
+    if (lower > -HUGE_VALL) {
+        std::vector<long double> minus(a);
+        for (long double& x : minus) x = -x;
+        add(minus, -lower);
+    }
+}
+
+std::optional<long double> best_vertex(const Polyhedron& p, const std::vector<long double>& c) {
+    const int k = static_cast<int>(p.g.size());
+    const int n = p.n;
+    std::optional<long double> best;
+    std::vector<int> pick(static_cast<std::size_t>(n));
+    std::function<void(int, int)> choose = [&](int start, int depth) {
+        if (depth == n) {
+            std::vector<std::vector<long double>> s;
+            for (int r : pick) {
+                auto row = p.g[static_cast<std::size_t>(r)];
+                row.push_back(p.h[static_cast<std::size_t>(r)]);
+                s.push_back(row);
+            }
+            for (int col = 0; col < n; ++col) {
+                int piv = col;
+                for (int r = col; r < n; ++r)
+                    if (std::fabs(s[r][col]) > std::fabs(s[piv][col])) piv = r;
+                if (std::fabs(s[piv][col]) < 1e-9L) return;
+                std::swap(s[col], s[piv]);
+                for (int r = 0; r < n; ++r) {
+                    if (r == col) continue;
+                    const long double f = s[r][col] / s[col][col];
+                    for (int q = col; q <= n; ++q) s[r][q] -= f * s[col][q];
+                }
+            }
+            std::vector<long double> x(static_cast<std::size_t>(n));
+            for (int j = 0; j < n; ++j) x[j] = s[j][n] / s[j][j];
+            for (int r = 0; r < k; ++r) {
+                long double lhs = 0;
+                for (int j = 0; j < n; ++j) lhs += p.g[r][j] * x[j];
+                if (lhs > p.h[r] + 1e-9L) return;
+            }
+            long double z = 0;
+            for (int j = 0; j < n; ++j) z += c[j] * x[j];
+            if (!best || z > *best) best = z;
+            return;
+        }
+        for (int r = start; r < k; ++r) {
+            pick[depth] = r;
+            choose(r + 1, depth + 1);
+        }
+    };
+    choose(0, 0);
+    return best;
 }
 
 }  // namespace lpsens::testing

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,23 @@ struct RunResult {
 // The whole run sequence in memory, without the marker file.
 RunResult run_text(const std::string& text, const char* mode = nullptr);
 RunResult run_text(const std::string& text, const RunOptions& options);
+
+// An independent reference for small problems: constraints g x <= h over n
+// variables, and the best vertex of the region they bound (every choice of n
+// active constraints solved by Gaussian elimination, the feasible ones
+// compared).
+struct Polyhedron {
+    int n = 0;
+    std::vector<std::vector<long double>> g;
+    std::vector<long double> h;
+
+    void add(std::vector<long double> row, long double bound);
+    // lower <= a x <= upper, either side possibly infinite.
+    void add_range(const std::vector<long double>& a, long double lower, long double upper);
+};
+
+// The largest c x over the vertices, or nothing when there is no vertex.
+std::optional<long double> best_vertex(const Polyhedron& p, const std::vector<long double>& c);
 
 // The six bytes of a stored real as "7D CD CC CC CC 4C".
 std::string hex_bytes(StoredReal r);

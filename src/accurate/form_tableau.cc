@@ -164,10 +164,11 @@ int FormTableau::factor_column(VariableId v) const {
 }
 
 // The entries of the nonbasic columns against rho (in work_, by row):
-// a_j^T rho, made from the rows of A where rho is not zero.
-void FormTableau::price(std::vector<double>& out) const {
+// a_j^T rho, made from the rows of A where rho is not zero; visit(column,
+// entry) for each, a column possibly with 0.
+template <class Visit>
+void FormTableau::price_entries(Visit visit) const {
     if (work_.count < 0) work_.rebuild_index();
-    out.assign(static_cast<std::size_t>(n_columns_) + 1, 0.0);
     touched_.clear();
     for (int k = 0; k < work_.count; ++k) {
         const int r = work_.index[static_cast<std::size_t>(k)];
@@ -181,15 +182,19 @@ void FormTableau::price(std::vector<double>& out) const {
             }
             accumulated_[j] += row_value_[static_cast<std::size_t>(e)] * rho;
         }
-        for (const auto& [column, sign] : logical_columns_[static_cast<std::size_t>(r) + 1])
-            out[static_cast<std::size_t>(column)] = sign * rho;
+        for (const auto& [column, sign] : logical_columns_[static_cast<std::size_t>(r) + 1]) visit(column, sign * rho);
     }
     for (const int j : touched_) {
         const int position = column_position_[static_cast<std::size_t>(j)];
-        if (position < 0) out[static_cast<std::size_t>(-position)] = accumulated_[static_cast<std::size_t>(j)];
+        if (position < 0) visit(-position, accumulated_[static_cast<std::size_t>(j)]);
         accumulated_[static_cast<std::size_t>(j)] = 0;
         listed_[static_cast<std::size_t>(j)] = 0;
     }
+}
+
+void FormTableau::price(std::vector<double>& out) const {
+    out.assign(static_cast<std::size_t>(n_columns_) + 1, 0.0);
+    price_entries([&](int column, double entry) { out[static_cast<std::size_t>(column)] = entry; });
 }
 
 // rho = B^-T sum w_p e_p: the factor's basis has +e at every logical, so a
@@ -230,30 +235,9 @@ void FormTableau::row_entries(int i, std::vector<std::pair<int, double>>& out) c
     work_.clear();
     work_.add(i - 1, static_cast<double>(sign_of(basic_[static_cast<std::size_t>(i)])));
     factor_.btran(work_, 0.05);
-    if (work_.count < 0) work_.rebuild_index();
-    touched_.clear();
-    for (int k = 0; k < work_.count; ++k) {
-        const int r = work_.index[static_cast<std::size_t>(k)];
-        const double rho = work_.value[static_cast<std::size_t>(r)];
-        if (rho == 0) continue;
-        for (int e = row_start_[static_cast<std::size_t>(r)]; e < row_start_[static_cast<std::size_t>(r) + 1]; ++e) {
-            const auto j = static_cast<std::size_t>(column_of_[static_cast<std::size_t>(e)]);
-            if (!listed_[j]) {
-                listed_[j] = 1;
-                touched_.push_back(static_cast<int>(j));
-            }
-            accumulated_[j] += row_value_[static_cast<std::size_t>(e)] * rho;
-        }
-        for (const auto& [column, sign] : logical_columns_[static_cast<std::size_t>(r) + 1])
-            out.push_back({column, sign * rho});
-    }
-    for (const int j : touched_) {
-        const int position = column_position_[static_cast<std::size_t>(j)];
-        const double a = accumulated_[static_cast<std::size_t>(j)];
-        if (position < 0 && a != 0) out.push_back({-position, a});
-        accumulated_[static_cast<std::size_t>(j)] = 0;
-        listed_[static_cast<std::size_t>(j)] = 0;
-    }
+    price_entries([&](int column, double entry) {
+        if (entry != 0) out.push_back({column, entry});
+    });
 }
 
 void FormTableau::column_entries(int j, std::vector<std::pair<int, double>>& out) const {

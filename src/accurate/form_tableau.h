@@ -45,6 +45,8 @@ private:
     // its row) and the sign of its column there (-1 for a surplus).
     int factor_column(VariableId v) const;
     int sign_of(VariableId v) const { return v.is_surplus() ? -1 : 1; }
+    template <class Visit>
+    void price_entries(Visit visit) const;
     void price(std::vector<double>& out) const;
     std::vector<Extended> refined_solve(const std::vector<Extended>& b, bool transposed) const;
     void combine_rows(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const;

@@ -182,23 +182,10 @@ void append_scientific(std::string& out, bool negative, const Binary& b, int wid
     append_text(out, field, width);
 }
 
-// The common case without the exact digits: a magnitude below 10^9 with at
-// most 6 decimals whose scaled value x 10^decimals lies clearly away from a
-// half.  The first rounding (18 significant digits, or 17 decimals) moves x
-// by at most 5e-18 max(1, x), and the product below is off by less than
-// 2^-63 of itself; when the scaled value is further than ten times both from
-// a half, the second rounding is decided already.  False leaves the case to
-// the exact path.
-bool append_real_quickly(std::string& out, bool negative, Extended magnitude, int width, int decimals) {
-    if (!(magnitude < 1e9L) || decimals < 0 || decimals > 6) return false;
-    static constexpr std::uint32_t powers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
-    const std::uint32_t scale = powers[decimals];
-    const Extended scaled = magnitude * scale;
-    const Extended whole = std::floor(scaled);
-    const Extended fraction = scaled - whole;
-    const Extended margin = 1e-16L * std::max(Extended{1}, magnitude) * scale;
-    if (std::fabs(fraction - 0.5L) <= margin) return false;
-    const auto rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5L ? 1 : 0);
+constexpr std::uint32_t powers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+
+// The field of rounded / scale, scale = 10^decimals.
+void append_scaled(std::string& out, bool negative, std::uint64_t rounded, std::uint32_t scale, int decimals, int width) {
     char field[48];
     char* p = field;
     if (negative) *p++ = '-';
@@ -213,6 +200,25 @@ bool append_real_quickly(std::string& out, bool negative, Extended magnitude, in
         p += count;
     }
     append_text(out, std::string_view(field, static_cast<std::size_t>(p - field)), width);
+}
+
+// The common case without the exact digits: a magnitude below 10^9 with at
+// most 6 decimals whose scaled value x 10^decimals lies clearly away from a
+// half.  The first rounding (18 significant digits, or 17 decimals) moves x
+// by at most 5e-18 max(1, x), and the product below is off by less than
+// 2^-63 of itself; when the scaled value is further than ten times both from
+// a half, the second rounding is decided already.  False leaves the case to
+// the exact path.
+bool append_real_quickly(std::string& out, bool negative, Extended magnitude, int width, int decimals) {
+    if (!(magnitude < 1e9L) || decimals < 0 || decimals > 6) return false;
+    const std::uint32_t scale = powers[decimals];
+    const Extended scaled = magnitude * scale;
+    const Extended whole = std::floor(scaled);
+    const Extended fraction = scaled - whole;
+    const Extended margin = 1e-16L * std::max(Extended{1}, magnitude) * scale;
+    if (std::fabs(fraction - 0.5L) <= margin) return false;
+    const auto rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5L ? 1 : 0);
+    append_scaled(out, negative, rounded, scale, decimals, width);
     return true;
 }
 
@@ -221,7 +227,6 @@ bool append_real_quickly(std::string& out, bool negative, Extended magnitude, in
 bool append_double_quickly(std::string& out, double value, int width, int decimals) {
     const double magnitude = std::fabs(value);
     if (!(magnitude < 1e9) || decimals < 0 || decimals > 6) return false;
-    static constexpr std::uint32_t powers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
     const std::uint32_t scale = powers[decimals];
     // magnitude = m / 2^shift with m < 2^53, from the bits of the double.
     std::uint64_t bits;
@@ -246,20 +251,7 @@ bool append_double_quickly(std::string& out, double value, int width, int decima
     const double margin = 1e-15 * std::max(1.0, magnitude) * scale;
     if (std::fabs(rest_fraction - 0.5) <= margin) return false;
     const std::uint64_t rounded = whole + (rest_fraction > 0.5 ? 1 : 0);
-    char field[48];
-    char* p = field;
-    if (value < 0) *p++ = '-';
-    p = std::to_chars(p, field + sizeof field, rounded / scale).ptr;
-    if (decimals > 0) {
-        *p++ = '.';
-        char digits[8];
-        const auto end = std::to_chars(digits, digits + sizeof digits, rounded % scale).ptr;
-        const auto count = static_cast<int>(end - digits);
-        for (int k = count; k < decimals; ++k) *p++ = '0';
-        std::memcpy(p, digits, static_cast<std::size_t>(count));
-        p += count;
-    }
-    append_text(out, std::string_view(field, static_cast<std::size_t>(p - field)), width);
+    append_scaled(out, value < 0, rounded, scale, decimals, width);
     return true;
 }
 
