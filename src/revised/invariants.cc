@@ -54,13 +54,16 @@ std::string check_residuals(const SimplexState& s, double tolerance) {
     for (int p = 0; p < lp.rows; ++p) y.value[p] = s.cost_by_var[s.basis.basic_by_position[p]];
     y.rebuild_index();
     s.basis.factor().btran(y, 1.0);
-    // Rounding grows with the products that make up each reduced cost.
-    double biggest_y = 0;
+    // Rounding grows with the products that make up each reduced cost, and
+    // the updates since the last recomputation carry the rounding of the
+    // largest costs into every reduced cost.
+    double biggest_y = 0, biggest_cost = 0;
     for (int i = 0; i < lp.rows; ++i) biggest_y = std::max(biggest_y, std::fabs(y.value[i]));
+    for (int var = 0; var < s.vars(); ++var) biggest_cost = std::max(biggest_cost, std::fabs(s.cost_by_var[var]));
     for (int var = 0; var < s.vars(); ++var) {
         if (s.basis.is_basic(var)) continue;
         double d = s.cost_by_var[var];
-        double magnitude = std::fabs(d) + biggest_y;
+        double magnitude = std::fabs(d) + biggest_y + biggest_cost;
         if (var < lp.cols) {
             for (int t = lp.col_start[var]; t < lp.col_start[var + 1]; ++t) {
                 d -= lp.col_value[t] * y.value[lp.col_row[t]];
