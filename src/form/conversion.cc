@@ -15,7 +15,6 @@
 // minus the objective.
 #include <algorithm>
 #include <cstdio>
-#include <map>
 
 #include "form/documented_form.h"
 #include "numeric/plural.h"
@@ -29,7 +28,13 @@ struct OutRow {
     std::string name;
     char type;  // 'L', 'G', 'E'
     Extended rhs;
-    std::map<int, Extended> entries;  // by converted variable, 1-based
+    std::vector<std::pair<int, Extended>> entries;  // by converted variable (1-based), in order
+
+    // Adds to the entry of variable v, the newest variable of the row.
+    void add(int v, Extended a) {
+        if (!entries.empty() && entries.back().first == v) entries.back().second += a;
+        else entries.push_back({v, a});
+    }
     FormRowOrigin origin;
 };
 
@@ -93,8 +98,8 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
         const int v = static_cast<int>(names.size());
         for (const auto& [r, a] : entries) {
             const auto rr = static_cast<std::size_t>(r);
-            rows[static_cast<std::size_t>(first_row[rr])].entries[v] += sign * a;
-            if (second_row[rr] >= 0) rows[static_cast<std::size_t>(second_row[rr])].entries[v] += sign * a;
+            rows[static_cast<std::size_t>(first_row[rr])].add(v, sign * a);
+            if (second_row[rr] >= 0) rows[static_cast<std::size_t>(second_row[rr])].add(v, sign * a);
         }
         return v;
     };
