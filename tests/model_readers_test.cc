@@ -172,6 +172,53 @@ TEST(ModelReaders, CountsInMessages) {
     }
 }
 
+// A model of n variables x1..xn, each in its own row xi <= i, maximising
+// their sum, in LP format.
+std::string diagonal_model(int n) {
+    std::string text = "Maximize\n";
+    for (int j = 1; j <= n; ++j) text += " + x" + std::to_string(j);
+    text += "\nSubject To\n";
+    for (int j = 1; j <= n; ++j) text += " r" + std::to_string(j) + ": x" + std::to_string(j) + " <= " + std::to_string(j) + "\n";
+    return text + "End\n";
+}
+
+// Beyond 999 rows or variables: the accurate engine solves, the classic one
+// and lpsens's own format refuse with both counts, the listing counts its
+// codes in a larger unit and is left out past a million entries.
+TEST(ModelReaders, ModelsBeyond999) {
+    RunOptions options;
+    options.format = "lp";
+    const std::string text = diagonal_model(1001);
+    const auto accurate = testing::run_text(text, options);
+    ASSERT_EQ(accurate.exit_code, 0) << accurate.console;
+    EXPECT_NE(accurate.out.find("Optimal value : ,     501501.000\r\n"), std::string::npos);
+    // 1001 rows by 1001 columns: the listing is left out, and the console says how to ask.
+    EXPECT_EQ(accurate.out.find("   0,Profit coefficient,"), std::string::npos);
+    EXPECT_NE(accurate.console.find("lpsens: the tableau listing (1001 rows by 1001 columns) is left out; --listing writes it\n"),
+              std::string::npos)
+        << accurate.console;
+
+    RunOptions classic = options;
+    classic.classic = true;
+    const auto refused = testing::run_text(text, classic);
+    EXPECT_EQ(refused.exit_code, 106);
+    EXPECT_NE(refused.console.find("after conversion the problem has 1001 rows and 1001 variables; the classic engine "
+                                   "takes at most 999 rows and 999 variables"),
+              std::string::npos)
+        << refused.console;
+
+    // Three rows and 1000 variables: 3000 entries, listed, the codes in units of 10000.
+    std::string wide = "Maximize\n x1 + x2 + x1000\nSubject To\n a: x1 + x2 <= 4\n b: x1000 <= 3\n c:";
+    for (int j = 1; j <= 1000; ++j) wide += " + x" + std::to_string(j);
+    wide += " <= 10\nEnd\n";
+    const auto listed = testing::run_text(wide, options);
+    ASSERT_EQ(listed.exit_code, 0) << listed.console;
+    EXPECT_NE(listed.out.find("   0,Profit coefficient,"), std::string::npos);
+    EXPECT_NE(listed.out.find("     10001"), std::string::npos) << "the slacks of rows 1 and 2 are 10001 and 10002";
+    EXPECT_NE(listed.out.find("     10002"), std::string::npos);
+    EXPECT_EQ(listed.out.find("      1001,"), std::string::npos);
+}
+
 TEST(ModelReaders, AnEmptyFileSaysSo) {
     for (const auto& [name, read] : {std::pair{"empty.mps", &read_mps}, {"empty.lp", &read_lp_format}}) {
         try {

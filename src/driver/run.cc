@@ -198,6 +198,7 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     std::optional<ModelResults> model_results;
     std::optional<Ranging> ranging;
     std::vector<SweepRecord> records;
+    std::string listing_note;  // for the console, when the listing is left out
     // The CSV report, or the readable one in the model's terms instead.
     const bool csv = !options.text_report;
     if (result.status == Status::infeasible || (parametric && result.status == Status::unbounded)) {
@@ -225,9 +226,8 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
                 if (!beyond || entries <= 1000000 || options.listing)
                     write_tableau_listing(out, engine->tableau(), form);
                 else
-                    console.write("\nlpsens: the tableau listing (" + std::to_string(form.rows()) + " rows by " +
-                                  std::to_string(form.column_count()) +
-                                  " columns) is left out; --listing writes it\n");
+                    listing_note = "lpsens: the tableau listing (" + std::to_string(form.rows()) + " rows by " +
+                                   std::to_string(form.column_count()) + " columns) is left out; --listing writes it\n";
             }
             checker.check_final(result, csv);
             run.solution = &result.solution;
@@ -263,6 +263,7 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     // Everything for standard output is out before the run counts as done.
     out.flush();
     console.write(line_end);
+    console.write(listing_note);
     advice.stopped_at_cap = engine->log().stopped_at_cap > 0;
     report_all_checks(console, checker, options.show_checks, advice);
     const bool failed = options.strict && !checker.passed();
