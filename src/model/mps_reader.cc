@@ -6,9 +6,8 @@
 // reading that got further is the one reported.  Set names in RHS, RANGES and
 // BOUNDS may be left out.
 #include <functional>
-#include <map>
 #include <optional>
-#include <sstream>
+#include <unordered_map>
 
 #include "model/native_reader.h"
 #include "model/problem.h"
@@ -50,10 +49,19 @@ private:
         if (it == columns_.end()) fail("unknown column '" + name + "'");
         return it->second;
     }
+    // The fields of a line between blanks (space, tab, and the other white
+    // space of the C locale).
     static std::vector<std::string> blank_fields(const std::string& line) {
+        const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
         std::vector<std::string> fields;
-        std::istringstream in(line);
-        for (std::string f; in >> f;) fields.push_back(f);
+        std::size_t k = 0;
+        const std::size_t n = line.size();
+        while (k < n) {
+            while (k < n && blank(line[k])) ++k;
+            const std::size_t start = k;
+            while (k < n && !blank(line[k])) ++k;
+            if (k > start) fields.emplace_back(line, start, k - start);
+        }
         return fields;
     }
     static std::vector<std::string> fixed_fields(const std::string& line) {
@@ -87,19 +95,22 @@ private:
     bool fixed_;
     Problem model_;
     std::vector<std::vector<std::pair<int, Extended>>> entries_;  // by column
-    std::map<std::string, int> rows_;     // -1 the objective, -2 another free row
-    std::map<std::string, int> columns_;
+    std::unordered_map<std::string, int> rows_;     // -1 the objective, -2 another free row
+    std::unordered_map<std::string, int> columns_;
     std::string objective_;
     int line_number_ = 0;
 };
 
 Problem MpsParser::parse() {
-    std::istringstream in(text_);
     std::string section;
     bool integer_block = false;
     bool sense_next = false;
     bool ended = false;
-    for (std::string line; std::getline(in, line);) {
+    std::string line;
+    for (std::size_t at = 0; at < text_.size();) {
+        const std::size_t end = std::min(text_.find('\n', at), text_.size());
+        line.assign(text_, at, end - at);
+        at = end + 1;
         ++line_number_;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '*') continue;
