@@ -15,12 +15,8 @@ void append_integer(std::string& out, long long value, int width) {
 }
 
 void append_text(std::string& out, std::string_view text, int width) {
-    const std::size_t pad = static_cast<int>(text.size()) < width ? static_cast<std::size_t>(width) - text.size() : 0;
-    const std::size_t at = out.size();
-    out.resize(at + pad + text.size());
-    char* to = out.data() + at;
-    std::memset(to, ' ', pad);
-    std::memcpy(to + pad, text.data(), text.size());
+    if (static_cast<int>(text.size()) < width) out.append(static_cast<std::size_t>(width) - text.size(), ' ');
+    out.append(text);
 }
 
 namespace {

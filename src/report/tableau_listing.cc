@@ -16,6 +16,7 @@ namespace {
 
 template <class ValueAt>
 void append_values(std::string& line, ValueAt value_at, int last) {
+    line.reserve(line.size() + 11 * (static_cast<std::size_t>(last) + 1) + 2);
     for (int j = 0; j <= last; ++j) {
         if (j > 0) line += ',';
         append_real(line, value_at(j), 10, 3);
