@@ -180,22 +180,22 @@ void append_scientific(std::string& out, bool negative, const Binary& b, int wid
 
 constexpr std::uint32_t powers[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
 
-// The field of rounded / scale, scale = 10^decimals.
-void append_scaled(std::string& out, bool negative, std::uint64_t rounded, std::uint32_t scale, int decimals, int width) {
+// The field of rounded / 10^decimals, written from the right.
+void append_scaled(std::string& out, bool negative, std::uint64_t rounded, int decimals, int width) {
     char field[48];
-    char* p = field;
-    if (negative) *p++ = '-';
-    p = std::to_chars(p, field + sizeof field, rounded / scale).ptr;
-    if (decimals > 0) {
-        *p++ = '.';
-        char digits[8];
-        const auto end = std::to_chars(digits, digits + sizeof digits, rounded % scale).ptr;
-        const auto count = static_cast<int>(end - digits);
-        for (int k = count; k < decimals; ++k) *p++ = '0';
-        std::memcpy(p, digits, static_cast<std::size_t>(count));
-        p += count;
+    char* const end = field + sizeof field;
+    char* p = end;
+    for (int k = 0; k < decimals; ++k) {
+        *--p = static_cast<char>('0' + rounded % 10);
+        rounded /= 10;
     }
-    append_text(out, std::string_view(field, static_cast<std::size_t>(p - field)), width);
+    if (decimals > 0) *--p = '.';
+    do {
+        *--p = static_cast<char>('0' + rounded % 10);
+        rounded /= 10;
+    } while (rounded != 0);
+    if (negative) *--p = '-';
+    append_text(out, std::string_view(p, static_cast<std::size_t>(end - p)), width);
 }
 
 // The common case without the exact digits: a magnitude below 10^9 with at
@@ -214,7 +214,7 @@ bool append_real_quickly(std::string& out, bool negative, Extended magnitude, in
     const Extended margin = 1e-16L * std::max(Extended{1}, magnitude) * scale;
     if (std::fabs(fraction - 0.5L) <= margin) return false;
     const auto rounded = static_cast<std::uint64_t>(whole) + (fraction > 0.5L ? 1 : 0);
-    append_scaled(out, negative, rounded, scale, decimals, width);
+    append_scaled(out, negative, rounded, decimals, width);
     return true;
 }
 
@@ -247,7 +247,7 @@ bool append_double_quickly(std::string& out, double value, int width, int decima
     const double margin = 1e-15 * std::max(1.0, magnitude) * scale;
     if (std::fabs(rest_fraction - 0.5) <= margin) return false;
     const std::uint64_t rounded = whole + (rest_fraction > 0.5 ? 1 : 0);
-    append_scaled(out, value < 0, rounded, scale, decimals, width);
+    append_scaled(out, value < 0, rounded, decimals, width);
     return true;
 }
 
