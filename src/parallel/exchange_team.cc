@@ -93,8 +93,10 @@ void ExchangeTeam::take_chunks(std::uint32_t generation, int& done) {
     for (;;) {
         if (generation_of(word) != generation) return;
         const std::uint32_t from = value_of(word);
-        if (from >= static_cast<std::uint32_t>(count_)) return;
-        const std::uint32_t to = std::min<std::uint32_t>(from + static_cast<std::uint32_t>(chunk_), static_cast<std::uint32_t>(count_));
+        const auto count = static_cast<std::uint32_t>(count_.load(std::memory_order_relaxed));
+        if (from >= count) return;
+        const std::uint32_t to =
+            std::min<std::uint32_t>(from + static_cast<std::uint32_t>(chunk_.load(std::memory_order_relaxed)), count);
         if (!next_.compare_exchange_weak(word, job_word(generation, to), std::memory_order_acq_rel,
                                          std::memory_order_acquire))
             continue;
@@ -109,7 +111,7 @@ void ExchangeTeam::take_chunks(std::uint32_t generation, int& done) {
         done += static_cast<int>(to - from);
         // The caller waits only for the last rows: only they wake it.
         const std::uint64_t before = finished_.fetch_add(to - from, std::memory_order_acq_rel);
-        if (value_of(before) + (to - from) == static_cast<std::uint32_t>(count_)) finished_.notify_one();
+        if (value_of(before) + (to - from) == count) finished_.notify_one();
         word = next_.load(std::memory_order_acquire);
     }
 }
@@ -145,8 +147,8 @@ void ExchangeTeam::run(int count, int chunk, const std::function<void(int, int)>
         return;
     }
     ++generation_;
-    count_ = count;
-    chunk_ = std::max(1, chunk);
+    count_.store(count, std::memory_order_relaxed);
+    chunk_.store(std::max(1, chunk), std::memory_order_relaxed);
     body_ = &body;
     error_ = nullptr;
     failed_.store(false, std::memory_order_relaxed);
@@ -168,6 +170,10 @@ void ExchangeTeam::run(int count, int chunk, const std::function<void(int, int)>
         finished_.wait(word, std::memory_order_acquire);
         word = finished_.load(std::memory_order_acquire);
     }
+    // Close the job before the next one changes its size: a worker still
+    // holding this job's word (it read it before the last rows were taken)
+    // must find no row to take, whatever size it reads next.
+    next_.store(job_word(generation_, 0xFFFFFFFFu), std::memory_order_release);
     figures_.worker_rows += count - done;
     window_worked_ += std::chrono::duration<double>(own_done - start).count();
     window_waited_ += std::chrono::duration<double>(Clock::now() - own_done).count();

@@ -68,8 +68,12 @@ private:
     // The latest generation announced to the worker (0 stops it).
     std::atomic<std::uint32_t> announced_{0};
     std::uint32_t generation_ = 0;
-    int count_ = 0;
-    int chunk_ = 1;
+    // The job's size and chunk: a late worker may read them while the next
+    // job is set up (its stale word then fails to take any row, since a
+    // finished job's word is closed first).
+    std::atomic<int> count_{0};
+    std::atomic<int> chunk_{1};
+    // Read only by a thread that has taken rows of the current job.
     const std::function<void(int, int)>* body_ = nullptr;
     std::exception_ptr error_;
     std::atomic<bool> failed_{false};
