@@ -106,6 +106,26 @@ TEST(ModelSweep, RecordsAreTheModelsOptimaAtTheModelsValues) {
     }
 }
 
+// A ranged row keeps its range while its right-hand side moves: both of its
+// sides move together, even past where the other side stood.
+TEST(ModelSweep, BothSidesOfARangedRowMoveTogether) {
+    const std::string model =
+        "NAME          RANGED\nROWS\n N  obj\n L  c\nCOLUMNS\n    x         obj       -1   c         1\n"
+        "RHS\n    RHS       c         1\nRANGES\n    RNG       c         1\nBOUNDS\n FR BND       x\nENDATA\n";
+    // c: rhs - 1 <= x <= rhs, x free; the upper side falls below where the
+    // lower one stood.
+    RunOptions options;
+    options.format = "mps";
+    options.mode = "rv";
+    options.sweeps = {"c:1:-10"};
+    options.strict = true;
+    const auto result = testing::run_text(model, options);
+    ASSERT_EQ(result.exit_code, 0) << result.out << result.console;
+    EXPECT_EQ(result.out.find("No feasible solution"), std::string::npos) << result.out;
+    // The last record: x = -10, the maximum of minus the objective -10.
+    EXPECT_NE(result.out.find("Optimal value,     1.000,    -0.000,   -10.000\r\n"), std::string::npos) << result.out;
+}
+
 TEST(ModelTerms, DualValuesAndReducedCostsInTheModelsSense) {
     // min 2 a + 3 b with a + b >= 4 and a - b <= 1, both binding: a = 2.5,
     // b = 1.5, cost 9.5; duals y1 = 2.5, y2 = -0.5: one more unit of c1 costs

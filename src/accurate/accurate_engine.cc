@@ -1,6 +1,7 @@
 #include "accurate/accurate_engine.h"
 
 #include <cmath>
+#include <map>
 
 #include "accurate/form_basis.h"
 #include "accurate/lp_from_model.h"
@@ -11,10 +12,11 @@ namespace lpsens {
 
 namespace {
 
-revised::Options options_for(const EngineSettings& settings, long cap) {
+// The core's own defaults, and the exchange cap as its limit of
+// iterations per solve.
+revised::Options options_for(long cap) {
     revised::Options options;
     options.iteration_limit = cap;
-    (void)settings;
     return options;
 }
 
@@ -26,7 +28,7 @@ AccurateEngine::AccurateEngine(const DocumentedForm& form, const EngineSettings&
       own_map_(identity_map(form)),
       map_(&own_map_),
       cap_(exchange_cap(settings, form.rows(), form.column_count())) {
-    simplex_ = std::make_unique<revised::RevisedSimplex>(lp_from_model(form.problem), options_for(settings, cap_));
+    simplex_ = std::make_unique<revised::RevisedSimplex>(lp_from_model(form.problem), options_for(cap_));
 }
 
 AccurateEngine::AccurateEngine(const DocumentedForm& form, const Problem& model, const ModelMap& map,
@@ -35,7 +37,7 @@ AccurateEngine::AccurateEngine(const DocumentedForm& form, const Problem& model,
       problem_(capture_problem(form, true)),
       map_(&map),
       cap_(exchange_cap(settings, form.rows(), form.column_count())) {
-    simplex_ = std::make_unique<revised::RevisedSimplex>(lp_from_model(model), options_for(settings, cap_));
+    simplex_ = std::make_unique<revised::RevisedSimplex>(lp_from_model(model), options_for(cap_));
 }
 
 AccurateEngine::~AccurateEngine() = default;
@@ -90,9 +92,13 @@ SolveResult AccurateEngine::reoptimise(const ParameterMove& move) {
     };
     const Extended sense = map_->maximise ? 1 : -1;
     if (move.constant_delta != 0) problem_.objective[0] = at_t(move.constant_start, move.constant_delta);
-    // Sides that cross make the problem infeasible at t: the two rows of
-    // the form that state them prove it.
-    std::vector<double> crossed;
+    // The new sides of every model row and bound the move touches, all set
+    // before any is judged (the two sides of a ranged row move together).
+    struct Sides {
+        int form_row;  // one of its form rows
+        double lower, upper;
+    };
+    std::map<int, Sides> rows, bounds;  // by model row, by model column
     for (std::size_t k = 0; k < move.index.size(); ++k) {
         const int index = move.index[k];
         const double value = at_t(move.start[k], move.delta[k]);
@@ -108,34 +114,37 @@ SolveResult AccurateEngine::reoptimise(const ParameterMove& move) {
         const FormRowOrigin& origin = map_->form_rows[static_cast<std::size_t>(index)];
         const auto side = static_cast<double>(origin.sign * static_cast<Extended>(value) + origin.offset);
         const revised::LpData& lp = simplex_->lp();
-        double lower, upper;
         if (origin.bound_of >= 0) {
             const auto c = static_cast<std::size_t>(origin.bound_of);
-            lower = lp.col_lower[c];
-            upper = side;
-        } else {
-            const auto r = static_cast<std::size_t>(origin.model_row);
-            lower = origin.side == 'U' ? lp.row_lower[r] : side;
-            upper = origin.side == 'L' ? lp.row_upper[r] : side;
-        }
-        if (lower > upper) {
-            // Certificate: this row weighs +1 on its upper side, -1 on its
-            // lower side (the form's rows state sign * (row - side)).
-            crossed.assign(static_cast<std::size_t>(problem_.rows) + 1, 0.0);
-            if (origin.bound_of >= 0) {
-                crossed[static_cast<std::size_t>(index)] = origin.sign;
-            } else {
-                for (const auto& [row, sign] : map_->rows[static_cast<std::size_t>(origin.model_row)].rows) {
-                    const char s = map_->form_rows[static_cast<std::size_t>(row)].side;
-                    crossed[static_cast<std::size_t>(row)] = s == 'U' ? sign : -sign;
-                }
-            }
+            bounds.insert_or_assign(origin.bound_of, Sides{index, lp.col_lower[c], side});
             continue;
         }
-        if (origin.bound_of >= 0)
-            simplex_->set_col_bounds(origin.bound_of, lower, upper);
-        else
-            simplex_->set_row_bounds(origin.model_row, lower, upper);
+        const auto r = static_cast<std::size_t>(origin.model_row);
+        Sides& sides = rows.try_emplace(origin.model_row, Sides{index, lp.row_lower[r], lp.row_upper[r]}).first->second;
+        if (origin.side != 'U') sides.lower = side;
+        if (origin.side != 'L') sides.upper = side;
+    }
+    // Sides that cross make the problem infeasible at t: the form's rows
+    // that state them prove it (+1 on an upper side, -1 on a lower one; the
+    // form's rows state sign * (row - side)).
+    std::vector<double> crossed;
+    for (const auto& [c, sides] : bounds) {
+        if (sides.lower > sides.upper) {
+            crossed.assign(static_cast<std::size_t>(problem_.rows) + 1, 0.0);
+            crossed[static_cast<std::size_t>(sides.form_row)] = map_->form_rows[static_cast<std::size_t>(sides.form_row)].sign;
+            break;
+        }
+        simplex_->set_col_bounds(c, sides.lower, sides.upper);
+    }
+    for (const auto& [r, sides] : rows) {
+        if (!crossed.empty()) break;
+        if (sides.lower > sides.upper) {
+            crossed.assign(static_cast<std::size_t>(problem_.rows) + 1, 0.0);
+            for (const auto& [row, sign] : map_->rows[static_cast<std::size_t>(r)].rows)
+                crossed[static_cast<std::size_t>(row)] = map_->form_rows[static_cast<std::size_t>(row)].side == 'U' ? sign : -sign;
+            break;
+        }
+        simplex_->set_row_bounds(r, sides.lower, sides.upper);
     }
     if (!crossed.empty()) {
         SolveResult r;
