@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "factor/basis_factor.h"
+#include "factor_test_support.h"
 #include "io/byte_source.h"
 #include "model/problem.h"
 
@@ -117,28 +118,6 @@ bool read_basis(const std::string& path, const Problem& problem, std::vector<int
         if (row_basic[r]) basic.push_back(problem.cols + r);
     basic.resize(static_cast<std::size_t>(problem.rows), problem.cols);  // a mismatch is repaired by the build
     return true;
-}
-
-// A lower triangular crash: columns taken in order while they have a large
-// enough entry in a row no earlier crash column touches; logicals elsewhere.
-std::vector<int> crash_basis(const Problem& a) {
-    std::vector<int> basic;
-    std::vector<char> covered(static_cast<std::size_t>(a.rows), 0);
-    std::vector<char> logical(static_cast<std::size_t>(a.rows), 1);
-    for (int j = 0; j < a.cols && static_cast<int>(basic.size()) < a.rows; ++j) {
-        double largest = 0;
-        for (int e = a.start[j]; e < a.start[j + 1]; ++e) largest = std::max(largest, std::fabs(a.value[e]));
-        int row = -1;
-        for (int e = a.start[j]; e < a.start[j + 1]; ++e)
-            if (!covered[a.row_index[e]] && std::fabs(a.value[e]) >= 0.1 * largest) row = a.row_index[e];
-        if (row < 0) continue;
-        for (int e = a.start[j]; e < a.start[j + 1]; ++e) covered[a.row_index[e]] = 1;
-        logical[row] = 0;
-        basic.push_back(j);
-    }
-    for (int r = 0; r < a.rows; ++r)
-        if (logical[r]) basic.push_back(a.cols + r);
-    return basic;
 }
 
 std::vector<int> half_basis(const Problem& a, std::mt19937& rng) {
@@ -654,7 +633,7 @@ int main(int argc, char** argv) {
         std::vector<int> optimal;
         if (!bases_dir.empty() && read_basis(bases_dir + "/" + problem.name + ".bas", problem, optimal))
             bases.emplace_back("optimal", optimal);
-        bases.emplace_back("crash", crash_basis(problem));
+        bases.emplace_back("crash", lpsens::factor::testing::crash_basis(problem.view()));
         bases.emplace_back("half", half_basis(problem, rng));
         for (auto& [kind, basic] : bases) {
             // Our build repairs a singular basis; all methods then get the repaired one.

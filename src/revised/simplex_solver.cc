@@ -56,6 +56,20 @@ const char* name(PrimalOutcome o) {
     return "?";
 }
 
+// Logs how a primal run ended and says whether that ends the solve: an
+// optimum, a ray or a limit does; lost feasibility or a stall goes round again.
+bool primal_ends_solve(PrimalOutcome p, const char* what, int log_level, SolverOutcome& outcome) {
+    if (log_level >= 1) std::fprintf(stderr, "%s: %s\n", what, name(p));
+    switch (p) {
+        case PrimalOutcome::optimal: outcome = SolverOutcome::optimal; return true;
+        case PrimalOutcome::unbounded: outcome = SolverOutcome::unbounded; return true;
+        case PrimalOutcome::limit: outcome = SolverOutcome::limit; return true;
+        case PrimalOutcome::infeasible:
+        case PrimalOutcome::stalled: return false;
+    }
+    return false;
+}
+
 }  // namespace
 
 SimplexSolver::SimplexSolver(SimplexState& state) : s_(state), dual_(state), primal_(state) {}
@@ -115,17 +129,15 @@ SolverOutcome SimplexSolver::solve(bool fresh_factors, bool perturb, std::uint32
     }
     bool tried_phase1 = false;
     int troubles = 0;
+    SolverOutcome outcome = SolverOutcome::trouble;
     for (int round = 0; round < max_rounds; ++round) {
         if (flip_to_dual_feasible_bounds(s_) > 0) compute_basic_values(s_);
         if (count_dual_infeasibilities(s_, false) > 0) {
             if (max_basic_infeasibility(s_) <= s_.tol.primal) {
                 s_.restore_costs();
                 compute_reduced_costs(s_);
-                const PrimalOutcome p = primal_.run(limit_status);
-                if (s_.log_level >= 1) std::fprintf(stderr, "primal simplex: %s\n", name(p));
-                if (p == PrimalOutcome::optimal) return SolverOutcome::optimal;
-                if (p == PrimalOutcome::unbounded) return SolverOutcome::unbounded;
-                if (p == PrimalOutcome::limit) return SolverOutcome::limit;
+                if (primal_ends_solve(primal_.run(limit_status), "primal simplex", s_.log_level, outcome))
+                    return outcome;
                 continue;
             }
             if (!tried_phase1) {
@@ -146,11 +158,8 @@ SolverOutcome SimplexSolver::solve(bool fresh_factors, bool perturb, std::uint32
                 refactorise(s_);
                 continue;
             }
-            const PrimalOutcome p = primal_.run(limit_status);
-            if (s_.log_level >= 1) std::fprintf(stderr, "primal simplex: %s\n", name(p));
-            if (p == PrimalOutcome::optimal) return SolverOutcome::optimal;
-            if (p == PrimalOutcome::unbounded) return SolverOutcome::unbounded;
-            if (p == PrimalOutcome::limit) return SolverOutcome::limit;
+            if (primal_ends_solve(primal_.run(limit_status), "primal simplex", s_.log_level, outcome))
+                return outcome;
             continue;
         }
 
@@ -182,10 +191,7 @@ SolverOutcome SimplexSolver::solve(bool fresh_factors, bool perturb, std::uint32
         s_.tol.dual = dual_tolerance;
         // Without progress at the fine tolerance the ordinary one decides.
         if (p == PrimalOutcome::stalled) p = primal_.run(limit_status);
-        if (s_.log_level >= 1) std::fprintf(stderr, "primal clean-up: %s\n", name(p));
-        if (p == PrimalOutcome::optimal) return SolverOutcome::optimal;
-        if (p == PrimalOutcome::unbounded) return SolverOutcome::unbounded;
-        if (p == PrimalOutcome::limit) return SolverOutcome::limit;
+        if (primal_ends_solve(p, "primal clean-up", s_.log_level, outcome)) return outcome;
     }
     return SolverOutcome::trouble;
 }
