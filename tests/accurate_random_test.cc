@@ -178,14 +178,7 @@ TEST(AccurateRandom, SmallProblemsPassTheirChecksWhateverTheVerdict) {
             poly.add_range(unit, 0, infinite);
         }
         text.push_back("Random");
-        text.push_back(std::to_string(m) + " " + std::to_string(n) + " " + std::to_string(eq.size()) + " " +
-                       std::to_string(ge.size()));
-        for (const auto* list : {&eq, &ge}) {
-            if (list->empty()) continue;
-            std::string line;
-            for (const auto& r : *list) line += r + " ";
-            text.push_back(line);
-        }
+        testing::add_dimensions(text, m, n, eq, ge);
         for (int j = 0; j < n; ++j) text.push_back("x" + std::to_string(j + 1));
         for (int i = 0; i < m; ++i) text.push_back("r" + std::to_string(i + 1));
         text.insert(text.end(), values.begin(), values.end());

@@ -266,14 +266,7 @@ TEST(Sweep, RandomSweepsRecordOnlyOptima) {
             if (kind[static_cast<std::size_t>(i)] == 1) eq.push_back(std::to_string(i + 1));
             if (kind[static_cast<std::size_t>(i)] == 2) ge.push_back(std::to_string(i + 1));
         }
-        text.push_back(std::to_string(m) + " " + std::to_string(n) + " " + std::to_string(eq.size()) + " " +
-                       std::to_string(ge.size()));
-        for (const auto* list : {&eq, &ge}) {
-            if (list->empty()) continue;
-            std::string line;
-            for (const auto& r : *list) line += r + " ";
-            text.push_back(line);
-        }
+        testing::add_dimensions(text, m, n, eq, ge);
         // One item: a cost (pv) or a right-hand side (rv) moving across a
         // range that may make the problem unbounded or infeasible.
         const int item = pv ? pick(1, n) : pick(1, m);

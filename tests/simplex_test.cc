@@ -348,14 +348,7 @@ std::string text_of(const SmallProblem& p) {
         if (p.kind[i] == 1) eq.push_back(std::to_string(i + 1));
         if (p.kind[i] == 2) ge.push_back(std::to_string(i + 1));
     }
-    t.push_back(std::to_string(p.m) + " " + std::to_string(p.n) + " " + std::to_string(eq.size()) + " " +
-                std::to_string(ge.size()));
-    for (const auto* list : {&eq, &ge}) {
-        if (list->empty()) continue;
-        std::string line;
-        for (const auto& r : *list) line += r + " ";
-        t.push_back(line);
-    }
+    testing::add_dimensions(t, p.m, p.n, eq, ge);
     for (int j = 0; j < p.n; ++j) t.push_back("x" + std::to_string(j + 1));
     for (int i = 0; i < p.m; ++i) t.push_back("r" + std::to_string(i + 1));
     t.push_back("0");

@@ -16,6 +16,18 @@ std::string lines(const std::vector<std::string>& text) {
     return joined;
 }
 
+void add_dimensions(std::vector<std::string>& text, int rows, int vars, const std::vector<std::string>& eq,
+                    const std::vector<std::string>& ge) {
+    text.push_back(std::to_string(rows) + " " + std::to_string(vars) + " " + std::to_string(eq.size()) + " " +
+                   std::to_string(ge.size()));
+    for (const auto* list : {&eq, &ge}) {
+        if (list->empty()) continue;
+        std::string line;
+        for (const auto& r : *list) line += r + " ";
+        text.push_back(line);
+    }
+}
+
 DocumentedForm read_form(const std::string& text) {
     ByteSource source(text);
     return native_form(read_native_problem(source));

@@ -16,6 +16,11 @@ namespace lpsens::testing {
 // Joins lines with line feeds (the end every editor here writes).
 std::string lines(const std::vector<std::string>& text);
 
+// Appends the dimension line of a problem text in lpsens's own format and
+// its lists of equality and >= rows (each list's line only when not empty).
+void add_dimensions(std::vector<std::string>& text, int rows, int vars, const std::vector<std::string>& eq,
+                    const std::vector<std::string>& ge);
+
 // The documented form of a problem text in lpsens's own format.
 DocumentedForm read_form(const std::string& text);
 
