@@ -1,5 +1,7 @@
 # make run      builds lpsens and solves examples/sample.lp
 # make test     builds everything and runs every test
+# Both first install the Debian packages they need (as root; otherwise they
+# stop with the apt-get line to run).  WERROR=1 makes warnings errors.
 # make install  builds lpsens (Release) and installs it and its manual page
 #               under PREFIX (default /usr/local), below DESTDIR when given
 BUILD ?= build
@@ -7,22 +9,27 @@ SAN_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 PREFIX ?= /usr/local
+WERROR ?= 0
+CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DLPSENS_WERROR=$(if $(filter 1,$(WERROR)),ON,OFF)
 
 .PHONY: all build run test test-sanitize bench fuzz clean install
 
 all: build
 
 build:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	scripts/setup.sh
+	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS)
 
 run:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	scripts/setup.sh
+	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS) --target lpsens
 	$(BUILD)/lpsens < examples/sample.lp
 
 install:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	scripts/setup.sh
+	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS) --target lpsens
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
@@ -30,7 +37,8 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 test-sanitize:
-	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DLPSENS_SANITIZE=ON
+	scripts/setup.sh
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DLPSENS_SANITIZE=ON -DLPSENS_WERROR=$(if $(filter 1,$(WERROR)),ON,OFF)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
@@ -38,6 +46,7 @@ test-sanitize:
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 fuzz:
+	scripts/setup.sh fuzz
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLPSENS_FUZZ=ON -DLPSENS_SANITIZE=ON -DLPSENS_TESTS=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_run fuzz_mps fuzz_lp fuzz_parametric fuzz_command_line
 	tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)

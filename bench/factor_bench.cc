@@ -133,30 +133,6 @@ std::vector<int> half_basis(const Problem& a, std::mt19937& rng) {
     return basic;
 }
 
-// The basis matrix, column-wise with sorted rows (for SuiteSparse).
-struct BasisMatrix {
-    std::vector<int> start{0};
-    std::vector<int> row;
-    std::vector<double> value;
-};
-
-BasisMatrix basis_matrix(const Problem& a, const std::vector<int>& basic) {
-    BasisMatrix b;
-    for (int j : basic) {
-        if (j >= a.cols) {
-            b.row.push_back(j - a.cols);
-            b.value.push_back(1.0);
-        } else {
-            for (int e = a.start[j]; e < a.start[j + 1]; ++e) {
-                b.row.push_back(a.row_index[e]);
-                b.value.push_back(a.value[e]);
-            }
-        }
-        b.start.push_back(static_cast<int>(b.row.size()));
-    }
-    return b;
-}
-
 using Clock = std::chrono::steady_clock;
 
 double seconds_since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
@@ -325,6 +301,30 @@ std::vector<Exchange> choose_exchanges(const Problem& a, std::vector<int> basic,
 }
 
 #ifdef LPSENS_BENCH_SUITESPARSE
+
+// The basis matrix, column-wise with sorted rows (for SuiteSparse).
+struct BasisMatrix {
+    std::vector<int> start{0};
+    std::vector<int> row;
+    std::vector<double> value;
+};
+
+BasisMatrix basis_matrix(const Problem& a, const std::vector<int>& basic) {
+    BasisMatrix b;
+    for (int j : basic) {
+        if (j >= a.cols) {
+            b.row.push_back(j - a.cols);
+            b.value.push_back(1.0);
+        } else {
+            for (int e = a.start[j]; e < a.start[j + 1]; ++e) {
+                b.row.push_back(a.row_index[e]);
+                b.value.push_back(a.value[e]);
+            }
+        }
+        b.start.push_back(static_cast<int>(b.row.size()));
+    }
+    return b;
+}
 
 // The product form over KLU's factors: each exchange adds an eta column.
 struct EtaFile {
