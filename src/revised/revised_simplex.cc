@@ -37,6 +37,19 @@ Variable variable_of(int var, int cols) {
 // -1 for a row's logical (whose value is minus the activity), 1 for a column.
 double sign_of(int var, int cols) { return var < cols ? 1.0 : -1.0; }
 
+// A status as the caller names it (for a row: where its activity is) as the
+// working LP keeps it (for a row: where its logical, minus the activity, is).
+VarStatus to_var_status(BasisStatus b, bool logical) {
+    switch (b) {
+        case BasisStatus::basic: return VarStatus::basic;
+        case BasisStatus::at_lower: return logical ? VarStatus::at_upper : VarStatus::at_lower;
+        case BasisStatus::at_upper: return logical ? VarStatus::at_lower : VarStatus::at_upper;
+        case BasisStatus::free_at_zero: return VarStatus::at_zero;
+        case BasisStatus::fixed: return VarStatus::at_lower;
+    }
+    return VarStatus::at_lower;
+}
+
 }  // namespace
 
 struct RevisedSimplex::Engine {
@@ -102,16 +115,6 @@ void RevisedSimplex::set_basis(const Basis& basis) {
     if (static_cast<int>(basis.col_status.size()) != n || static_cast<int>(basis.row_status.size()) != m)
         throw std::invalid_argument("Basis: wrong number of statuses");
     std::vector<VarStatus> status(n + m);
-    auto to_var_status = [](BasisStatus b, bool logical) {
-        switch (b) {
-            case BasisStatus::basic: return VarStatus::basic;
-            case BasisStatus::at_lower: return logical ? VarStatus::at_upper : VarStatus::at_lower;
-            case BasisStatus::at_upper: return logical ? VarStatus::at_lower : VarStatus::at_upper;
-            case BasisStatus::free_at_zero: return VarStatus::at_zero;
-            case BasisStatus::fixed: return VarStatus::at_lower;
-        }
-        return VarStatus::at_lower;
-    };
     int basic = 0;
     for (int j = 0; j < n; ++j) {
         status[j] = to_var_status(basis.col_status[j], false);
@@ -416,6 +419,43 @@ void RevisedSimplex::solve_basis_transpose(std::vector<double>& values) const {
     v.rebuild_index();
     e.state.basis.factor().btran(v, 1.0);
     for (int i = 0; i < m; ++i) values[i] = v.value[i] * w.row_scale[i];
+}
+
+// ------------------------------------------------------------ stepping
+
+void RevisedSimplex::exchange(int position, Variable entering, BasisStatus leaving_status) {
+    Engine& e = *engine_;
+    const WorkingLp& w = e.working;
+    SimplexBasis& basis = e.state.basis;
+    const int var = e.var_of(entering);
+    if (position < 0 || position >= w.rows || basis.is_basic(var))
+        throw std::invalid_argument("exchange: not a basic position and a nonbasic variable");
+    const int leaving = basis.basic_by_position[position];
+    const VarStatus status = to_var_status(leaving_status, leaving >= w.cols);
+    if (!e.factor_current || e.weights_stale) {
+        // Without factors of the current basis there is nothing to update:
+        // the next solve factorises the new one.
+        std::vector<VarStatus> statuses = basis.status_by_var;
+        statuses[leaving] = status;
+        statuses[var] = VarStatus::basic;
+        basis.set_statuses(statuses);
+        e.factor_current = false;
+        return;
+    }
+    factor::SparseVector column;
+    column.resize(w.rows);
+    add_column(w, var, 1.0, column);
+    basis.factor().ftran_for_update(column, 0.1);
+    // The steepest-edge weight of the position is a guess until the next
+    // exact computation; the values are recomputed by the next solve.
+    if (!basis.exchange(position, var, column.value[position], status)) e.factor_current = false;
+}
+
+void RevisedSimplex::set_nonbasic_status(Variable v, BasisStatus status) {
+    Engine& e = *engine_;
+    const int var = e.var_of(v);
+    if (e.state.basis.is_basic(var)) throw std::invalid_argument("set_nonbasic_status: the variable is basic");
+    e.state.basis.status_by_var[var] = to_var_status(status, var >= e.working.cols);
 }
 
 }  // namespace lpsens::revised

@@ -95,6 +95,17 @@ public:
     // B^T y = c in place: c by position in, y by row out.
     void solve_basis_transpose(std::vector<double>& values) const;
 
+    // --- Stepping the basis by hand (parametric analysis): the next solve
+    // starts from the basis these leave and recomputes every value.
+    //
+    // The nonbasic `entering` takes the place of the basic variable at
+    // `position`, which becomes nonbasic at `leaving_status` (a bound of its
+    // own). The factorisation takes the change as an update, or is rebuilt
+    // at the next solve when it cannot.
+    void exchange(int position, Variable entering, BasisStatus leaving_status);
+    // The nonbasic `v` moves to the bound `status` names.
+    void set_nonbasic_status(Variable v, BasisStatus status);
+
 private:
     struct Engine;  // the working LP, the simplex state and the solver
     void build_engine();
