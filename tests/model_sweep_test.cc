@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "accurate/lp_from_model.h"
+#include "check/model_record_check.h"
 #include "model/problem.h"
 #include "sweep/model_sweep.h"
 #include "test_support.h"
@@ -203,6 +204,45 @@ LpData random_boxed_lp(std::mt19937& rng) {
     return lp;
 }
 
+// The same LP as a model, for the checks (which read models).
+Problem model_of(const LpData& lp) {
+    Problem p;
+    p.maximise = lp.sense == revised::Sense::maximise;
+    p.constant = lp.offset;
+    for (int i = 0; i < lp.rows; ++i) {
+        const double lower = lp.row_lower[static_cast<std::size_t>(i)], upper = lp.row_upper[static_cast<std::size_t>(i)];
+        ProblemRow row;
+        row.name = "r" + std::to_string(i);
+        if (lower == upper) {
+            row.type = 'E';
+            row.rhs = lower;
+        } else if (!std::isfinite(lower)) {
+            row.type = 'L';
+            row.rhs = upper;
+        } else {
+            row.type = 'G';
+            row.rhs = lower;
+            row.ranged = std::isfinite(upper);
+            row.range = row.ranged ? upper - lower : 0;
+        }
+        p.rows.push_back(row);
+    }
+    std::vector<std::vector<std::pair<int, Extended>>> entries(static_cast<std::size_t>(lp.cols));
+    for (int j = 0; j < lp.cols; ++j) {
+        const auto sj = static_cast<std::size_t>(j);
+        ProblemColumn column;
+        column.name = "x" + std::to_string(j);
+        column.cost = lp.cost[sj];
+        column.lower = std::isfinite(lp.col_lower[sj]) ? Extended(lp.col_lower[sj]) : -model_infinity;
+        column.upper = std::isfinite(lp.col_upper[sj]) ? Extended(lp.col_upper[sj]) : model_infinity;
+        p.columns.push_back(column);
+        for (int e = lp.start[sj]; e < lp.start[sj + 1]; ++e)
+            entries[sj].push_back({lp.row_index[static_cast<std::size_t>(e)], lp.value[static_cast<std::size_t>(e)]});
+    }
+    for (const auto& column : entries) p.matrix.add_column(column);
+    return p;
+}
+
 std::vector<double> values_at(const sweep::Target& target, double t) {
     std::vector<double> v;
     for (const sweep::Item& item : target.items) v.push_back(item.start + t * (item.end - item.start));
@@ -301,6 +341,11 @@ TEST(SweepInModelTerms, RandomBoxedModelsJudgedByTheirVertices) {
         ASSERT_NE(r.end, EndReason::unbounded) << "trial " << trial;
         const std::string wrong = judge(lp, target, r);
         EXPECT_EQ(wrong, "") << "trial " << trial << describe(lp, target, r);
+        const Problem model = model_of(lp);
+        for (const sweep::Record& record : r.records) {
+            const CheckReport check = check_model_record(model, target, record);
+            EXPECT_TRUE(check.passed()) << "trial " << trial << ": " << ::testing::PrintToString(check.findings);
+        }
         records += static_cast<int>(r.records.size());
         early += r.end == EndReason::infeasible;
         late_start += r.before.has_value();
@@ -308,6 +353,38 @@ TEST(SweepInModelTerms, RandomBoxedModelsJudgedByTheirVertices) {
     EXPECT_GT(records, 1800);
     EXPECT_GT(early, 200);
     EXPECT_GT(late_start, 200);
+}
+
+// The check of a record catches each kind of wrong record: mix.mps at
+// orders = 20, corrupted one way at a time.
+TEST(SweepInModelTerms, TheRecordCheckFindsEachWrongValue) {
+    const Problem model = read_mps(mix_mps, "mix.mps");
+    const LpData lp = lp_from_model(model);
+    const sweep::Target target = one_item(lp, false, row_named(mix_mps, "orders"), 0, 80);
+    const sweep::Result r = sweep::run_sweep(lp, target, {});
+    ASSERT_GE(r.records.size(), 2u);
+    const sweep::Record good = r.records[1];
+    ASSERT_TRUE(check_model_record(model, target, good).passed());
+    struct Case {
+        const char* what;
+        void (*spoil)(sweep::Record&);
+        const char* finding;
+    } cases[] = {
+        {"objective", [](sweep::Record& x) { x.objective += 1; }, "the objective"},
+        {"value beyond a bound", [](sweep::Record& x) { x.x[0] = -1; }, "outside its bounds"},
+        {"activity", [](sweep::Record& x) { x.activity[0] += 0.5; }, "recomputed"},
+        {"dual sign", [](sweep::Record& x) { x.dual[0] = -x.dual[0] - 1; }, "wrong sign"},
+        {"reduced cost", [](sweep::Record& x) { x.reduced_cost[2] += 3; }, "reduced cost"},
+        {"item value", [](sweep::Record& x) { x.items[0] = 35; }, "violated"},
+    };
+    for (const Case& c : cases) {
+        sweep::Record bad = good;
+        c.spoil(bad);
+        const CheckReport check = check_model_record(model, target, bad);
+        ASSERT_FALSE(check.passed()) << c.what;
+        EXPECT_NE(::testing::PrintToString(check.findings).find(c.finding), std::string::npos)
+            << c.what << ": " << ::testing::PrintToString(check.findings);
+    }
 }
 
 // Costs that make the objective unbounded on part of the sweep: max c x - y

@@ -16,27 +16,9 @@ double to_double(Extended v) {
 }  // namespace
 
 void row_bounds(const ProblemRow& row, double& lower, double& upper) {
-    const double rhs = to_double(row.rhs);
-    const double range = to_double(row.range);
-    lower = -revised::infinity;
-    upper = revised::infinity;
-    switch (row.type) {
-        case 'L':
-            upper = rhs;
-            if (row.ranged) lower = rhs - std::fabs(range);
-            break;
-        case 'G':
-            lower = rhs;
-            if (row.ranged) upper = rhs + std::fabs(range);
-            break;
-        default:  // 'E'
-            lower = upper = rhs;
-            if (row.ranged) {
-                if (range > 0) upper = rhs + range;
-                else lower = rhs + range;
-            }
-            break;
-    }
+    const RowSides sides = row_sides(row);
+    lower = to_double(sides.lower);
+    upper = to_double(sides.upper);
 }
 
 revised::LpData lp_from_model(const Problem& model) {

@@ -12,6 +12,26 @@ void ColumnMatrix::add_column(const std::vector<std::pair<int, Extended>>& entri
     start.push_back(static_cast<std::int32_t>(value.size()));
 }
 
+RowSides row_sides(const ProblemRow& row) {
+    RowSides sides;
+    const Extended size = row.range < 0 ? -row.range : row.range;
+    switch (row.type) {
+        case 'L':
+            sides.upper = row.rhs;
+            if (row.ranged) sides.lower = row.rhs - size;
+            break;
+        case 'G':
+            sides.lower = row.rhs;
+            if (row.ranged) sides.upper = row.rhs + size;
+            break;
+        default:  // 'E'
+            sides.lower = sides.upper = row.rhs;
+            if (row.ranged) (row.range > 0 ? sides.upper : sides.lower) = row.rhs + row.range;
+            break;
+    }
+    return sides;
+}
+
 void finish_model(Problem& problem, const std::vector<std::vector<std::pair<int, Extended>>>& entries) {
     long integers = 0;
     for (const ProblemColumn& c : problem.columns) integers += c.integer;

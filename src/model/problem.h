@@ -82,6 +82,15 @@ struct Problem {
     int column_count() const { return static_cast<int>(columns.size()); }
 };
 
+// The two sides of a row, lower <= a x <= upper, either infinite where the
+// row states none (a range widens an L or G row on its open side; an E row
+// toward the range's sign).
+struct RowSides {
+    Extended lower = -model_infinity;
+    Extended upper = model_infinity;
+};
+RowSides row_sides(const ProblemRow& row);
+
 // Builds the matrix from each column's entries, the last steps of the
 // MPS and LP-format readers: the warning about integer variables, whose
 // integrality is relaxed, and the title (the file's name by default).

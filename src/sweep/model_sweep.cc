@@ -50,6 +50,9 @@ public:
     Sweeper(const revised::LpData& lp, const Target& target, const Limits& limits, const revised::Options& options)
         : lp_(lp, target, options), limits_(limits), options_(options),
           length_(lp_.theta_end()), noise_(step_noise * std::max(1.0, length_)) {}
+    Sweeper(revised::RevisedSimplex& core, const Target& target, const Limits& limits, RecordObserver* observer)
+        : lp_(core, target), limits_(limits), options_(core.options()), length_(lp_.theta_end()),
+          noise_(step_noise * std::max(1.0, length_)), observer_(observer) {}
 
     Result run() {
         if (!start()) return result_;
@@ -188,6 +191,11 @@ private:
         r.entering = std::move(entering);
         r.leaving = std::move(leaving);
         result_.records.push_back(std::move(r));
+        if (observer_ != nullptr) {
+            observer_->taken(result_.records.back());
+            // The observer may have solved the core again: go on from it.
+            solution_ = lp_.core().solution();
+        }
     }
 
     Result& stop(EndReason reason, double theta) {
@@ -204,6 +212,7 @@ private:
     double theta_ = 0;
     Solution solution_;
     Result result_;
+    RecordObserver* observer_ = nullptr;
 };
 
 }  // namespace
@@ -211,6 +220,11 @@ private:
 Result run_sweep(const revised::LpData& lp, const Target& target, const Limits& limits,
                  const revised::Options& options) {
     return Sweeper(lp, target, limits, options).run();
+}
+
+Result run_sweep(revised::RevisedSimplex& core, const Target& target, const Limits& limits,
+                 RecordObserver* observer) {
+    return Sweeper(core, target, limits, observer).run();
 }
 
 }  // namespace lpsens::sweep

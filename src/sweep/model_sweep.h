@@ -9,10 +9,24 @@
 
 namespace lpsens::sweep {
 
+// Told of each record as it is taken, with the core standing at the
+// record's basis and values; it may solve the core there again (the sweep
+// goes on from what the core then holds).
+class RecordObserver {
+public:
+    virtual ~RecordObserver() = default;
+    virtual void taken(const Record& record) = 0;
+};
+
 // Sweeps `lp` along `target`.  Every record is a solve of the LP at its
 // value that the core has checked; between two records the optimum is one
 // straight line.
 Result run_sweep(const revised::LpData& lp, const Target& target, const Limits& limits,
                  const revised::Options& options = {});
+
+// The same on a core that holds the LP (at the items' start values) and
+// perhaps a basis already; its options stay but for the limits.
+Result run_sweep(revised::RevisedSimplex& core, const Target& target, const Limits& limits,
+                 RecordObserver* observer = nullptr);
 
 }  // namespace lpsens::sweep

@@ -6,7 +6,17 @@
 namespace lpsens::sweep {
 
 ParametricLp::ParametricLp(revised::LpData lp, const Target& target, revised::Options options)
-    : core_(std::move(lp), options), costs_(target.costs), target_(target) {
+    : own_core_(std::make_unique<revised::RevisedSimplex>(std::move(lp), options)), core_(own_core_.get()),
+      costs_(target.costs), target_(target) {
+    set_up(target);
+}
+
+ParametricLp::ParametricLp(revised::RevisedSimplex& core, const Target& target)
+    : core_(&core), costs_(target.costs), target_(target) {
+    set_up(target);
+}
+
+void ParametricLp::set_up(const Target& target) {
     const std::size_t count = target.items.size();
     if (count == 1) theta_end_ = std::fabs(target.items[0].end - target.items[0].start);
     else theta_end_ = count == 0 ? 0.0 : 1.0;
@@ -18,7 +28,7 @@ ParametricLp::ParametricLp(revised::LpData lp, const Target& target, revised::Op
         auto [at, added] = slot.try_emplace(item.index, moving_.size());
         if (added) {
             moving_.push_back(item.index);
-            const revised::LpData& data = core_.lp();
+            const revised::LpData& data = core_->lp();
             const auto i = static_cast<std::size_t>(item.index);
             base_lower_.push_back(costs_ ? data.cost[i] : data.row_lower[i]);
             base_upper_.push_back(costs_ ? data.cost[i] : data.row_upper[i]);
@@ -51,13 +61,13 @@ void ParametricLp::move_to(double theta) {
     for (std::size_t k = 0; k < moving_.size(); ++k) {
         double lower, upper;
         values_at(k, theta, lower, upper);
-        if (costs_) core_.set_cost(moving_[k], lower);
-        else core_.set_row_bounds(moving_[k], lower, upper);
+        if (costs_) core_->set_cost(moving_[k], lower);
+        else core_->set_row_bounds(moving_[k], lower, upper);
     }
 }
 
 revised::LpData ParametricLp::lp_at(double theta) const {
-    revised::LpData lp = core_.lp();
+    revised::LpData lp = core_->lp();
     for (std::size_t k = 0; k < moving_.size(); ++k) {
         const auto i = static_cast<std::size_t>(moving_[k]);
         double lower, upper;

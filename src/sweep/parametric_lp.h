@@ -4,6 +4,7 @@
 // without a rounding of t in between), else t itself.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "revised/revised_simplex.h"
@@ -13,7 +14,10 @@ namespace lpsens::sweep {
 
 class ParametricLp {
 public:
+    // On a core of its own, or on one that solves the LP already (whose
+    // basis then is the sweep's first).
     ParametricLp(revised::LpData lp, const Target& target, revised::Options options);
+    ParametricLp(revised::RevisedSimplex& core, const Target& target);
 
     bool costs() const { return costs_; }
     double theta_end() const { return theta_end_; }
@@ -36,16 +40,18 @@ public:
     // sides times their rows' duals.
     double slope(const revised::Solution& solution) const;
 
-    revised::RevisedSimplex& core() { return core_; }
-    const revised::RevisedSimplex& core() const { return core_; }
-    const revised::LpData& lp() const { return core_.lp(); }
-    bool maximise() const { return core_.lp().sense == revised::Sense::maximise; }
+    revised::RevisedSimplex& core() { return *core_; }
+    const revised::RevisedSimplex& core() const { return *core_; }
+    const revised::LpData& lp() const { return core_->lp(); }
+    bool maximise() const { return core_->lp().sense == revised::Sense::maximise; }
 
 private:
+    void set_up(const Target& target);
     // The moving values at theta: a cost, or a row's two sides.
     void values_at(std::size_t k, double theta, double& lower, double& upper) const;
 
-    revised::RevisedSimplex core_;
+    std::unique_ptr<revised::RevisedSimplex> own_core_;
+    revised::RevisedSimplex* core_;
     bool costs_ = false;
     double theta_end_ = 0;
     double theta_ = 0;
