@@ -38,8 +38,12 @@ public:
     void advance() {
         const char c = buffer_[position_++];
         if (c == '\r' || (c == '\n' && previous_ != '\r')) ++line_;
+        if (static_cast<unsigned char>(c) > ' ') printable_ = true;
         previous_ = c;
     }
+    // Whether a byte above 32 has been consumed: an input of nothing else is
+    // empty.
+    bool consumed_printable() const { return printable_; }
 
     // The number of the line the next byte belongs to, counting from 1.
     int line() const { return line_; }
@@ -71,6 +75,9 @@ public:
 
     // A name for messages: "standard input" or the file's name.
     std::string origin = "standard input";
+    // Where line `line` of the input is, for a message: "model.lp:14: " for a
+    // file, "line 14: " for standard input.
+    std::string place(int line) const;
 
 private:
     bool refill();
@@ -87,6 +94,7 @@ private:
     std::size_t position_ = 0;
     bool finished_ = false;
     char previous_ = 0;
+    bool printable_ = false;
     int line_ = 1;
 };
 

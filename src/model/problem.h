@@ -89,7 +89,7 @@ void finish_model(Problem& problem, const std::vector<std::vector<std::pair<int,
 
 // Readers of modelling tools' files: each returns the problem of one file's
 // text; RunError 106 with the file name, line and token on malformed input,
-// and with empty_model_message when the text holds nothing but blanks.
+// and with empty_model_message when the text holds nothing but bytes 0..32.
 Problem read_mps(const std::string& text, const std::string& file_name);
 Problem read_lp_format(const std::string& text, const std::string& file_name);
 
