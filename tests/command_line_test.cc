@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "driver/options.h"
+#include "io/files.h"
 #include "model/native_reader.h"
 #include "model/read_problem.h"
 #include "numeric/run_error.h"
@@ -24,6 +25,13 @@ namespace lpsens {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string file_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 // A folder of its own for files the command line may name.
 class Scratch {
@@ -67,9 +75,21 @@ TEST(CommandLine, ModelArgumentBesideTheMode) {
         {{model, "rv"}, nullptr, model, nullptr},                     // later plain arguments are ignored
         {{model, other}, nullptr, model, nullptr},
         {{"lp", "pv", model}, "lp", "", nullptr},                     // only the argument after the mode
-        {{"rv", missing}, "rv", "", nullptr},                         // no such file: ignored
-        {{folder, model}, folder.c_str(), model, nullptr},            // a folder is no model: the mode
+        {{"rv", missing}, "rv", missing, nullptr},                    // no such file: refused when opened
+        {{"modle.mps"}, nullptr, "modle.mps", nullptr},               // looks like a file name
+        {{"rvz", "sub/model"}, "rvz", "sub/model", nullptr},
+        {{"lp.x"}, nullptr, "lp.x", nullptr},
+        {{folder, model}, nullptr, folder, nullptr},                  // a folder too: refused when opened
         {{rv_file}, nullptr, rv_file, nullptr},                       // a file, whatever its name
+        {{"rv", "pvx"}, "rv", "", nullptr},                           // no file and no file name: ignored
+        {{"-"}, nullptr, "-", nullptr},                               // standard input
+        {{"rv", "-", "--sweep=cap:1:2"}, "rv", "-", nullptr},
+        {{"-", "rv"}, nullptr, "-", nullptr},
+        {{"--input=-"}, nullptr, "-", nullptr},
+        {{"-x"}, nullptr, "", "unknown option -x"},
+        {{"rv", "-5"}, nullptr, "", "unknown option -5"},
+        {{"-help"}, nullptr, "", "unknown option -help"},
+        {{"--input=" + other, "-"}, nullptr, "", "the model is named twice"},
         {{"--input=" + other, "rv"}, "rv", other, nullptr},
         {{"--input=" + other, model}, nullptr, "", "the model is named twice"},
         {{model, "--input=" + other}, nullptr, "", "the model is named twice"},
@@ -92,6 +112,52 @@ TEST(CommandLine, ModelArgumentBesideTheMode) {
             << label;
         EXPECT_EQ(parsed->input, c.input) << label;
     }
+}
+
+TEST(CommandLine, ShortHelp) {
+    for (const std::vector<const char*>& argv : {std::vector<const char*>{"lpsens", "-h"}, {"lpsens", "pv", "-h", "x.mps"},
+                                                 {"lpsens", "-h", "--help"}}) {
+        std::string error;
+        const auto parsed = parse_command_line(static_cast<int>(argv.size()), argv.data(), error);
+        ASSERT_TRUE(parsed) << error;
+        EXPECT_TRUE(parsed->help);
+    }
+}
+
+// An output file is checked before anything is read, and nothing is created
+// or truncated by the check.
+TEST(CommandLine, OutputFilesCheckedWithoutTouchingThem) {
+    const Scratch scratch;
+    const std::string kept = scratch.file("kept.json", "keep");
+    const std::string folder = scratch.folder("out");
+    const std::string plain = scratch.file("plain");
+    struct Case {
+        std::string path;
+        int code;  // 0: it can be written
+    };
+    const std::vector<Case> cases = {
+        {kept, 0},
+        {scratch.missing("new.json"), 0},
+        {folder + "/new.svg", 0},
+        {"/dev/null", 0},
+        {folder, 21},                              // a folder
+        {scratch.missing("nowhere/new.json"), 2},  // no such folder
+        {scratch.missing("gone/"), 21},
+        {plain + "/new.json", 20},                 // a file where the folder should be
+    };
+    for (const Case& c : cases) {
+        try {
+            check_output_file(c.path);
+            EXPECT_EQ(c.code, 0) << c.path;
+        } catch (const RunError& e) {
+            EXPECT_EQ(e.code(), c.code) << c.path;
+            EXPECT_EQ(e.explanation(), "cannot create " + c.path + ": " + system_error_text(c.code));
+            EXPECT_EQ(e.site(), Site::result_file);
+        }
+    }
+    EXPECT_EQ(file_text(kept), "keep");
+    EXPECT_FALSE(fs::exists(scratch.missing("new.json")));
+    EXPECT_FALSE(fs::exists(folder + "/new.svg"));
 }
 
 TEST(CommandLine, FormatNamesInAnyCase) {
@@ -189,13 +255,6 @@ TEST(FormatByContent, NoNativeProblemIsTakenForLpFormat) {
     // Both kinds came up often enough to mean something.
     EXPECT_GT(native_texts, 500);
     EXPECT_GT(lp_texts, 500);
-}
-
-std::string file_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // The examples: each read without a format is the problem read with its own.
