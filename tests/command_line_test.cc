@@ -181,7 +181,7 @@ TEST(CommandLine, FormatNamesInAnyCase) {
     }
 }
 
-constexpr FormatGuess native = FormatGuess::native, lp = FormatGuess::lp_format,
+constexpr FormatGuess native = FormatGuess::native, lp = FormatGuess::lp_format, mps = FormatGuess::mps,
                       undecided = FormatGuess::undecided;
 
 TEST(FormatByContent, FirstLinesDecide) {
@@ -207,7 +207,31 @@ TEST(FormatByContent, FirstLinesDecide) {
         {"Max\n" + std::string(32, '0') + "+0 0 0\n", true, native},  // split after 32 bytes, as the reader does
         {"Sample\n2 2 0 0\n", true, native},
         {"Maxim\n x\n", true, native},
-        {"NAME demo\nROWS\n", true, native},  // MPS goes by its name or --format
+        {"NAME demo\nROWS\n", true, mps},     // MPS by its first section word, from any name
+        {"* comment\n\nNAME\nROWS\n", true, mps},
+        {"ROWS\n N obj\n", true, mps},
+        {"OBJSENSE MAX\nROWS\n", true, mps},
+        {"OBJSENSE\tMAX\r\nROWS\r\n", true, mps},
+        {"NAME list\n2 2 0 0\nx\n", true, native},  // a native problem titled "NAME list"
+        {"ROWS\n0 0\n", true, native},
+        {"NAME", true, native},                 // the missing dimensions read as 0
+        {"\nNAME x\n2 2 0 0\n", true, mps},    // not the first line: MPS
+        {"NAMES\nROWS\n", true, native},        // whole words only
+        {"Name demo\nROWS\n", true, native},    // in capitals
+        {" NAME demo\nROWS\n", true, native},   // at the start of the line
+        {"ROWS:\n", true, native},
+        {"  *x\nNAME a\n", true, native},       // a comment line begins with its "*"
+        {"\xEF\xBB\xBFNAME demo\nROWS\n", true, mps},  // a byte-order mark is passed over
+        {"\xEF\xBB\xBFMaximize\n x\n", true, lp},
+        {"\xEF\xBB\xBF\\ c\nMax\n x\n", true, lp},
+        {"\xEF\xBB\xBFMax profit\n2 2 0 0\n", true, native},
+        {"\xEF\xBB\xBFSample\n2 2 0 0\n", true, native},
+        {"\xEF\xBB", false, undecided},
+        {"\xEF\xBB", true, native},
+        {"NAM", false, undecided},
+        {"NAME demo", false, undecided},
+        {"NAME demo\n2 2 0", false, undecided},
+        {"NAME demo\nROWS\n", false, mps},
         {"", true, native},
         {"\\ only a comment", true, native},
         {"", false, undecided},
@@ -225,15 +249,16 @@ TEST(FormatByContent, FirstLinesDecide) {
     EXPECT_TRUE(read_problem(input, "").native);
 }
 
-// Random texts from the pieces both formats are made of: whenever lpsens's own
+// Random texts from the pieces the formats are made of: whenever lpsens's own
 // reader takes one, it must be read as lpsens's own format, from the whole text
 // and from every part of it that has come in so far.
-TEST(FormatByContent, NoNativeProblemIsTakenForLpFormat) {
+TEST(FormatByContent, NoNativeProblemIsTakenForAnotherFormat) {
     const std::vector<std::string> pieces = {"Max", "Minimize", "maximum", "MIN", " profit", "\n", "\r\n", "\r",
                                              "\\ c", " ", "\t", "0", "1", "2", "$1", "-0", "+1", "x", "2x",
-                                             "subject to", ":", "<=", "1.5", "End"};
+                                             "subject to", ":", "<=", "1.5", "End", "NAME", "ROWS", "OBJSENSE",
+                                             "*", "\xEF\xBB\xBF"};
     std::mt19937 rng(11);
-    int native_texts = 0, lp_texts = 0;
+    int native_texts = 0, lp_texts = 0, mps_texts = 0;
     for (int n = 0; n < 20000; ++n) {
         std::string text;
         for (int k = 0, count = 1 + static_cast<int>(rng() % 12); k < count; ++k) text += pieces[rng() % pieces.size()];
@@ -246,25 +271,32 @@ TEST(FormatByContent, NoNativeProblemIsTakenForLpFormat) {
         }
         const FormatGuess whole = guess_format(text, true);
         lp_texts += whole == lp;
+        mps_texts += whole == mps;
         if (!read) continue;
         ++native_texts;
         ASSERT_EQ(whole, native) << text;
-        for (std::size_t cut = 0; cut < text.size(); ++cut)
-            ASSERT_NE(guess_format(std::string_view(text).substr(0, cut), false), lp) << text << " cut at " << cut;
+        for (std::size_t cut = 0; cut < text.size(); ++cut) {
+            const FormatGuess part = guess_format(std::string_view(text).substr(0, cut), false);
+            ASSERT_TRUE(part == native || part == undecided) << text << " cut at " << cut;
+        }
     }
-    // Both kinds came up often enough to mean something.
+    // Every kind came up often enough to mean something.
     EXPECT_GT(native_texts, 500);
     EXPECT_GT(lp_texts, 500);
+    EXPECT_GT(mps_texts, 200);
 }
 
-// The examples: each read without a format is the problem read with its own.
+// The examples in the three formats: each read without a format is the
+// problem read with its own.
 TEST(FormatByContent, TheExamplesReadAsTheirFormat) {
     const std::string dir = LPSENS_EXAMPLES;
     for (const char* name : {"sample", "mix", "infeasible", "unbounded", "objective_sweep", "rhs_sweep"}) {
         for (const auto& [path, format] : {std::pair<std::string, std::string>{dir + "/" + name + ".lp", "native"},
-                                           {dir + "/lp-format/" + name + ".lp", "lp"}}) {
+                                           {dir + "/lp-format/" + name + ".lp", "lp"},
+                                           {dir + "/mps/" + name + ".mps", "mps"}}) {
+            // By the content alone, as from standard input or a file of any name.
             ByteSource guessed(file_text(path)), named(file_text(path));
-            const Problem a = read_problem(guessed, input_format("", path));
+            const Problem a = read_problem(guessed, "");
             const Problem b = read_problem(named, format);
             EXPECT_EQ(a.native, format == "native") << path;
             EXPECT_EQ(a.title, b.title) << path;

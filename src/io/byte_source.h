@@ -38,12 +38,11 @@ public:
     void advance() {
         const char c = buffer_[position_++];
         if (c == '\r' || (c == '\n' && previous_ != '\r')) ++line_;
-        if (static_cast<unsigned char>(c) > ' ') printable_ = true;
+        if (static_cast<unsigned char>(c) > ' ') ++printable_;
         previous_ = c;
     }
-    // Whether a byte above 32 has been consumed: an input of nothing else is
-    // empty.
-    bool consumed_printable() const { return printable_; }
+    // How many bytes above 32 have been consumed: an input of none is empty.
+    std::size_t printable_consumed() const { return printable_; }
 
     // The number of the line the next byte belongs to, counting from 1.
     int line() const { return line_; }
@@ -94,7 +93,7 @@ private:
     std::size_t position_ = 0;
     bool finished_ = false;
     char previous_ = 0;
-    bool printable_ = false;
+    std::size_t printable_ = 0;
     int line_ = 1;
 };
 

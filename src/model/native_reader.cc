@@ -155,9 +155,11 @@ Problem read_native_problem(ByteSource& source) {
     const IntegerRead k1 = read_integer(source);
     const IntegerRead k2 = read_integer(source);
     source.skip_line();
-    // Nothing but blanks up to the end: there is no problem to solve.  (A
-    // missing dimension token means the input has ended.)
-    if (m.token.empty() && !source.consumed_printable())
+    // Nothing but blanks (after a byte-order mark, if any) up to the end:
+    // there is no problem to solve.  (A missing dimension token means the
+    // input has ended.)
+    const std::size_t printable = source.printable_consumed();
+    if (m.token.empty() && (printable == 0 || (printable == byte_order_mark.size() && p.title.starts_with(byte_order_mark))))
         throw RunError(error_code::invalid_number, Site::read_title, empty_model_message(source.origin));
     for (const IntegerRead* r : {&m, &n, &k1, &k2}) check_integer(source, *r, Site::read_dimensions);
     const Dimensions d{m.value, n.value, k1.value, k2.value};
