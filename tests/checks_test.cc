@@ -35,7 +35,7 @@ TEST(CommandLine, OptionsAnywhereAndTheirErrors) {
         {{"pv"}, "pv", false, false, 0, nullptr},
         {{"--strict", "rvz", "x"}, "rvz", true, false, 0, nullptr},  // later plain arguments are ignored
         {{"lp", "--show-checks", "--max-exchanges=5000"}, "lp", false, true, 5000, nullptr},
-        {{"-x"}, "-x", false, false, 0, nullptr},  // one dash is a mode, as before
+        {{"-x"}, nullptr, false, false, 0, "unknown option -x"},  // one dash is an option too
         {{"--strict", "--strict"}, nullptr, false, false, 0, "the option --strict is given twice"},
         {{"--bogus"}, nullptr, false, false, 0, "unknown option --bogus"},
         {{"--"}, nullptr, false, false, 0, "unknown option --"},

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "driver/options.h"
+#include "io/files.h"
 #include "model/native_reader.h"
 #include "model/read_problem.h"
 #include "numeric/run_error.h"
@@ -24,6 +25,13 @@ namespace lpsens {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string file_text(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 // A folder of its own for files the command line may name.
 class Scratch {
@@ -67,9 +75,21 @@ TEST(CommandLine, ModelArgumentBesideTheMode) {
         {{model, "rv"}, nullptr, model, nullptr},                     // later plain arguments are ignored
         {{model, other}, nullptr, model, nullptr},
         {{"lp", "pv", model}, "lp", "", nullptr},                     // only the argument after the mode
-        {{"rv", missing}, "rv", "", nullptr},                         // no such file: ignored
-        {{folder, model}, folder.c_str(), model, nullptr},            // a folder is no model: the mode
+        {{"rv", missing}, "rv", missing, nullptr},                    // no such file: refused when opened
+        {{"modle.mps"}, nullptr, "modle.mps", nullptr},               // looks like a file name
+        {{"rvz", "sub/model"}, "rvz", "sub/model", nullptr},
+        {{"lp.x"}, nullptr, "lp.x", nullptr},
+        {{folder, model}, nullptr, folder, nullptr},                  // a folder too: refused when opened
         {{rv_file}, nullptr, rv_file, nullptr},                       // a file, whatever its name
+        {{"rv", "pvx"}, "rv", "", nullptr},                           // no file and no file name: ignored
+        {{"-"}, nullptr, "-", nullptr},                               // standard input
+        {{"rv", "-", "--sweep=cap:1:2"}, "rv", "-", nullptr},
+        {{"-", "rv"}, nullptr, "-", nullptr},
+        {{"--input=-"}, nullptr, "-", nullptr},
+        {{"-x"}, nullptr, "", "unknown option -x"},
+        {{"rv", "-5"}, nullptr, "", "unknown option -5"},
+        {{"-help"}, nullptr, "", "unknown option -help"},
+        {{"--input=" + other, "-"}, nullptr, "", "the model is named twice"},
         {{"--input=" + other, "rv"}, "rv", other, nullptr},
         {{"--input=" + other, model}, nullptr, "", "the model is named twice"},
         {{model, "--input=" + other}, nullptr, "", "the model is named twice"},
@@ -94,6 +114,52 @@ TEST(CommandLine, ModelArgumentBesideTheMode) {
     }
 }
 
+TEST(CommandLine, ShortHelp) {
+    for (const std::vector<const char*>& argv : {std::vector<const char*>{"lpsens", "-h"}, {"lpsens", "pv", "-h", "x.mps"},
+                                                 {"lpsens", "-h", "--help"}}) {
+        std::string error;
+        const auto parsed = parse_command_line(static_cast<int>(argv.size()), argv.data(), error);
+        ASSERT_TRUE(parsed) << error;
+        EXPECT_TRUE(parsed->help);
+    }
+}
+
+// An output file is checked before anything is read, and nothing is created
+// or truncated by the check.
+TEST(CommandLine, OutputFilesCheckedWithoutTouchingThem) {
+    const Scratch scratch;
+    const std::string kept = scratch.file("kept.json", "keep");
+    const std::string folder = scratch.folder("out");
+    const std::string plain = scratch.file("plain");
+    struct Case {
+        std::string path;
+        int code;  // 0: it can be written
+    };
+    const std::vector<Case> cases = {
+        {kept, 0},
+        {scratch.missing("new.json"), 0},
+        {folder + "/new.svg", 0},
+        {"/dev/null", 0},
+        {folder, 21},                              // a folder
+        {scratch.missing("nowhere/new.json"), 2},  // no such folder
+        {scratch.missing("gone/"), 21},
+        {plain + "/new.json", 20},                 // a file where the folder should be
+    };
+    for (const Case& c : cases) {
+        try {
+            check_output_file(c.path);
+            EXPECT_EQ(c.code, 0) << c.path;
+        } catch (const RunError& e) {
+            EXPECT_EQ(e.code(), c.code) << c.path;
+            EXPECT_EQ(e.explanation(), "cannot create " + c.path + ": " + system_error_text(c.code));
+            EXPECT_EQ(e.site(), Site::result_file);
+        }
+    }
+    EXPECT_EQ(file_text(kept), "keep");
+    EXPECT_FALSE(fs::exists(scratch.missing("new.json")));
+    EXPECT_FALSE(fs::exists(folder + "/new.svg"));
+}
+
 TEST(CommandLine, FormatNamesInAnyCase) {
     const std::vector<std::pair<const char*, const char*>> cases = {
         {"--format=LP", "lp"},         {"--format=lp", "lp"},         {"--format=MPS", "mps"},
@@ -115,7 +181,7 @@ TEST(CommandLine, FormatNamesInAnyCase) {
     }
 }
 
-constexpr FormatGuess native = FormatGuess::native, lp = FormatGuess::lp_format,
+constexpr FormatGuess native = FormatGuess::native, lp = FormatGuess::lp_format, mps = FormatGuess::mps,
                       undecided = FormatGuess::undecided;
 
 TEST(FormatByContent, FirstLinesDecide) {
@@ -141,7 +207,31 @@ TEST(FormatByContent, FirstLinesDecide) {
         {"Max\n" + std::string(32, '0') + "+0 0 0\n", true, native},  // split after 32 bytes, as the reader does
         {"Sample\n2 2 0 0\n", true, native},
         {"Maxim\n x\n", true, native},
-        {"NAME demo\nROWS\n", true, native},  // MPS goes by its name or --format
+        {"NAME demo\nROWS\n", true, mps},     // MPS by its first section word, from any name
+        {"* comment\n\nNAME\nROWS\n", true, mps},
+        {"ROWS\n N obj\n", true, mps},
+        {"OBJSENSE MAX\nROWS\n", true, mps},
+        {"OBJSENSE\tMAX\r\nROWS\r\n", true, mps},
+        {"NAME list\n2 2 0 0\nx\n", true, native},  // a native problem titled "NAME list"
+        {"ROWS\n0 0\n", true, native},
+        {"NAME", true, native},                 // the missing dimensions read as 0
+        {"\nNAME x\n2 2 0 0\n", true, mps},    // not the first line: MPS
+        {"NAMES\nROWS\n", true, native},        // whole words only
+        {"Name demo\nROWS\n", true, native},    // in capitals
+        {" NAME demo\nROWS\n", true, native},   // at the start of the line
+        {"ROWS:\n", true, native},
+        {"  *x\nNAME a\n", true, native},       // a comment line begins with its "*"
+        {"\xEF\xBB\xBFNAME demo\nROWS\n", true, mps},  // a byte-order mark is passed over
+        {"\xEF\xBB\xBFMaximize\n x\n", true, lp},
+        {"\xEF\xBB\xBF\\ c\nMax\n x\n", true, lp},
+        {"\xEF\xBB\xBFMax profit\n2 2 0 0\n", true, native},
+        {"\xEF\xBB\xBFSample\n2 2 0 0\n", true, native},
+        {"\xEF\xBB", false, undecided},
+        {"\xEF\xBB", true, native},
+        {"NAM", false, undecided},
+        {"NAME demo", false, undecided},
+        {"NAME demo\n2 2 0", false, undecided},
+        {"NAME demo\nROWS\n", false, mps},
         {"", true, native},
         {"\\ only a comment", true, native},
         {"", false, undecided},
@@ -159,15 +249,16 @@ TEST(FormatByContent, FirstLinesDecide) {
     EXPECT_TRUE(read_problem(input, "").native);
 }
 
-// Random texts from the pieces both formats are made of: whenever lpsens's own
+// Random texts from the pieces the formats are made of: whenever lpsens's own
 // reader takes one, it must be read as lpsens's own format, from the whole text
 // and from every part of it that has come in so far.
-TEST(FormatByContent, NoNativeProblemIsTakenForLpFormat) {
+TEST(FormatByContent, NoNativeProblemIsTakenForAnotherFormat) {
     const std::vector<std::string> pieces = {"Max", "Minimize", "maximum", "MIN", " profit", "\n", "\r\n", "\r",
                                              "\\ c", " ", "\t", "0", "1", "2", "$1", "-0", "+1", "x", "2x",
-                                             "subject to", ":", "<=", "1.5", "End"};
+                                             "subject to", ":", "<=", "1.5", "End", "NAME", "ROWS", "OBJSENSE",
+                                             "*", "\xEF\xBB\xBF"};
     std::mt19937 rng(11);
-    int native_texts = 0, lp_texts = 0;
+    int native_texts = 0, lp_texts = 0, mps_texts = 0;
     for (int n = 0; n < 20000; ++n) {
         std::string text;
         for (int k = 0, count = 1 + static_cast<int>(rng() % 12); k < count; ++k) text += pieces[rng() % pieces.size()];
@@ -180,32 +271,32 @@ TEST(FormatByContent, NoNativeProblemIsTakenForLpFormat) {
         }
         const FormatGuess whole = guess_format(text, true);
         lp_texts += whole == lp;
+        mps_texts += whole == mps;
         if (!read) continue;
         ++native_texts;
         ASSERT_EQ(whole, native) << text;
-        for (std::size_t cut = 0; cut < text.size(); ++cut)
-            ASSERT_NE(guess_format(std::string_view(text).substr(0, cut), false), lp) << text << " cut at " << cut;
+        for (std::size_t cut = 0; cut < text.size(); ++cut) {
+            const FormatGuess part = guess_format(std::string_view(text).substr(0, cut), false);
+            ASSERT_TRUE(part == native || part == undecided) << text << " cut at " << cut;
+        }
     }
-    // Both kinds came up often enough to mean something.
+    // Every kind came up often enough to mean something.
     EXPECT_GT(native_texts, 500);
     EXPECT_GT(lp_texts, 500);
+    EXPECT_GT(mps_texts, 200);
 }
 
-std::string file_text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The examples: each read without a format is the problem read with its own.
+// The examples in the three formats: each read without a format is the
+// problem read with its own.
 TEST(FormatByContent, TheExamplesReadAsTheirFormat) {
     const std::string dir = LPSENS_EXAMPLES;
     for (const char* name : {"sample", "mix", "infeasible", "unbounded", "objective_sweep", "rhs_sweep"}) {
         for (const auto& [path, format] : {std::pair<std::string, std::string>{dir + "/" + name + ".lp", "native"},
-                                           {dir + "/lp-format/" + name + ".lp", "lp"}}) {
+                                           {dir + "/lp-format/" + name + ".lp", "lp"},
+                                           {dir + "/mps/" + name + ".mps", "mps"}}) {
+            // By the content alone, as from standard input or a file of any name.
             ByteSource guessed(file_text(path)), named(file_text(path));
-            const Problem a = read_problem(guessed, input_format("", path));
+            const Problem a = read_problem(guessed, "");
             const Problem b = read_problem(named, format);
             EXPECT_EQ(a.native, format == "native") << path;
             EXPECT_EQ(a.title, b.title) << path;

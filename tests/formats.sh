@@ -3,7 +3,9 @@
 # the same reports apart from the title line, gzip-compressed input too, LP
 # format with and without --format, in either engine (imported models take
 # the accurate one unless --classic).
-# The JSON results of each ordinary run parse and match its report.
+# The JSON results of each ordinary run parse and match its report.  MPS also
+# by its content and with a byte-order mark; entries given twice refused; LP
+# double inequalities as ranged rows.
 #   formats.sh LPSENS EXAMPLES_DIR JSON_CHECK
 set -u
 bin=$1
@@ -67,5 +69,62 @@ else
     failed=$((failed + 1))
     echo "FAIL missing input file"
 fi
+check() {  # what, then a command that must succeed
+    local what=$1
+    shift
+    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $what"; fi
+}
+# MPS by its content, from any name and from standard input; a byte-order
+# mark is passed over in MPS and LP format.
+"$bin" --input="$dir/mps/mix.mps" > "$work/mps.out" 2> /dev/null
+cp "$dir/mps/mix.mps" "$work/m.txt"
+cp "$dir/mps/mix.mps" "$work/m.free"
+gzip -c "$dir/mps/mix.mps" > "$work/m.gz"
+{ printf '* a comment\n\n'; cat "$dir/mps/mix.mps"; } > "$work/commented.dat"
+printf '\357\273\277' | cat - "$dir/mps/mix.mps" > "$work/bom.mps"
+printf '\357\273\277' | cat - "$dir/lp-format/mix.lp" > "$work/bom.lp"
+for run in "$work/m.txt" "$work/m.free" "$work/m.gz" "$work/commented.dat" "$work/bom.mps" "- $dir/mps/mix.mps" \
+           "-- $work/m.gz" "-- $work/bom.lp"; do
+    set -- $run
+    if [ "$1" = - ]; then "$bin" - < "$2" > "$work/run.out" 2> /dev/null
+    elif [ "$1" = -- ]; then "$bin" < "$2" > "$work/run.out" 2> /dev/null
+    else "$bin" "$1" > "$work/run.out" 2> /dev/null; fi
+    check "MPS by content: $run" cmp -s <(untitled "$work/mps.out") <(untitled "$work/run.out")
+done
+# Entries given twice are refused, naming the file, the line and the name.
+refused() {  # what, file, message
+    "$bin" "$2" > "$work/r.out" 2> "$work/r.err"
+    local rc=$?
+    check "$1: exit code 106" [ "$rc" = 106 ]
+    check "$1: the message" [ "$(cat "$work/r.err")" = "lpsens: $2:$3" ]
+    check "$1: the runtime-error line alone" [ "$(head -c 14 "$work/r.out")" = "Runtime error " ] 
+    check "$1: one line" [ "$(wc -l < "$work/r.out")" = 1 ]
+}
+sed '/    chairs  wood  3/a\    chairs  wood  5' "$dir/mps/mix.mps" > "$work/twice.mps"
+refused "an MPS entry twice" "$work/twice.mps" "14: column 'chairs' has a second entry in row 'wood'"
+sed '/    tables  orders  1/a\    chairs  wood  5' "$dir/mps/mix.mps" > "$work/again.mps"
+refused "an MPS column in two blocks" "$work/again.mps" \
+    "19: column 'chairs' appears again after column 'tables'; the entries of a column must stand together"
+sed 's/^    MAX$/    MAXX/' "$dir/mps/mix.mps" > "$work/maxx.txt"
+refused "OBJSENSE MAXX" "$work/maxx.txt" "3: unknown objective sense 'MAXX'"
+sed 's/^ balance:/ wood:/' "$dir/lp-format/mix.lp" > "$work/twice.lp"
+refused "an LP constraint name twice" "$work/twice.lp" "8: constraint 'wood' is given twice (first on line 6)"
+printf 'SOS\n s1: S1:: chairs:1 desks:2\nEnd\n' > "$work/sos.tail"
+sed '/^End/d' "$dir/lp-format/mix.lp" | cat - "$work/sos.tail" > "$work/sos.lp"
+refused "an LP SOS section" "$work/sos.lp" "9: the section 'SOS' is not supported"
+# lpsens's own format from a file names it.
+sed 's/^200$/2OO/' "$dir/mix.lp" > "$work/bad.lp"
+refused "lpsens's own format" "$work/bad.lp" "$(grep -n '^2OO$' "$work/bad.lp" | cut -d: -f1): '2OO' is not a number"
+# LP double inequalities are ranged rows: wood between 150 and 200 as a
+# double inequality gives the MPS model's RANGES report.
+sed 's/^ wood: \(.*\) <= 200$/ wood: 150 <= \1 <= 200/' "$dir/lp-format/mix.lp" > "$work/ranged.lp"
+sed 's/^ wood: \(.*\) <= 200$/ wood: 200 >= \1 >= 150/' "$dir/lp-format/mix.lp" > "$work/mirrored.lp"
+sed 's/^ENDATA$/RANGES\n    rng  wood  50\nENDATA/' "$dir/mps/mix.mps" > "$work/ranged.mps"
+"$bin" "$work/ranged.mps" > "$work/ranged_mps.out" 2> /dev/null
+for f in ranged mirrored; do
+    "$bin" "$work/$f.lp" > "$work/$f.out" 2> /dev/null
+    check "LP double inequality: $f" cmp -s <(untitled "$work/ranged_mps.out") <(untitled "$work/$f.out")
+done
+check "LP double inequality: a range row" grep -q '"wood.rng"' "$work/ranged.out"
 echo "formats: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -368,9 +368,22 @@ TEST(ReadProblem, LineEnds) {
 }
 
 TEST(ReadProblem, EndOfInput) {
+    // Nothing but bytes 0..32 before the end (a byte 26 ends the input): no
+    // problem at all, an error that says so.
+    for (const std::string& text : {std::string(), std::string(" \r\n\t\n"), std::string("\x01\x1F \0\x20", 5),
+                                   std::string("\n \x1AT\n1 1 0 0\nx\nr\n0\n7\n8\n")}) {
+        try {
+            const testing::Loaded read(text);
+            ADD_FAILURE() << "no error: " << text;
+        } catch (const RunError& e) {
+            EXPECT_EQ(e.code(), 106);
+            EXPECT_EQ(e.explanation(), "standard input is empty");
+            EXPECT_EQ(e.site(), Site::read_title);
+        }
+    }
     {
-        const testing::Loaded read("");  // empty input: everything 0 or empty
-        EXPECT_EQ(read.form.title(), "");
+        const testing::Loaded read("T");  // a title alone: everything else 0 or empty
+        EXPECT_EQ(read.form.title(), "T");
         EXPECT_EQ(read.form.rows() + read.form.variables() + read.form.eq_count() + read.form.ge_count(), 0);
         EXPECT_EQ(load_real(read.cs.tableau(0, 0)), 0);
         EXPECT_EQ(read.form.problem.warnings,
@@ -418,8 +431,9 @@ TEST(ReadProblem, BadDimensionsAndRowListsStopTheRun) {
          "line 2: dimensions 1 1 2 0: the list of equality rows is longer than the number of rows"},
         {{"T", "1 1 0 2"},
          "line 2: dimensions 1 1 0 2: the list of greater-or-equal rows is longer than the number of rows"},
-        {{"T", "2 1 1 0", "3"}, "the list of equality rows lists row 3, but the rows are numbered 1 to 2"},
-        {{"T", "2 1 0 1", "0"}, "the list of greater-or-equal rows lists row 0, but the rows are numbered 1 to 2"},
+        {{"T", "2 1 1 0", "3"}, "line 3: the list of equality rows lists row 3, but the rows are numbered 1 to 2"},
+        {{"T", "2 1 0 1", "0"}, "line 3: the list of greater-or-equal rows lists row 0, but the rows are numbered 1 to 2"},
+        {{"T", "2 1 2 0", "1", "", "5"}, "line 5: the list of equality rows lists row 5, but the rows are numbered 1 to 2"},
         {{"T", "2 1 1 0", "x"}, "line 3: 'x' is not an integer"},
     };
     for (const auto& c : cases) {
@@ -429,6 +443,38 @@ TEST(ReadProblem, BadDimensionsAndRowListsStopTheRun) {
         } catch (const RunError& e) {
             EXPECT_EQ(e.code(), 106);
             EXPECT_EQ(e.explanation(), c.explanation);
+        }
+    }
+}
+
+// Read from a file, every error names the file and the line; from standard
+// input only the line, as ever.
+TEST(ReadProblem, ErrorsNameTheFileAndTheLine) {
+    const struct {
+        std::vector<std::string> text;
+        const char* where;  // the line's place in a file's message
+        const char* what;
+    } cases[] = {
+        {{"T", "1 1 0 0", "x", "r", "0", "1", "4", "abc"}, "8", "'abc' is not a number"},
+        {{"T", "1 1 x 0"}, "2", "'x' is not an integer"},
+        {{"T", "", "1 1000 0 0"}, "3", "dimensions 1 1000 0 0: at most 999 variables are allowed"},
+        {{"T", "2 1 0 1", "", "7"}, "4", "the list of greater-or-equal rows lists row 7, but the rows are numbered 1 to 2"},
+        {{"T", "1 1 0 0", "x", "r", "0", "1", "4", "2e38"}, "8", "'2e38' is too large for the stored format (magnitude 1.7e38 or more)"},
+        {{"\t", " ", ""}, nullptr, "the file is empty"},
+    };
+    for (const auto& c : cases) {
+        for (const bool file : {true, false}) {
+            ByteSource source(lines(c.text));
+            if (file) source.origin = "dir/model.lp";
+            try {
+                (void)read_native_problem(source);
+                ADD_FAILURE() << c.what << ": no error";
+            } catch (const RunError& e) {
+                const std::string want = c.where == nullptr
+                                             ? (file ? "dir/model.lp: " + std::string(c.what) : "standard input is empty")
+                                             : (file ? "dir/model.lp:" : "line ") + std::string(c.where) + ": " + c.what;
+                EXPECT_EQ(e.explanation(), want);
+            }
         }
     }
 }

@@ -2,6 +2,9 @@
 // error each kind of bad input gets, and damaged files that never crash.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
 #include <random>
 
 #include "form/documented_form.h"
@@ -80,7 +83,7 @@ TEST(ModelReaders, BadInputNamesTheLineAndTheToken) {
     struct Case {
         const char* format;
         const char* text;
-        const char* message;  // the explanation after "standard input:"
+        const char* message;  // the explanation after "standard input:" when it begins with the line
     };
     const std::vector<Case> cases = {
         {"mps", "NAME a\nROWS\n N c\nCOLUMNZ\nENDATA\n", "4: unknown section 'COLUMNZ'"},
@@ -90,15 +93,15 @@ TEST(ModelReaders, BadInputNamesTheLineAndTheToken) {
         {"mps", "NAME a\nROWS\n N c\nCOLUMNS\n x c 1x\nENDATA\n", "5: '1x' is not a number"},
         {"mps", "NAME a\nROWS\n N c\nCOLUMNS\n x c 1\nBOUNDS\n UP b y 1\nENDATA\n", "7: unknown column 'y'"},
         {"mps", "NAME a\nROWS\n N c\nCOLUMNS\n x c 1\nBOUNDS\n LO b x 2\n UP b x 1\nENDATA\n",
-         "column 'x' has a lower bound above its upper bound"},
-        {"mps", "NAME a\nROWS\n N c\n", "the file ends without ENDATA"},
+         "8: column 'x' has a lower bound above its upper bound"},
+        {"mps", "NAME a\nROWS\n N c\n", "3: the file ends without ENDATA"},
         {"lp", "Maximize\n x\nSubject To\n c: x <= \nEnd\n", "4: constraint 'c' has no right-hand side"},
-        {"lp", "Maximize\n x\nSubject To\n c: x 4\nEnd\n", "constraint 'c' has no <=, >= or ="},
+        {"lp", "Maximize\n x\nSubject To\n c: x 4\nEnd\n", "4: constraint 'c' has no <=, >= or ="},
         {"lp", "Maximize\n x\nBounds\n y <= 4\nEnd\n", "4: bound on unknown variable 'y'"},
-        {"lp", "Maximize\n x\nBounds\n 3 <= x <= 1\nEnd\n", "variable 'x' has a lower bound above its upper bound"},
-        {"lp", "Subject To\n x <= 1\nEnd\n", "the file must begin with Maximize or Minimize"},
+        {"lp", "Maximize\n x\nBounds\n 3 <= x <= 1\nEnd\n", "4: variable 'x' has a lower bound above its upper bound"},
+        {"lp", "Subject To\n x <= 1\nEnd\n", "1: the file must begin with Maximize or Minimize"},
         {"lp", "Maximize\n x ^ 2\nEnd\n", "2: unexpected character '^'"},
-        {"lp", "Maximize\n x\nSubject To\n c: x <= 1\n", "the file ends without End"},
+        {"lp", "Maximize\n x\nSubject To\n c: x <= 1\n", "4: the file ends without End"},
         {"lp", "Maximize\n x\nSubject To\n c: x + y >= 5x5\nEnd\n",
          "4: constraint 'c': the right-hand side must be a number, not '5x5'"},
         {"lp", "Maximize\n x\nSubject To\n c: x >= y\nEnd\n", "4: constraint 'c': the right-hand side must be a number, not 'y'"},
@@ -107,6 +110,69 @@ TEST(ModelReaders, BadInputNamesTheLineAndTheToken) {
         {"lp", "Maximize\n x\nSubject To\n c: x <= inf\nEnd\n", "4: constraint 'c': the right-hand side must be a number, not 'inf'"},
         {"mps", "", "standard input is empty"},
         {"lp", " \n\t\r\n", "standard input is empty"},
+        {"mps", "\xEF\xBB\xBF \n\x01\n", "standard input is empty"},
+        {"lp", "\xEF\xBB\xBF", "standard input is empty"},
+        // What peers refuse: each names the line and the name.
+        {"mps", "NAME a\nROWS\n N c\n L r\nCOLUMNS\n x r 3\n x r 5\nENDATA\n",
+         "7: column 'x' has a second entry in row 'r'"},
+        {"mps", "NAME a\nROWS\n N c\n L r\nCOLUMNS\n x r 3 r 5\nENDATA\n", "6: column 'x' has a second entry in row 'r'"},
+        {"mps", "NAME a\nROWS\n N c\n L r\nCOLUMNS\n x c 1 r 5\n x c 2\nENDATA\n",
+         "7: column 'x' has a second entry in row 'c'"},
+        {"mps", "NAME a\nROWS\n N c\n L r\nCOLUMNS\n x r 3\n y r 1\n x c 5\nENDATA\n",
+         "8: column 'x' appears again after column 'y'; the entries of a column must stand together"},
+        {"mps", "NAME a\nROWS\n N c\n L r\n G r\nENDATA\n", "5: duplicate row 'r'"},
+        {"mps", "NAME a\nROWS\n N c\n L r\n N c\nENDATA\n", "5: duplicate row 'c'"},
+        {"mps", "NAME a\nROWS\n N c\n L r\nCOLUMNS\n x r 1\nRHS\n b r 4\n b r 5\nENDATA\n",
+         "9: RHS set 'b': row 'r' is given twice"},
+        {"mps", "NAME a\nROWS\n N c\n L r\nCOLUMNS\n x r 1\nRHS\n r 4 r 5\nENDATA\n", "8: RHS: row 'r' is given twice"},
+        {"mps", "NAME a\nROWS\n N c\n L r\nCOLUMNS\n x r 1\nRANGES\n b r 4\n b r 4\nENDATA\n",
+         "9: RANGES set 'b': row 'r' is given twice"},
+        {"mps", "NAME a\nROWS\n N c\n L r\nCOLUMNS\n x r 1\nBOUNDS\n UP b x 4\n UP b x 5\nENDATA\n",
+         "9: column 'x' has a second UP bound in set 'b'"},
+        {"mps", "NAME a\nROWS\n N c\n L r\nCOLUMNS\n x r 1\nBOUNDS\n FR x\n FR x\nENDATA\n",
+         "9: column 'x' has a second FR bound"},
+        {"mps", "NAME a\nOBJSENSE MAXX\nROWS\n N c\nENDATA\n", "2: unknown objective sense 'MAXX'"},
+        {"mps", "NAME a\nOBJSENSE\n    MAXX\nROWS\n N c\nENDATA\n", "3: unknown objective sense 'MAXX'"},
+        {"mps", "NAME a\nOBJSENSE\n    MAX MIN\nROWS\n N c\nENDATA\n", "3: unknown objective sense 'MAX MIN'"},
+        {"mps", "NAME a\nOBJSENSE MIN MAX\nROWS\n N c\nENDATA\n", "2: OBJSENSE takes one word, MAX or MIN"},
+        {"mps", "NAME a\nOBJSENSE FOO\nROWS\n N c\nENDATA\n", "2: unknown objective sense 'FOO'"},
+        {"mps", "NAME a\nROWS\n N c\nCOLUMNS\n x c 1\nBOUNDS\n LO b x 1e30\nENDATA\n",
+         "7: column 'x' has a lower bound of 1e30 or more"},
+        {"mps", "NAME a\nROWS\n N c\nCOLUMNS\n x c 1\nBOUNDS\n FX b x -2e30\nENDATA\n",
+         "7: column 'x' has an upper bound of -1e30 or less"},
+        {"lp", "Maximize\n x\nSubject To\n c1: x <= 4\n c1: x >= 1\nEnd\n", "5: constraint 'c1' is given twice (first on line 4)"},
+        {"lp", "Maximize\n x\nSubject To\n x <= 4\n c1: x >= 1\nEnd\n",
+         "5: constraint 'c1' is given twice (first on line 4); unnamed constraints are called c1, c2, ..."},
+        {"lp", "Maximize\n x\nSubject To\n c2: x <= 4\n x >= 1\nEnd\n",
+         "5: constraint 'c2' is given twice (first on line 4); unnamed constraints are called c1, c2, ..."},
+        {"lp", "Maximize\n x\nSubject To\n r: 1 <= x >= 0\nEnd\n",
+         "4: constraint 'r': a double inequality needs <= on both sides or >= on both sides"},
+        {"lp", "Maximize\n x\nSubject To\n r: 1 = x = 1\nEnd\n",
+         "4: constraint 'r': a double inequality needs <= on both sides or >= on both sides"},
+        {"lp", "Maximize\n x\nSubject To\n r: 3 <= x <= 1\nEnd\n", "4: constraint 'r': the lower limit is above the upper one"},
+        {"lp", "Maximize\n x\nSubject To\n r: -1e30 <= x <= 1e30\nEnd\n", "4: constraint 'r': both limits are infinite"},
+        {"lp", "Maximize\n x\nSubject To\n r: 1e30 <= x <= 2e30\nEnd\n",
+         "4: constraint 'r': a limit of 1e30 or more in magnitude stands on the wrong side"},
+        {"lp", "Maximize\n x\nSubject To\n r: 1 <= x <= 2 + y\nEnd\n",
+         "4: constraint 'r': the right-hand side must be a number, not 'y'"},
+        {"lp", "Maximize\n x\nSubject To\n c: x <= 4\nSemi-continuous\n x\nEnd\n",
+         "5: the section 'Semi-continuous' is not supported"},
+        {"lp", "Maximize\n x\nSubject To\n c: x <= 4\nsemis\n x\nEnd\n", "5: the section 'semis' is not supported"},
+        {"lp", "Maximize\n x\nSubject To\n c: x <= 4\nSEMI\n x\nEnd\n", "5: the section 'SEMI' is not supported"},
+        {"lp", "Maximize\n x\nSubject To\n c: x + y <= 4\nSOS\n s1: S1:: x:1 y:2\nEnd\n",
+         "5: the section 'SOS' is not supported"},
+        {"lp", "Maximize\n x\nSubject To\n c: x <= 4\nBounds\n x <= 3\nPWL\n p: y = x 1 (0, 0) 1\nEnd\n",
+         "7: the section 'PWL' is not supported"},
+        {"lp", "Maximize\n x\nSubject To\n c: x <= 4\nPWLObj\n x: (0, 0) (1, 1)\nEnd\n", "5: the section 'PWLObj' is not supported"},
+        {"lp", "Maximize\n x\nSubject To\n c: x <= 4\nGeneral Constraints\n g: x = MAX ( y )\nEnd\n",
+         "5: the section 'General Constraints' is not supported"},
+        {"lp", "Maximize\n x\nSubject To\n c: x <= 4\nGen Cons\nEnd\n", "5: the section 'Gen Cons' is not supported"},
+        {"lp", "Maximize\n x\nSubject To\n c: x <= 4\nLazy Constraints\n l: x <= 3\nEnd\n",
+         "5: the section 'Lazy Constraints' is not supported"},
+        {"lp", "Maximize\n x\nSubject To\n c: x <= 4\nUser Cuts\n u: x <= 3\nEnd\n", "5: the section 'User Cuts' is not supported"},
+        {"lp", "Minimize multi-objectives\n o: Priority=1 Weight=1\n x\nEnd\n",
+         "1: the section 'Minimize multi-objectives' is not supported"},
+        {"lp", "Maximize\n x\nBounds\n x >= 1e30\nEnd\n", "4: variable 'x' has a lower bound of 1e30 or more"},
     };
     for (const Case& c : cases) {
         RunOptions options;
@@ -114,7 +180,9 @@ TEST(ModelReaders, BadInputNamesTheLineAndTheToken) {
         const auto result = testing::run_text(c.text, options);
         EXPECT_EQ(result.exit_code, 106) << c.text;
         EXPECT_EQ(result.out.rfind("Runtime error 106 at 0001", 0), 0u) << result.out;  // nothing but the error line
-        EXPECT_NE(result.console.find(c.message), std::string::npos) << c.text << "\n" << result.console;
+        const std::string where = std::isdigit(static_cast<unsigned char>(c.message[0])) ? "standard input:" : "";
+        EXPECT_NE(result.console.find("lpsens: " + where + c.message), std::string::npos)
+            << c.text << "\n" << result.console;
     }
 }
 
@@ -217,6 +285,140 @@ TEST(ModelReaders, ModelsBeyond999) {
     EXPECT_NE(listed.out.find("     10001"), std::string::npos) << "the slacks of rows 1 and 2 are 10001 and 10002";
     EXPECT_NE(listed.out.find("     10002"), std::string::npos);
     EXPECT_EQ(listed.out.find("      1001,"), std::string::npos);
+}
+
+// What the readers take that they refused or misread before: double
+// inequalities, bounds of 1e30 and beyond, a byte-order mark, objective senses
+// spelt out, a constraint that happens to be called like a section.
+TEST(ModelReaders, RangedRowsInfiniteBoundsAndWhatStaysAccepted) {
+    const Extended inf = model_infinity;
+    struct Row {
+        char type;
+        Extended rhs;
+        bool ranged;
+        Extended range;
+    };
+    struct Case {
+        const char* format;
+        std::string text;
+        std::vector<Row> rows;
+        Extended lower, upper;  // of the first column
+        bool maximise;
+    };
+    const std::string lp_head = "Maximize\n x + z\nSubject To\n";
+    const std::string mps_head = "NAME a\nROWS\n N c\n L r\nCOLUMNS\n x c 1 r 1\n";
+    const std::vector<Case> cases = {
+        {"lp", lp_head + " r3: -2 <= x - z <= 3\nEnd\n", {{'L', 3, true, 5}}, 0, inf, true},
+        {"lp", lp_head + " r3: 3 >= x - z >= -2\nEnd\n", {{'L', 3, true, 5}}, 0, inf, true},
+        {"lp", lp_head + " r3: -2 <= x - z + 1 <= 3\nEnd\n", {{'L', 2, true, 5}}, 0, inf, true},  // constants move out
+        {"lp", lp_head + " r3: - 2 =< x - z =< + 3\nEnd\n", {{'L', 3, true, 5}}, 0, inf, true},
+        {"lp", lp_head + " 1 <= x <= 1\nEnd\n", {{'E', 1, false, 0}}, 0, inf, true},
+        {"lp", lp_head + " -1e30 <= x - z <= 3\nEnd\n", {{'L', 3, false, 0}}, 0, inf, true},
+        {"lp", lp_head + " -2 <= x - z <= 1e30\nEnd\n", {{'G', -2, false, 0}}, 0, inf, true},
+        {"lp", lp_head + " -2 <= x - z <= 3 c2: x <= 4\nEnd\n", {{'L', 3, true, 5}, {'L', 4, false, 0}}, 0, inf, true},
+        {"lp", lp_head + " c: 2 <= 3\nEnd\n", {{'L', 1, false, 0}}, 0, inf, true},  // no variable: an ordinary row
+        {"lp", lp_head + " c: x <= 4\nBounds\n x <= 1e30\nEnd\n", {{'L', 4, false, 0}}, 0, inf, true},
+        {"lp", lp_head + " c: x <= 4\nBounds\n x >= -1e30\nEnd\n", {{'L', 4, false, 0}}, -inf, inf, true},
+        {"lp", lp_head + " c: x <= 4\nBounds\n -1e31 <= x <= 1e30\nEnd\n", {{'L', 4, false, 0}}, -inf, inf, true},
+        {"lp", lp_head + " c: x <= 4\nBounds\n x >= -9.9e29\n x <= 9.9e29\nEnd\n", {{'L', 4, false, 0}}, -9.9e29L, 9.9e29L, true},
+        {"lp", lp_head + " c: x <= 4\nBounds\n x >= 1\n x <= 3\n x >= 2\nEnd\n", {{'L', 4, false, 0}}, 2, 3, true},
+        {"lp", "\xEF\xBB\xBF" + lp_head + " c: x <= 4\nEnd\n", {{'L', 4, false, 0}}, 0, inf, true},
+        {"lp", lp_head + " sos: x <= 4\n semi: z <= 1\nEnd\n", {{'L', 4, false, 0}, {'L', 1, false, 0}}, 0, inf, true},
+        {"mps", "\xEF\xBB\xBF" + mps_head + "ENDATA\n", {{'L', 0, false, 0}}, 0, inf, false},
+        {"mps", "NAME a\nOBJSENSE\n  MAXIMIZE\n" + mps_head.substr(7) + "ENDATA\n", {{'L', 0, false, 0}}, 0, inf, true},
+        {"mps", "NAME a\nOBJSENSE max\n" + mps_head.substr(7) + "ENDATA\n", {{'L', 0, false, 0}}, 0, inf, true},
+        {"mps", "NAME a\nOBJSENSE MINIMISE\n" + mps_head.substr(7) + "ENDATA\n", {{'L', 0, false, 0}}, 0, inf, false},
+        {"mps", mps_head + "BOUNDS\n UP b x 4\n LO b x 1\n UP c x 5\nENDATA\n", {{'L', 0, false, 0}}, 1, 5, false},
+        {"mps", mps_head + "BOUNDS\n UP b x 1e30\n LO b x -1e30\nENDATA\n", {{'L', 0, false, 0}}, -inf, inf, false},
+        {"mps", mps_head + "RHS\n b r 4\n c r 5\nENDATA\n", {{'L', 5, false, 0}}, 0, inf, false},  // a second set
+    };
+    for (const Case& c : cases) {
+        const Problem model = c.format == std::string("lp") ? read_lp_format(c.text, "model.lp") : read_mps(c.text, "m.mps");
+        ASSERT_EQ(model.rows.size(), c.rows.size()) << c.text;
+        for (std::size_t i = 0; i < c.rows.size(); ++i) {
+            EXPECT_EQ(model.rows[i].type, c.rows[i].type) << c.text;
+            EXPECT_EQ(model.rows[i].rhs, c.rows[i].rhs) << c.text;
+            EXPECT_EQ(model.rows[i].ranged, c.rows[i].ranged) << c.text;
+            EXPECT_EQ(model.rows[i].range, c.rows[i].range) << c.text;
+        }
+        EXPECT_EQ(model.columns[0].lower, c.lower) << c.text;
+        EXPECT_EQ(model.columns[0].upper, c.upper) << c.text;
+        EXPECT_EQ(model.maximise, c.maximise) << c.text;
+    }
+}
+
+double printed_optimum(const std::string& out) {
+    const auto at = out.find("Optimal value : ,");
+    return at == std::string::npos ? NAN : std::strtod(out.c_str() + at + 17, nullptr);
+}
+
+// Double inequalities in random LP-format models, either way round and with
+// constants among the terms, solved by both engines and judged by the best
+// vertex of the region they bound.
+TEST(ModelReaders, DoubleInequalitiesReachTheBestVertex) {
+    std::mt19937 rng(22);
+    int feasible = 0, infeasible = 0;
+    for (int trial = 0; trial < 300; ++trial) {
+        const int n = 1 + static_cast<int>(rng() % 3), m = 1 + static_cast<int>(rng() % 3);
+        testing::Polyhedron poly;
+        poly.n = n;
+        std::vector<long double> cost;
+        std::string text = "Maximize\n obj:";
+        for (int j = 0; j < n; ++j) {
+            cost.push_back(static_cast<int>(rng() % 11) - 5);
+            text += " + " + std::to_string(static_cast<int>(cost.back())) + " x" + std::to_string(j);
+        }
+        text += "\nSubject To\n";
+        for (int i = 0; i < m; ++i) {
+            std::vector<long double> a;
+            std::string terms;
+            for (int j = 0; j < n; ++j) {
+                a.push_back(static_cast<int>(rng() % 9) - 4);
+                terms += " + " + std::to_string(static_cast<int>(a.back())) + " x" + std::to_string(j);
+            }
+            const int constant = static_cast<int>(rng() % 5) - 2;
+            const int low = static_cast<int>(rng() % 13) - 6, high = low + static_cast<int>(rng() % 8);
+            const std::string mid = terms + " + " + std::to_string(constant);
+            if (rng() % 2 == 0)
+                text += " r" + std::to_string(i) + ": " + std::to_string(low) + " <=" + mid + " <= " + std::to_string(high) + "\n";
+            else
+                text += " r" + std::to_string(i) + ": " + std::to_string(high) + " >=" + mid + " >= " + std::to_string(low) + "\n";
+            poly.add_range(a, low - constant, high - constant);
+        }
+        text += "Bounds\n";
+        for (int j = 0; j < n; ++j) {
+            // A box keeps every model bounded; 1e30 and beyond are no bounds.
+            text += " -10 <= x" + std::to_string(j) + " <= 10\n x" + std::to_string(j) + " <= 1e30\n";
+            std::vector<long double> unit(static_cast<std::size_t>(n), 0);
+            unit[static_cast<std::size_t>(j)] = 1;
+            poly.add_range(unit, -10, HUGE_VALL);
+            poly.add_range(unit, -HUGE_VALL, 10);
+        }
+        text += "End\n";
+        // The box's upper side is gone, so it comes back as rows.
+        text.insert(text.find("Bounds\n"), [&] {
+            std::string rows;
+            for (int j = 0; j < n; ++j) rows += " box" + std::to_string(j) + ": x" + std::to_string(j) + " <= 10\n";
+            return rows;
+        }());
+        const auto expected = best_vertex(poly, cost);
+        for (const bool accurate : {true, false}) {
+            RunOptions options;
+            options.accurate = accurate;
+            options.classic = !accurate;
+            const auto result = testing::run_text(text, options);
+            ASSERT_EQ(result.exit_code, 0) << text << result.console;
+            if (!expected) {
+                EXPECT_EQ(result.out, "No feasible solution\r\n") << text;
+                infeasible += accurate;
+                continue;
+            }
+            EXPECT_NEAR(printed_optimum(result.out), static_cast<double>(*expected), 0.0015) << text << result.out;
+            feasible += accurate;
+        }
+    }
+    EXPECT_GT(feasible, 100);
+    EXPECT_GT(infeasible, 10);
 }
 
 TEST(ModelReaders, AnEmptyFileSaysSo) {

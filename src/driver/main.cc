@@ -21,24 +21,27 @@ constexpr const char* help_text =
     "simplex method and writes the results to standard output as comma-separated text.\n"
     "Progress marks, warnings and the checks' figures go to standard error.\n"
     "\n"
-    "MODEL: a file to read the problem from, as the first argument that does not\n"
-    "begin with \"--\" or the one after the mode (lpsens rv model.mps); the same as\n"
-    "--input=MODEL.\n"
+    "MODEL: the file to read the problem from, as the first argument that does\n"
+    "not begin with \"-\" or the one after the mode (lpsens rv model.mps), when\n"
+    "something of that name exists or it holds a \".\" or a \"/\"; the same as\n"
+    "--input=MODEL.  A model that cannot be opened (missing, a folder, no\n"
+    "permission) stops the run before anything is read; \"-\" is standard input.\n"
     "\n"
-    "MODE (the first argument that does not begin with \"--\" and is no file; its\n"
-    "first two characters, case-sensitive):\n"
+    "MODE (the first argument that does not begin with \"-\" and is no model;\n"
+    "its first two characters, case-sensitive):\n"
     "  pv       parametric analysis of the objective coefficients\n"
     "  rv       parametric analysis of the right-hand sides\n"
     "  lp       ordinary run; names lose everything from their first \"$$$\" on\n"
     "  other    ordinary run (solution report with ranging, then the final tableau)\n"
     "\n"
     "Options (anywhere on the line, each at most once but --sweep, values as --name=value):\n"
-    "  --input=FILE         read the problem from FILE (gzip-compressed input is\n"
-    "                       recognised by its first bytes)\n"
+    "  --input=FILE         read the problem from FILE, - for standard input\n"
+    "                       (gzip-compressed input is recognised by its first bytes)\n"
     "  --format=F           native, mps (fixed or free) or lp (LP format), in any\n"
     "                       case; default: mps for names ending in .mps or .mps.gz,\n"
-    "                       lp for input that begins with Maximize or Minimize (and\n"
-    "                       no dimension line after it), else native\n"
+    "                       else by the first lines: lp for input that begins with\n"
+    "                       Maximize or Minimize, mps for NAME, ROWS or OBJSENSE\n"
+    "                       (and no dimension line after it), else native\n"
     "  --sweep=NAME:A:B     (pv, rv; repeats) sweep variable or row NAME from A to B\n"
     "                       (in an imported model: its own column or row, at its\n"
     "                       own values)\n"
@@ -69,7 +72,7 @@ constexpr const char* help_text =
     "  --threads=N          1 or 2 threads share the exchange step (default: 2 on\n"
     "                       problems of 250,000 tableau entries or more, when the\n"
     "                       machine has two cores; the bytes are the same)\n"
-    "  --help               this text\n"
+    "  --help, -h           this text\n"
     "  --version            the version\n"
     "\n"
     "Every result is checked against the problem as read: the final basis is\n"
@@ -78,8 +81,10 @@ constexpr const char* help_text =
     "\"lpsens: warning:\" to standard error; see the README for what each means.\n"
     "\n"
     "Exit codes: 0 done; 64 bad command line; 70 a check failed (with --strict);\n"
-    "106 bad number in the input; 203 out of memory; 205 overflow; otherwise the\n"
-    "system's error code when a file cannot be read or written.\n";
+    "106 bad or empty input; 203 out of memory; 205 overflow; otherwise the\n"
+    "system's error code when a file cannot be read or written (2 no such file,\n"
+    "13 no permission, 21 a folder), checked for the model and every output file\n"
+    "before the model is read.\n";
 
 bool write_text(int fd, const std::string& text) {
     return ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
@@ -116,7 +121,7 @@ int main(int argc, char** argv) {
     // A further argument may be a model name with a typo: say so.
     for (const std::string& argument : options.ignored)
         channels.console.write("lpsens: warning: '" + argument + "' is neither the mode nor a file to read; it is ignored\n");
-    if (options.input.empty() && ::isatty(0)) channels.console.write("lpsens: reading the problem from standard input (end it with Ctrl-D)\n");
+    if (!lpsens::reads_file(options) && ::isatty(0)) channels.console.write("lpsens: reading the problem from standard input (end it with Ctrl-D)\n");
 
     lpsens::ByteSource input(0);
     return lpsens::run_program(channels, input, options, true);

@@ -28,9 +28,12 @@ bool parse_count(std::string_view text, long& out) {
     return out > 0;
 }
 
-bool regular_file(const char* path) {
+// A plain argument names the model when something of that name stands in the
+// file system (a folder too, which is then refused when opened) or when it
+// looks like a file name; otherwise it is the mode.
+bool names_model(const char* argument) {
     struct stat status;
-    return ::stat(path, &status) == 0 && S_ISREG(status.st_mode);
+    return ::lstat(argument, &status) == 0 || std::strpbrk(argument, "./") != nullptr;
 }
 
 }  // namespace
@@ -49,11 +52,20 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
     int plain = 0;                // plain arguments so far
     for (int a = 1; a < argc; ++a) {
         const std::string_view arg(argv[a]);
+        if (arg == "-h") {  // the usual short form
+            options.help = true;
+            continue;
+        }
+        if (arg.size() > 1 && arg[0] == '-' && arg[1] != '-') {
+            error = "unknown option " + std::string(arg);
+            return std::nullopt;
+        }
         if (arg.substr(0, 2) != "--") {
+            // "-" is standard input, in the model's place.
             ++plain;
-            if (plain == 1 && regular_file(argv[a])) model = argv[a];
+            const bool model_place = plain == 1 || (plain == 2 && options.mode != nullptr);
+            if (model_place && (arg == "-" || names_model(argv[a]))) model = argv[a];
             else if (plain == 1) options.mode = argv[a];
-            else if (plain == 2 && options.mode != nullptr && regular_file(argv[a])) model = argv[a];
             else options.ignored.emplace_back(argv[a]);  // later plain arguments are ignored, as before
             continue;
         }

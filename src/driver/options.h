@@ -1,8 +1,10 @@
 // The command line: options are --name or --name=value and may stand
-// anywhere.  The first argument that does not begin with "--" names the model
-// when it is an existing regular file, else it is the mode; after a mode, the
-// next such argument names the model when it is an existing regular file.
-// Further plain arguments are ignored.
+// anywhere; -h is --help, and any other argument that begins with a single
+// "-" (but "-" itself) is a usage error.  The first plain argument names the
+// model when something of that name exists in the file system or it holds a
+// "." or a "/", else it is the mode; after a mode, the next plain argument
+// names the model by the same rule.  "-" in the model's place is standard
+// input.  Further plain arguments are ignored.
 #pragma once
 
 #include <optional>
@@ -29,7 +31,7 @@ struct RunOptions {
     long max_exchanges = 0;    // 0: in proportion to the size
     KernelKind kernel = KernelKind::best;  // the exchange step's inner loop
     int threads = 0;                       // 0: both cores on large problems
-    std::string input;                     // --input=FILE or the model argument; empty: standard input
+    std::string input;                     // --input=FILE or the model argument; empty or "-": standard input
     std::vector<std::string> ignored;      // plain arguments that are neither the mode nor the model
     std::string format;                    // --format=native|mps|lp (any case); empty: by name and content
     std::string write_problem;             // --write-problem=FILE
@@ -38,6 +40,9 @@ struct RunOptions {
     bool utf8 = false;                     // --utf8: the infinity sign as UTF-8
     std::vector<std::string> sweeps;       // --sweep=NAME:START:END, repeated
 };
+
+// Whether the options name a model file (not standard input).
+inline bool reads_file(const RunOptions& options) { return !options.input.empty() && options.input != "-"; }
 
 // The run mode: the first two characters of the mode argument (all of a
 // shorter one, empty without one).

@@ -125,13 +125,18 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     std::optional<ByteSource> file;
     FileCloser closer;
     ByteSource* source = &input;
-    if (!options.input.empty()) {
+    const bool from_file = reads_file(options);
+    if (from_file) {
         closer.fd = open_input_file(options.input);
         file.emplace(closer.fd);
         file->origin = options.input;
         source = &*file;
     }
-    Problem model = read_problem(*source, input_format(options.format, options.input));
+    // Every file the run will write can be written: a run never solves for
+    // long only to find that out at its end.
+    for (const std::string* path : {&options.json, &options.chart, &options.write_problem})
+        if (!path->empty()) check_output_file(*path);
+    Problem model = read_problem(*source, input_format(options.format, from_file ? options.input : ""));
     for (const std::string& w : model.warnings) console.write("lpsens: warning: " + w + "\n");
     // lpsens's own problems keep the classic engine, whose bytes their users
     // rely on; imported models have none to keep and get the accurate one.
@@ -243,7 +248,7 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     }
     if (!csv) {
         TextReportRun text;
-        text.source = imported ? form.problem.source : options.input;
+        text.source = imported ? form.problem.source : from_file ? options.input : "";
         text.accurate = accurate;
         text.verified = checker.passed();
         text.status = result.status;

@@ -118,6 +118,10 @@ std::string ByteSource::read_rest() {
     return text;
 }
 
+std::string ByteSource::place(int line) const {
+    return (origin == "standard input" ? "line " : origin + ":") + std::to_string(line) + ": ";
+}
+
 void ByteSource::skip_line() {
     for (int c = peek(); c != end_of_input; c = peek()) {
         advance();

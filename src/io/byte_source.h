@@ -38,8 +38,11 @@ public:
     void advance() {
         const char c = buffer_[position_++];
         if (c == '\r' || (c == '\n' && previous_ != '\r')) ++line_;
+        if (static_cast<unsigned char>(c) > ' ') ++printable_;
         previous_ = c;
     }
+    // How many bytes above 32 have been consumed: an input of none is empty.
+    std::size_t printable_consumed() const { return printable_; }
 
     // The number of the line the next byte belongs to, counting from 1.
     int line() const { return line_; }
@@ -71,6 +74,9 @@ public:
 
     // A name for messages: "standard input" or the file's name.
     std::string origin = "standard input";
+    // Where line `line` of the input is, for a message: "model.lp:14: " for a
+    // file, "line 14: " for standard input.
+    std::string place(int line) const;
 
 private:
     bool refill();
@@ -87,6 +93,7 @@ private:
     std::size_t position_ = 0;
     bool finished_ = false;
     char previous_ = 0;
+    std::size_t printable_ = 0;
     int line_ = 1;
 };
 

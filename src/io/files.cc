@@ -1,6 +1,7 @@
 #include "io/files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,12 +26,38 @@ void write_text_file(const std::string& path, const std::string& text) {
 }
 
 int open_input_file(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0) {
-        const int code = errno;
+    const auto refuse = [&](int code) {
         throw RunError(code, Site::input_open, "cannot open " + path + ": " + system_error_text(code));
+    };
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    if (fd < 0) refuse(errno);
+    struct stat status;
+    if (::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode)) {
+        ::close(fd);
+        refuse(EISDIR);
     }
     return fd;
+}
+
+void check_output_file(const std::string& path) {
+    const auto refuse = [&](int code) {
+        throw RunError(code, Site::result_file, "cannot create " + path + ": " + system_error_text(code));
+    };
+    struct stat status;
+    if (::stat(path.c_str(), &status) == 0) {
+        if (S_ISDIR(status.st_mode)) refuse(EISDIR);
+        if (S_ISSOCK(status.st_mode)) refuse(ENXIO);  // as opening it would say
+        if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) refuse(errno);
+        return;
+    }
+    if (errno != ENOENT) refuse(errno);
+    if (path.back() == '/') refuse(EISDIR);  // a folder's name, and no such folder
+    // A missing file: its folder must let a file be made in it.
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    if (::stat(folder.c_str(), &status) != 0) refuse(errno);
+    if (!S_ISDIR(status.st_mode)) refuse(ENOTDIR);
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) refuse(errno);
 }
 
 }  // namespace lpsens

@@ -9,7 +9,16 @@ namespace lpsens {
 // Writes `text` to the file at `path`, replacing it.
 void write_text_file(const std::string& path, const std::string& text);
 
-// Opens a file for reading and returns its descriptor.
+// Opens a file for reading and returns its descriptor; a folder is refused
+// at once (21) rather than when the first read fails.  Pipes and devices
+// (/dev/stdin, a shell's <(...)) are read as streams.
 int open_input_file(const std::string& path);
+
+// Checks, before anything is read, that write_text_file(path) can create the
+// file, without creating or truncating anything: an existing file must be
+// writable and no folder, a missing one needs an existing, writable folder.
+// A failure is the runtime error write_text_file would give, with the
+// system's code.
+void check_output_file(const std::string& path);
 
 }  // namespace lpsens

@@ -12,12 +12,20 @@
 //   General | Generals | Integer | Integers | Binary | Binaries   names
 //   End
 //
+// A constraint may also be a double inequality, l <= terms <= u or
+// u >= terms >= l: a ranged row.  Bounds of 1e30 and more in magnitude are
+// infinite.  The sections of other features (semi-continuous variables, SOS,
+// piecewise-linear parts, general constraints, lazy constraints, user cuts,
+// several objectives) are refused by name.
+//
 // Expressions may run over several lines.  A right-hand side holds numbers
 // only and ends at the end of its line unless the line ends with + or -.  Keywords are matched without
 // regard to case; names are case-sensitive.
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <utility>
 
 #include "model/native_reader.h"
 #include "model/problem.h"
@@ -26,6 +34,9 @@
 namespace lpsens {
 
 namespace {
+
+// Numbers of 1e30 and more in magnitude stand for infinity in bounds.
+constexpr Extended infinite_bound = 1e30L;
 
 struct Token {
     std::string text;
@@ -51,8 +62,14 @@ private:
     }
     void tokenize();
     const Token* at(std::size_t k) const { return k < tokens_.size() ? &tokens_[k] : nullptr; }
-    // The section a keyword at position k starts, and how many tokens it takes; "" for none.
+    // The section a keyword at position k starts, and how many tokens it takes; "" for none,
+    // "unsupported" for the sections of features lpsens does not solve.
     std::string section_at(std::size_t k, std::size_t& length) const;
+    std::size_t unsupported_section(std::size_t k) const;  // its tokens, 0 for none
+    [[noreturn]] void refuse_section(std::size_t k, std::size_t length) const {
+        fail(tokens_[k].line, "the section '" + text_.substr(tokens_[k].start, tokens_[k + length - 1].end - tokens_[k].start) +
+                                  "' is not supported");
+    }
     int variable(const std::string& name) {
         const auto it = columns_.find(name);
         if (it != columns_.end()) return it->second;
@@ -62,6 +79,7 @@ private:
         c.name = name;
         model_.columns.push_back(c);
         entries_.emplace_back();
+        bound_line_.push_back(0);
         return index;
     }
     // Reads terms from position k; adds coefficient * sign to `terms` and the
@@ -79,14 +97,19 @@ private:
         if (l == "-inf" || l == "-infinity") return -model_infinity;
         const auto v = parse_value(t.text);
         if (!t.number || !v) fail(t.line, "'" + t.text + "' is not a number");
-        return *v;
+        // As in MPS: 1e30 and beyond stand for infinity.
+        return *v >= infinite_bound ? model_infinity : *v <= -infinite_bound ? -model_infinity : *v;
     }
+    // Reads one constraint from position k (after its name) into a row.
+    void read_constraint(std::size_t& k, const std::string& name, int line);
 
     const std::string& text_;
     Problem model_;
     std::vector<std::vector<std::pair<int, Extended>>> entries_;  // by column
     std::vector<Token> tokens_;
     std::map<std::string, int> columns_;
+    std::map<std::string, int> row_lines_;  // constraint name: the line it was given on
+    std::vector<int> bound_line_;           // by variable: the line of its last bound, 0 for none
 };
 
 void LpParser::tokenize() {
@@ -139,6 +162,24 @@ void LpParser::tokenize() {
     }
 }
 
+std::size_t LpParser::unsupported_section(std::size_t k) const {
+    // Each keyword stands alone on its line, as the formats that define it
+    // write it; "objective" is any objective keyword.
+    static const std::vector<std::vector<std::string>> keywords = {
+        {"semi", "-", "continuous"}, {"semis"}, {"semi"}, {"sos"}, {"sos1"}, {"sos2"}, {"pwl"}, {"pwlobj"},
+        {"general", "constraints"}, {"general", "constraint"}, {"gen", "cons"}, {"lazy", "constraints"},
+        {"user", "cuts"}, {"objective", "multi", "-", "objectives"}};
+    const int line = tokens_[k].line;
+    for (const std::vector<std::string>& words : keywords) {
+        std::size_t n = 0;
+        while (n < words.size() && at(k + n) && at(k + n)->line == line &&
+               (words[n] == "objective" ? lp_objective_keyword(at(k + n)->text) : lower(at(k + n)->text) == words[n]))
+            ++n;
+        if (n == words.size() && !(at(k + n) && at(k + n)->line == line)) return n;
+    }
+    return 0;
+}
+
 std::string LpParser::section_at(std::size_t k, std::size_t& length) const {
     const Token* t = at(k);
     if (!t || t->number) return "";
@@ -147,6 +188,8 @@ std::string LpParser::section_at(std::size_t k, std::size_t& length) const {
     const std::string w = lower(t->text);
     const Token* next = at(k + 1);
     const std::string w2 = next && next->line == t->line ? lower(next->text) : "";
+    length = unsupported_section(k);
+    if (length > 0) return "unsupported";
     length = 1;
     if (lp_objective_keyword(w)) return w.substr(0, 3);  // "max" or "min"
     if ((w == "subject" && w2 == "to") || (w == "such" && w2 == "that")) {
@@ -220,11 +263,88 @@ void LpParser::read_terms(std::size_t& k, std::map<int, Extended>& terms, Extend
     }
 }
 
+namespace {
+
+char row_type(const std::string& op) {
+    return op[0] == '<' || op == "=<" ? 'L' : op[0] == '>' || op == "=>" ? 'G' : 'E';
+}
+
+}  // namespace
+
+void LpParser::read_constraint(std::size_t& k, const std::string& name, int line) {
+    std::map<int, Extended> terms;
+    Extended constant = 0;
+    const std::size_t start = k;
+    read_terms(k, terms, constant, 1);
+    const Token* op = at(k);
+    if (!is_operator(op)) fail(op ? op->line : line, "constraint '" + name + "' has no <=, >= or =");
+    const bool numbers_first = terms.empty() && k > start;
+    ++k;
+    ProblemRow row;
+    row.name = name;
+    row.type = row_type(op->text);
+    // A double inequality: l <= terms <= u, or u >= terms >= l.
+    std::size_t m = k;
+    std::map<int, Extended> middle;
+    Extended middle_constant = 0;
+    if (numbers_first) read_terms(m, middle, middle_constant, 1);
+    if (numbers_first && !middle.empty() && is_operator(at(m))) {
+        const Token* op2 = at(m++);
+        if (row_type(op2->text) != row.type || row.type == 'E')
+            fail(op2->line, "constraint '" + name + "': a double inequality needs <= on both sides or >= on both sides");
+        std::map<int, Extended> none;
+        Extended outer = 0;
+        const std::size_t right_start = m;
+        read_terms(m, none, outer, 1, &name);
+        if (m == right_start) fail(op2->line, "constraint '" + name + "' has no right-hand side");
+        k = m;
+        // Constants among the terms move to both sides; 1e30 and beyond is no limit.
+        const auto limit = [](Extended v) {
+            return v >= infinite_bound ? model_infinity : v <= -infinite_bound ? -model_infinity : v;
+        };
+        Extended low = limit(constant) - middle_constant, high = limit(outer) - middle_constant;
+        if (row.type == 'G') std::swap(low, high);
+        if (low == model_infinity || high == -model_infinity)
+            fail(op2->line, "constraint '" + name + "': a limit of 1e30 or more in magnitude stands on the wrong side");
+        if (low > high) fail(op2->line, "constraint '" + name + "': the lower limit is above the upper one");
+        if (low == -model_infinity && high == model_infinity)
+            fail(op2->line, "constraint '" + name + "': both limits are infinite");
+        if (low == high) {
+            row.type = 'E';
+            row.rhs = low;
+        } else if (low == -model_infinity) {
+            row.type = 'L';
+            row.rhs = high;
+        } else if (high == model_infinity) {
+            row.type = 'G';
+            row.rhs = low;
+        } else {
+            row.type = 'L';
+            row.rhs = high;
+            row.ranged = true;
+            row.range = high - low;
+        }
+        terms = std::move(middle);
+    } else {
+        Extended right = 0;
+        const std::size_t right_start = k;
+        read_terms(k, terms, right, -1, &name);
+        if (k == right_start) fail(op->line, "constraint '" + name + "' has no right-hand side");
+        // terms now hold left - right variables; constants move right.
+        row.rhs = -right - constant;
+    }
+    const int r = static_cast<int>(model_.rows.size());
+    for (const auto& [v, c] : terms)
+        if (c != 0) entries_[static_cast<std::size_t>(v)].push_back({r, c});
+    model_.rows.push_back(row);
+}
+
 Problem LpParser::parse() {
     tokenize();
     std::size_t k = 0;
     std::size_t length = 0;
     std::string section = section_at(0, length);
+    if (section == "unsupported") refuse_section(0, length);
     if (section != "max" && section != "min")
         fail(tokens_.empty() ? 1 : tokens_[0].line, "the file must begin with Maximize or Minimize");
     model_.maximise = section == "max";
@@ -241,34 +361,23 @@ Problem LpParser::parse() {
     while (k < tokens_.size() && !ended) {
         section = section_at(k, length);
         if (section.empty()) fail(tokens_[k].line, "'" + tokens_[k].text + "' where a section or a constraint was expected");
+        if (section == "unsupported") refuse_section(k, length);
         k += length;
         if (section == "st") {
             while (k < tokens_.size() && section_at(k, length).empty()) {
                 std::string name = "c" + std::to_string(model_.rows.size() + 1);
                 const int line = tokens_[k].line;
-                if (at(k + 1) && at(k + 1)->text == ":" && !tokens_[k].number) {
+                const bool named = at(k + 1) && at(k + 1)->text == ":" && !tokens_[k].number;
+                if (named) {
                     name = tokens_[k].text;
                     k += 2;
                 }
-                std::map<int, Extended> terms;
-                Extended constant = 0;
-                read_terms(k, terms, constant, 1);
-                const Token* op = at(k);
-                if (!is_operator(op)) fail(op ? op->line : line, "constraint '" + name + "' has no <=, >= or =");
-                ++k;
-                Extended right = 0;
-                const std::size_t right_start = k;
-                read_terms(k, terms, right, -1, &name);
-                if (k == right_start) fail(op->line, "constraint '" + name + "' has no right-hand side");
-                // terms now hold left - right variables; constants move right.
-                ProblemRow row;
-                row.name = name;
-                row.type = op->text[0] == '<' || op->text == "=<" ? 'L' : op->text[0] == '>' || op->text == "=>" ? 'G' : 'E';
-                row.rhs = -right - constant;
-                const int r = static_cast<int>(model_.rows.size());
-                for (const auto& [v, c] : terms)
-                    if (c != 0) entries_[static_cast<std::size_t>(v)].push_back({r, c});
-                model_.rows.push_back(row);
+                const auto [first, fresh] = row_lines_.emplace(name, named ? line : -line);
+                if (!fresh)
+                    fail(line, "constraint '" + name + "' is given twice (first on line " +
+                                   std::to_string(std::abs(first->second)) + ")" +
+                                   (named && first->second > 0 ? "" : "; unnamed constraints are called c1, c2, ..."));
+                read_constraint(k, name, line);
             }
         } else if (section == "bounds") {
             while (k < tokens_.size() && section_at(k, length).empty()) {
@@ -297,6 +406,7 @@ Problem LpParser::parse() {
                 auto column = [&](const Token& t) -> ProblemColumn& {
                     const auto it = columns_.find(t.text);
                     if (it == columns_.end()) fail(t.line, "bound on unknown variable '" + t.text + "'");
+                    bound_line_[static_cast<std::size_t>(it->second)] = line;
                     return model_.columns[static_cast<std::size_t>(it->second)];
                 };
                 auto apply = [&](ProblemColumn& col, const std::string& op, Extended v) {
@@ -345,8 +455,13 @@ Problem LpParser::parse() {
         }
     }
     if (!ended) fail(tokens_.empty() ? 1 : tokens_.back().line, "the file ends without End");
-    for (const ProblemColumn& c : model_.columns)
-        if (c.lower > c.upper) fail(1, "variable '" + c.name + "' has a lower bound above its upper bound");
+    for (std::size_t j = 0; j < model_.columns.size(); ++j) {
+        const ProblemColumn& c = model_.columns[j];
+        if (c.lower > c.upper) fail(bound_line_[j], "variable '" + c.name + "' has a lower bound above its upper bound");
+        if (c.lower == model_infinity || c.upper == -model_infinity)
+            fail(bound_line_[j], "variable '" + c.name + "' has " +
+                                     (c.lower == model_infinity ? "a lower bound of 1e30 or more" : "an upper bound of -1e30 or less"));
+    }
     finish_model(model_, entries_);
     return model_;
 }
@@ -367,6 +482,7 @@ bool lp_objective_keyword(std::string_view word) {
 }
 
 Problem read_lp_format(const std::string& text, const std::string& file_name) {
+    if (text.starts_with(byte_order_mark)) return read_lp_format(text.substr(byte_order_mark.size()), file_name);
     if (blank_text(text))
         throw RunError(error_code::invalid_number, Site::read_lp_format, empty_model_message(file_name));
     return LpParser(text, file_name).parse();

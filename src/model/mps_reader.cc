@@ -5,9 +5,19 @@
 // 15-22, 25-36, 40-47, 50-61, so names may hold blanks), and the error of the
 // reading that got further is the one reported.  Set names in RHS, RANGES and
 // BOUNDS may be left out.
+//
+// What peers refuse is refused here too, naming the line: an entry of a
+// column in a row given twice, a column whose entries do not stand together,
+// a row named twice, an RHS or RANGES value given twice for a row of one set,
+// the same bound type twice on a column of one set, an unknown objective
+// sense.
+#include <cctype>
 #include <functional>
 #include <optional>
+#include <set>
+#include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "model/native_reader.h"
 #include "model/problem.h"
@@ -99,7 +109,23 @@ private:
     std::unordered_map<std::string, int> columns_;
     std::string objective_;
     int line_number_ = 0;
+    // The rows the current column has entries in; the sets' rows given so far.
+    std::unordered_set<std::string> column_rows_;
+    std::set<std::tuple<std::string, std::string, std::string>> set_entries_;  // section, set, row
+    std::set<std::tuple<std::string, std::string, std::string>> bounds_given_;  // set, column, type
+    std::vector<int> bound_line_;  // by column: the line of its last bound, 0 for none
 };
+
+// MAX or MIN, also spelt out (MAXIMIZE, MAXIMISE, ...), in any case; nullopt
+// for any other word.
+std::optional<bool> objective_sense(std::string word) {
+    for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (const char* w : {"MAX", "MAXIMIZE", "MAXIMISE", "MAXIMUM"})
+        if (word == w) return true;
+    for (const char* w : {"MIN", "MINIMIZE", "MINIMISE", "MINIMUM"})
+        if (word == w) return false;
+    return std::nullopt;
+}
 
 Problem MpsParser::parse() {
     std::string section;
@@ -122,8 +148,11 @@ Problem MpsParser::parse() {
                 model_.title = f.size() > 1 ? line.substr(line.find(f[1])) : "";
             } else if (section == "OBJSENSE" || section == "OBJSENCE") {
                 section = "OBJSENSE";
+                if (f.size() > 2) fail("OBJSENSE takes one word, MAX or MIN");
                 if (f.size() > 1) {
-                    model_.maximise = f[1].rfind("MAX", 0) == 0;
+                    const auto sense = objective_sense(f[1]);
+                    if (!sense) fail("unknown objective sense '" + f[1] + "'");
+                    model_.maximise = *sense;
                 } else {
                     sense_next = true;
                 }
@@ -138,9 +167,9 @@ Problem MpsParser::parse() {
         }
         if (section == "OBJSENSE") {
             if (!sense_next) fail("a second objective sense");
-            if (f[0].rfind("MAX", 0) == 0) model_.maximise = true;
-            else if (f[0].rfind("MIN", 0) == 0) model_.maximise = false;
-            else fail("unknown objective sense '" + f[0] + "'");
+            const auto sense = objective_sense(f[0]);
+            if (!sense || f.size() > 1) fail("unknown objective sense '" + line.substr(line.find(f[0])) + "'");
+            model_.maximise = *sense;
             sense_next = false;
         } else if (section == "ROWS") {
             if (fixed_) f = fixed_fields(line);
@@ -177,18 +206,28 @@ Problem MpsParser::parse() {
                 c.integer = integer_block;
                 model_.columns.push_back(c);
                 entries_.emplace_back();
+                bound_line_.push_back(0);
+                column_rows_.clear();
+            } else if (it->second + 1 != static_cast<int>(model_.columns.size())) {
+                fail("column '" + f[0] + "' appears again after column '" + model_.columns.back().name +
+                     "'; the entries of a column must stand together");
             }
             ProblemColumn& column = model_.columns[static_cast<std::size_t>(it->second)];
             value_pairs(f, 1, "COLUMNS", [&](const std::string& row, Extended v) {
                 const int r = row_index(row);
+                if (!column_rows_.insert(row).second)
+                    fail("column '" + f[0] + "' has a second entry in row '" + row + "'");
                 if (r == -1) column.cost += v;
                 else if (r >= 0) entries_[static_cast<std::size_t>(it->second)].push_back({r, v});
             });
         } else if (section == "RHS" || section == "RANGES") {
             if (fixed_) f = data_fields(line);
             const std::size_t first = f.size() % 2;  // an odd count begins with the set name
+            const std::string set = first == 1 ? f[0] : "";
             value_pairs(f, first, section.c_str(), [&](const std::string& row, Extended v) {
                 const int r = row_index(row);
+                if (!set_entries_.emplace(section, set, row).second)
+                    fail(section + (set.empty() ? "" : " set '" + set + "'") + ": row '" + row + "' is given twice");
                 if (section == "RHS") {
                     if (r == -1) model_.constant = v;  // read as the objective constant, as glpsol does
                     else if (r >= 0) model_.rows[static_cast<std::size_t>(r)].rhs = v;
@@ -212,7 +251,13 @@ Problem MpsParser::parse() {
                 else fail("a " + type + " bound needs a column");
                 if (type == "BV" && f.size() == 4) value_text = f[3];
             }
-            ProblemColumn& c = model_.columns[static_cast<std::size_t>(column_index(column_name))];
+            const int j = column_index(column_name);
+            ProblemColumn& c = model_.columns[static_cast<std::size_t>(j)];
+            const std::string set = (takes_value ? f.size() == 4 : f.size() >= 3) ? f[1] : "";
+            if (!bounds_given_.emplace(set, column_name, type).second)
+                fail("column '" + column_name + "' has a second " + type + " bound" +
+                     (set.empty() ? "" : " in set '" + set + "'"));
+            bound_line_[static_cast<std::size_t>(j)] = line_number_;
             const Extended v = value_text.empty() ? 0 : number(value_text);
             const Extended bound = v >= infinite_bound ? model_infinity : v <= -infinite_bound ? -model_infinity : v;
             if (type == "UP" || type == "UI") {
@@ -247,10 +292,13 @@ Problem MpsParser::parse() {
         }
     }
     if (!ended) fail("the file ends without ENDATA");
-    for (const ProblemColumn& c : model_.columns) {
-        if (c.lower > c.upper)
-            throw RunError(error_code::invalid_number, Site::read_mps,
-                           model_.source + ": column '" + c.name + "' has a lower bound above its upper bound");
+    for (std::size_t j = 0; j < model_.columns.size(); ++j) {
+        const ProblemColumn& c = model_.columns[j];
+        line_number_ = bound_line_[j];
+        if (c.lower > c.upper) fail("column '" + c.name + "' has a lower bound above its upper bound");
+        if (c.lower == model_infinity || c.upper == -model_infinity)
+            fail("column '" + c.name + "' has " +
+                 (c.lower == model_infinity ? "a lower bound of 1e30 or more" : "an upper bound of -1e30 or less"));
     }
     finish_model(model_, entries_);
     return model_;
@@ -259,6 +307,7 @@ Problem MpsParser::parse() {
 }  // namespace
 
 Problem read_mps(const std::string& text, const std::string& file_name) {
+    if (text.starts_with(byte_order_mark)) return read_mps(text.substr(byte_order_mark.size()), file_name);
     if (blank_text(text)) throw RunError(error_code::invalid_number, Site::read_mps, empty_model_message(file_name));
     MpsParser free_format(text, file_name, false);
     try {

@@ -20,8 +20,9 @@ int hex_digit(char c) {
 
 std::string quoted(std::string_view token) { return "'" + std::string(token) + "'"; }
 
-[[noreturn]] void invalid(Site site, int line, const std::string& what) {
-    throw RunError(error_code::invalid_number, site, "line " + std::to_string(line) + ": " + what);
+// Errors name the line, and the file when the input is one.
+[[noreturn]] void invalid(const ByteSource& source, Site site, int line, const std::string& what) {
+    throw RunError(error_code::invalid_number, site, source.place(line) + what);
 }
 
 // Reads one integer; the error, if any, is raised by the caller at its own
@@ -43,37 +44,38 @@ IntegerRead read_integer(ByteSource& source) {
     return r;
 }
 
-void check_integer(const IntegerRead& r, Site site) {
-    if (!r.valid) invalid(site, r.line, quoted(r.token) + " is not an integer");
+void check_integer(const ByteSource& source, const IntegerRead& r, Site site) {
+    if (!r.valid) invalid(source, site, r.line, quoted(r.token) + " is not an integer");
 }
 
 void read_row_list(ByteSource& source, std::vector<std::int32_t>& list, int count, int rows, Site site,
                    const char* which) {
     if (count <= 0) return;
+    std::vector<int> lines;
     for (int t = 1; t <= count; ++t) {
         const IntegerRead r = read_integer(source);
-        check_integer(r, site);
+        check_integer(source, r, site);
         list.push_back(r.value);
+        lines.push_back(r.line);
     }
     source.skip_line();
     // A row outside 1..M would address storage that does not exist.
-    for (const std::int32_t row : list)
-        if (row < 1 || row > rows)
-            throw RunError(error_code::invalid_number, Site::check_row_list,
-                           std::string("the ") + which + " lists row " + std::to_string(row) +
-                               ", but the rows are numbered 1 to " + std::to_string(rows));
+    for (std::size_t t = 0; t < list.size(); ++t)
+        if (list[t] < 1 || list[t] > rows)
+            invalid(source, Site::check_row_list, lines[t],
+                    std::string("the ") + which + " lists row " + std::to_string(list[t]) +
+                        ", but the rows are numbered 1 to " + std::to_string(rows));
 }
 
 struct Dimensions {
     std::int32_t rows, variables, equalities, greater;
 };
 
-void check_dimensions(const Dimensions& d, int line) {
+void check_dimensions(const ByteSource& source, const Dimensions& d, int line) {
     const auto fail = [&](const std::string& why) {
-        throw RunError(error_code::invalid_number, Site::check_dimensions,
-                       "line " + std::to_string(line) + ": dimensions " + std::to_string(d.rows) + " " +
-                           std::to_string(d.variables) + " " + std::to_string(d.equalities) + " " +
-                           std::to_string(d.greater) + ": " + why);
+        invalid(source, Site::check_dimensions, line,
+                "dimensions " + std::to_string(d.rows) + " " + std::to_string(d.variables) + " " +
+                    std::to_string(d.equalities) + " " + std::to_string(d.greater) + ": " + why);
     };
     if (d.rows < 0 || d.variables < 0 || d.equalities < 0 || d.greater < 0) fail("no dimension may be negative");
     if (d.rows > native_dimension_limit) fail("at most 999 constraints are allowed");
@@ -153,9 +155,15 @@ Problem read_native_problem(ByteSource& source) {
     const IntegerRead k1 = read_integer(source);
     const IntegerRead k2 = read_integer(source);
     source.skip_line();
-    for (const IntegerRead* r : {&m, &n, &k1, &k2}) check_integer(*r, Site::read_dimensions);
+    // Nothing but blanks (after a byte-order mark, if any) up to the end:
+    // there is no problem to solve.  (A missing dimension token means the
+    // input has ended.)
+    const std::size_t printable = source.printable_consumed();
+    if (m.token.empty() && (printable == 0 || (printable == byte_order_mark.size() && p.title.starts_with(byte_order_mark))))
+        throw RunError(error_code::invalid_number, Site::read_title, empty_model_message(source.origin));
+    for (const IntegerRead* r : {&m, &n, &k1, &k2}) check_integer(source, *r, Site::read_dimensions);
     const Dimensions d{m.value, n.value, k1.value, k2.value};
-    check_dimensions(d, m.line);
+    check_dimensions(source, d, m.line);
 
     // The coefficients go straight into the matrix, column by column with
     // every row (zeros included); the zeros are squeezed out at the end, in
@@ -189,10 +197,10 @@ Problem read_native_problem(ByteSource& source) {
             StoredReal narrowed;
             if (value && !try_store_real(*value, narrowed))
                 throw RunError(error_code::overflow, Site::store_value,
-                               "line " + std::to_string(line) + ": " + quoted(token) +
+                               source.place(line) + quoted(token) +
                                    " is too large for the stored format (magnitude 1.7e38 or more)");
             source.skip_line();
-            if (!value) invalid(Site::read_values, line, quoted(token) + " is not a number");
+            if (!value) invalid(source, Site::read_values, line, quoted(token) + " is not a number");
             if (i == 0)
                 (j == 0 ? p.constant : p.columns[j - 1].cost) = *value;
             else if (j == 0)

@@ -32,10 +32,12 @@ std::optional<Extended> parse_value(std::string_view token);
 // The limit of the dimension line: at most 999 rows and 999 variables.
 inline constexpr int native_dimension_limit = 999;
 
-// Reads one problem of lpsens's own format.  Runtime error 106 on a
-// malformed token, on dimensions outside 0..999 (or a list longer than M) and
-// on row-list entries outside 1..M; 205 on a value too large for the stored
-// format.  Values missing at the end of input read as 0, with a warning.
+// Reads one problem of lpsens's own format.  Runtime error 106 on an input
+// of nothing but bytes 0..32 up to its end (empty), on a malformed token, on
+// dimensions outside 0..999 (or a list longer than M) and on row-list entries
+// outside 1..M; 205 on a value too large for the stored format.  Each names
+// the line, and the file when the input is one.  Values missing at the end of
+// input read as 0, with a warning.
 Problem read_native_problem(ByteSource& source);
 
 }  // namespace lpsens

@@ -43,7 +43,11 @@ void finish_model(Problem& problem, const std::vector<std::vector<std::pair<int,
     for (const auto& column : entries) problem.matrix.add_column(column);
 }
 
-bool blank_text(const std::string& text) { return text.find_first_not_of(" \t\n\v\f\r") == std::string::npos; }
+bool blank_text(const std::string& text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) > ' ') return false;
+    return true;
+}
 
 std::string empty_model_message(const std::string& source) {
     return source == "standard input" ? "standard input is empty" : source + ": the file is empty";

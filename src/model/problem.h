@@ -98,11 +98,15 @@ void finish_model(Problem& problem, const std::vector<std::vector<std::pair<int,
 
 // Readers of modelling tools' files: each returns the problem of one file's
 // text; RunError 106 with the file name, line and token on malformed input,
-// and with empty_model_message when the text holds nothing but blanks.
+// and with empty_model_message when the text holds nothing but bytes 0..32.
 Problem read_mps(const std::string& text, const std::string& file_name);
 Problem read_lp_format(const std::string& text, const std::string& file_name);
 
 bool blank_text(const std::string& text);
+
+// The UTF-8 byte-order mark some editors write at the start of a text; the
+// MPS and LP-format readers pass over it.
+inline constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 std::string empty_model_message(const std::string& source);
 
 // LP format: the characters a name may hold, and the words (in any case)

@@ -19,17 +19,20 @@ bool blank(char c) { return !line_end(c) && std::isspace(static_cast<unsigned ch
 // more than its title line to go on.
 constexpr std::size_t look_ahead_limit = std::size_t{1} << 20;
 
-// Whether the input reads as LP format, looking ahead block by block only as
-// far as the guess needs (a terminal or a pipe is never waited on for more).
-bool reads_as_lp_format(ByteSource& source) {
+// The format the input's first lines say, looking ahead block by block only
+// as far as the guess needs (a terminal or a pipe is never waited on for
+// more).
+FormatGuess guessed_format(ByteSource& source) {
     bool complete = false;
     for (;;) {
         const FormatGuess guess = guess_format(source.buffered(), complete);
-        if (guess != FormatGuess::undecided) return guess == FormatGuess::lp_format;
-        if (complete || source.buffered().size() >= look_ahead_limit) return false;
+        if (guess != FormatGuess::undecided) return guess;
+        if (complete || source.buffered().size() >= look_ahead_limit) return FormatGuess::native;
         complete = !source.read_ahead();
     }
 }
+
+bool mps_section_word(std::string_view word) { return word == "NAME" || word == "ROWS" || word == "OBJSENSE"; }
 
 }  // namespace
 
@@ -40,30 +43,42 @@ std::string input_format(const std::string& requested, const std::string& file_n
 }
 
 FormatGuess guess_format(std::string_view text, bool complete) {
-    const std::size_t n = text.size();
     const FormatGuess at_end = complete ? FormatGuess::native : FormatGuess::undecided;
-    // Blank lines and comment lines.
-    std::size_t i = 0;
+    // A byte-order mark, or what may become one.
+    if (!complete && text.size() < byte_order_mark.size() && byte_order_mark.starts_with(text) && !text.empty())
+        return FormatGuess::undecided;
+    if (text.starts_with(byte_order_mark)) text.remove_prefix(byte_order_mark.size());
+    const std::size_t n = text.size();
+    // Blank lines and comment lines: "\" (LP format) after any blanks, "*"
+    // (MPS) at the start of the line.
+    std::size_t i = 0, line_start = 0;
     bool first_line = true;
     for (;;) {
         while (i < n && blank(text[i])) ++i;
         if (i == n) return at_end;
         if (line_end(text[i])) {
-            ++i;
+            line_start = ++i;
             first_line = false;
-        } else if (text[i] == '\\') {
+        } else if (text[i] == '\\' || (text[i] == '*' && i == line_start)) {
             while (i < n && !line_end(text[i])) ++i;
         } else {
             break;
         }
     }
+    // The first word, as LP format reads a name, and as an MPS section word:
+    // from the start of the line up to a blank or a line end.
     std::size_t j = i;
     while (j < n && lp_name_char(text[j])) ++j;
-    if (j == n && !complete) return FormatGuess::undecided;  // the word may go on
-    if (!lp_objective_keyword(text.substr(i, j - i))) return FormatGuess::native;
+    std::size_t w = i;
+    while (w < n && !blank(text[w]) && !line_end(text[w])) ++w;
+    if ((j == n || w == n) && !complete) return FormatGuess::undecided;  // the word may go on
+    FormatGuess format = FormatGuess::native;
+    if (lp_objective_keyword(text.substr(i, j - i))) format = FormatGuess::lp_format;
+    else if (i == line_start && mps_section_word(text.substr(i, w - i))) format = FormatGuess::mps;
+    if (format == FormatGuess::native) return format;
     // After a blank or comment first line, lpsens's own format would need an
     // integer where the keyword stands.
-    if (!first_line) return FormatGuess::lp_format;
+    if (!first_line) return format;
     // The title line, then four integers as the native reader takes them:
     // tokens split at bytes up to 32, at most 32 bytes each, missing ones 0.
     while (j < n && !line_end(text[j])) ++j;
@@ -73,14 +88,18 @@ FormatGuess guess_format(std::string_view text, bool complete) {
         std::size_t end = j;
         while (end < n && static_cast<unsigned char>(text[end]) > ' ' && end - j < integer_token_limit) ++end;
         if (end == n && end - j < integer_token_limit && !complete) return FormatGuess::undecided;
-        if (!parse_integer(text.substr(j, end - j))) return FormatGuess::lp_format;
+        if (!parse_integer(text.substr(j, end - j))) return format;
         j = end;
     }
     return FormatGuess::native;
 }
 
 Problem read_problem(ByteSource& source, const std::string& format) {
-    const std::string chosen = !format.empty() ? format : reads_as_lp_format(source) ? "lp" : "native";
+    std::string chosen = format;
+    if (chosen.empty()) {
+        const FormatGuess guess = guessed_format(source);
+        chosen = guess == FormatGuess::lp_format ? "lp" : guess == FormatGuess::mps ? "mps" : "native";
+    }
     if (chosen == "native") return read_native_problem(source);
     const std::string text = source.read_rest();
     return chosen == "mps" ? read_mps(text, source.origin) : read_lp_format(text, source.origin);
