@@ -459,6 +459,48 @@ TEST(SweepChart, ItemsOfDifferentScalesEachOnItsOwnAxis) {
     }
 }
 
+// Many items: those that move alike share an axis, one that stays put says
+// so, eight axes at most and a word on the rest; names and title escaped.
+TEST(SweepChart, ManyItemsSharedConstantAndLeftOver) {
+    Case c;
+    c.title = "Costs & <prices> \"of\" " + std::string(100, 'W');
+    c.costs = true;
+    c.items.clear();
+    c.starts.clear();
+    c.ends.clear();
+    for (int k = 0; k < 12; ++k) {
+        c.items.push_back(k == 3 ? std::string(60, 'M') : "c<" + std::to_string(k) + ">");
+        c.starts.push_back(k == 1 ? 0 : k == 2 ? 5 : k * 10.0);
+        c.ends.push_back(k == 1 ? -1e6 : k == 2 ? 5 : k * 10.0 + (k == 0 ? 1e-3 : 1e5));
+    }
+    c.starts[4] = c.starts[5];  // 4 and 5 move alike
+    c.ends[4] = c.ends[5];
+    for (const double t : {0.0, 0.3, 1.0}) {
+        std::vector<double> values;
+        for (std::size_t k = 0; k < 12; ++k) values.push_back(c.starts[k] + t * (c.ends[k] - c.starts[k]));
+        c.result.records.push_back(record(t, values, -5e8 * (1 + t)));
+    }
+    const Drawn d = draw(c, "many_items");
+    EXPECT_EQ(with_class(d.all, "title").at(0).content.rfind("Costs & <prices> \"of\" WWW", 0), 0u);
+    EXPECT_EQ(with_class(d.all, "item-5").at(0).content, "c<4>, c<5>");
+    EXPECT_EQ(with_class(d.all, "item-constant").at(0).content, "5 throughout");
+    EXPECT_TRUE(with_class(d.all, "item-9").empty());
+    EXPECT_TRUE(any_contains(notes(d), "The values of 3 more items are not drawn")) << ::testing::PrintToString(notes(d));
+    // Item 2 runs downward: its ticks fall from left to right.
+    const auto down = with_class(with_class(d.all, "tick-item"), "item-2");
+    ASSERT_GE(down.size(), 2u);
+    EXPECT_GT(value_of(down.front().content), value_of(down.back().content));
+    EXPECT_NEAR(mapping(down, false).value(d.frame.number("x") + d.frame.number("width")), -1e6, 1e4);
+}
+
+// No sweep at all: a chart that says so.
+TEST(SweepChart, NoSweep) {
+    SweepChartInput input{"Nothing", true, false, {"row"}, {1}, {2}, nullptr};
+    const auto all = parse(sweep_chart(input));
+    EXPECT_TRUE(with_class(all, "record").empty());
+    EXPECT_EQ(with_class(all, "note").at(0).content, "The sweep has no record.");
+}
+
 // Fifty breakpoints: every one marked, labels only where they fit, no grey
 // bar of guide lines.
 TEST(SweepChart, FiftyBreakpointsStayReadable) {

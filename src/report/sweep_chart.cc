@@ -209,7 +209,7 @@ std::string sweep_chart(const SweepChartInput& input) {
     for (const std::string& label : plot.y_axis.labels) widest = std::max(widest, text_width(label, text_font));
     plot.left = std::max(plot.left, std::ceil(widest + 14));
     for (std::size_t g = 0; g < rows; ++g)
-        plot.left = std::max(plot.left, std::min(230.0, std::ceil(text_width(groups[g].names, text_font) + 18)));
+        plot.left = std::max(plot.left, std::min(170.0, std::ceil(text_width(groups[g].names, text_font) + 18)));
     const ValueAxis x_axis =
         one ? interval_axis(input.starts[0], input.ends[0], plot.width(), text_font) : interval_axis(0, 1, plot.width(), text_font);
     const double radius = n <= 20 ? 4 : n <= 60 ? 3 : 2;
@@ -309,13 +309,15 @@ std::string sweep_chart(const SweepChartInput& input) {
     if (labelled < n)
         notes.push_back(std::to_string(labelled) + " of " + std::to_string(n) +
                         " records labelled where a label has room; the reports list every one.");
+    if (n == 0 && notes.empty()) notes.push_back("The sweep has no record.");
     if (groups.size() > rows && !one)
         notes.push_back("The values of " + std::to_string(groups.size() - rows) +
                         " more items are not drawn; the reports list them.");
 
     const double x_labels = plot.bottom + 18;
-    const double rows_top = x_labels + 18 + 22;  // below the x axis's caption
-    const double notes_top = rows_top + static_cast<double>(rows) * item_row + 10;
+    const double rows_top = x_labels + 18 + 26;  // below the x axis's caption
+    const double notes_top =
+        rows > 0 ? rows_top + static_cast<double>(rows - 1) * item_row + 30 : x_labels + 18 + 12;
     const double height = std::ceil(notes_top + static_cast<double>(notes.size()) * note_spacing + 4);
 
     std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -373,12 +375,13 @@ std::string sweep_chart(const SweepChartInput& input) {
                         " class=\"caption-x\" text-anchor=\"middle\"");
 
     // The optimum: one straight line between two records, every record
-    // marked (a tick on the x axis too) and labelled where it has room.
+    // marked (up to 100 records with a tick on the x axis too; up to 12 with
+    // a guide down to it) and labelled where it has room.
     for (std::size_t k = 0; k < n; ++k) {
         const double x = plot.x(u[k]);
         if (n <= 12 && drawable(z[k]))
             svg += line_element(x, plot.y(z[k]) + radius, x, plot.bottom, " stroke=\"#bbb\" stroke-dasharray=\"3 3\"");
-        svg += line_element(x, plot.bottom - 5, x, plot.bottom, " stroke=\"#1f77b4\"");
+        if (n <= 100) svg += line_element(x, plot.bottom - 5, x, plot.bottom, " stroke=\"#1f77b4\"");
     }
     std::string points;
     for (std::size_t k = 0; k < n; ++k)
