@@ -2,192 +2,33 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <numeric>
 #include <optional>
-#include <string_view>
+#include <string>
 #include <utility>
 #include <vector>
+
+#include "report/chart_parts.h"
 
 namespace lpsens {
 
 namespace {
 
-// The page: two panels one above the other, t across, values up; the right
-// margin holds the labels of the last records (upper panel) and the legend
-// (lower panel).  The left margin widens when the value ticks need it.
+using namespace chart;
+
+const char* const colours[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd",
+                               "#ff7f0e", "#8c564b", "#e377c2", "#17becf"};
+
+// ---- The chart of a documented-form sweep --------------------------------------
+// Two panels one above the other, t across, values up; the right margin
+// holds the labels of the last records (upper panel) and the legend (lower
+// panel).  The left margin widens when the value ticks need it.
+namespace documented {
+
 constexpr double width = 860, height = 600, right = 230, panel_height = 210;
 constexpr double min_left = 90;
 constexpr double top1 = 70, top2 = 345;
 constexpr double plot_right = width - right;
-constexpr double text_font = 12, title_font = 16, label_font = 11;
 constexpr double legend_spacing = 16;
-const char* const colours[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd",
-                               "#ff7f0e", "#8c564b", "#e377c2", "#17becf"};
-
-std::string escaped(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        if (c == '&')
-            out += "&amp;";
-        else if (c == '<')
-            out += "&lt;";
-        else if (c == '>')
-            out += "&gt;";
-        else if (c == '"')
-            out += "&quot;";
-        else if (static_cast<unsigned char>(c) < 0x20)
-            out += ' ';
-        else
-            out += c;
-    }
-    return out;
-}
-
-std::string fmt(const char* format, double x) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, format, x);
-    return buf;
-}
-
-// "-0", "-0.000", "-0.0e+00" lose their sign.
-std::string without_negative_zero(std::string text) {
-    if (!text.empty() && text[0] == '-' && text.find_first_of("123456789") == std::string::npos)
-        text.erase(0, 1);
-    return text;
-}
-
-// ---- Text extents ----------------------------------------------------------
-// The SVG sets fixed font sizes but not the face, so the extents are
-// estimates on the generous side for the common sans-serif faces: 1 em for
-// M, W, m, w, @, % and any character beyond ASCII, 0.8 em for the other
-// capitals, & and #, 0.65 em for the rest (digits are 0.55 to 0.64 em), a
-// tenth more in bold; from 0.9 em above the baseline to 0.3 em below it.
-
-double text_width(const std::string& text, double font, bool bold = false) {
-    double ems = 0;
-    for (const char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x80)
-            ems += b >= 0xC0 ? 1.0 : 0;  // counted once, at the first byte of a UTF-8 sequence
-        else if (std::string_view("MWmw@%").find(c) != std::string_view::npos)
-            ems += 1.0;
-        else if ((c >= 'A' && c <= 'Z') || c == '&' || c == '#')
-            ems += 0.8;
-        else
-            ems += 0.65;
-    }
-    return ems * font * (bold ? 1.1 : 1.0);
-}
-
-enum class Anchor { start, middle, end };
-
-struct Box {
-    double x0, y0, x1, y1;
-    bool overlaps(const Box& o) const { return x0 < o.x1 && o.x0 < x1 && y0 < o.y1 && o.y0 < y1; }
-    bool inside(const Box& o) const { return x0 >= o.x0 && x1 <= o.x1 && y0 >= o.y0 && y1 <= o.y1; }
-    Box grown(double d) const { return {x0 - d, y0 - d, x1 + d, y1 + d}; }
-};
-
-Box text_box(double x, double baseline, const std::string& text, double font, Anchor anchor,
-             bool bold = false) {
-    const double w = text_width(text, font, bold);
-    const double x0 = anchor == Anchor::start ? x : anchor == Anchor::middle ? x - w / 2 : x - w;
-    return {x0, baseline - 0.9 * font, x0 + w, baseline + 0.3 * font};
-}
-
-// The text cut (with an ellipsis) to fit max_width.
-std::string fitted(std::string text, double font, double max_width, bool bold = false) {
-    if (text_width(text, font, bold) <= max_width) return text;
-    const std::string ellipsis = "\xE2\x80\xA6";
-    while (!text.empty() && text_width(text + ellipsis, font, bold) > max_width) {
-        while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80) text.pop_back();
-        if (!text.empty()) text.pop_back();
-    }
-    return text + ellipsis;
-}
-
-std::string text_element(double x, double baseline, const std::string& text,
-                         const std::string& attributes = "") {
-    return "<text x=\"" + fmt("%.1f", x) + "\" y=\"" + fmt("%.1f", baseline) + "\"" + attributes + ">" +
-           escaped(text) + "</text>\n";
-}
-
-// ---- The value axis ----------------------------------------------------------
-// Values beyond 1e300 (and infinities, NaNs) are not drawn: the tick
-// arithmetic below would overflow.
-bool drawable(double v) { return std::isfinite(v) && std::fabs(v) <= 1e300; }
-
-struct ValueAxis {
-    std::vector<double> ticks;  // increasing, at least two
-    std::vector<std::string> labels;
-};
-
-// Ticks at multiples of a step of 1, 2 or 5 times a power of ten, about five
-// steps over the values, the lowest at or below the smallest value and the
-// highest at or above the largest, so the frame holds every point.  Values
-// that do not differ (by more than 1e-9 of their size) get a range of 10% of
-// their size either side, or -1 to 1 around zero.
-ValueAxis value_axis(const std::vector<double>& values) {
-    double low = HUGE_VAL, high = -HUGE_VAL;
-    for (const double v : values)
-        if (drawable(v)) {
-            low = std::min(low, v);
-            high = std::max(high, v);
-        }
-    if (low > high) low = high = 0;
-    if (!(high - low > std::max(std::fabs(low), std::fabs(high)) * 1e-9)) {
-        const double mid = low / 2 + high / 2;
-        const double pad = mid == 0 ? 1 : std::fabs(mid) * 0.1;
-        low = mid - pad;
-        high = mid + pad;
-    }
-    const double raw = (high - low) / 5;
-    int power = static_cast<int>(std::floor(std::log10(raw)));
-    int factor = 10;
-    for (const int f : {1, 2, 5})
-        if (f * std::pow(10.0, power) >= raw) {
-            factor = f;
-            break;
-        }
-    if (factor == 10) {
-        factor = 1;
-        ++power;
-    }
-    const double step = factor * std::pow(10.0, power);
-    // Integer multiples, checked against the ends after rounding.
-    double k_low = std::floor(low / step), k_high = std::ceil(high / step);
-    while (k_low * step > low) --k_low;
-    while (k_high * step < high) ++k_high;
-    if ((k_low + 1) * step <= low) ++k_low;
-    if ((k_high - 1) * step >= high) --k_high;
-
-    ValueAxis axis;
-    for (double k = k_low; k <= k_high; ++k) {
-        const double v = k * step;
-        axis.ticks.push_back(v == 0 ? 0.0 : v);
-    }
-    // Fixed decimals as far as the step needs them, up to nine figures before
-    // the point and five after it; otherwise as many significant digits as
-    // the step needs, in exponent form.
-    const double largest = std::max(std::fabs(axis.ticks.front()), std::fabs(axis.ticks.back()));
-    const bool fixed = largest < 1e9 && power >= -5;
-    const int digits =
-        fixed ? std::max(0, -power) : std::max(0, static_cast<int>(std::floor(std::log10(largest))) - power);
-    for (const double v : axis.ticks) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, fixed ? "%.*f" : "%.*e", digits, v);
-        axis.labels.push_back(v == 0 ? "0" : without_negative_zero(buf));
-    }
-    return axis;
-}
-
-// A record's value as the parametric table writes it (three decimals),
-// in exponent form when that would show no figure or too many.
-std::string value_text(double v) {
-    const double a = std::fabs(v);
-    return without_negative_zero(fmt(a == 0 || (a >= 1e-3 && a < 1e10) ? "%.3f" : "%.3e", v));
-}
 
 struct Panel {
     double top;
@@ -222,85 +63,12 @@ void draw_axes(std::string& svg, const Panel& p, const std::string& label) {
     svg += text_element((x0 + x1) / 2, y0 + 34, "parameter t", " text-anchor=\"middle\"");
 }
 
-// ---- Record labels -----------------------------------------------------------
-struct Label {
-    std::string text;
-    double x, baseline;
-    Anchor anchor;
-};
-
-// Whether the segment from (x0, y0) to (x1, y1) meets the box.
-bool crosses(const Box& b, double x0, double y0, double x1, double y1) {
-    double lo = 0, hi = 1;
-    const double dx = x1 - x0, dy = y1 - y0;
-    for (const auto& [p, q] : {std::pair{-dx, x0 - b.x0}, std::pair{dx, b.x1 - x0}, std::pair{-dy, y0 - b.y0},
-                               std::pair{dy, b.y1 - y0}}) {
-        if (p == 0) {
-            if (q < 0) return false;
-        } else if (p < 0) {
-            lo = std::max(lo, q / p);
-        } else {
-            hi = std::min(hi, q / p);
-        }
-        if (lo > hi) return false;
-    }
-    return true;
-}
-
-// Labels of the records in the upper panel.  They are placed one by one: the
-// first record, the last, then the others by how sharply the line bends there
-// (the basis changes that matter most first), earlier records first among
-// equals.  A label's places, nearest first, are above right, above left,
-// below right and below left of its point, then the same one line further out
-// (for the first and the last record up to three lines out).  Every place
-// stays inside the panel's height, between the frame's left edge and the
-// drawing's right edge, and clears by 2 px every label placed before it.  A
-// label takes the first place that also clears every marker and the line; if
-// there is none, the first that clears the markers (the label is drawn with a
-// white halo over the line); the first and the last record, if there is none
-// either, the first place at all.  Any other label with no place is left out;
-// its record keeps its marker.
-std::vector<std::optional<Label>> place_labels(const Panel& p, const std::vector<double>& t,
-                                               const std::vector<double>& z) {
+// Labels "value (t=t)" of the records in the upper panel (t with three
+// decimals, as the parametric table writes it, or up to five when records
+// would show the same t); a label may lie over the line with a white halo.
+std::vector<std::optional<Label>> record_labels(const Panel& p, const std::vector<double>& t,
+                                                const std::vector<double>& z) {
     const std::size_t n = t.size();
-    std::vector<std::optional<Label>> labels(n);
-    std::vector<double> px(n), py(n);
-    std::vector<Box> markers, taken;
-    std::vector<std::size_t> drawn;  // the records on the line, in order
-    for (std::size_t k = 0; k < n; ++k) {
-        px[k] = p.x(t[k]);
-        py[k] = drawable(z[k]) ? p.y(z[k]) : 0;
-        if (!drawable(z[k])) continue;
-        markers.push_back(Box{px[k] - 4, py[k] - 4, px[k] + 4, py[k] + 4}.grown(1));
-        drawn.push_back(k);
-    }
-    const auto direction = [&](std::size_t a, std::size_t b) {
-        const double dx = px[b] - px[a], dy = py[a] - py[b];
-        return dx == 0 && dy == 0 ? std::optional<double>{} : std::atan2(dy, dx);
-    };
-    std::vector<double> bend(n, 0);
-    for (std::size_t d = 1; d + 1 < drawn.size(); ++d) {
-        const auto in = direction(drawn[d - 1], drawn[d]), out = direction(drawn[d], drawn[d + 1]);
-        if (in && out) bend[drawn[d]] = std::fabs(*out - *in);
-    }
-    std::vector<std::size_t> order(n);
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const auto rank = [&](std::size_t k) { return k == 0 ? 0 : k + 1 == n ? 1 : 2; };
-        if (rank(a) != rank(b)) return rank(a) < rank(b);
-        return bend[a] > bend[b];
-    });
-
-    const auto clear = [](const std::vector<Box>& boxes, const Box& box) {
-        return std::none_of(boxes.begin(), boxes.end(), [&](const Box& b) { return b.overlaps(box); });
-    };
-    const auto off_line = [&](const Box& box) {
-        for (std::size_t d = 1; d < drawn.size(); ++d)
-            if (crosses(box, px[drawn[d - 1]], py[drawn[d - 1]], px[drawn[d]], py[drawn[d]])) return false;
-        return true;
-    };
-    // t with three decimals, as the parametric table writes it, or with up to
-    // five when records would show the same t.
     const char* t_format = "%.5f";
     for (const char* format : {"%.3f", "%.4f"}) {
         bool distinct = true;
@@ -311,43 +79,369 @@ std::vector<std::optional<Label>> place_labels(const Panel& p, const std::vector
             break;
         }
     }
-    const Box region{p.left + 2, p.top + 2, width - 4, p.bottom() - 2};
-    const double line = 1.2 * label_font + 2;
-    for (const std::size_t k : order) {
-        if (!drawable(z[k])) continue;
-        const bool end = k == 0 || k + 1 == n;
-        const std::string text =
-            value_text(z[k]) + (k > 0 || t[k] != 0 ? " (t=" + fmt(t_format, t[k]) + ")" : "");
-        // The best place of each kind: clear of everything, clear of the
-        // markers, clear of the labels only.
-        std::optional<std::pair<Label, Box>> best[3];
-        for (int out = 0; out < (end ? 4 : 2) && !best[0]; ++out)
-            for (const bool above : {true, false})
-                for (const bool after : {true, false}) {
-                    const double baseline =
-                        above ? py[k] - 7 - out * line : py[k] + 7 + 0.9 * label_font + out * line;
-                    const Label candidate{text, after ? px[k] + 6 : px[k] - 6, baseline,
-                                          after ? Anchor::start : Anchor::end};
-                    const Box box = text_box(candidate.x, baseline, text, label_font, candidate.anchor);
-                    const Box margin = box.grown(1);
-                    if (!box.inside(region) || !clear(taken, margin)) continue;
-                    const int kind = !clear(markers, margin) ? 2 : !off_line(box) ? 1 : 0;
-                    if (!best[kind]) best[kind] = {candidate, margin};
-                }
-        for (int kind = 0; kind < (end ? 3 : 2); ++kind)
-            if (best[kind]) {
-                labels[k] = best[kind]->first;
-                taken.push_back(best[kind]->second);
-                break;
-            }
+    LabelLayout layout;
+    layout.region = {p.left + 2, p.top + 2, width - 4, p.bottom() - 2};
+    for (std::size_t k = 0; k < n; ++k) {
+        layout.x.push_back(p.x(t[k]));
+        layout.y.push_back(drawable(z[k]) ? p.y(z[k]) : NAN);
+        layout.texts.push_back(value_text(z[k]) + (k > 0 || t[k] != 0 ? " (t=" + fmt(t_format, t[k]) + ")" : ""));
     }
-    return labels;
+    return place_labels(layout);
 }
+
+}  // namespace documented
+
+
+// ---- The chart of a sweep in the model's terms -------------------------------
+// One plot: the optimum against the swept item's value (one item moving) or
+// against t (several, each with its own value axis under the plot).  The
+// plot's x runs from the sweep's start at the left to its end at the right,
+// whichever way the values go; stretches without an optimum are shaded.
+namespace model {
+
+constexpr double width = 860, right_margin = 140, plot_height = 300, top = 78;
+constexpr double item_row = 40;    // the height of an item's axis under the plot
+constexpr std::size_t most_item_rows = 8;  // item axes drawn at most
+constexpr double note_spacing = 17;
+
+// Items that move alike share an axis.
+struct Group {
+    std::vector<std::size_t> members;
+    std::string names;
+    double start, end;
+};
+
+struct Plot {
+    double left, right, bottom = top + plot_height;
+    ValueAxis y_axis;
+    double x(double u) const { return left + std::clamp(u, 0.0, 1.0) * (right - left); }
+    double y(double v) const {
+        const double low = y_axis.ticks.front(), high = y_axis.ticks.back();
+        return bottom - (v - low) / (high - low) * plot_height;
+    }
+    double width() const { return right - left; }
+};
+
+std::string rect_element(double x0, double y0, double x1, double y1, const std::string& attributes) {
+    return "<rect x=\"" + fmt("%.2f", x0) + "\" y=\"" + fmt("%.2f", y0) + "\" width=\"" + fmt("%.2f", x1 - x0) +
+           "\" height=\"" + fmt("%.2f", y1 - y0) + "\"" + attributes + "/>\n";
+}
+
+bool moves(double start, double end) {
+    return drawable(start) && drawable(end) &&
+           std::fabs(end - start) > std::max(std::fabs(start), std::fabs(end)) * 1e-12;
+}
+
+// How a stretch without an optimum is drawn.
+struct Shade {
+    const char* kind;   // the class: infeasible, unbounded or not-swept
+    const char* fill;
+    const char* words;  // its label, the first that fits
+    const char* short_words;
+};
+
+Shade shade_of(sweep::EndReason reason) {
+    switch (reason) {
+        case sweep::EndReason::infeasible: return {"infeasible", "#f7dcdc", "no feasible solution", "infeasible"};
+        case sweep::EndReason::unbounded: return {"unbounded", "#fbe6c6", "unbounded", "unbounded"};
+        default: return {"not-swept", "url(#not-swept)", "not swept", "not swept"};
+    }
+}
+
+}  // namespace model
 
 }  // namespace
 
+std::string sweep_chart(const SweepChartInput& input) {
+    using namespace model;
+    const sweep::Result none;
+    const sweep::Result& result = input.sweep ? *input.sweep : none;
+    const std::vector<sweep::Record>& records = result.records;
+    const std::size_t n = records.size();
+    const std::size_t count = std::min({input.items.size(), input.starts.size(), input.ends.size()});
+    const bool one = count == 1 && moves(input.starts[0], input.ends[0]);
+    const std::string what = input.costs ? "cost" : "right-hand side";
+    const auto name_of = [&](std::size_t k) { return input.items[k].empty() ? "item " + std::to_string(k + 1) : input.items[k]; };
+
+    // Where each record stands along the x axis (0 at the left, 1 at the
+    // right) and its optimum.
+    const auto along = [&](const sweep::Record& r) {
+        if (one && !r.items.empty() && drawable(r.items[0]))
+            return (r.items[0] - input.starts[0]) / (input.ends[0] - input.starts[0]);
+        return r.t;
+    };
+    const auto value_at = [&](double t) { return input.starts[0] + t * (input.ends[0] - input.starts[0]); };
+    const auto where = [&](double t) {
+        return one ? name_of(0) + " = " + short_number(value_at(t)) : "t = " + short_number(t);
+    };
+    std::vector<double> u(n), z(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        u[k] = along(records[k]);
+        z[k] = records[k].objective;
+    }
+
+    std::vector<Group> groups;
+    for (std::size_t k = 0; k < count; ++k) {
+        auto same = std::find_if(groups.begin(), groups.end(), [&](const Group& g) {
+            return g.start == input.starts[k] && g.end == input.ends[k];
+        });
+        if (same == groups.end()) {
+            groups.push_back({{k}, name_of(k), input.starts[k], input.ends[k]});
+        } else {
+            same->members.push_back(k);
+            same->names += ", " + name_of(k);
+        }
+    }
+    const std::size_t rows = one ? 0 : std::min(groups.size(), most_item_rows);
+
+    Plot plot{90, width - right_margin, top + plot_height, {}};
+    // A little room above and below the extreme optima, for their labels.
+    std::vector<double> heights;
+    for (const double v : z)
+        if (drawable(v)) heights.push_back(v);
+    if (!heights.empty()) {
+        const auto [low, high] = std::minmax_element(heights.begin(), heights.end());
+        const double pad = (*high - *low) * 0.04;
+        if (drawable(*low - pad) && drawable(*high + pad)) heights.insert(heights.end(), {*low - pad, *high + pad});
+    }
+    plot.y_axis = value_axis(heights);
+    double widest = 0;
+    for (const std::string& label : plot.y_axis.labels) widest = std::max(widest, text_width(label, text_font));
+    plot.left = std::max(plot.left, std::ceil(widest + 14));
+    for (std::size_t g = 0; g < rows; ++g)
+        plot.left = std::max(plot.left, std::min(170.0, std::ceil(text_width(groups[g].names, text_font) + 18)));
+    const ValueAxis x_axis =
+        one ? interval_axis(input.starts[0], input.ends[0], plot.width(), text_font) : interval_axis(0, 1, plot.width(), text_font);
+    const double radius = n <= 20 ? 4 : n <= 60 ? 3 : 2;
+
+    // The stretches without an optimum, as fractions of the x axis: before
+    // the first record, and after the last when the sweep ended short.
+    struct Band {
+        double from, to;
+        Shade shade;
+    };
+    std::vector<Band> bands;
+    if (result.before) bands.push_back({result.before->from, result.before->to, shade_of(result.before->reason)});
+    const bool short_end = result.end != sweep::EndReason::end && result.end_t < 1;
+    if (short_end && !(n == 0 && result.before))
+        bands.push_back({n > 0 ? std::max(result.end_t, u.back()) : result.end_t, 1, shade_of(result.end)});
+
+    // The notes under the chart, in words.
+    std::vector<std::string> notes;
+    if (result.before) {
+        const sweep::Stretch& s = *result.before;
+        std::string note = s.reason == sweep::EndReason::unbounded ? "Unbounded" : "No feasible solution";
+        if (s.to >= 1 && n == 0)
+            note += " anywhere on the sweep";
+        else if (one)
+            note += " for " + name_of(0) + " from " + short_number(value_at(s.from)) + " to " +
+                    short_number(value_at(s.to));
+        else
+            note += " from t = " + short_number(s.from) + " to t = " + short_number(s.to);
+        notes.push_back(note + " (shaded).");
+    }
+    if (result.end == sweep::EndReason::infeasible || result.end == sweep::EndReason::unbounded) {
+        if (result.end_t < 1 && n > 0)
+            notes.push_back(std::string(result.end == sweep::EndReason::infeasible ? "No feasible solution"
+                                                                                    : "Unbounded") +
+                            " beyond " + where(result.end_t) + " (shaded).");
+    } else if (result.end != sweep::EndReason::end) {
+        const std::string at = where(result.end_t);
+        std::string note;
+        switch (result.end) {
+            case sweep::EndReason::record_limit:
+                note = "The sweep stopped at its record limit (" + std::to_string(n) + " records) at " + at;
+                break;
+            case sweep::EndReason::time_limit: note = "The sweep stopped at its time limit at " + at; break;
+            case sweep::EndReason::exchange_limit:
+                note = "The sweep stopped at " + at + ": a solve reached its exchange limit";
+                break;
+            default: note = "The sweep stopped at " + at + ": a solve could not settle (numerical trouble)"; break;
+        }
+        notes.push_back(note + (result.end_t < 1 ? "; not swept beyond (hatched)." : "."));
+    }
+
+    // Labels: the stretches' first, inside their bands; then the records'.
+    std::vector<std::pair<Label, Box>> band_labels;
+    for (const Band& b : bands) {
+        const double x0 = plot.x(b.from) + radius + 3, x1 = plot.x(b.to) - radius - 3;
+        // The words on one line, or on two, or the short words.
+        const std::string words = b.shade.words;
+        const auto space = words.rfind(' ', words.size() / 2 + 1);
+        std::vector<std::vector<std::string>> choices{{words}};
+        if (space != std::string::npos) choices.push_back({words.substr(0, space), words.substr(space + 1)});
+        choices.push_back({b.shade.short_words});
+        bool done = false;
+        for (const auto& lines : choices) {
+            std::vector<std::pair<Label, Box>> placed;
+            for (std::size_t k = 0; k < lines.size(); ++k) {
+                const Label l{lines[k], (x0 + x1) / 2, top + 18 + 15 * static_cast<double>(k), Anchor::middle};
+                placed.push_back({l, text_box(l.x, l.baseline, l.text, text_font, Anchor::middle)});
+            }
+            if (std::all_of(placed.begin(), placed.end(),
+                            [&](const auto& p) { return p.second.x0 >= x0 && p.second.x1 <= x1; })) {
+                band_labels.insert(band_labels.end(), placed.begin(), placed.end());
+                done = true;
+                break;
+            }
+        }
+        // A narrow band: the words upward, from its foot.
+        const double w = text_width(words, text_font);
+        if (!done && x1 - x0 >= text_font && w + 16 <= plot_height) {
+            const Label l{words, (x0 + x1) / 2 + 0.3 * text_font, plot.bottom - 8, Anchor::start};
+            band_labels.push_back({l, Box{l.x - 0.9 * text_font, l.baseline - w, l.x + 0.3 * text_font, l.baseline}});
+        }
+    }
+    LabelLayout layout;
+    layout.strict = true;
+    layout.marker_radius = radius;
+    layout.region = {plot.left + 2, top + 2, width - 4, plot.bottom - 2};
+    for (const auto& [l, box] : band_labels) layout.reserved.push_back(box.grown(1));
+    for (std::size_t k = 0; k < n; ++k) {
+        layout.x.push_back(plot.x(u[k]));
+        layout.y.push_back(drawable(z[k]) ? plot.y(z[k]) : NAN);
+        const double x_value = one && !records[k].items.empty() ? records[k].items[0] : records[k].t;
+        layout.texts.push_back("(" + short_number(x_value) + ", " + short_number(z[k]) + ")");
+    }
+    const std::vector<std::optional<Label>> labels = place_labels(layout);
+    const auto labelled = static_cast<std::size_t>(
+        std::count_if(labels.begin(), labels.end(), [](const auto& l) { return l.has_value(); }));
+    if (labelled < n)
+        notes.push_back(std::to_string(labelled) + " of " + std::to_string(n) +
+                        " records labelled where a label has room; the reports list every one.");
+    if (n == 0 && notes.empty()) notes.push_back("The sweep has no record.");
+    if (groups.size() > rows && !one)
+        notes.push_back("The values of " + std::to_string(groups.size() - rows) +
+                        " more items are not drawn; the reports list them.");
+
+    const double x_labels = plot.bottom + 18;
+    const double rows_top = x_labels + 18 + 26;  // below the x axis's caption
+    const double notes_top =
+        rows > 0 ? rows_top + static_cast<double>(rows - 1) * item_row + 30 : x_labels + 18 + 12;
+    const double height = std::ceil(notes_top + static_cast<double>(notes.size()) * note_spacing + 4);
+
+    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"860\" height=\"" + fmt("%.0f", height) +
+           "\" viewBox=\"0 0 860 " + fmt("%.0f", height) +
+           "\" font-family=\"sans-serif\" font-size=\"12\">\n"
+           "<defs><pattern id=\"not-swept\" width=\"8\" height=\"8\" patternUnits=\"userSpaceOnUse\" "
+           "patternTransform=\"rotate(45)\"><rect width=\"8\" height=\"8\" fill=\"#f0f0f0\"/>"
+           "<line x1=\"0\" y1=\"0\" x2=\"0\" y2=\"8\" stroke=\"#d0d0d0\" stroke-width=\"3\"/></pattern></defs>\n"
+           "<rect width=\"860\" height=\"" +
+           fmt("%.0f", height) + "\" fill=\"white\"/>\n";
+    svg += text_element(width / 2, 26, fitted(input.title, title_font, width - 8, true),
+                        " class=\"title\" text-anchor=\"middle\" font-size=\"16\" font-weight=\"bold\"");
+    std::string subtitle;
+    if (one)
+        subtitle = what + " of " + name_of(0) + " swept from " + short_number(input.starts[0]) + " to " +
+                   short_number(input.ends[0]);
+    else
+        subtitle = what + "s of " + std::to_string(count) + (input.costs ? " columns" : " rows") +
+                   " swept together, t from 0 to 1";
+    subtitle += std::string(input.maximise ? "; maximise; " : "; minimise; ") + std::to_string(n) +
+                (n == 1 ? " record" : " records");
+    svg += text_element(width / 2, 46, fitted(subtitle, text_font, width - 8),
+                        " class=\"subtitle\" text-anchor=\"middle\" fill=\"#555\"");
+
+    for (const Band& b : bands)
+        svg += rect_element(plot.x(b.from), top, plot.x(b.to), plot.bottom,
+                            std::string(" class=\"stretch ") + b.shade.kind + "\" fill=\"" + b.shade.fill + "\"");
+    svg += rect_element(plot.left, top, plot.right, plot.bottom, " class=\"frame\" fill=\"none\" stroke=\"#444\"");
+
+    // The axes: the optimum up, the swept value (or t) across.
+    for (std::size_t k = 0; k < (heights.empty() ? 0 : plot.y_axis.ticks.size()); ++k) {
+        const double y = plot.y(plot.y_axis.ticks[k]);
+        svg += line_element(plot.left - 5, y, plot.right, y, " stroke=\"#e2e2e2\"");
+        svg += text_element(plot.left - 8, y + 4, plot.y_axis.labels[k], " class=\"tick-y\" text-anchor=\"end\"");
+    }
+    const auto x_of_value = [&](double v, double start, double end) { return plot.x((v - start) / (end - start)); };
+    for (std::size_t k = 0; k < x_axis.ticks.size(); ++k) {
+        const double x = one ? x_of_value(x_axis.ticks[k], input.starts[0], input.ends[0]) : plot.x(x_axis.ticks[k]);
+        svg += line_element(x, plot.bottom, x, plot.bottom + 5, " stroke=\"#444\"");
+        svg += text_element(x, x_labels, x_axis.labels[k], " class=\"tick-x\" text-anchor=\"middle\"");
+    }
+    svg += text_element(plot.left, top - 8, std::string("Optimal value (") + (input.maximise ? "maximise)" : "minimise)"),
+                        " class=\"caption-y\" font-weight=\"bold\"");
+    std::string caption;
+    if (one) {
+        caption = what + " of " + name_of(0);
+        if (input.starts[0] > input.ends[0])
+            caption += ", swept from " + short_number(input.starts[0]) + " down to " + short_number(input.ends[0]) +
+                       " (left to right)";
+    } else {
+        caption = "parameter t; each item's value at t on its own axis below";
+    }
+    svg += text_element((plot.left + plot.right) / 2, x_labels + 18, fitted(caption, text_font, width - 8),
+                        " class=\"caption-x\" text-anchor=\"middle\"");
+
+    // The optimum: one straight line between two records, every record
+    // marked (up to 100 records with a tick on the x axis too; up to 12 with
+    // a guide down to it) and labelled where it has room.
+    for (std::size_t k = 0; k < n; ++k) {
+        const double x = plot.x(u[k]);
+        if (n <= 12 && drawable(z[k]))
+            svg += line_element(x, plot.y(z[k]) + radius, x, plot.bottom, " stroke=\"#bbb\" stroke-dasharray=\"3 3\"");
+        if (n <= 100) svg += line_element(x, plot.bottom - 5, x, plot.bottom, " stroke=\"#1f77b4\"");
+    }
+    std::string points;
+    for (std::size_t k = 0; k < n; ++k)
+        if (drawable(z[k])) points += fmt("%.2f,", plot.x(u[k])) + fmt("%.2f ", plot.y(z[k]));
+    if (!points.empty())
+        svg += "<polyline class=\"optimum\" points=\"" + points +
+               "\" fill=\"none\" stroke=\"#1f77b4\" stroke-width=\"2\"/>\n";
+    for (std::size_t k = 0; k < n; ++k)
+        if (drawable(z[k]))
+            svg += "<circle class=\"record\" cx=\"" + fmt("%.2f", plot.x(u[k])) + "\" cy=\"" + fmt("%.2f", plot.y(z[k])) +
+                   "\" r=\"" + fmt("%g", radius) + "\" fill=\"#1f77b4\"/>\n";
+    for (const auto& [l, box] : band_labels)
+        svg += text_element(l.x, l.baseline, l.text,
+                            std::string(" class=\"stretch-label\"") +
+                                (l.anchor == Anchor::middle ? " text-anchor=\"middle\""
+                                                            : " transform=\"rotate(-90 " + fmt("%.2f", l.x) + " " +
+                                                                  fmt("%.2f", l.baseline) + ")\"") +
+                                " fill=\"#8a3030\"");
+    for (const auto& label : labels)
+        if (label) svg += label_element(*label);
+
+    // Several items: each on its own axis under the plot, from its start at
+    // the left to its end at the right, every record marked on it.
+    for (std::size_t g = 0; g < rows; ++g) {
+        const Group& group = groups[g];
+        const std::string colour = colours[g % 8];
+        const std::string cls = "item-" + std::to_string(g + 1);
+        const double y = rows_top + static_cast<double>(g) * item_row;
+        svg += text_element(plot.left - 10, y + 4, fitted(group.names, text_font, plot.left - 18),
+                            " class=\"item-name " + cls + "\" text-anchor=\"end\" fill=\"" + colour + "\"");
+        svg += line_element(plot.left, y, plot.right, y, " class=\"item-axis " + cls + "\" stroke=\"" + colour + "\"");
+        if (!moves(group.start, group.end)) {
+            svg += text_element((plot.left + plot.right) / 2, y + 16, short_number(group.start) + " throughout",
+                                " class=\"item-constant " + cls + "\" text-anchor=\"middle\"");
+        } else {
+            const ValueAxis axis = interval_axis(group.start, group.end, plot.width(), text_font);
+            for (std::size_t k = 0; k < axis.ticks.size(); ++k) {
+                const double x = x_of_value(axis.ticks[k], group.start, group.end);
+                svg += line_element(x, y, x, y + 4, " stroke=\"" + colour + "\"");
+                svg += text_element(x, y + 16, axis.labels[k], " class=\"tick-item " + cls + "\" text-anchor=\"middle\"");
+            }
+        }
+        const std::size_t member = group.members.front();
+        for (const sweep::Record& r : records) {
+            if (member >= r.items.size() || !drawable(r.items[member])) continue;
+            const double x = moves(group.start, group.end) ? x_of_value(r.items[member], group.start, group.end)
+                                                           : plot.x(r.t);
+            svg += "<circle class=\"item-mark " + cls + "\" cx=\"" + fmt("%.2f", x) + "\" cy=\"" + fmt("%.2f", y) +
+                   "\" r=\"2.5\" fill=\"" + colour + "\"/>\n";
+        }
+    }
+    for (std::size_t k = 0; k < notes.size(); ++k)
+        svg += text_element(16, notes_top + note_spacing * (static_cast<double>(k) + 0.7),
+                            fitted(notes[k], text_font, width - 32), " class=\"note\"");
+    return svg + "</svg>\n";
+}
+
 std::string sweep_chart(const DocumentedForm& form, const SweepItems& items,
                         const std::vector<SweepRecord>& sweep) {
+    using namespace documented;
     const std::size_t records = sweep.size();
     const bool pv = items.objective;
     const auto count = static_cast<std::size_t>(items.count());
@@ -372,7 +466,7 @@ std::string sweep_chart(const DocumentedForm& form, const SweepItems& items,
             widest = std::max(widest, text_width(label, text_font));
     upper.left = lower.left = std::max(min_left, std::ceil(widest + 14));
 
-    const std::vector<std::optional<Label>> labels = place_labels(upper, t, z);
+    const std::vector<std::optional<Label>> labels = record_labels(upper, t, z);
     const auto labelled =
         std::count_if(labels.begin(), labels.end(), [](const auto& l) { return l.has_value(); });
 
@@ -412,12 +506,7 @@ std::string sweep_chart(const DocumentedForm& form, const SweepItems& items,
             svg += "<circle cx=\"" + fmt("%.2f", upper.x(t[k])) + "\" cy=\"" + fmt("%.2f", upper.y(z[k])) +
                    "\" r=\"4\" fill=\"#1f77b4\"/>\n";
     for (const auto& label : labels)
-        if (label)
-            svg += text_element(
-                label->x, label->baseline, label->text,
-                std::string(" font-size=\"11\"") +
-                    (label->anchor == Anchor::end ? " text-anchor=\"end\"" : "") +
-                    " stroke=\"#fff\" stroke-width=\"3\" stroke-linejoin=\"round\" paint-order=\"stroke\"");
+        if (label) svg += label_element(*label);
 
     // Below: the items, straight lines from start to end with the records
     // marked, and the legend in the right margin (as many names as fit).

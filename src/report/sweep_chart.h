@@ -1,7 +1,16 @@
-// A chart of a parametric sweep as a self-contained SVG document: the optimal
-// value against t above (every record marked, labelled where its label has
-// room), the swept items' values against t below; each value axis reaches
-// past the smallest and the largest value.
+// Charts of parametric sweeps as self-contained SVG documents.
+//
+// In the model's terms: the optimum (in the model's own sense) against the
+// swept item's value when one item moves, or against t with each item's
+// values on an axis of its own under the plot when several do; the x axis
+// runs from the sweep's start at the left to its end at the right, whichever
+// way the values go.  Every record is marked and labelled "(x, optimum)"
+// where the label has room; the stretches without an optimum are shaded and
+// named, and notes under the plot say in words where the sweep had none and
+// where and why it stopped short.
+//
+// Of the documented form: the optimal value against t above, the swept
+// items' values against t below.
 #pragma once
 
 #include <string>
