@@ -42,7 +42,10 @@ if command -v man > /dev/null; then
     for option in $("$bin" --help | head -1 | grep -o -- '--[a-z0-9-]*' | sort -u); do
         check "the manual page describes $option" grep -q -- "^ *$option" "$work/page.txt"
     done
-    for code in 0 64 70 106 203 205; do
+    for option in --time-limit --quiet; do
+        check "the manual page describes $option" grep -q -- "^ *$option" "$work/page.txt"
+    done
+    for code in 0 64 70 75 76 106 203 205; do
         check "the manual page explains exit code $code" grep -q "^ *$code  " "$work/page.txt"
     done
 fi

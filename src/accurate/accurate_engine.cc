@@ -5,30 +5,57 @@
 
 #include "accurate/form_basis.h"
 #include "accurate/lp_from_model.h"
-#include "numeric/plural.h"
 #include "numeric/run_error.h"
 
 namespace lpsens {
 
 namespace {
 
-// The core's own defaults, and the exchange cap as its limit of
-// iterations per solve.
-revised::Options options_for(long cap) {
+// The core's own defaults, the exchange cap as its limit of iterations per
+// solve, and the run's deadline.
+revised::Options options_for(long cap, const EngineSettings& settings) {
     revised::Options options;
     options.iteration_limit = cap;
+    options.deadline = settings.deadline;
     return options;
 }
 
 }  // namespace
+
+// The core's iterations on the console as they happen: ':' for those that
+// seek a dual feasible basis, '.' for the others, and on a terminal the
+// status line.
+class AccurateEngine::Console final : public revised::SolveObserver {
+public:
+    Console(Channel& console, const ExchangeLog& log) : console_(console), log_(log) {}
+    void start() { line_.start(); }
+    bool iterated(revised::IterationKind kind) override {
+        console_.mark(kind == revised::IterationKind::dual_phase1 ? ':' : '.');
+        return line_.due(console_);
+    }
+    void status(const revised::IterationStatus& s) override {
+        const char* phase = s.kind == revised::IterationKind::dual_phase1 ? "dual phase 1"
+                            : s.kind == revised::IterationKind::dual    ? "dual simplex"
+                                                                         : "primal simplex";
+        line_.write(console_, {phase, log_.exchanges + s.iterations, s.objective, s.primal_infeasibility});
+    }
+    void log(const std::string&) override {}
+
+private:
+    Channel& console_;
+    const ExchangeLog& log_;
+    StatusLine line_;
+};
 
 AccurateEngine::AccurateEngine(const DocumentedForm& form, const EngineSettings& settings, Channel& console)
     : console_(console),
       problem_(capture_problem(form, true)),
       own_map_(identity_map(form)),
       map_(&own_map_),
-      cap_(exchange_cap(settings, form.rows(), form.column_count())) {
-    simplex_ = std::make_unique<revised::RevisedSimplex>(lp_from_model(form.problem), options_for(cap_));
+      cap_(exchange_cap(settings, form.rows(), form.column_count())),
+      observer_(std::make_unique<Console>(console, log_)) {
+    simplex_ = std::make_unique<revised::RevisedSimplex>(lp_from_model(form.problem), options_for(cap_, settings));
+    simplex_->set_observer(observer_.get());
 }
 
 AccurateEngine::AccurateEngine(const DocumentedForm& form, const Problem& model, const ModelMap& map,
@@ -36,40 +63,38 @@ AccurateEngine::AccurateEngine(const DocumentedForm& form, const Problem& model,
     : console_(console),
       problem_(capture_problem(form, true)),
       map_(&map),
-      cap_(exchange_cap(settings, form.rows(), form.column_count())) {
-    simplex_ = std::make_unique<revised::RevisedSimplex>(lp_from_model(model), options_for(cap_));
+      cap_(exchange_cap(settings, form.rows(), form.column_count())),
+      observer_(std::make_unique<Console>(console, log_)) {
+    simplex_ = std::make_unique<revised::RevisedSimplex>(lp_from_model(model), options_for(cap_, settings));
+    simplex_->set_observer(observer_.get());
 }
 
 AccurateEngine::~AccurateEngine() = default;
 
 SolveResult AccurateEngine::run() {
+    // The marks go out as the core iterates (Console above).
+    observer_->start();
     const revised::Solution& s = simplex_->solve();
     log_.exchanges += static_cast<long>(s.iterations.total());
-    // A mark per exchange, as the classic engine writes them: ':' for the
-    // exchanges that seek a feasible basis, '.' for the others.
-    console_.write(std::string(static_cast<std::size_t>(s.iterations.dual_phase1), ':') +
-                   std::string(static_cast<std::size_t>(s.iterations.dual_phase2 + s.iterations.primal), '.'));
     SolveResult r;
     switch (s.status) {
         case revised::SolveStatus::optimal: r.status = Status::optimal; break;
         case revised::SolveStatus::infeasible: r.status = Status::infeasible; break;
         case revised::SolveStatus::unbounded: r.status = Status::unbounded; break;
         case revised::SolveStatus::iteration_limit:
-        case revised::SolveStatus::time_limit:
-            console_.write_line("lpsens: warning: accurate mode stopped at the limit of " +
-                                counted(cap_, "exchange", "exchanges") + " (--max-exchanges sets another)");
             ++log_.stopped_at_cap;
-            r.status = s.primal_infeasibility <= 1e-6 ? Status::optimal : Status::infeasible;
+            r.status = Status::exchange_limit;
             break;
+        case revised::SolveStatus::time_limit: r.status = Status::time_limit; break;
         case revised::SolveStatus::not_solved:
         case revised::SolveStatus::numerical_trouble:
-            console_.write_line(
-                "lpsens: warning: accurate mode found no result that passes its own checks; the checks below say "
-                "how far this one is from an optimum");
             ++log_.stopped_early;
-            r.status = s.primal_infeasibility <= 1e-6 ? Status::optimal : Status::infeasible;
+            r.status = Status::numerical_trouble;
             break;
     }
+    // A stopped solve keeps its best basis; the core measured how far it is
+    // from feasible.
+    if (!is_verdict(r.status)) r.feasible = s.primal_infeasibility <= 1e-6;
     const FormBasis basis = form_basis(problem_, *map_, *simplex_);
     view_.reset();  // the old view's memory first
     view_ = std::make_unique<FormTableau>(problem_, basis.basic, basis.nonbasic);
@@ -80,7 +105,7 @@ SolveResult AccurateEngine::run() {
     }
     r.solution = solution_from(*view_, problem_.variables);
     if (r.status == Status::unbounded) r.ray_direction = form_ray(problem_, *map_, s.ray);
-    console_.write('.');
+    console_.mark('.');
     return r;
 }
 

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "accurate/form_tableau.h"
+#include "engine/progress.h"
 #include "engine/engine.h"
 #include "form/documented_form.h"
 #include "form/problem_as_read.h"
@@ -49,6 +50,7 @@ public:
     const ExchangeLog& log() const override { return log_; }
 
 private:
+    class Console;
     SolveResult run();
 
     Channel& console_;
@@ -59,6 +61,7 @@ private:
     std::unique_ptr<revised::RevisedSimplex> simplex_;
     std::unique_ptr<FormTableau> view_;
     long cap_;
+    std::unique_ptr<Console> observer_;  // after log_, which it reads
 };
 
 }  // namespace lpsens

@@ -24,6 +24,11 @@ public:
 
 private:
     SolveResult result(Status status) const;
+    // A loop stopped (loop_exchange_limit or loop_time_limit) with a basis
+    // that is `feasible` or not.
+    SolveResult stopped(int stop, bool feasible) const;
+    // Phase 2 from the current (feasible) basis.
+    SolveResult phase2();
 
     ClassicState cs_;
     StateView view_{cs_};

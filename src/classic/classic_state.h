@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/progress.h"
 #include "engine/settings.h"
 #include "form/variable_id.h"
 #include "io/channel.h"
@@ -84,6 +85,7 @@ struct ClassicState {
     ExchangeLog log;
     std::shared_ptr<ExchangeTeam> team;  // the worker thread, made on first use
     Channel* console = nullptr;          // progress marks and warnings
+    StatusLine status_line;              // on a terminal, during long solves
 
     int column_count() const { return var_count + ge_count; }  // N + K2
 };

@@ -1,5 +1,6 @@
 #include "classic/phases.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -60,12 +61,17 @@ public:
             ++cs_.log.stopped_early;
             return false;
         case ExchangeMonitor::Event::cap_reached:
-            warn(std::string(name_) + " stopped at the limit of " +
-                 counted(monitor_.count(), "exchange", "exchanges") + " (--max-exchanges sets another)");
-            ++cs_.log.stopped_at_cap;
-            return false;
+            // The loop stops before its next exchange, if it needs one.
+            return true;
         }
         return true;
+    }
+
+    // Before an exchange: the stop that is due, or 0.
+    int stop_due() {
+        const int stop = loop_stop(cs_, monitor_.count());
+        if (stop == loop_exchange_limit) ++cs_.log.stopped_at_cap;
+        return stop;
     }
 
     // At a normal end of the loop: when perturbed, takes the perturbation
@@ -165,8 +171,29 @@ int choose_leaving_row_smallest_code(const ClassicState& cs, int s) {
     return result;
 }
 
+int loop_stop(const ClassicState& cs, long count) {
+    if (count >= exchange_cap(cs)) return loop_exchange_limit;
+    if (past_deadline(cs.settings)) return loop_time_limit;
+    return 0;
+}
+
+void show_status(ClassicState& cs, const char* phase, bool phase1) {
+    if (!cs.status_line.due(*cs.console)) return;
+    // Phase 1: the sum of the artificial variables; otherwise the most
+    // negative value of a row.
+    Extended infeasibility = 0;
+    if (phase1) {
+        infeasibility = -load_real(cs.phase1_row[0]);
+    } else {
+        for (int i = 1; i <= cs.row_count; ++i) infeasibility = std::max(infeasibility, -load_real(cs.tableau(i, 0)));
+    }
+    cs.status_line.write(*cs.console, {phase, cs.log.exchanges, static_cast<double>(load_real(cs.tableau(0, 0))),
+                                       static_cast<double>(infeasibility)});
+}
+
 int solve_phase1(ClassicState& cs) {
     LoopControl loop(cs, "phase 1", phase1_objective);
+    int stop = 0;
     for (;;) {
         const auto verdict = loop.guard().observe(cs);
         if (verdict == CycleGuard::Verdict::give_up) {
@@ -185,13 +212,16 @@ int solve_phase1(ClassicState& cs) {
             if (loop.take_away_perturbation()) continue;
             break;
         }
+        if ((stop = loop.stop_due()) != 0) break;
         const StoredReal before = cs.phase1_row[0];
         loop.exchange(cs.leaving_row, cs.entering_column);
-        cs.console->write(':');
+        cs.console->mark(':');
         loop.guard().exchanged(!(cs.phase1_row[0] == before));
         if (!loop.go_on()) break;
+        show_status(cs, "phase 1", true);
     }
     loop.finish();
+    if (stop != 0) return stop;
     if (load_real(cs.phase1_row[0]) < feasibility_tolerance) {
         return phase1_infeasible;
     }
@@ -228,10 +258,11 @@ void choose_phase2_exchange(ClassicState& cs, bool cycling) {
 
 int solve_phase2(ClassicState& cs) {
     LoopControl loop(cs, "phase 2", phase2_objective);
+    int stop = 0;
     for (;;) {
         const auto verdict = loop.guard().observe(cs);
         choose_phase2_exchange(cs, verdict != CycleGuard::Verdict::normal);
-        cs.console->write('.');
+        cs.console->mark('.');
         if (verdict == CycleGuard::Verdict::give_up) {
             loop.give_up();
             break;
@@ -244,13 +275,15 @@ int solve_phase2(ClassicState& cs) {
             loop.finish();
             return phase2_unbounded;
         }
+        if ((stop = loop.stop_due()) != 0) break;
         const StoredReal before = cs.tableau(0, 0);
         loop.exchange(cs.leaving_row, cs.entering_column);
         loop.guard().exchanged(!(cs.tableau(0, 0) == before));
         if (!loop.go_on()) break;
+        show_status(cs, "phase 2", false);
     }
     loop.finish();
-    return phase2_optimal;
+    return stop != 0 ? stop : phase2_optimal;
 }
 
 }  // namespace lpsens

@@ -1,9 +1,8 @@
 #include "classic/sweep_steps.h"
 
 #include "classic/cycle_guard.h"
-#include "classic/exchange_monitor.h"
+#include "classic/phases.h"
 #include "classic/pivot.h"
-#include "numeric/plural.h"
 
 namespace lpsens {
 
@@ -125,30 +124,31 @@ int entering_column_for(const ClassicState& cs, int r, int sign, bool cycling) {
 
 }  // namespace
 
-bool restore_feasibility(ClassicState& cs) {
+int restore_feasibility(ClassicState& cs) {
     // A basis that comes round again switches both choices to the smallest
     // codes for the rest of the call.
     CycleGuard guard;
-    const long cap = exchange_cap(cs);
     for (long count = 0;; ++count) {
         const auto verdict = guard.observe(cs);
-        if (verdict == CycleGuard::Verdict::give_up || count >= cap) {
-            cs.console->write_line(verdict == CycleGuard::Verdict::give_up
-                                      ? "lpsens: warning: restoring feasibility stopped: a basis repeated even under "
-                                        "the anti-cycling rule, so the result may not be exact"
-                                      : "lpsens: warning: restoring feasibility stopped at the limit of " +
-                                            counted(cap, "exchange", "exchanges") +
-                                            ", so the result may not be exact");
-            ++(count >= cap ? cs.log.stopped_at_cap : cs.log.stopped_early);
-            return true;
+        if (verdict == CycleGuard::Verdict::give_up) {
+            cs.console->write_line(
+                "lpsens: warning: restoring feasibility stopped: a basis repeated even under the anti-cycling rule, "
+                "so the result may not be exact");
+            ++cs.log.stopped_early;
+            return restored_feasible;
         }
         const bool cycling = verdict == CycleGuard::Verdict::cycling;
         const int r = infeasible_row(cs, cycling);
-        if (r == 0) return true;
+        if (r == 0) return restored_feasible;
         const int s = entering_column_for(cs, r, infeasibility_sign(cs, r), cycling);
-        if (s == 0) return false;
+        if (s == 0) return restored_infeasible;
+        if (const int stop = loop_stop(cs, count); stop != 0) {
+            if (stop == loop_exchange_limit) ++cs.log.stopped_at_cap;
+            return stop;
+        }
         pivot(cs, r, s);
         ++cs.log.exchanges;
+        show_status(cs, "restoring feasibility", false);
     }
 }
 

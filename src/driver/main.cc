@@ -19,7 +19,7 @@ constexpr const char* help_text =
     "Reads a linear program (lpsens's own format, MPS or LP format) from standard\n"
     "input or a file, maximises it with the two-phase\n"
     "simplex method and writes the results to standard output as comma-separated text.\n"
-    "Progress marks, warnings and the checks' figures go to standard error.\n"
+    "Progress marks, notes, warnings and the checks' figures go to standard error.\n"
     "\n"
     "MODEL: the file to read the problem from, as the first argument that does\n"
     "not begin with \"-\" or the one after the mode (lpsens rv model.mps), when\n"
@@ -65,7 +65,15 @@ constexpr const char* help_text =
     "  --strict             exit with 70 when a check of the result fails\n"
     "  --show-checks        write the checks' figures to standard error\n"
     "  --max-exchanges=N    exchanges one simplex loop may make (default:\n"
-    "                       50 x (rows + columns) + 1000)\n"
+    "                       50 x (rows + columns) + 1000); a loop that needs\n"
+    "                       more stops the run without a verdict (exit 75)\n"
+    "  --time-limit=S       S seconds (a decimal, as 2.5) of wall-clock time from\n"
+    "                       the start of the run for the solve and every\n"
+    "                       re-optimisation of a sweep; when they are up the run\n"
+    "                       stops without a verdict (exit 75); ranging and\n"
+    "                       reports after a proven optimum always complete\n"
+    "  --quiet              the console only for warnings and errors: no marks,\n"
+    "                       notes or status lines\n"
     "  --kernel=K           the exchange step's inner loop: scalar, avx2 or avx512\n"
     "                       (default: the fastest this processor runs; all give\n"
     "                       the same bytes)\n"
@@ -80,11 +88,28 @@ constexpr const char* help_text =
     "printed values are measured.  A failed check writes lines beginning\n"
     "\"lpsens: warning:\" to standard error; see the README for what each means.\n"
     "\n"
-    "Exit codes: 0 done; 64 bad command line; 70 a check failed (with --strict);\n"
-    "106 bad or empty input; 203 out of memory; 205 overflow; otherwise the\n"
-    "system's error code when a file cannot be read or written (2 no such file,\n"
-    "13 no permission, 21 a folder), checked for the model and every output file\n"
-    "before the model is read.\n";
+    "Progress: a mark per exchange (':' while seeking a feasible basis, '.'\n"
+    "otherwise) as it happens and, on a terminal, once a solve has run for a\n"
+    "second, a status line at most every second: the phase, the exchanges, the\n"
+    "objective, the primal infeasibility and the seconds.\n"
+    "\n"
+    "Exit codes:\n"
+    "  0    the run completed with a verdict (an optimum, \"No feasible solution\"\n"
+    "       or \"Unbounded solution\")\n"
+    "  64   the command line is wrong; nothing was read\n"
+    "  70   with --strict: a check of the result failed (the report is written)\n"
+    "  75   stopped at the exchange limit or the time limit: no verdict; standard\n"
+    "       output says \"Stopped at the exchange limit\" or \"... the time limit\"\n"
+    "  76   stopped by numerical trouble: no verdict (\"Stopped by numerical\n"
+    "       trouble\")\n"
+    "  106  a malformed number or model in the input, or empty input\n"
+    "  203  out of memory\n"
+    "  205  a number too large for the stored format\n"
+    "  other  the system's error code when a file cannot be read or written (2 no\n"
+    "       such file, 13 no permission, 21 a folder), checked for the model and\n"
+    "       every output file before the model is read\n"
+    "After 70, 75 and 76, as after an error, the marker file KVT_DMY.$$$ is left\n"
+    "as it was.\n";
 
 bool write_text(int fd, const std::string& text) {
     return ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
@@ -121,7 +146,7 @@ int main(int argc, char** argv) {
     // A further argument may be a model name with a typo: say so.
     for (const std::string& argument : options.ignored)
         channels.console.write("lpsens: warning: '" + argument + "' is neither the mode nor a file to read; it is ignored\n");
-    if (!lpsens::reads_file(options) && ::isatty(0)) channels.console.write("lpsens: reading the problem from standard input (end it with Ctrl-D)\n");
+    if (!options.quiet && !lpsens::reads_file(options) && ::isatty(0)) channels.console.write("lpsens: reading the problem from standard input (end it with Ctrl-D)\n");
 
     lpsens::ByteSource input(0);
     return lpsens::run_program(channels, input, options, true);

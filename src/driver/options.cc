@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -27,6 +28,24 @@ bool parse_count(std::string_view text, long& out) {
     out = std::strtol(std::string(text).c_str(), nullptr, 10);
     return out > 0;
 }
+
+// A positive decimal number of seconds: digits with at most one point
+// (no sign, no exponent), above zero.  Beyond a million hours it is as good
+// as no limit and is kept there.
+bool parse_seconds(std::string_view text, double& out) {
+    if (text.empty() || text.size() > 30) return false;
+    bool digit = false;
+    int points = 0;
+    for (char c : text) {
+        if (c == '.') ++points;
+        else if (c >= '0' && c <= '9') digit = true;
+        else return false;
+    }
+    if (!digit || points > 1) return false;
+    out = std::min(std::strtod(std::string(text).c_str(), nullptr), 3.6e9);
+    return out > 0;
+}
+
 
 // A plain argument names the model when something of that name stands in the
 // file system (a folder too, which is then refused when opened) or when it
@@ -86,6 +105,7 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
         else if (name == "accurate") flag = &options.accurate;
         else if (name == "classic") flag = &options.classic;
         else if (name == "listing") flag = &options.listing;
+        else if (name == "quiet") flag = &options.quiet;
         if (flag != nullptr) {
             if (has_value) {
                 error = "the option --" + name + " takes no value";
@@ -95,6 +115,11 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
         } else if (name == "max-exchanges") {
             if (!has_value || !parse_count(value, options.max_exchanges)) {
                 error = "the option --max-exchanges needs a whole number from 1 up, as --max-exchanges=5000";
+                return std::nullopt;
+            }
+        } else if (name == "time-limit") {
+            if (!has_value || !parse_seconds(value, options.time_limit)) {
+                error = "the option --time-limit needs a number of seconds above 0, as --time-limit=2.5";
                 return std::nullopt;
             }
         } else if (name == "kernel") {

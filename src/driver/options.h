@@ -15,8 +15,10 @@
 
 namespace lpsens {
 
-inline constexpr int exit_usage = 64;         // a bad command line
-inline constexpr int exit_check_failed = 70;  // --strict and a check failed
+inline constexpr int exit_usage = 64;          // a bad command line
+inline constexpr int exit_check_failed = 70;   // --strict and a check failed
+inline constexpr int exit_limit = 75;          // stopped at the exchange or time limit: no verdict
+inline constexpr int exit_numerical = 76;      // stopped by numerical trouble: no verdict
 
 struct RunOptions {
     const char* mode = nullptr;  // the mode argument, null when there is none
@@ -29,6 +31,8 @@ struct RunOptions {
     bool text_report = false;  // --report=text: the readable report in the model's terms
     bool listing = false;      // the tableau listing of a model beyond 999 rows or variables too
     long max_exchanges = 0;    // 0: in proportion to the size
+    double time_limit = 0;     // --time-limit: seconds of the run; 0: none
+    bool quiet = false;        // --quiet: the console only for warnings and errors
     KernelKind kernel = KernelKind::best;  // the exchange step's inner loop
     int threads = 0;                       // 0: both cores on large problems
     std::string input;                     // --input=FILE or the model argument; empty or "-": standard input

@@ -5,6 +5,8 @@
 
 #include <cctype>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -20,6 +22,7 @@
 #include "form/names.h"
 #include "io/files.h"
 #include "model/read_problem.h"
+#include "numeric/plural.h"
 #include "report/check_warnings.h"
 #include "report/json_results.h"
 #include "report/parametric_report.h"
@@ -68,13 +71,48 @@ struct FileCloser {
     }
 };
 
+// The line that stands for a verdict without an optimum, or for a stop
+// before any verdict.
 void write_status_line(Channel& out, Status status) {
-    out.write(status == Status::infeasible ? "No feasible solution" : "Unbounded solution");
+    switch (status) {
+        case Status::infeasible: out.write("No feasible solution"); break;
+        case Status::unbounded: out.write("Unbounded solution"); break;
+        case Status::exchange_limit: out.write("Stopped at the exchange limit"); break;
+        case Status::time_limit: out.write("Stopped at the time limit"); break;
+        case Status::numerical_trouble: out.write("Stopped by numerical trouble"); break;
+        case Status::optimal: return;
+    }
     out.write(line_end);
 }
 
-const char* status_text(Status status) {
-    return status == Status::infeasible ? "infeasible" : status == Status::unbounded ? "unbounded" : "optimal";
+// Seconds as a plain decimal: 2, 0.5, 0.001.
+std::string seconds_text(double seconds) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.9f", seconds);
+    std::string text(buffer);
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    return text;
+}
+
+// What the console says of a run that stopped before its verdict: what
+// stopped it, and for a sweep after how many records.
+std::string stop_message(Status status, long cap, double seconds, std::size_t records) {
+    const bool sweep = records > 0;
+    std::string text = sweep ? "lpsens: the sweep stopped" : "lpsens: stopped";
+    std::string after = sweep ? " after " + counted(static_cast<long>(records), "record", "records") : "";
+    const std::string no_verdict = !sweep ? ": no verdict" : records == 1 ? ": no verdict beyond it" : ": no verdict beyond them";
+    switch (status) {
+        case Status::exchange_limit:
+            return text + " at the limit of " + counted(cap, "exchange", "exchanges") + after + no_verdict +
+                   " (--max-exchanges sets another)\n";
+        case Status::time_limit:
+            return text + " at the time limit of " + seconds_text(seconds) + " s" + after + no_verdict + "\n";
+        default:
+            return text + " by numerical trouble" + after + no_verdict +
+                   "; accurate mode found no result that passes its own checks (please report it together with the "
+                   "problem file)\n";
+    }
 }
 
 // Rows whose right-hand side starts negative: the classic phase 1 does not
@@ -102,10 +140,15 @@ public:
         checker_.check_record(items_, s, record, result);
     }
     void verdict(Status status) override {
+        end_ = status;
         if (out_ != nullptr) write_status_line(*out_, status);
     }
+    // How the sweep ended: optimal when it reached its end, else the
+    // verdict or stop of its last re-optimisation.
+    Status end() const { return end_; }
 
 private:
+    Status end_ = Status::optimal;
     Channel* out_;
     ResultChecker& checker_;
     const SweepItems& items_;
@@ -114,8 +157,11 @@ private:
 }  // namespace
 
 int run_sequence(Channels& channels, ByteSource& input, const RunOptions& options, bool touch_marker) {
+    // --time-limit counts from here.
+    const RunClock::time_point started = RunClock::now();
     Channel& out = channels.out;
     Channel& console = channels.console;
+    console.set_quiet(options.quiet);
     const std::string mode = run_mode_of(options.mode);
     const bool parametric = mode == "pv" || mode == "rv";
     const std::string infinity_text =
@@ -151,7 +197,7 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     } else {
         std::vector<std::string> lines;
         ConvertedModel converted = convert_model(model, lines);
-        for (const std::string& line : lines) console.write("lpsens: " + line + "\n");
+        for (const std::string& line : lines) console.note("lpsens: " + line + "\n");
         check_stored_range(converted.form);
         if (!accurate) check_classic_size(converted.form, "the classic engine");
         if (!options.write_problem.empty()) {
@@ -173,7 +219,10 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     if (imported) add_model_sweep_items(items, form, *imported, model_sweep);
 
     ResultChecker checker(form, accurate);
-    const EngineSettings settings{options.max_exchanges, options.kernel, options.threads};
+    EngineSettings settings{options.max_exchanges, options.kernel, options.threads};
+    if (options.time_limit > 0)
+        settings.deadline = started + std::chrono::duration_cast<RunClock::duration>(
+                                          std::chrono::duration<double>(options.time_limit));
     std::unique_ptr<SolveEngine> engine;
     CheckAdvice advice;
     advice.accurate = accurate;
@@ -188,13 +237,15 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
         engine = std::make_unique<ClassicEngine>(form, settings, console, negative);
         advice.negative_rhs = warn_negative_rhs(form, console);
     }
-    console.write('.');
+    console.mark('.');
 
     const SolveResult result = engine->solve();
+    // How the run ends: the first result's verdict, or a stop before one
+    // (of the solve, or of a sweep's re-optimisation).
+    Status end = result.status;
     RunResults run;
     run.mode = mode;
     run.accurate = accurate;
-    run.status = status_text(result.status);
     run.tolerance = accurate ? 1e-9 : 0.00001;
     if (imported) {
         run.model = &model;
@@ -206,7 +257,27 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     std::string listing_note;  // for the console, when the listing is left out
     // The CSV report, or the readable one in the model's terms instead.
     const bool csv = !options.text_report;
-    if (result.status == Status::infeasible || (parametric && result.status == Status::unbounded)) {
+    // The model's own terms: for the JSON of an imported model and for the
+    // readable report.
+    const auto in_model_terms = [&] {
+        if ((imported && !options.json.empty()) || !csv)
+            model_results = lpsens::model_results(imported ? model : form.problem,
+                                                  imported ? *imported : identity_map(form), form, result,
+                                                  engine->tableau(), run.tolerance);
+        if (imported && model_results) run.model_results = &*model_results;
+    };
+    if (!is_verdict(result.status)) {
+        // Stopped before any verdict: the stop line instead of a report, and
+        // the best basis for the JSON and the readable report, not checked
+        // (it claims nothing) and without ranging.
+        if (csv) write_status_line(out, result.status);
+        run.feasible = result.feasible;
+        if (!parametric) {
+            strip_name_suffixes(form, mode);
+            run.solution = &result.solution;
+            in_model_terms();
+        }
+    } else if (result.status == Status::infeasible || (parametric && result.status == Status::unbounded)) {
         // A sweep starts only from an optimum.
         if (csv) write_status_line(out, result.status);
         checker.check_final(result, false);
@@ -215,6 +286,7 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
         if (parametric) {
             SweepReporter reporter(csv ? &out : nullptr, checker, items);
             records = parametric_sweep(*engine, items, form.variables(), result, reporter);
+            if (!is_verdict(reporter.end())) end = reporter.end();
             if (csv) write_parametric_report(out, form, items, records);
             run.items = &items;
             run.records = &records;
@@ -237,21 +309,17 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
             checker.check_final(result, csv);
             run.solution = &result.solution;
             run.ranging = &*ranging;
-            // The model's own terms: for the JSON of an imported model and
-            // for the readable report.
-            if ((imported && !options.json.empty()) || !csv)
-                model_results = lpsens::model_results(imported ? model : form.problem,
-                                                      imported ? *imported : identity_map(form), form, result,
-                                                      engine->tableau(), run.tolerance);
-            if (imported && model_results) run.model_results = &*model_results;
+            in_model_terms();
         }
     }
+    run.status = end;
     if (!csv) {
         TextReportRun text;
         text.source = imported ? form.problem.source : from_file ? options.input : "";
         text.accurate = accurate;
-        text.verified = checker.passed();
-        text.status = result.status;
+        text.verified = is_verdict(end) && checker.passed();
+        text.status = end;
+        text.feasible = result.feasible;
         text.results = model_results ? &*model_results : nullptr;
         if (!records.empty()) {
             text.items = &items;
@@ -267,10 +335,16 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     if (!options.chart.empty() && !records.empty()) write_text_file(options.chart, sweep_chart(form, items, records));
     // Everything for standard output is out before the run counts as done.
     out.flush();
-    console.write(line_end);
-    console.write(listing_note);
-    advice.stopped_at_cap = engine->log().stopped_at_cap > 0;
+    console.mark(line_end);
+    console.note(listing_note);
+    if (!is_verdict(end))
+        console.write(stop_message(end, exchange_cap(settings, form.rows(), form.column_count()), options.time_limit,
+                                   records.size()));
     report_all_checks(console, checker, options.show_checks, advice);
+    // A run without a verdict has its own exit code, before that of a
+    // failed check; like a failed check under --strict it leaves the
+    // marker file alone.
+    if (!is_verdict(end)) return end == Status::numerical_trouble ? exit_numerical : exit_limit;
     const bool failed = options.strict && !checker.passed();
     if (touch_marker && !failed) reset_marker_file();
     return failed ? exit_check_failed : 0;

@@ -12,12 +12,35 @@
 
 namespace lpsens {
 
-enum class Status { optimal, unbounded, infeasible };
+// How a solve ended: with a verdict (optimal, unbounded, infeasible), which
+// the checks then judge, or stopped before one.  A stopped solve proves
+// nothing: its result is the best basis found.
+enum class Status {
+    optimal,
+    unbounded,
+    infeasible,
+    exchange_limit,     // an exchange loop made as many exchanges as it may
+    time_limit,         // the run reached its --time-limit
+    numerical_trouble,  // no result passed the engine's own checks
+};
+
+// True for the three verdicts.
+constexpr bool is_verdict(Status status) {
+    return status == Status::optimal || status == Status::unbounded || status == Status::infeasible;
+}
+
+// "optimal", "unbounded", "infeasible", "exchange limit", "time limit" or
+// "numerical trouble".
+const char* status_name(Status status);
 
 struct SolveResult {
     Status status = Status::optimal;
-    // Optimal and unbounded results: the values of the final tableau.
+    // Optimal, unbounded and stopped results: the values of the final
+    // tableau (of a stopped one: the best basis found).
     Solution solution;
+    // Stopped results: the final basis satisfies every row and bound, by
+    // the engine's own tolerances (a phase-2 basis of the classic engine).
+    bool feasible = false;
     // The final basis (of phase 1 when infeasible): the variable basic in
     // each row 1..M and the one nonbasic in each column 1..N+K2.  The duals
     // of the final phase-1 basis certify "infeasible".
@@ -50,10 +73,12 @@ struct ParameterMove {
 class SolveEngine {
 public:
     virtual ~SolveEngine() = default;
-    // Both phases from the start.
+    // Both phases from the start.  Either may stop before a verdict (at the
+    // exchange limit, at the settings' deadline, or by numerical trouble).
     virtual SolveResult solve() = 0;
     // After a sweep moved t: the optimum of the problem at t from the
-    // current basis; infeasible when no solution is feasible at t.
+    // current basis; infeasible when no solution is feasible at t; or
+    // stopped before a verdict, as solve().
     virtual SolveResult reoptimise(const ParameterMove& move) = 0;
     virtual const TableauView& tableau() const = 0;
     virtual const ExchangeLog& log() const = 0;

@@ -1,9 +1,15 @@
 // What every engine is told and what it reports about its exchange loops.
 #pragma once
 
+#include <chrono>
+
 #include "engine/kernel_kind.h"
 
 namespace lpsens {
+
+using RunClock = std::chrono::steady_clock;
+// No deadline.
+inline constexpr RunClock::time_point no_deadline = RunClock::time_point::max();
 
 struct EngineSettings {
     // Exchanges one loop (a phase, a re-optimisation, a restoration) may
@@ -14,7 +20,15 @@ struct EngineSettings {
     // stored values.
     KernelKind kernel = KernelKind::best;
     int threads = 0;
+    // The moment the run's time is up (--time-limit): an exchange loop
+    // looks before every exchange, the first too, and stops there.
+    RunClock::time_point deadline = no_deadline;
 };
+
+// True when the settings' deadline has come.
+inline bool past_deadline(const EngineSettings& settings) {
+    return settings.deadline != no_deadline && RunClock::now() >= settings.deadline;
+}
 
 // What the exchange loops had to do beyond their rules, for the checks and
 // their figures.

@@ -24,6 +24,18 @@ Solution solution_from(const TableauView& view, int variables) {
     return s;
 }
 
+const char* status_name(Status status) {
+    switch (status) {
+        case Status::optimal: return "optimal";
+        case Status::unbounded: return "unbounded";
+        case Status::infeasible: return "infeasible";
+        case Status::exchange_limit: return "exchange limit";
+        case Status::time_limit: return "time limit";
+        case Status::numerical_trouble: return "numerical trouble";
+    }
+    return "?";
+}
+
 void take_basis(const TableauView& view, SolveResult& result) {
     result.basis.assign(static_cast<std::size_t>(view.rows()) + 1, VariableId{});
     result.nonbasic.assign(static_cast<std::size_t>(view.columns()) + 1, VariableId{});

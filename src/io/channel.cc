@@ -10,6 +10,21 @@ namespace {
 constexpr std::size_t buffer_limit = 1 << 16;
 }
 
+void Channel::attach(int fd, bool immediate, Site site) {
+    fd_ = fd;
+    immediate_ = immediate;
+    site_ = site;
+    terminal_ = ::isatty(fd) == 1;
+}
+
+void Channel::mark(std::string_view marks) {
+    if (!quiet_) write(marks);
+}
+
+void Channel::note(std::string_view text) {
+    if (!quiet_) write(text);
+}
+
 int Channel::write_all(std::string_view text) {
     while (!text.empty()) {
         const ssize_t n = ::write(fd_, text.data(), text.size());

@@ -44,8 +44,6 @@ void report_checks(Channel& console, const CheckReport& report, const std::strin
     if (advice.accurate)
         line("warning", "  accurate mode could not settle this problem; please report it together with the "
                         "problem file");
-    else if (advice.stopped_at_cap)
-        line("warning", "  an exchange loop stopped at its limit before its end; allow more with --max-exchanges=N");
     else if (advice.negative_rhs)
         line("warning", "  rows with a negative right-hand side are not made feasible; multiply them by -1 "
                         "(swapping <= and >=) and run again");

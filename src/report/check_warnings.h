@@ -12,7 +12,6 @@ namespace lpsens {
 // What the advice of a failed check depends on.
 struct CheckAdvice {
     bool accurate = false;        // the accurate engine solved it
-    bool stopped_at_cap = false;  // an exchange loop stopped at its limit
     bool negative_rhs = false;    // a right-hand side started negative
 };
 

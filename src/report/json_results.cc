@@ -95,27 +95,35 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
     const bool parametric = run.mode == "pv" || run.mode == "rv";
     // Values the engine computed: within its tolerance of zero they are 0.
     const auto value = [&](double x) { return number(std::fabs(x) <= run.tolerance ? 0.0 : x); };
-    const bool verified = checker.passed();
+    // A run stopped before its verdict proves nothing and is not checked.
+    const bool stopped = !is_verdict(run.status);
+    const bool verified = !stopped && checker.passed();
+    const std::string status = status_name(run.status);
     std::string j = "{\n";
     j += "  \"title\": " + quoted(form.title()) + ",\n";
     j += "  \"mode\": \"" + std::string(parametric ? run.mode : "ordinary") + "\",\n";
     j += "  \"engine\": \"" + std::string(run.accurate ? "accurate" : "classic") + "\",\n";
     // A verdict the checks could not confirm is not stated as a fact.
-    j += "  \"status\": \"" + (verified ? run.status : std::string("unverified")) + "\",\n";
-    if (!verified) j += "  \"reported_status\": \"" + run.status + "\",\n";
+    j += "  \"status\": \"" + (verified || stopped ? status : std::string("unverified")) + "\",\n";
+    if (!verified && !stopped) j += "  \"reported_status\": \"" + status + "\",\n";
     j += "  \"verified\": " + std::string(verified ? "true" : "false") + ",\n";
+    // Ranging only where there is a verdict; a stopped run's values are
+    // those of the best basis found, which may not even be feasible.
+    const Ranging* ranging = stopped ? nullptr : run.ranging;
     if (run.solution != nullptr && !parametric) {
         const Solution& solution = *run.solution;
-        const Ranging& ranging = *run.ranging;
+        if (stopped) j += "  \"feasible\": " + std::string(run.feasible ? "true" : "false") + ",\n";
         j += "  \"objective\": " + value(solution.objective) + ",\n";
         j += "  \"variables\": " + list(1, n, [&](int v) {
             const auto sv = static_cast<std::size_t>(v);
             const StoredReal cost = narrowed(form.cost(v));
-            return "{\"name\": " + quoted(form.column_name(v)) + ", \"cost\": " + number(cost.value) +
-                   ", \"level\": " + value(solution.column[sv].level) +
-                   ", \"reduced_cost\": " + value(solution.column[sv].price) +
-                   ", \"cost_lower\": " + limit(cost, ranging.cost_lower[sv], false) +
-                   ", \"cost_upper\": " + limit(cost, ranging.cost_upper[sv], true) + "}";
+            std::string text = "{\"name\": " + quoted(form.column_name(v)) + ", \"cost\": " + number(cost.value) +
+                               ", \"level\": " + value(solution.column[sv].level) +
+                               ", \"reduced_cost\": " + value(solution.column[sv].price);
+            if (ranging != nullptr)
+                text += ", \"cost_lower\": " + limit(cost, ranging->cost_lower[sv], false) +
+                        ", \"cost_upper\": " + limit(cost, ranging->cost_upper[sv], true);
+            return text + "}";
         }) + ",\n";
         // A row's activity is A x of the form's values.
         std::vector<Extended> activity(static_cast<std::size_t>(m) + 1, 0);
@@ -126,12 +134,14 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
         j += "  \"rows\": " + list(1, m, [&](int i) {
             const auto si = static_cast<std::size_t>(i);
             const StoredReal rhs = narrowed(form.rhs(i));
-            return "{\"name\": " + quoted(form.row_name(i)) + ", \"rhs\": " + number(rhs.value) +
-                   ", \"residual\": " + value(solution.row[si].level) +
-                   ", \"activity\": " + value(static_cast<double>(activity[si])) +
-                   ", \"shadow_price\": " + value(solution.row[si].price) +
-                   ", \"rhs_lower\": " + limit(rhs, ranging.rhs_lower[si], false) +
-                   ", \"rhs_upper\": " + limit(rhs, ranging.rhs_upper[si], true) + "}";
+            std::string text = "{\"name\": " + quoted(form.row_name(i)) + ", \"rhs\": " + number(rhs.value) +
+                               ", \"residual\": " + value(solution.row[si].level) +
+                               ", \"activity\": " + value(static_cast<double>(activity[si])) +
+                               ", \"shadow_price\": " + value(solution.row[si].price);
+            if (ranging != nullptr)
+                text += ", \"rhs_lower\": " + limit(rhs, ranging->rhs_lower[si], false) +
+                        ", \"rhs_upper\": " + limit(rhs, ranging->rhs_upper[si], true);
+            return text + "}";
         }) + ",\n";
     }
     if (parametric && run.records != nullptr && !run.records->empty()) {
@@ -191,7 +201,8 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
             return "{\"name\": " + quoted(row.name) + ", \"type\": \"" + row_type(row) +
                    "\", \"rhs\": " + number(static_cast<double>(row.rhs)) + ", \"lower\": " + number(lower) +
                    ", \"upper\": " + number(upper) + ", \"activity\": " + number(result.activity) +
-                   ", \"dual\": " + number(result.dual) + ", \"rhs_ranging\": " + range(result.rhs, model) + "}";
+                   ", \"dual\": " + number(result.dual) +
+                   (stopped ? std::string() : ", \"rhs_ranging\": " + range(result.rhs, model)) + "}";
         }, "      ", "\n    ]") + ",\n";
         j += "    \"variables\": " + list(0, model.column_count() - 1, [&](int c) {
             const ProblemColumn& column = model.columns[static_cast<std::size_t>(c)];
@@ -199,9 +210,11 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
             return "{\"name\": " + quoted(column.name) + ", \"cost\": " + number(static_cast<double>(column.cost)) +
                    ", \"lower\": " + bound(column.lower) + ", \"upper\": " + bound(column.upper) +
                    ", \"value\": " + number(result.value) + ", \"reduced_cost\": " + number(result.reduced_cost) +
-                   ", \"cost_ranging\": " + range(result.cost, model) +
-                   ", \"lower_bound_ranging\": " + range(result.lower_bound, model) +
-                   ", \"upper_bound_ranging\": " + range(result.upper_bound, model) + "}";
+                   (stopped ? std::string()
+                            : ", \"cost_ranging\": " + range(result.cost, model) +
+                                  ", \"lower_bound_ranging\": " + range(result.lower_bound, model) +
+                                  ", \"upper_bound_ranging\": " + range(result.upper_bound, model)) +
+                   "}";
         }, "      ", "\n    ]") + "\n  },\n";
     }
     const auto& reports = checker.reports();

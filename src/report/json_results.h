@@ -17,10 +17,14 @@ namespace lpsens {
 struct RunResults {
     std::string mode;      // the run mode ("pv", "rv", or another: ordinary)
     bool accurate = false;
-    std::string status;    // "optimal", "unbounded" or "infeasible"
+    // The first result's verdict, or how the run stopped before one (then
+    // `solution` of an ordinary run is the best basis found, `feasible` or
+    // not, and there is no ranging).
+    Status status = Status::optimal;
+    bool feasible = false;
     double tolerance = 0;  // values within it of zero are written as 0
     const Solution* solution = nullptr;  // ordinary runs that reached a result
-    const Ranging* ranging = nullptr;
+    const Ranging* ranging = nullptr;    // and a verdict
     const SweepItems* items = nullptr;   // sweeps that took records
     const std::vector<SweepRecord>* records = nullptr;
     // Imported models: the model as read, its map and its results.

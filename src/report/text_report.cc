@@ -106,15 +106,23 @@ const std::string range_align = "rrllrrll";
 }  // namespace
 
 std::string text_report(const Problem& model, const ModelMap& map, const TextReportRun& run) {
-    const char* status = run.status == Status::optimal     ? "optimal"
-                         : run.status == Status::unbounded ? "unbounded"
-                                                           : "infeasible";
+    const bool stopped = !is_verdict(run.status);
     std::string out = "Problem:    " + model.title + (run.source.empty() ? "" : " (" + run.source + ")") + "\n";
     out += "Size:       " + std::to_string(model.row_count()) + " rows, " + std::to_string(model.column_count()) +
            " columns, " + std::to_string(model.matrix.nonzeros()) + " nonzeros\n";
     out += "Engine:     " + std::string(run.accurate ? "accurate" : "classic") +
-           (run.verified ? ", every check passed" : ", CHECKS FAILED: see the warnings") + "\n";
-    out += "Status:     " + std::string(status) + (run.verified ? "" : " (not proven)") + "\n";
+           (stopped         ? ", stopped before a verdict"
+            : run.verified ? ", every check passed"
+                           : ", CHECKS FAILED: see the warnings") +
+           "\n";
+    if (stopped)
+        out += "Status:     NO VERDICT: stopped " +
+               std::string(run.status == Status::exchange_limit ? "at the exchange limit"
+                           : run.status == Status::time_limit   ? "at the time limit"
+                                                                : "by numerical trouble") +
+               (run.records != nullptr ? " after the records below" : "") + "\n";
+    else
+        out += "Status:     " + std::string(status_name(run.status)) + (run.verified ? "" : " (not proven)") + "\n";
     if (run.records != nullptr) {
         out += "Sweep:      " + std::to_string(run.records->size()) + " records, the objective's " +
                (map.maximise ? "maximum" : "minimum") + " at each\n\n";
@@ -135,8 +143,12 @@ std::string text_report(const Problem& model, const ModelMap& map, const TextRep
     }
     if (run.results == nullptr) return out;
     const ModelResults& r = *run.results;
-    out += "Objective:  " + number(r.objective) + " (" + (map.maximise ? "maximum" : "minimum") +
-           (run.status == Status::unbounded ? " not reached: the objective grows without end" : "") + ")\n";
+    if (stopped)
+        out += "Objective:  " + number(r.objective) + " (of the best basis found, whose values follow: " +
+               (run.feasible ? "feasible, not proven optimal" : "not feasible") + ")\n";
+    else
+        out += "Objective:  " + number(r.objective) + " (" + (map.maximise ? "maximum" : "minimum") +
+               (run.status == Status::unbounded ? " not reached: the objective grows without end" : "") + ")\n";
 
     out += "\nRows\n";
     Table rows({"Name", "Type", "Activity", "Lower", "Upper", "Dual value"}, "llrrrr");

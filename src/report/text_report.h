@@ -17,7 +17,10 @@ struct TextReportRun {
     std::string source;      // where the model came from
     bool accurate = false;
     bool verified = false;   // every check passed
+    // The first result's verdict, or how the run stopped before one; then
+    // the results are those of the best basis found, `feasible` or not.
     Status status = Status::optimal;
+    bool feasible = false;
     const ModelResults* results = nullptr;  // solved ordinary runs
     // Sweeps: the records with their model values.
     const SweepItems* items = nullptr;

@@ -1,8 +1,9 @@
 #include "revised/dual_simplex.h"
 
-#include <cassert>
 #include <cmath>
 #include <cstdio>
+#include <stdexcept>
+#include <string>
 
 #include "revised/invariants.h"
 #include "revised/simplex_values.h"
@@ -98,7 +99,6 @@ DualOutcome DualSimplex::run(int phase, SolveStatus& limit_status) {
     std::int64_t& counter = phase == 1 ? s_.iterations.dual_phase1 : s_.iterations.dual_phase2;
     measure_all_infeasibilities();
     for (;;) {
-        if (s_.clock.limit_reached(s_.iterations.total(), limit_status)) return DualOutcome::limit;
         if (refactor_due || s_.basis.updates() >= s_.refactor_interval) {
             rebuild();
             refactor_due = false;
@@ -152,6 +152,8 @@ DualOutcome DualSimplex::run(int phase, SolveStatus& limit_status) {
             continue;
         }
 
+        // An iteration is due: the limits come first.
+        if (s_.clock.limit_reached(s_.iterations.total(), limit_status)) return DualOutcome::limit;
         tau_.clear();
         for (int k = 0; k < rho_.count; ++k) tau_.add(rho_.index[k], rho_.value[rho_.index[k]]);
         s_.basis.factor().ftran(tau_, s_.tau_density.value);
@@ -187,20 +189,22 @@ DualOutcome DualSimplex::run(int phase, SolveStatus& limit_status) {
         for (int k = 0; k < column_.count; ++k) measure_infeasibility(column_.index[k]);
         measure_infeasibility(r);
         ++counter;
+        s_.iterated(phase == 1 ? IterationKind::dual_phase1 : IterationKind::dual);
         // The updated values must still satisfy the rows; when they have
         // drifted the factors are rebuilt and the values recomputed.
         if (s_.basis.updates() % residual_check_interval == 0 && primal_residual(s_) > residual_limit)
             refactor_due = true;
 #ifndef NDEBUG
-        if (const std::string why = refactor_due ? std::string() : check_invariants(s_, 1e-5); !why.empty()) {
-            std::fprintf(stderr, "dual simplex invariant after %lld iterations, %d updates: %s\n",
-                         static_cast<long long>(counter), s_.basis.updates(), why.c_str());
-            assert(false);
-        }
+        if (const std::string why = refactor_due ? std::string() : check_invariants(s_, 1e-5); !why.empty())
+            throw std::logic_error("dual simplex invariant after " + std::to_string(counter) + " iterations, " +
+                                   std::to_string(s_.basis.updates()) + " updates: " + why);
 #endif
-        if (s_.log_level >= 2 && counter % 1000 == 0)
-            std::fprintf(stderr, "dual phase %d: %lld iterations, primal infeasibility %.3g\n", phase,
-                         static_cast<long long>(counter), max_basic_infeasibility(s_));
+        if (s_.log_level >= 2 && counter % 1000 == 0) {
+            char line[120];
+            std::snprintf(line, sizeof line, "dual phase %d: %lld iterations, primal infeasibility %.3g", phase,
+                          static_cast<long long>(counter), max_basic_infeasibility(s_));
+            s_.log(2, line);
+        }
     }
 }
 

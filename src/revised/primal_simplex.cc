@@ -1,9 +1,9 @@
 #include "revised/primal_simplex.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
-#include <cstdio>
+#include <stdexcept>
+#include <string>
 
 #include "revised/invariants.h"
 #include "revised/simplex_values.h"
@@ -55,7 +55,6 @@ PrimalOutcome PrimalSimplex::run(SolveStatus& limit_status, std::int64_t budget)
     bool refactor_due = false;
     const int* basic = s_.basis.basic_by_position.data();
     for (;;) {
-        if (s_.clock.limit_reached(s_.iterations.total(), limit_status)) return PrimalOutcome::limit;
         if (refactor_due || s_.basis.updates() >= s_.refactor_interval) {
             refactor_due = false;
             if (!rebuild()) return PrimalOutcome::infeasible;
@@ -136,6 +135,8 @@ PrimalOutcome PrimalSimplex::run(SolveStatus& limit_status, std::int64_t budget)
             }
             return PrimalOutcome::unbounded;
         }
+        // An iteration is due: the limits come first.
+        if (s_.clock.limit_reached(s_.iterations.total(), limit_status)) return PrimalOutcome::limit;
         ++s_.iterations.primal;
         if (leaving_position < 0 || range <= step) {
             // The entering variable reaches its other bound first.
@@ -145,6 +146,7 @@ PrimalOutcome PrimalSimplex::run(SolveStatus& limit_status, std::int64_t budget)
             }
             s_.basis.status_by_var[entering] = dir > 0 ? VarStatus::at_upper : VarStatus::at_lower;
             s_.x_by_var[entering] = dir > 0 ? s_.upper_by_var[entering] : s_.lower_by_var[entering];
+            s_.iterated(IterationKind::primal);
             continue;
         }
 
@@ -159,6 +161,8 @@ PrimalOutcome PrimalSimplex::run(SolveStatus& limit_status, std::int64_t budget)
         const double alpha_row = row_.value(entering);
         if (std::fabs(alpha - alpha_row) > pivot_agreement * std::min(std::fabs(alpha), std::fabs(alpha_row)) &&
             s_.basis.updates() > 0) {
+            // Counted, but the basis stays: the observer is told all the same.
+            s_.iterated(IterationKind::primal);
             if (!rebuild()) return PrimalOutcome::infeasible;
             continue;
         }
@@ -207,13 +211,12 @@ PrimalOutcome PrimalSimplex::run(SolveStatus& limit_status, std::int64_t budget)
         if (s_.basis.updates() % residual_check_interval == 0 && primal_residual(s_) > residual_limit)
             refactor_due = true;
 #ifndef NDEBUG
-        if (const std::string why = refactor_due ? std::string() : check_invariants(s_, 1e-5); !why.empty()) {
-            std::fprintf(stderr, "primal simplex invariant: %s\n", why.c_str());
-            assert(false);
-        }
+        if (const std::string why = refactor_due ? std::string() : check_invariants(s_, 1e-5); !why.empty())
+            throw std::logic_error("primal simplex invariant: " + why);
 #endif
+        s_.iterated(IterationKind::primal);
         if (s_.log_level >= 2 && s_.iterations.primal % 1000 == 0)
-            std::fprintf(stderr, "primal: %lld iterations\n", static_cast<long long>(s_.iterations.primal));
+            s_.log(2, "primal: " + std::to_string(s_.iterations.primal) + " iterations");
     }
 }
 

@@ -162,6 +162,8 @@ const Solution& RevisedSimplex::solve() {
     s.iterations = IterationCounts{};
     s.log_level = options_.log_level;
     s.refactor_interval = options_.refactor_interval;
+    s.observer = observer_;
+    s.objective_offset = lp_.offset;
     s.clock.start(options_, 0);
     int retries = 0;
     for (int attempt = 0; attempt < max_attempts; ++attempt) {
@@ -192,11 +194,14 @@ const Solution& RevisedSimplex::solve() {
         solution_.iterations.retries = retries;
         if (solution_.status != SolveStatus::numerical_trouble) break;
         ++retries;
-        if (options_.log_level >= 1) std::fprintf(stderr, "the result failed its check: solving again\n");
+        s.log(1, "the result failed its check: solving again");
     }
-    if (options_.log_level >= 1)
-        std::fprintf(stderr, "%s, objective %.12g, %lld iterations\n", to_string(solution_.status),
-                     solution_.objective, static_cast<long long>(solution_.iterations.total()));
+    if (s.observer != nullptr && options_.log_level >= 1) {
+        char line[160];
+        std::snprintf(line, sizeof line, "%s, objective %.12g, %lld iterations", to_string(solution_.status),
+                      solution_.objective, static_cast<long long>(solution_.iterations.total()));
+        s.log(1, line);
+    }
     return solution_;
 }
 
@@ -260,9 +265,12 @@ void RevisedSimplex::finish_solution(int outcome_code, SolveStatus limit_status)
         case SolverOutcome::optimal: {
             const SolutionCheck check = check_solution(lp_, w, sol, tolerance, true);
             sol.status = check.primal_ok && check.dual_ok ? SolveStatus::optimal : SolveStatus::numerical_trouble;
-            if (options_.log_level >= 1 && sol.status != SolveStatus::optimal)
-                std::fprintf(stderr, "check: primal %.3g dual %.3g (scaled)\n", check.primal_scaled,
-                             check.dual_scaled);
+            if (s.observer != nullptr && options_.log_level >= 1 && sol.status != SolveStatus::optimal) {
+                char line[120];
+                std::snprintf(line, sizeof line, "check: primal %.3g dual %.3g (scaled)", check.primal_scaled,
+                              check.dual_scaled);
+                s.log(1, line);
+            }
             break;
         }
         case SolverOutcome::infeasible: {
@@ -287,7 +295,7 @@ void RevisedSimplex::finish_solution(int outcome_code, SolveStatus limit_status)
                 sol.farkas_rhs_bound = check.rhs_bound;
             } else {
                 sol.status = SolveStatus::numerical_trouble;
-                if (options_.log_level >= 1) std::fprintf(stderr, "Farkas check: %s\n", check.why.c_str());
+                s.log(1, "Farkas check: " + check.why);
             }
             break;
         }
@@ -308,9 +316,7 @@ void RevisedSimplex::finish_solution(int outcome_code, SolveStatus limit_status)
                 sol.ray = std::move(dx);
             } else {
                 sol.status = SolveStatus::numerical_trouble;
-                if (options_.log_level >= 1)
-                    std::fprintf(stderr, "ray check: %s%s\n", check.why.c_str(),
-                                 feasible.primal_ok ? "" : " (point infeasible)");
+                s.log(1, "ray check: " + check.why + (feasible.primal_ok ? "" : " (point infeasible)"));
             }
             break;
         }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "revised/lp_data.h"
+#include "revised/observer.h"
 #include "revised/options.h"
 #include "revised/solution.h"
 
@@ -49,6 +50,9 @@ public:
     // Takes effect at the next solve; a change of `scale` rebuilds the
     // engine, so that solve starts cold.
     void set_options(const Options& options);
+    // Told of every iteration and given the log from the next solve on;
+    // null for nobody.  It must outlive the solves it watches.
+    void set_observer(SolveObserver* observer) { observer_ = observer; }
 
     // Solves from the current basis: the slack basis at first (with cost
     // perturbation when the options allow), afterwards the basis the last
@@ -115,6 +119,7 @@ private:
     Options options_;
     std::unique_ptr<Engine> engine_;
     Solution solution_;
+    SolveObserver* observer_ = nullptr;
     bool has_basis_ = false;  // false: the next solve starts cold
 };
 

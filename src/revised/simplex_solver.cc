@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <random>
+#include <string>
 
 #include "revised/cost_perturbation.h"
 #include "revised/simplex_values.h"
@@ -58,8 +58,8 @@ const char* name(PrimalOutcome o) {
 
 // Logs how a primal run ended and says whether that ends the solve: an
 // optimum, a ray or a limit does; lost feasibility or a stall goes round again.
-bool primal_ends_solve(PrimalOutcome p, const char* what, int log_level, SolverOutcome& outcome) {
-    if (log_level >= 1) std::fprintf(stderr, "%s: %s\n", what, name(p));
+bool primal_ends_solve(PrimalOutcome p, const char* what, const SimplexState& s, SolverOutcome& outcome) {
+    s.log(1, std::string(what) + ": " + name(p));
     switch (p) {
         case PrimalOutcome::optimal: outcome = SolverOutcome::optimal; return true;
         case PrimalOutcome::unbounded: outcome = SolverOutcome::unbounded; return true;
@@ -89,9 +89,8 @@ DualOutcome SimplexSolver::run_dual_phase1(SolveStatus& limit_status) {
     s_.restore_bounds();
     set_nonbasic_values(s_);
     compute_basic_values(s_);
-    if (s_.log_level >= 1)
-        std::fprintf(stderr, "dual phase 1: %s after %lld iterations\n", name(outcome),
-                     static_cast<long long>(s_.iterations.dual_phase1));
+    s_.log(1, std::string("dual phase 1: ") + name(outcome) + " after " + std::to_string(s_.iterations.dual_phase1) +
+                  " iterations");
     return outcome;
 }
 
@@ -110,7 +109,7 @@ DualOutcome SimplexSolver::run_with_zero_costs(SolveStatus& limit_status, std::u
     s_.costs_modified = true;
     compute_reduced_costs(s_);
     const DualOutcome outcome = dual_.run(2, limit_status);
-    if (s_.log_level >= 1) std::fprintf(stderr, "dual simplex without costs: %s\n", name(outcome));
+    s_.log(1, std::string("dual simplex without costs: ") + name(outcome));
     return outcome;
 }
 
@@ -136,7 +135,7 @@ SolverOutcome SimplexSolver::solve(bool fresh_factors, bool perturb, std::uint32
             if (max_basic_infeasibility(s_) <= s_.tol.primal) {
                 s_.restore_costs();
                 compute_reduced_costs(s_);
-                if (primal_ends_solve(primal_.run(limit_status), "primal simplex", s_.log_level, outcome))
+                if (primal_ends_solve(primal_.run(limit_status), "primal simplex", s_, outcome))
                     return outcome;
                 continue;
             }
@@ -158,15 +157,14 @@ SolverOutcome SimplexSolver::solve(bool fresh_factors, bool perturb, std::uint32
                 refactorise(s_);
                 continue;
             }
-            if (primal_ends_solve(primal_.run(limit_status), "primal simplex", s_.log_level, outcome))
+            if (primal_ends_solve(primal_.run(limit_status), "primal simplex", s_, outcome))
                 return outcome;
             continue;
         }
 
         const DualOutcome d = dual_.run(2, limit_status);
-        if (s_.log_level >= 1)
-            std::fprintf(stderr, "dual phase 2: %s after %lld iterations\n", name(d),
-                         static_cast<long long>(s_.iterations.dual_phase2));
+        s_.log(1, std::string("dual phase 2: ") + name(d) + " after " + std::to_string(s_.iterations.dual_phase2) +
+                      " iterations");
         if (d == DualOutcome::infeasible) return SolverOutcome::infeasible;
         if (d == DualOutcome::limit) return SolverOutcome::limit;
         if (d == DualOutcome::trouble) {
@@ -191,7 +189,7 @@ SolverOutcome SimplexSolver::solve(bool fresh_factors, bool perturb, std::uint32
         s_.tol.dual = dual_tolerance;
         // Without progress at the fine tolerance the ordinary one decides.
         if (p == PrimalOutcome::stalled) p = primal_.run(limit_status);
-        if (primal_ends_solve(p, "primal clean-up", s_.log_level, outcome)) return outcome;
+        if (primal_ends_solve(p, "primal clean-up", s_, outcome)) return outcome;
     }
     return SolverOutcome::trouble;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "revised/dual_edge_weights.h"
+#include "revised/observer.h"
 #include "revised/options.h"
 #include "revised/simplex_basis.h"
 #include "revised/solution.h"
@@ -29,6 +30,7 @@ public:
 
 private:
     std::chrono::steady_clock::time_point start_;
+    std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
     std::int64_t iteration_limit_ = INT64_MAX;
     double time_limit_ = 0;
 };
@@ -66,6 +68,8 @@ struct SimplexState {
     SolveClock clock;
     int log_level = 0;
     int refactor_interval = 100;
+    SolveObserver* observer = nullptr;  // null: nobody is told
+    double objective_offset = 0;        // the LP's, for the observer's figures
 
     int rows() const { return lp->rows; }
     int cols() const { return lp->cols; }
@@ -76,6 +80,12 @@ struct SimplexState {
     // Back to the LP's own bounds and costs (values are not recomputed).
     void restore_bounds();
     void restore_costs();
+
+    // After every iteration: tells the observer, with the figures when it
+    // asks for them.
+    void iterated(IterationKind kind);
+    // A line of the log when log_level is at least `level`.
+    void log(int level, const std::string& line) const;
 };
 
 }  // namespace lpsens::revised

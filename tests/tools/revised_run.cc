@@ -17,6 +17,14 @@
 
 namespace {
 
+// The core's log on standard error.
+class LogToStderr final : public lpsens::revised::SolveObserver {
+public:
+    bool iterated(lpsens::revised::IterationKind) override { return false; }
+    void status(const lpsens::revised::IterationStatus&) override {}
+    void log(const std::string& line) override { std::fprintf(stderr, "%s\n", line.c_str()); }
+};
+
 int usage() {
     std::fprintf(stderr, "usage: lpsens_revised_run FILE.mps[.gz] [--log] [--no-scale] [--no-perturb] [--seed=N]\n");
     return 2;
@@ -49,6 +57,8 @@ int main(int argc, char** argv) {
     }
     const auto read = std::chrono::steady_clock::now();
     revised::RevisedSimplex engine(std::move(lp), options);
+    LogToStderr log;
+    engine.set_observer(&log);
     const revised::Solution& s = engine.solve();
     const auto end = std::chrono::steady_clock::now();
     const std::chrono::duration<double> read_time = read - start, solve_time = end - read;
