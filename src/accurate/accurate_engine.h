@@ -48,6 +48,9 @@ public:
     SolveResult reoptimise(const ParameterMove& move) override;
     const TableauView& tableau() const override { return *view_; }
     const ExchangeLog& log() const override { return log_; }
+    // The core that solves the model, for sweeps in the model's own terms
+    // that move it themselves and then ask reoptimise() for the form's view.
+    revised::RevisedSimplex& core() { return *simplex_; }
 
 private:
     class Console;

@@ -8,17 +8,42 @@ namespace {
 
 constexpr Extended sweep_end_test = 0.99999L;
 
-SweepRecord take_record(const Solution& solution, const SweepItems& items, const std::vector<StoredReal>& delta,
-                        StoredReal constant_delta, StoredReal t, int n, int m) {
+}  // namespace
+
+SweepMove sweep_move(const SweepItems& items) {
+    SweepMove m;
+    m.delta.assign(static_cast<std::size_t>(items.count()) + 1, StoredReal{});
+    for (int k = 1; k <= items.count(); ++k) {
+        const auto sk = static_cast<std::size_t>(k);
+        store_real(load_real(items.end[sk]) - load_real(items.start[sk]), m.delta[sk], Site::sweep_record);
+    }
+    if (items.moves_constant)
+        store_real(load_real(items.constant_end) - load_real(items.constant_start), m.constant_delta, Site::sweep_record);
+    ParameterMove& move = m.move;
+    move.objective = items.objective;
+    move.constant_start = items.constant_start.value;
+    move.constant_delta = m.constant_delta.value;
+    for (int k = 1; k <= items.count(); ++k) {
+        const auto sk = static_cast<std::size_t>(k);
+        move.index.push_back(items.index[sk]);
+        move.start.push_back(items.start[sk].value);
+        move.delta.push_back(m.delta[sk].value);
+    }
+    return m;
+}
+
+SweepRecord take_record(const Solution& solution, const SweepItems& items, const SweepMove& move, StoredReal t,
+                        int n, int m) {
     SweepRecord r;
     r.t = t;
     if (items.moves_constant)
-        store_real(load_real(items.constant_start) + load_real(constant_delta) * load_real(t), r.constant,
+        store_real(load_real(items.constant_start) + load_real(move.constant_delta) * load_real(t), r.constant,
                    Site::sweep_record);
     r.items.assign(static_cast<std::size_t>(items.count()) + 1, StoredReal{});
     for (int k = 1; k <= items.count(); ++k) {
         const auto sk = static_cast<std::size_t>(k);
-        store_real(load_real(items.start[sk]) + load_real(delta[sk]) * load_real(t), r.items[sk], Site::sweep_record);
+        store_real(load_real(items.start[sk]) + load_real(move.delta[sk]) * load_real(t), r.items[sk],
+                   Site::sweep_record);
     }
     r.values.assign(2 * (static_cast<std::size_t>(n) + static_cast<std::size_t>(m)) + 1, 0.0);
     r.values[0] = solution.objective;
@@ -35,39 +60,21 @@ SweepRecord take_record(const Solution& solution, const SweepItems& items, const
     return r;
 }
 
-}  // namespace
-
 std::vector<SweepRecord> parametric_sweep(SolveEngine& engine, const SweepItems& items, int variables,
                                           const SolveResult& first, SweepObserver& observer) {
     const int m = engine.tableau().rows();
-    std::vector<StoredReal> delta(static_cast<std::size_t>(items.count()) + 1);
-    for (int k = 1; k <= items.count(); ++k) {
-        const auto sk = static_cast<std::size_t>(k);
-        store_real(load_real(items.end[sk]) - load_real(items.start[sk]), delta[sk], Site::sweep_record);
-    }
-    StoredReal constant_delta;
-    if (items.moves_constant)
-        store_real(load_real(items.constant_end) - load_real(items.constant_start), constant_delta, Site::sweep_record);
-    ParameterMove move;
-    move.objective = items.objective;
-    move.constant_start = items.constant_start.value;
-    move.constant_delta = constant_delta.value;
-    for (int k = 1; k <= items.count(); ++k) {
-        const auto sk = static_cast<std::size_t>(k);
-        move.index.push_back(items.index[sk]);
-        move.start.push_back(items.start[sk].value);
-        move.delta.push_back(delta[sk].value);
-    }
+    SweepMove sweep = sweep_move(items);
+    ParameterMove& move = sweep.move;
 
     std::vector<SweepRecord> records;
     SweepState state;
     SolveResult result = first;
     for (;;) {
-        records.push_back(take_record(result.solution, items, delta, constant_delta, state.t, variables, m));
+        records.push_back(take_record(result.solution, items, sweep, state.t, variables, m));
         observer.record(static_cast<int>(records.size()), records.back(), result);
         if (records.size() == max_records) break;
         if (load_real(state.t) > sweep_end_test) break;
-        next_breakpoint(engine.tableau(), items, delta, state);
+        next_breakpoint(engine.tableau(), items, sweep.delta, state);
         move.t = state.t.value;
         move.length = state.step_length.value;
         result = engine.reoptimise(move);

@@ -21,6 +21,19 @@ struct SweepRecord {
     std::vector<double> values;
 };
 
+// How the items move: each one's end - start (1-based), the constant's,
+// and the engine's move with t still to set.
+struct SweepMove {
+    std::vector<StoredReal> delta;
+    StoredReal constant_delta;
+    ParameterMove move;
+};
+SweepMove sweep_move(const SweepItems& items);
+
+// The record at t of a solution of the form (n variables, m rows).
+SweepRecord take_record(const Solution& solution, const SweepItems& items, const SweepMove& move, StoredReal t,
+                        int n, int m);
+
 // What the run does as the sweep goes: check each record, say each verdict.
 class SweepObserver {
 public:

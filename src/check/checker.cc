@@ -30,6 +30,13 @@ void ResultChecker::check_record(const SweepItems& items, int s, const SweepReco
     reports_.emplace_back(context, std::move(report));
 }
 
+void ResultChecker::check_model_record(const Problem& model, const sweep::Target& target, int s,
+                                       const sweep::Record& record) {
+    char context[96];
+    std::snprintf(context, sizeof context, "record %d in the model's terms (t = %.12g)", s, record.t);
+    reports_.emplace_back(context, lpsens::check_model_record(model, target, record));
+}
+
 bool ResultChecker::passed() const {
     for (const auto& entry : reports_)
         if (!entry.second.passed()) return false;

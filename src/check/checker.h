@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/parametric_sweep.h"
+#include "check/model_record_check.h"
 #include "check/result_checks.h"
 #include "form/problem_as_read.h"
 
@@ -24,6 +25,9 @@ public:
     void check_final(const SolveResult& result, bool reported);
     // Record s of a sweep over `items`, taken from `result`.
     void check_record(const SweepItems& items, int s, const SweepRecord& record, const SolveResult& result);
+
+    // Record s of a sweep in the model's own terms.
+    void check_model_record(const Problem& model, const sweep::Target& target, int s, const sweep::Record& record);
 
     bool passed() const;
 

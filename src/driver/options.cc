@@ -112,6 +112,11 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
                 return std::nullopt;
             }
             *flag = true;
+        } else if (name == "max-records") {
+            if (!has_value || !parse_count(value, options.max_records)) {
+                error = "the option --max-records needs a whole number from 1 up, as --max-records=5000";
+                return std::nullopt;
+            }
         } else if (name == "max-exchanges") {
             if (!has_value || !parse_count(value, options.max_exchanges)) {
                 error = "the option --max-exchanges needs a whole number from 1 up, as --max-exchanges=5000";

@@ -31,6 +31,7 @@ struct RunOptions {
     bool text_report = false;  // --report=text: the readable report in the model's terms
     bool listing = false;      // the tableau listing of a model beyond 999 rows or variables too
     long max_exchanges = 0;    // 0: in proportion to the size
+    long max_records = 1000;   // records of a sweep in the model's own terms
     double time_limit = 0;     // --time-limit: seconds of the run; 0: none
     bool quiet = false;        // --quiet: the console only for warnings and errors
     KernelKind kernel = KernelKind::best;  // the exchange step's inner loop

@@ -18,6 +18,7 @@
 #include "analysis/parametric_sweep.h"
 #include "analysis/ranging.h"
 #include "check/checker.h"
+#include "driver/terms_sweep.h"
 #include "classic/classic_engine.h"
 #include "form/names.h"
 #include "io/files.h"
@@ -224,12 +225,15 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
         settings.deadline = started + std::chrono::duration_cast<RunClock::duration>(
                                           std::chrono::duration<double>(options.time_limit));
     std::unique_ptr<SolveEngine> engine;
+    AccurateEngine* model_engine = nullptr;  // the accurate engine of an imported model
     CheckAdvice advice;
     advice.accurate = accurate;
     if (accurate) {
-        if (imported)
-            engine = std::make_unique<AccurateEngine>(form, model, *imported, settings, console);
-        else
+        if (imported) {
+            auto own = std::make_unique<AccurateEngine>(form, model, *imported, settings, console);
+            model_engine = own.get();
+            engine = std::move(own);
+        } else
             engine = std::make_unique<AccurateEngine>(form, settings, console);
     } else {
         bool negative = false;
@@ -266,7 +270,26 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
                                                   engine->tableau(), run.tolerance);
         if (imported && model_results) run.model_results = &*model_results;
     };
-    if (!is_verdict(result.status)) {
+    // The sweep in the model's own terms.
+    std::optional<TermsSweep> terms;
+    const auto start_terms_sweep = [&] {
+        terms = imported ? imported_terms_sweep(model, model_sweep, items.objective) : native_terms_sweep(form, items);
+        set_limits(*terms, options.max_records, settings, form.rows(), form.column_count());
+    };
+    if (parametric && model_engine != nullptr && is_verdict(result.status)) {
+        // An imported model's sweep is the one in its terms, wherever it
+        // begins (perhaps later than the start, where there is an optimum);
+        // the CSV's records are taken where it records.
+        if (result.status != Status::optimal) checker.check_final(result, false);
+        start_terms_sweep();
+        run_terms_sweep(*terms, checker, *model_engine, items, form.variables(), form.rows(), records);
+        const Status ended = end_status(terms->result);
+        if (csv && ended != Status::optimal) write_status_line(out, ended);
+        if (csv && !records.empty()) write_parametric_report(out, form, items, records);
+        end = !is_verdict(ended) || records.empty() ? ended : Status::optimal;
+        run.items = &items;
+        run.records = &records;
+    } else if (!is_verdict(result.status)) {
         // Stopped before any verdict: the stop line instead of a report, and
         // the best basis for the JSON and the readable report, not checked
         // (it claims nothing) and without ranging.
@@ -312,6 +335,20 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
             in_model_terms();
         }
     }
+    // Beside the documented sweep, the one in the model's terms where an
+    // output in those terms asks for it (an imported model always has one).
+    if (parametric && !terms && is_verdict(end) && is_verdict(result.status) &&
+        (imported || !csv || !options.json.empty() || !options.chart.empty())) {
+        start_terms_sweep();
+        run_terms_sweep(*terms, checker);
+        if (!is_verdict(end_status(terms->result))) end = end_status(terms->result);
+    }
+    if (terms) {
+        run.model_sweep = &terms->result;
+        run.swept = &terms->items;
+        run.sweep_model = terms->model;
+        run.sweep_costs = terms->target.costs;
+    }
     run.status = end;
     if (!csv) {
         TextReportRun text;
@@ -321,9 +358,10 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
         text.status = end;
         text.feasible = result.feasible;
         text.results = model_results ? &*model_results : nullptr;
-        if (!records.empty()) {
-            text.items = &items;
-            text.records = &records;
+        if (terms) {
+            text.sweep = &terms->result;
+            text.swept = &terms->items;
+            text.max_records = options.max_records;
         }
         std::string report = text_report(imported ? model : form.problem, imported ? *imported : identity_map(form), text);
         // Every line lpsens writes ends with CR LF.
@@ -332,11 +370,27 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
         out.write(lines);
     }
     if (!options.json.empty()) write_text_file(options.json, json_results(form, run, checker));
-    if (!options.chart.empty() && !records.empty()) write_text_file(options.chart, sweep_chart(form, items, records));
+    if (!options.chart.empty() && terms) {
+        SweepChartInput chart;
+        chart.title = form.title();
+        chart.maximise = terms->model->maximise;
+        chart.costs = terms->target.costs;
+        chart.items = terms->items.names;
+        chart.starts = terms->items.starts;
+        chart.ends = terms->items.ends;
+        chart.sweep = &terms->result;
+        write_text_file(options.chart, sweep_chart(chart));
+    }
     // Everything for standard output is out before the run counts as done.
     out.flush();
     console.mark(line_end);
     console.note(listing_note);
+    if (terms) {
+        const std::string before = before_words(terms->items, terms->result);
+        if (!before.empty()) console.note("lpsens: sweep: " + before + "\n");
+        console.note("lpsens: sweep: " + counted(static_cast<long>(terms->result.records.size()), "record", "records") +
+                     "; " + end_words(terms->items, terms->result, options.max_records) + "\n");
+    }
     if (!is_verdict(end))
         console.write(stop_message(end, exchange_cap(settings, form.rows(), form.column_count()), options.time_limit,
                                    records.size()));

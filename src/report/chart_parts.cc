@@ -197,11 +197,6 @@ ValueAxis interval_axis(double a, double b, double length, double font) {
     return axis;
 }
 
-std::string value_text(double v) {
-    const double a = std::fabs(v);
-    return without_negative_zero(fmt(a == 0 || (a >= 1e-3 && a < 1e10) ? "%.3f" : "%.3e", v));
-}
-
 std::string short_number(double v) {
     if (v == 0 || !std::isfinite(v)) return v == 0 ? "0" : fmt("%g", v);
     char buf[64];
@@ -278,38 +273,35 @@ std::vector<std::optional<Label>> place_labels(const LabelLayout& layout) {
         if (!std::isfinite(py[k])) continue;
         const bool end = k == 0 || k + 1 == n;
         const std::string& text = layout.texts[k];
-        // The best place of each kind: clear of everything, clear of the
-        // markers, clear of the labels only.
-        std::optional<std::pair<Label, Box>> best[3];
+        // The first place clear of everything.
+        std::optional<std::pair<Label, Box>> best;
         const auto consider = [&](const Label& candidate) {
             const Box box = text_box(candidate.x, candidate.baseline, text, label_font, candidate.anchor);
             const Box margin = box.grown(1);
-            if (!box.inside(layout.region) || !clear(taken, margin)) return;
-            const int kind = !clear(markers, margin) ? 2 : !off_line(margin) ? 1 : 0;
-            if (!best[kind]) best[kind] = {candidate, margin};
+            if (best || !box.inside(layout.region) || !clear(taken, margin) || !clear(markers, margin) ||
+                !off_line(margin))
+                return;
+            best = {candidate, margin};
         };
-        // Strict labels of points inside the line stay at the nearest places.
-        const int outs = end ? 4 : layout.strict ? 1 : 2;
-        for (int out = 0; out < outs && !best[0]; ++out) {
+        // Labels of points inside the line stay at the nearest places.
+        const int outs = end ? 4 : 1;
+        for (int out = 0; out < outs && !best; ++out) {
             for (const bool above : {true, false})
                 for (const bool after : {true, false}) {
                     const double baseline =
                         above ? py[k] - r - 3 - out * line : py[k] + r + 3 + 0.9 * label_font + out * line;
                     consider({text, after ? px[k] + r + 2 : px[k] - r - 2, baseline, after ? Anchor::start : Anchor::end});
                 }
-            // Strict labels may also stand level with their point.
-            if (layout.strict && out == 0)
+            // Or level with their point.
+            if (out == 0)
                 for (const bool after : {true, false})
                     consider({text, after ? px[k] + r + 4 : px[k] - r - 4, py[k] + 0.3 * label_font,
                               after ? Anchor::start : Anchor::end});
         }
-        const int kinds = layout.strict ? 1 : end ? 3 : 2;
-        for (int kind = 0; kind < kinds; ++kind)
-            if (best[kind]) {
-                labels[k] = best[kind]->first;
-                taken.push_back(best[kind]->second);
-                break;
-            }
+        if (best) {
+            labels[k] = best->first;
+            taken.push_back(best->second);
+        }
     }
     return labels;
 }

@@ -55,9 +55,6 @@ ValueAxis value_axis(const std::vector<double>& values);
 // stay apart.  One tick when a and b do not differ.
 ValueAxis interval_axis(double a, double b, double length, double font);
 
-// A record's value as the parametric table writes it (three decimals), in
-// exponent form when that would show no figure or too many.
-std::string value_text(double v);
 // A value in the fewest significant digits (up to seven) that give it back.
 std::string short_number(double v);
 
@@ -74,22 +71,17 @@ struct Label {
 // by one: the first point, the last, then the others by how sharply the
 // line bends there, earlier points first among equals.  A label's places,
 // nearest first, are above right, above left, below right and below left of
-// its point (strict: then level with it, right and left), then the same one
-// line further out (strict: only for the first and the last point), the
-// first and the last point up to three lines out.  Every place lies inside `region` and clears
-// by 1 px the `reserved` boxes and every label placed before it.  A label
-// takes the first place that also clears every marker and the line.  Unless
-// `strict`, a label with no such place takes the first that clears the
-// markers (drawn with a white halo over the line), and the first and the last
-// point's label, if there is none either, the first place at all.  Any other
-// label with no place is left out.  Points whose y is not drawable get none.
+// its point, then level with it right and left; the first and the last
+// point's label also up to three lines further out.  Every place lies inside
+// `region` and clears by 1 px the `reserved` boxes, every label placed
+// before it, every marker and the line.  A label with no such place is left
+// out.  Points whose y is not drawable get none.
 struct LabelLayout {
     std::vector<double> x, y;
     std::vector<std::string> texts;
     double marker_radius = 4;
     Box region{0, 0, 0, 0};
     std::vector<Box> reserved;
-    bool strict = false;
 };
 std::vector<std::optional<Label>> place_labels(const LabelLayout& layout);
 

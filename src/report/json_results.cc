@@ -1,5 +1,7 @@
 #include "report/json_results.h"
 
+#include "report/json_sweep.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -216,6 +218,12 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
                                   ", \"upper_bound_ranging\": " + range(result.upper_bound, model)) +
                    "}";
         }, "      ", "\n    ]") + "\n  },\n";
+    }
+    if (run.model_sweep != nullptr) {
+        j += "  \"sweep_end\": " + json_sweep_end(*run.swept, *run.model_sweep) + ",\n";
+        j += "  \"model\": {\n    \"sense\": \"" + std::string(run.sweep_model->maximise ? "max" : "min") +
+             "\",\n    \"sweep\": " +
+             json_model_sweep(*run.sweep_model, run.sweep_costs, *run.swept, *run.model_sweep, run.tolerance) + "\n  },\n";
     }
     const auto& reports = checker.reports();
     j += "  \"checks\": " + list(0, static_cast<int>(reports.size()) - 1, [&](int k) {

@@ -10,6 +10,8 @@
 #include "analysis/ranging.h"
 #include "check/checker.h"
 #include "form/documented_form.h"
+#include "report/sweep_words.h"
+#include "sweep/sweep_types.h"
 
 namespace lpsens {
 
@@ -31,6 +33,12 @@ struct RunResults {
     const Problem* model = nullptr;
     const ModelMap* map = nullptr;
     const ModelResults* model_results = nullptr;
+    // Sweeps in the model's terms (imported models; lpsens's own problems
+    // beside their documented records): the model swept and the sweep.
+    const sweep::Result* model_sweep = nullptr;
+    const SweptItems* swept = nullptr;
+    const Problem* sweep_model = nullptr;
+    bool sweep_costs = false;
 };
 
 std::string json_results(const DocumentedForm& form, const RunResults& run, const ResultChecker& checker);

@@ -18,80 +18,6 @@ using namespace chart;
 const char* const colours[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd",
                                "#ff7f0e", "#8c564b", "#e377c2", "#17becf"};
 
-// ---- The chart of a documented-form sweep --------------------------------------
-// Two panels one above the other, t across, values up; the right margin
-// holds the labels of the last records (upper panel) and the legend (lower
-// panel).  The left margin widens when the value ticks need it.
-namespace documented {
-
-constexpr double width = 860, height = 600, right = 230, panel_height = 210;
-constexpr double min_left = 90;
-constexpr double top1 = 70, top2 = 345;
-constexpr double plot_right = width - right;
-constexpr double legend_spacing = 16;
-
-struct Panel {
-    double top;
-    double left;
-    ValueAxis axis;
-    double x(double t) const { return left + std::clamp(t, 0.0, 1.0) * (plot_right - left); }
-    double y(double v) const {
-        const double low = axis.ticks.front(), high = axis.ticks.back();
-        return top + panel_height - (v - low) / (high - low) * panel_height;
-    }
-    double bottom() const { return top + panel_height; }
-};
-
-void draw_axes(std::string& svg, const Panel& p, const std::string& label) {
-    const double x0 = p.x(0), x1 = p.x(1), y0 = p.bottom();
-    svg += "<rect x=\"" + fmt("%.1f", x0) + "\" y=\"" + fmt("%.1f", p.top) + "\" width=\"" +
-           fmt("%.1f", x1 - x0) + "\" height=\"" + fmt("%.1f", panel_height) +
-           "\" fill=\"none\" stroke=\"#444\"/>\n";
-    for (int k = 0; k <= 10; ++k) {
-        const double x = p.x(k / 10.0);
-        svg += "<line x1=\"" + fmt("%.1f", x) + "\" y1=\"" + fmt("%.1f", y0) + "\" x2=\"" + fmt("%.1f", x) +
-               "\" y2=\"" + fmt("%.1f", y0 + 5) + "\" stroke=\"#444\"/>\n";
-        if (k % 2 == 0) svg += text_element(x, y0 + 18, fmt("%.1f", k / 10.0), " text-anchor=\"middle\"");
-    }
-    for (std::size_t k = 0; k < p.axis.ticks.size(); ++k) {
-        const double y = p.y(p.axis.ticks[k]);
-        svg += "<line x1=\"" + fmt("%.1f", x0 - 5) + "\" y1=\"" + fmt("%.1f", y) + "\" x2=\"" +
-               fmt("%.1f", x1) + "\" y2=\"" + fmt("%.1f", y) + "\" stroke=\"#ddd\"/>\n";
-        svg += text_element(x0 - 8, y + 4, p.axis.labels[k], " text-anchor=\"end\"");
-    }
-    svg += text_element(x0, p.top - 8, label, " font-weight=\"bold\"");
-    svg += text_element((x0 + x1) / 2, y0 + 34, "parameter t", " text-anchor=\"middle\"");
-}
-
-// Labels "value (t=t)" of the records in the upper panel (t with three
-// decimals, as the parametric table writes it, or up to five when records
-// would show the same t); a label may lie over the line with a white halo.
-std::vector<std::optional<Label>> record_labels(const Panel& p, const std::vector<double>& t,
-                                                const std::vector<double>& z) {
-    const std::size_t n = t.size();
-    const char* t_format = "%.5f";
-    for (const char* format : {"%.3f", "%.4f"}) {
-        bool distinct = true;
-        for (std::size_t k = 1; k < n; ++k)
-            distinct = distinct && (t[k] == t[k - 1] || fmt(format, t[k]) != fmt(format, t[k - 1]));
-        if (distinct) {
-            t_format = format;
-            break;
-        }
-    }
-    LabelLayout layout;
-    layout.region = {p.left + 2, p.top + 2, width - 4, p.bottom() - 2};
-    for (std::size_t k = 0; k < n; ++k) {
-        layout.x.push_back(p.x(t[k]));
-        layout.y.push_back(drawable(z[k]) ? p.y(z[k]) : NAN);
-        layout.texts.push_back(value_text(z[k]) + (k > 0 || t[k] != 0 ? " (t=" + fmt(t_format, t[k]) + ")" : ""));
-    }
-    return place_labels(layout);
-}
-
-}  // namespace documented
-
-
 // ---- The chart of a sweep in the model's terms -------------------------------
 // One plot: the optimum against the swept item's value (one item moving) or
 // against t (several, each with its own value axis under the plot).  The
@@ -293,7 +219,6 @@ std::string sweep_chart(const SweepChartInput& input) {
         }
     }
     LabelLayout layout;
-    layout.strict = true;
     layout.marker_radius = radius;
     layout.region = {plot.left + 2, top + 2, width - 4, plot.bottom - 2};
     for (const auto& [l, box] : band_labels) layout.reserved.push_back(box.grown(1));
@@ -436,110 +361,6 @@ std::string sweep_chart(const SweepChartInput& input) {
     for (std::size_t k = 0; k < notes.size(); ++k)
         svg += text_element(16, notes_top + note_spacing * (static_cast<double>(k) + 0.7),
                             fitted(notes[k], text_font, width - 32), " class=\"note\"");
-    return svg + "</svg>\n";
-}
-
-std::string sweep_chart(const DocumentedForm& form, const SweepItems& items,
-                        const std::vector<SweepRecord>& sweep) {
-    using namespace documented;
-    const std::size_t records = sweep.size();
-    const bool pv = items.objective;
-    const auto count = static_cast<std::size_t>(items.count());
-    std::vector<double> t(records), z(records);
-    for (std::size_t s = 0; s < records; ++s) {
-        t[s] = sweep[s].t.value;
-        z[s] = sweep[s].values.empty() ? NAN : sweep[s].values[0];
-    }
-    std::vector<double> item_values;
-    for (std::size_t k = 1; k <= count; ++k) {
-        item_values.push_back(items.start[k].value);
-        item_values.push_back(items.end[k].value);
-        for (const SweepRecord& r : sweep)
-            if (k < r.items.size()) item_values.push_back(r.items[k].value);
-    }
-    Panel upper{top1, min_left, value_axis(z)};
-    Panel lower{top2, min_left, value_axis(item_values)};
-    // The left margin holds the widest tick label.
-    double widest = 0;
-    for (const Panel* p : {&upper, &lower})
-        for (const std::string& label : p->axis.labels)
-            widest = std::max(widest, text_width(label, text_font));
-    upper.left = lower.left = std::max(min_left, std::ceil(widest + 14));
-
-    const std::vector<std::optional<Label>> labels = record_labels(upper, t, z);
-    const auto labelled =
-        std::count_if(labels.begin(), labels.end(), [](const auto& l) { return l.has_value(); });
-
-    std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    svg +=
-        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"860\" height=\"600\" viewBox=\"0 0 860 600\" "
-        "font-family=\"sans-serif\" font-size=\"12\">\n<rect width=\"860\" height=\"600\" fill=\"white\"/>\n";
-    svg += text_element(width / 2, 26, fitted(form.title(), title_font, width - 8, true),
-                        " text-anchor=\"middle\" font-size=\"16\" font-weight=\"bold\"");
-    std::string subtitle = std::string(pv ? "objective coefficients" : "right-hand sides") +
-                           " swept from t = 0 to t = 1, " + std::to_string(records) +
-                           (records == 1 ? " record" : " records");
-    if (static_cast<std::size_t>(labelled) < records)
-        subtitle += " (" + std::to_string(labelled) + " labelled)";
-    svg += text_element(width / 2, 46, subtitle, " text-anchor=\"middle\" fill=\"#555\"");
-
-    // Dashed lines at the records after the first, inside one panel.
-    const auto record_lines = [&](const Panel& p) {
-        for (std::size_t k = 1; k < records; ++k) {
-            const double x = p.x(t[k]);
-            svg += "<line x1=\"" + fmt("%.2f", x) + "\" y1=\"" + fmt("%.1f", p.top) + "\" x2=\"" +
-                   fmt("%.2f", x) + "\" y2=\"" + fmt("%.1f", p.bottom()) +
-                   "\" stroke=\"#999\" stroke-dasharray=\"4 3\"/>\n";
-        }
-    };
-
-    // Above: the optimal value through the records, each marked, and the
-    // labels that found a place.
-    draw_axes(svg, upper, "Optimal value");
-    record_lines(upper);
-    std::string points;
-    for (std::size_t k = 0; k < records; ++k)
-        if (drawable(z[k])) points += fmt("%.2f,", upper.x(t[k])) + fmt("%.2f ", upper.y(z[k]));
-    svg += "<polyline points=\"" + points + "\" fill=\"none\" stroke=\"#1f77b4\" stroke-width=\"2\"/>\n";
-    for (std::size_t k = 0; k < records; ++k)
-        if (drawable(z[k]))
-            svg += "<circle cx=\"" + fmt("%.2f", upper.x(t[k])) + "\" cy=\"" + fmt("%.2f", upper.y(z[k])) +
-                   "\" r=\"4\" fill=\"#1f77b4\"/>\n";
-    for (const auto& label : labels)
-        if (label) svg += label_element(*label);
-
-    // Below: the items, straight lines from start to end with the records
-    // marked, and the legend in the right margin (as many names as fit).
-    draw_axes(svg, lower, pv ? "Swept objective coefficients" : "Swept right-hand sides");
-    record_lines(lower);
-    const auto room = static_cast<std::size_t>((height - 0.3 * text_font - 2 - top2) / legend_spacing);
-    const std::size_t listed = count <= room ? count : room - 1;
-    const double legend_x = plot_right + 46;
-    for (std::size_t k = 1; k <= count; ++k) {
-        const char* colour = colours[(k - 1) % 8];
-        const int index = items.index[k];
-        if (drawable(items.start[k].value) && drawable(items.end[k].value))
-            svg += "<line x1=\"" + fmt("%.2f", lower.x(0)) + "\" y1=\"" +
-                   fmt("%.2f", lower.y(items.start[k].value)) + "\" x2=\"" + fmt("%.2f", lower.x(1)) +
-                   "\" y2=\"" + fmt("%.2f", lower.y(items.end[k].value)) + "\" stroke=\"" + colour +
-                   "\" stroke-width=\"2\"/>\n";
-        for (std::size_t s = 0; s < records; ++s)
-            if (k < sweep[s].items.size() && drawable(sweep[s].items[k].value))
-                svg += "<circle cx=\"" + fmt("%.2f", lower.x(t[s])) + "\" cy=\"" +
-                       fmt("%.2f", lower.y(sweep[s].items[k].value)) + "\" r=\"3\" fill=\"" + colour +
-                       "\"/>\n";
-        if (k > listed) continue;
-        const double ly = top2 + legend_spacing * static_cast<double>(k);
-        svg += "<line x1=\"" + fmt("%.1f", plot_right + 20) + "\" y1=\"" + fmt("%.1f", ly - 4) + "\" x2=\"" +
-               fmt("%.1f", plot_right + 40) + "\" y2=\"" + fmt("%.1f", ly - 4) + "\" stroke=\"" + colour +
-               "\" stroke-width=\"2\"/>\n";
-        svg += text_element(
-            legend_x, ly,
-            fitted(pv ? form.column_name(index) : form.row_name(index), text_font, width - 4 - legend_x));
-    }
-    if (listed < count)
-        svg += text_element(legend_x, top2 + legend_spacing * static_cast<double>(listed + 1),
-                            "and " + std::to_string(count - listed) + " more", " fill=\"#555\"");
     return svg + "</svg>\n";
 }
 

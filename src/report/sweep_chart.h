@@ -1,6 +1,5 @@
-// Charts of parametric sweeps as self-contained SVG documents.
-//
-// In the model's terms: the optimum (in the model's own sense) against the
+// The chart of a parametric sweep as a self-contained SVG document, in the
+// model's terms: the optimum (in the model's own sense) against the
 // swept item's value when one item moves, or against t with each item's
 // values on an axis of its own under the plot when several do; the x axis
 // runs from the sweep's start at the left to its end at the right, whichever
@@ -8,16 +7,11 @@
 // where the label has room; the stretches without an optimum are shaded and
 // named, and notes under the plot say in words where the sweep had none and
 // where and why it stopped short.
-//
-// Of the documented form: the optimal value against t above, the swept
-// items' values against t below.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "analysis/parametric_sweep.h"
-#include "form/documented_form.h"
 #include "sweep/sweep_types.h"
 
 namespace lpsens {
@@ -34,7 +28,5 @@ struct SweepChartInput {
 
 // The chart of a sweep in the model's terms.
 std::string sweep_chart(const SweepChartInput& input);
-
-std::string sweep_chart(const DocumentedForm& form, const SweepItems& items, const std::vector<SweepRecord>& records);
 
 }  // namespace lpsens

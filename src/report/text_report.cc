@@ -103,6 +103,46 @@ const std::vector<std::string> range_heading = {"Lower limit", "Objective", "Ent
                                                 "Upper limit", "Objective", "Entering", "Leaving"};
 const std::string range_align = "rrllrrll";
 
+// A name of the model for a core variable: a column, or a row's slack.
+std::string place(const Problem& model, revised::Variable v) {
+    const auto i = static_cast<std::size_t>(v.index);
+    return v.kind == revised::Variable::Kind::column ? model.columns[i].name : model.rows[i].name + " (row)";
+}
+
+std::string places(const Problem& model, const std::vector<revised::Variable>& list) {
+    if (list.empty()) return "-";
+    std::string out;
+    for (const revised::Variable v : list) out += (out.empty() ? "" : ", ") + place(model, v);
+    return out;
+}
+
+// The sweep: how it began and ended, then a record a line: where it stands,
+// the optimum, its slope on the stretch that follows (per unit of the item
+// when one moves, else of t) and the exchanges that made its basis.
+std::string sweep_table(const Problem& model, const SweptItems& items, const sweep::Result& sweep, long max_records) {
+    std::string out = "Sweep:      " + std::to_string(sweep.records.size()) + " records, the objective's " +
+                      (model.maximise ? "maximum" : "minimum") + " at each; " +
+                      end_words(items, sweep, max_records) + "\n";
+    const std::string before = before_words(items, sweep);
+    if (!before.empty()) out += "            " + before + "\n";
+    const bool one = items.names.size() == 1;
+    const double per = one && items.ends[0] != items.starts[0] ? items.ends[0] - items.starts[0] : 1.0;
+    std::vector<std::string> heading = {"t"};
+    for (const std::string& name : items.names) heading.push_back(name);
+    for (const char* h : {"Objective", one ? "Slope" : "Slope in t", "Entering", "Leaving"}) heading.push_back(h);
+    Table table(heading, std::string(heading.size() - 2, 'r') + "ll");
+    for (const sweep::Record& r : sweep.records) {
+        std::vector<std::string> cells = {number(r.t)};
+        for (const double v : r.items) cells.push_back(number(v));
+        cells.push_back(number(r.objective));
+        cells.push_back(number(r.slope / per));
+        cells.push_back(places(model, r.entering));
+        cells.push_back(places(model, r.leaving));
+        table.add(cells);
+    }
+    return out + "\n" + table.text();
+}
+
 }  // namespace
 
 std::string text_report(const Problem& model, const ModelMap& map, const TextReportRun& run) {
@@ -120,27 +160,10 @@ std::string text_report(const Problem& model, const ModelMap& map, const TextRep
                std::string(run.status == Status::exchange_limit ? "at the exchange limit"
                            : run.status == Status::time_limit   ? "at the time limit"
                                                                 : "by numerical trouble") +
-               (run.records != nullptr ? " after the records below" : "") + "\n";
+               (run.sweep != nullptr ? " after the records below" : "") + "\n";
     else
         out += "Status:     " + std::string(status_name(run.status)) + (run.verified ? "" : " (not proven)") + "\n";
-    if (run.records != nullptr) {
-        out += "Sweep:      " + std::to_string(run.records->size()) + " records, the objective's " +
-               (map.maximise ? "maximum" : "minimum") + " at each\n\n";
-        std::vector<std::string> heading = {"t"};
-        const SweepItems& items = *run.items;
-        for (const auto& item : items.model_items) heading.push_back(item.name);
-        heading.push_back("Objective");
-        Table table(heading, std::string(heading.size(), 'r'));
-        const double sense = map.maximise ? 1 : -1;
-        for (const SweepRecord& record : *run.records) {
-            std::vector<std::string> cells = {number(record.t.value)};
-            for (const auto& item : items.model_items)
-                cells.push_back(number(static_cast<double>(item.start + (item.end - item.start) * load_real(record.t))));
-            cells.push_back(number(sense * record.values[0]));
-            table.add(cells);
-        }
-        return out + table.text();
-    }
+    if (run.sweep != nullptr) return out + sweep_table(model, *run.swept, *run.sweep, run.max_records);
     if (run.results == nullptr) return out;
     const ModelResults& r = *run.results;
     if (stopped)

@@ -10,6 +10,8 @@
 
 #include "analysis/model_terms.h"
 #include "analysis/parametric_sweep.h"
+#include "report/sweep_words.h"
+#include "sweep/sweep_types.h"
 
 namespace lpsens {
 
@@ -22,9 +24,11 @@ struct TextReportRun {
     Status status = Status::optimal;
     bool feasible = false;
     const ModelResults* results = nullptr;  // solved ordinary runs
-    // Sweeps: the records with their model values.
-    const SweepItems* items = nullptr;
-    const std::vector<SweepRecord>* records = nullptr;
+    // Sweeps: the sweep in the model's terms, its items, and the most
+    // records it could take.
+    const sweep::Result* sweep = nullptr;
+    const SweptItems* swept = nullptr;
+    long max_records = 0;
 };
 
 std::string text_report(const Problem& model, const ModelMap& map, const TextReportRun& run);

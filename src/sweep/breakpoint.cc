@@ -1,5 +1,7 @@
 #include "sweep/breakpoint.h"
 
+#include "sweep/basis_values.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -74,42 +76,35 @@ std::size_t harris_choice(const std::vector<Candidate>& candidates, double slack
     return best;
 }
 
-// Sides: the rate of each basic value per unit of theta, and of its bounds.
-void side_directions(const ParametricLp& lp, const Solution& s, std::vector<double>& value_rate,
-                     std::vector<double>& lower_rate, std::vector<double>& upper_rate) {
+// Sides: the basic values move along B^-1 of the moving activities of
+// nonbasic rows (each at its moving bound); a basic row's bounds move
+// themselves.  The breakpoint is where the first basic value reaches a bound.
+Breakpoint side_breakpoint(const ParametricLp& lp, const Solution& s) {
     const revised::RevisedSimplex& core = lp.core();
     const revised::LpData& data = lp.lp();
-    const int m = data.rows;
-    value_rate.assign(at(m), 0.0);
-    lower_rate.assign(at(m), 0.0);
-    upper_rate.assign(at(m), 0.0);
+    const BasisValues basis(core, s.basis);
+    const std::vector<double> value = basis.basic_values();
+    const std::size_t m = value.size();
+    std::vector<long double> pushed(m, 0);
+    std::vector<double> lower_rate(m, 0.0), upper_rate(m, 0.0);
     for (std::size_t k = 0; k < lp.moving().size(); ++k) {
         const int row = lp.moving()[k];
         const double rate = lp.rate(static_cast<int>(k));
         if (rate == 0) continue;
-        const Variable v = Variable::row(row);
-        const int position = core.position_of(v);
+        const int position = core.position_of(Variable::row(row));
         if (position >= 0) {
             if (std::isfinite(data.row_lower[at(row)])) lower_rate[at(position)] += rate;
             if (std::isfinite(data.row_upper[at(row)])) upper_rate[at(position)] += rate;
-            continue;
+        } else if (s.basis.row_status[at(row)] != BasisStatus::free_at_zero) {
+            pushed[at(row)] += rate;
         }
-        if (s.basis.row_status[at(row)] == BasisStatus::free_at_zero) continue;
-        // The nonbasic activity moves with its bound, the basic values by
-        // minus its tableau column.
-        const std::vector<double> column = core.tableau_column(v);
-        for (std::size_t p = 0; p < column.size(); ++p) value_rate[p] -= column[p] * rate;
     }
-}
-
-Breakpoint side_breakpoint(const ParametricLp& lp, const Solution& s) {
-    std::vector<double> value_rate, lower_rate, upper_rate;
-    side_directions(lp, s, value_rate, lower_rate, upper_rate);
+    const std::vector<double> value_rate = basis.solve(pushed);
     double biggest = 0;
-    for (std::size_t p = 0; p < value_rate.size(); ++p)
+    for (std::size_t p = 0; p < m; ++p)
         biggest = std::max({biggest, std::fabs(value_rate[p]), std::fabs(lower_rate[p]), std::fabs(upper_rate[p])});
     const double noise = relative_noise * biggest;
-    const std::vector<Variable> header = lp.core().basis_header();
+    const std::vector<Variable>& header = basis.header();
     Breakpoint best;
     double best_rate = 0;
     const auto consider = [&](double step, double rate, int p, bool to_upper) {
@@ -120,78 +115,80 @@ Breakpoint side_breakpoint(const ParametricLp& lp, const Solution& s) {
             best_rate = std::fabs(rate);
         }
     };
-    for (std::size_t p = 0; p < header.size(); ++p) {
+    for (std::size_t p = 0; p < m; ++p) {
         const Variable v = header[p];
-        const double value = value_of(s, v);
-        const double lower = lower_of(lp.lp(), v);
-        const double upper = upper_of(lp.lp(), v);
+        const double lower = lower_of(data, v);
+        const double upper = upper_of(data, v);
         const double toward_lower = value_rate[p] - lower_rate[p];
         const double toward_upper = value_rate[p] - upper_rate[p];
         if (std::isfinite(lower) && toward_lower < -noise)
-            consider(slack_below(value, lower) / -toward_lower, toward_lower, static_cast<int>(p), false);
+            consider(slack_below(value[p], lower) / -toward_lower, toward_lower, static_cast<int>(p), false);
         if (std::isfinite(upper) && toward_upper > noise)
-            consider(slack_below(-value, -upper) / toward_upper, toward_upper, static_cast<int>(p), true);
+            consider(slack_below(-value[p], -upper) / toward_upper, toward_upper, static_cast<int>(p), true);
     }
     return best;
 }
 
-// Costs: the rate of each nonbasic reduced cost per unit of theta, in the
-// sense of a minimisation.
+// Costs: the duals y = B^-T c_B and their rates along theta give every
+// nonbasic reduced cost (c_j - a_j^T y for a column, y_i for a row's
+// activity) and its rate, in the sense of a minimisation.  The breakpoint
+// is where the first reaches zero.
 Breakpoint cost_breakpoint(const ParametricLp& lp, const Solution& s) {
-    const revised::RevisedSimplex& core = lp.core();
     const revised::LpData& data = lp.lp();
-    std::vector<double> column_rate(at(data.cols), 0.0), row_rate(at(data.rows), 0.0);
-    std::vector<double> by_column, by_row;
-    for (std::size_t k = 0; k < lp.moving().size(); ++k) {
-        const int col = lp.moving()[k];
-        const double rate = lp.rate(static_cast<int>(k));
-        if (rate == 0) continue;
-        const int position = core.position_of(Variable::column(col));
-        if (position < 0) {
-            column_rate[at(col)] += rate;
-            continue;
+    const BasisValues basis(lp.core(), s.basis);
+    const std::vector<Variable>& header = basis.header();
+    std::vector<double> cost_rate(at(data.cols), 0.0);
+    for (std::size_t k = 0; k < lp.moving().size(); ++k) cost_rate[at(lp.moving()[k])] += lp.rate(static_cast<int>(k));
+    std::vector<long double> basic_cost(header.size(), 0), basic_rate(header.size(), 0);
+    for (std::size_t p = 0; p < header.size(); ++p)
+        if (header[p].kind == Variable::Kind::column) {
+            basic_cost[p] = data.cost[at(header[p].index)];
+            basic_rate[p] = cost_rate[at(header[p].index)];
         }
-        // A basic column's cost moves every reduced cost by minus its
-        // tableau row.
-        core.tableau_row(position, by_column, by_row);
-        for (std::size_t j = 0; j < by_column.size(); ++j)
-            if (s.basis.col_status[j] != BasisStatus::basic) column_rate[j] -= rate * by_column[j];
-        for (std::size_t i = 0; i < by_row.size(); ++i)
-            if (s.basis.row_status[i] != BasisStatus::basic) row_rate[i] -= rate * by_row[i];
-    }
+    const std::vector<double> y = basis.solve_transpose(basic_cost);
+    const std::vector<double> y_rate = basis.solve_transpose(basic_rate);
     const double sense = lp.maximise() ? -1.0 : 1.0;
     double biggest = 0, biggest_cost = 0;
-    for (const double r : column_rate) biggest = std::max(biggest, std::fabs(r));
-    for (const double r : row_rate) biggest = std::max(biggest, std::fabs(r));
     for (const double c : data.cost) biggest_cost = std::max(biggest_cost, std::fabs(c));
+    struct Entry {
+        Variable v;
+        BasisStatus status;
+        double d, rate;
+    };
+    std::vector<Entry> entries;
+    for_each_nonbasic(s, [&](Variable v, BasisStatus status) {
+        if (status == BasisStatus::fixed) return;
+        const bool column = v.kind == Variable::Kind::column;
+        const long double d = column ? data.cost[at(v.index)] - basis.column_dot(v.index, y) : y[at(v.index)];
+        const long double rate = column ? cost_rate[at(v.index)] - basis.column_dot(v.index, y_rate) : y_rate[at(v.index)];
+        entries.push_back({v, status, static_cast<double>(sense * d), static_cast<double>(sense * rate)});
+        biggest = std::max(biggest, std::fabs(static_cast<double>(rate)));
+    });
     const double noise = relative_noise * biggest;
     const double zero_cost = cost_tolerance * (1 + biggest_cost);
     Breakpoint best;
     double best_rate = 0;
-    for_each_nonbasic(s, [&](Variable v, BasisStatus status) {
-        if (status == BasisStatus::fixed) return;
-        const double rate = sense * (v.kind == Variable::Kind::column ? column_rate[at(v.index)] : row_rate[at(v.index)]);
-        double d = min_cost_of(lp, s, v);
-        if (std::fabs(d) <= zero_cost) d = 0;
+    for (const Entry& e : entries) {
+        const double d = std::fabs(e.d) <= zero_cost ? 0.0 : e.d;
         double step = infinity;
         int direction = 0;
-        if (status == BasisStatus::at_lower && rate < -noise) {
-            step = std::max(d, 0.0) / -rate;
+        if (e.status == BasisStatus::at_lower && e.rate < -noise) {
+            step = std::max(d, 0.0) / -e.rate;
             direction = 1;
-        } else if (status == BasisStatus::at_upper && rate > noise) {
-            step = std::max(-d, 0.0) / rate;
+        } else if (e.status == BasisStatus::at_upper && e.rate > noise) {
+            step = std::max(-d, 0.0) / e.rate;
             direction = -1;
-        } else if (status == BasisStatus::free_at_zero && std::fabs(rate) > noise) {
-            step = std::fabs(d) / std::fabs(rate);
-            direction = rate < 0 ? 1 : -1;
+        } else if (e.status == BasisStatus::free_at_zero && std::fabs(e.rate) > noise) {
+            step = std::fabs(d) / std::fabs(e.rate);
+            direction = e.rate < 0 ? 1 : -1;
         }
-        if (step < best.step || (step == best.step && step < infinity && std::fabs(rate) > best_rate)) {
+        if (step < best.step || (step == best.step && step < infinity && std::fabs(e.rate) > best_rate)) {
             best.step = step;
-            best.entering = v;
+            best.entering = e.v;
             best.direction = direction;
-            best_rate = std::fabs(rate);
+            best_rate = std::fabs(e.rate);
         }
-    });
+    }
     return best;
 }
 

@@ -165,13 +165,11 @@ private:
         revised::Options options = options_;
         options.iteration_limit = limits_.exchange_limit;
         if (limits_.deadline) {
-            const double left =
-                std::chrono::duration<double>(*limits_.deadline - std::chrono::steady_clock::now()).count();
-            if (left <= 0) {
+            if (std::chrono::steady_clock::now() >= *limits_.deadline) {
                 solution_.status = SolveStatus::time_limit;
                 return false;
             }
-            options.time_limit_seconds = left;
+            options.deadline = *limits_.deadline;
         }
         lp_.core().set_options(options);
         solution_ = lp_.core().solve();
@@ -179,6 +177,21 @@ private:
     }
 
     void take_record(double theta, std::vector<Variable> entering, std::vector<Variable> leaving) {
+        // A breakpoint where the sweep already stands (a first optimum whose
+        // basis holds no further): the record there is the basis that holds
+        // beyond, reached by the exchanges of both.
+        const bool replaces = !result_.records.empty() && result_.records.back().t == lp_.t_of(theta);
+        if (replaces) {
+            Record old = std::move(result_.records.back());
+            result_.records.pop_back();
+            if (!result_.records.empty()) {
+                entering.insert(entering.begin(), old.entering.begin(), old.entering.end());
+                leaving.insert(leaving.begin(), old.leaving.begin(), old.leaving.end());
+            } else {
+                entering.clear();
+                leaving.clear();
+            }
+        }
         Record r;
         r.t = lp_.t_of(theta);
         r.items = lp_.item_values(theta);
@@ -192,9 +205,10 @@ private:
         r.leaving = std::move(leaving);
         result_.records.push_back(std::move(r));
         if (observer_ != nullptr) {
-            observer_->taken(result_.records.back());
-            // The observer may have solved the core again: go on from it.
-            solution_ = lp_.core().solution();
+            observer_->taken(result_.records.back(), replaces);
+            // The observer may have moved and solved the core: the sweep's
+            // own values again, from the basis it left.
+            solve_at(theta);
         }
     }
 

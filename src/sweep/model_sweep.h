@@ -10,12 +10,13 @@
 namespace lpsens::sweep {
 
 // Told of each record as it is taken, with the core standing at the
-// record's basis and values; it may solve the core there again (the sweep
-// goes on from what the core then holds).
+// record's basis and values; it may move and solve the core (the sweep then
+// goes back to its own values).  A record may take the place of the one
+// before, where that one's basis held no further than its own point.
 class RecordObserver {
 public:
     virtual ~RecordObserver() = default;
-    virtual void taken(const Record& record) = 0;
+    virtual void taken(const Record& record, bool replaces_previous) = 0;
 };
 
 // Sweeps `lp` along `target`.  Every record is a solve of the LP at its

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "sweep/basis_values.h"
+
 namespace lpsens::sweep {
 
 namespace {
@@ -17,7 +19,14 @@ FirstOptimum least_theta(LpData aux, const revised::Options& options) {
     const revised::Solution& s = core.solve();
     FirstOptimum first;
     first.status = s.status;
-    if (s.status == revised::SolveStatus::optimal) first.theta = std::max(0.0, s.col_value.back());
+    if (s.status != revised::SolveStatus::optimal) return first;
+    // Theta from the basis solved again with refinement: where the data
+    // are whole numbers the edge is too.
+    const int theta_column = core.lp().cols - 1;
+    double theta = s.col_value.back();
+    const int position = core.position_of(revised::Variable::column(theta_column));
+    if (position >= 0) theta = BasisValues(core, s.basis).basic_values()[static_cast<std::size_t>(position)];
+    first.theta = std::max(0.0, theta);
     return first;
 }
 

@@ -1,0 +1,101 @@
+#include "driver/terms_sweep.h"
+
+#include "accurate/lp_from_model.h"
+
+namespace lpsens {
+
+namespace {
+
+// Each record as the form's sweep has it, from the engine standing where the
+// sweep recorded.
+class FormRecords final : public sweep::RecordObserver {
+public:
+    FormRecords(TermsSweep& sweep, ResultChecker& checker, SolveEngine& engine, const SweepItems& items, int variables,
+                int rows, std::vector<SweepRecord>& records)
+        : sweep_(sweep), checker_(checker), engine_(engine), items_(items), move_(sweep_move(items)),
+          variables_(variables), rows_(rows), records_(records) {}
+
+    void taken(const sweep::Record& record, bool replaces_previous) override {
+        if (replaces_previous) records_.pop_back();
+        StoredReal t;
+        store_real(static_cast<Extended>(record.t), t, Site::sweep_record);
+        move_.move.t = record.t;  // the model's values exactly where the sweep recorded
+        const SolveResult result = engine_.reoptimise(move_.move);
+        records_.push_back(take_record(result.solution, items_, move_, t, variables_, rows_));
+        const int s = static_cast<int>(records_.size());
+        checker_.check_record(items_, s, records_.back(), result);
+        checker_.check_model_record(*sweep_.model, sweep_.target, s, record);
+    }
+
+private:
+    TermsSweep& sweep_;
+    ResultChecker& checker_;
+    SolveEngine& engine_;
+    const SweepItems& items_;
+    SweepMove move_;
+    int variables_, rows_;
+    std::vector<SweepRecord>& records_;
+};
+
+}  // namespace
+
+TermsSweep imported_terms_sweep(const Problem& model, const std::vector<ModelSweepItem>& items, bool costs) {
+    TermsSweep s;
+    s.model = &model;
+    s.target.costs = costs;
+    for (const ModelSweepItem& item : items) {
+        const auto start = static_cast<double>(item.start), end = static_cast<double>(item.end);
+        s.target.items.push_back({item.index, start, end, start});
+        s.items.names.push_back(item.name);
+        s.items.starts.push_back(start);
+        s.items.ends.push_back(end);
+    }
+    return s;
+}
+
+TermsSweep native_terms_sweep(const DocumentedForm& form, const SweepItems& items) {
+    TermsSweep s;
+    s.model = &form.problem;
+    s.target.costs = items.objective;
+    for (int k = 1; k <= items.count(); ++k) {
+        const auto sk = static_cast<std::size_t>(k);
+        const int index = items.index[sk];
+        const double start = items.start[sk].value, end = items.end[sk].value;
+        s.target.items.push_back({index - 1, start, end, start});
+        s.items.names.push_back(items.objective ? form.column_name(index) : form.row_name(index));
+        s.items.starts.push_back(start);
+        s.items.ends.push_back(end);
+    }
+    return s;
+}
+
+void set_limits(TermsSweep& sweep, long max_records, const EngineSettings& settings, int rows, int columns) {
+    sweep.limits.max_records = max_records;
+    sweep.limits.exchange_limit = exchange_cap(settings, rows, columns);
+    if (settings.deadline != no_deadline) sweep.limits.deadline = settings.deadline;
+}
+
+void run_terms_sweep(TermsSweep& sweep, ResultChecker& checker) {
+    sweep.result = sweep::run_sweep(lp_from_model(*sweep.model), sweep.target, sweep.limits);
+    for (std::size_t k = 0; k < sweep.result.records.size(); ++k)
+        checker.check_model_record(*sweep.model, sweep.target, static_cast<int>(k) + 1, sweep.result.records[k]);
+}
+
+void run_terms_sweep(TermsSweep& sweep, ResultChecker& checker, AccurateEngine& engine, const SweepItems& items,
+                     int variables, int rows, std::vector<SweepRecord>& records) {
+    FormRecords observer(sweep, checker, engine, items, variables, rows, records);
+    sweep.result = sweep::run_sweep(engine.core(), sweep.target, sweep.limits, &observer);
+}
+
+Status end_status(const sweep::Result& result) {
+    switch (result.end) {
+        case sweep::EndReason::exchange_limit: return Status::exchange_limit;
+        case sweep::EndReason::time_limit: return Status::time_limit;
+        case sweep::EndReason::numerical_trouble: return Status::numerical_trouble;
+        case sweep::EndReason::infeasible: return Status::infeasible;
+        case sweep::EndReason::unbounded: return Status::unbounded;
+        default: return Status::optimal;
+    }
+}
+
+}  // namespace lpsens
