@@ -97,6 +97,12 @@ sweep_says "orders console" "$work/orders.err" 'lpsens: sweep: 3 records; no fea
 sweep_says "labour start" "$work/labour.json" '"before": {"reason": "infeasible", "from": 0, "to": 20, "from_t": 0, "to_t": 0.1}'
 sweep_says "labour console" "$work/labour.err" 'lpsens: sweep: no feasible solution for labour from 0 to 20'
 sweep_says "labour table" "$work/labour.out" '   1,            "labour",    20.000,   110.000,   200.000'
+(cd "$work" && "$bin" rv "$dir/mps/mix.mps" --sweep=orders:0:80 --max-records=2 --json=cap.json > /dev/null 2> cap.err)
+sweep_says "record limit" "$work/cap.json" '"sweep_end": {"reason": "record limit", "at": 20, "t": 0.25}'
+sweep_says "record limit console" "$work/cap.err" 'stopped at the limit of 2 records at orders = 20 (--max-records sets another)'
+# A sweep of lpsens's own format in the readable report has its item's column.
+(cd "$work" && "$bin" pv --report=text < "$dir/objective_sweep.lp" > own.txt 2> /dev/null)
+sweep_says "own format's item column" "$work/own.txt" '     t desks Objective Slope Entering Leaving'
 (cd "$work" && "$bin" rv --chart=rhs_sweep.svg < "$dir/rhs_sweep.lp" > /dev/null 2>&1)
 if cmp -s "$work/rhs_sweep.svg" "$dir/rhs_sweep.svg"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL the example chart"; fi
 # --write-problem reads back to the same report; a missing file is the

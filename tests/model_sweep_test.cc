@@ -11,6 +11,7 @@
 
 #include "accurate/lp_from_model.h"
 #include "check/model_record_check.h"
+#include "driver/options.h"
 #include "model/problem.h"
 #include "sweep/model_sweep.h"
 #include "test_support.h"
@@ -353,6 +354,115 @@ TEST(SweepInModelTerms, RandomBoxedModelsJudgedByTheirVertices) {
     EXPECT_GT(records, 1800);
     EXPECT_GT(early, 200);
     EXPECT_GT(late_start, 200);
+}
+
+// The LP as a free MPS file, for runs of the whole program.
+std::string mps_of(const LpData& lp) {
+    const auto num = [](double v) {
+        char buf[40];
+        std::snprintf(buf, sizeof buf, "%.17g", v);
+        return std::string(buf);
+    };
+    std::string text = "NAME RANDOM\nOBJSENSE\n    " + std::string(lp.sense == revised::Sense::maximise ? "MAX" : "MIN") +
+                       "\nROWS\n N obj\n";
+    std::string rhs = "RHS\n", ranges = "RANGES\n", bounds = "BOUNDS\n";
+    for (int i = 0; i < lp.rows; ++i) {
+        const double lower = lp.row_lower[static_cast<std::size_t>(i)], upper = lp.row_upper[static_cast<std::size_t>(i)];
+        const std::string name = "r" + std::to_string(i);
+        const char type = lower == upper ? 'E' : !std::isfinite(lower) ? 'L' : 'G';
+        text += std::string(" ") + type + " " + name + "\n";
+        rhs += " RHS " + name + " " + num(type == 'L' ? upper : lower) + "\n";
+        if (type == 'G' && std::isfinite(upper)) ranges += " RNG " + name + " " + num(upper - lower) + "\n";
+    }
+    text += "COLUMNS\n";
+    for (int j = 0; j < lp.cols; ++j) {
+        const auto sj = static_cast<std::size_t>(j);
+        const std::string x = "x" + std::to_string(j);
+        text += " " + x + " obj " + num(lp.cost[sj]) + "\n";
+        for (int e = lp.start[sj]; e < lp.start[sj + 1]; ++e)
+            text += " " + x + " r" + std::to_string(lp.row_index[static_cast<std::size_t>(e)]) + " " +
+                    num(lp.value[static_cast<std::size_t>(e)]) + "\n";
+        const double l = lp.col_lower[sj], u = lp.col_upper[sj];
+        if (l == u) {
+            bounds += " FX BND " + x + " " + num(l) + "\n";
+            continue;
+        }
+        if (!std::isfinite(l) && !std::isfinite(u)) bounds += " FR BND " + x + "\n";
+        else if (!std::isfinite(l)) bounds += " MI BND " + x + "\n";
+        else if (l != 0) bounds += " LO BND " + x + " " + num(l) + "\n";
+        if (std::isfinite(u)) bounds += " UP BND " + x + " " + num(u) + "\n";
+    }
+    return text + rhs + ranges + bounds + "ENDATA\n";
+}
+
+std::vector<double> json_numbers(const std::string& json, const std::string& key) {
+    std::vector<double> out;
+    const std::string pattern = "\"" + key + "\": ";
+    for (std::size_t at = json.find(pattern); at != std::string::npos; at = json.find(pattern, at + 1)) {
+        const char* start = json.c_str() + at + pattern.size();
+        if (*start == '[') ++start;
+        out.push_back(std::strtod(start, nullptr));
+    }
+    return out;
+}
+
+// The whole program on generated MPS models: every record of the JSON's
+// sweep in the model's terms is the best vertex at its value, the CSV has a
+// record for each, and every check passes.
+TEST(SweepInModelTerms, WholeRunsOfGeneratedModelsJudgedByTheirVertices) {
+    std::mt19937 rng(2027);
+    int records = 0;
+    for (int trial = 0; trial < 150; ++trial) {
+        const LpData lp = random_boxed_lp(rng);
+        const bool costs = rng() % 2;
+        const int index = static_cast<int>(rng() % static_cast<unsigned>(costs ? lp.cols : lp.rows - lp.cols));
+        const auto i = static_cast<std::size_t>(index);
+        // A row's right-hand side as the MPS file states it: the upper side
+        // of an L row, else the lower one.
+        const double reference =
+            costs ? lp.cost[i] : std::isfinite(lp.row_lower[i]) ? lp.row_lower[i] : lp.row_upper[i];
+        const double start = reference + static_cast<int>(rng() % 21) - 10.0;
+        const double end = reference + static_cast<int>(rng() % 21) - 10.0;
+        const std::string name = (costs ? "x" : "r") + std::to_string(index);
+        const std::string json_path = ::testing::TempDir() + "/whole_sweep.json";
+        RunOptions options;
+        options.mode = costs ? "pv" : "rv";
+        options.format = "mps";
+        options.strict = true;
+        options.json = json_path;
+        char item[96];
+        std::snprintf(item, sizeof item, "%s:%.17g:%.17g", name.c_str(), start, end);
+        options.sweeps = {item};
+        const auto result = testing::run_text(mps_of(lp), options);
+        ASSERT_EQ(result.exit_code, 0) << "trial " << trial << "\n" << mps_of(lp) << item << "\n" << result.console;
+        std::ifstream in(json_path);
+        std::stringstream json;
+        json << in.rdbuf();
+        const std::string text = json.str();
+        const std::string terms = text.substr(text.find("\"sweep\": "));
+        const std::vector<double> t = json_numbers(terms, "t");
+        const std::vector<double> objective = json_numbers(terms, "objective");
+        ASSERT_EQ(objective.size() + 1, t.size()) << "trial " << trial;  // the end has a t too
+        sweep::Target target;
+        target.costs = costs;
+        target.items.push_back({index, start, end, reference});
+        for (std::size_t k = 0; k < objective.size(); ++k) {
+            const auto best = optimum_at(lp, target, t[k]);
+            ASSERT_TRUE(best) << "trial " << trial << ", t " << t[k];
+            EXPECT_TRUE(close(*best, objective[k])) << "trial " << trial << ", t " << t[k] << ": " << objective[k]
+                                                    << " against " << *best;
+        }
+        // The CSV's table has one column of values per record.
+        if (!objective.empty()) {
+            const std::size_t at = result.out.find("Parameter,");
+            ASSERT_NE(at, std::string::npos) << result.out;
+            const std::string line = result.out.substr(at, result.out.find('\r', at) - at);
+            EXPECT_EQ(static_cast<std::size_t>(std::count(line.begin(), line.end(), ',')), objective.size())
+                << "trial " << trial << ": " << line;
+        }
+        records += static_cast<int>(objective.size());
+    }
+    EXPECT_GT(records, 250);
 }
 
 // The check of a record catches each kind of wrong record: mix.mps at
