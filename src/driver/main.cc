@@ -64,6 +64,8 @@ constexpr const char* help_text =
     "                       variables that enter and leave at every limit\n"
     "  --strict             exit with 70 when a check of the result fails\n"
     "  --show-checks        write the checks' figures to standard error\n"
+    "  --max-records=N      (pv, rv) the most records of a sweep in the model's\n"
+    "                       own terms (default 1000)\n"
     "  --max-exchanges=N    exchanges one simplex loop may make (default:\n"
     "                       50 x (rows + columns) + 1000); a loop that needs\n"
     "                       more stops the run without a verdict (exit 75)\n"
