@@ -75,6 +75,30 @@ TEST(Ranging, RatioOverflowIsARuntimeError) {
     }
 }
 
+// An artificial variable basic at zero must stay at zero: a row where one
+// stands limits every right-hand side that moves it, both ways, at once.
+// max -5 x1 with c1: 4 x1 <= 24, c2: 3 x1 <= 18 and c3: 4 x1 >= 24 (or = 24):
+// the classic engine ends with c3's artificial variable basic at zero, and
+// below 24 c1 leaves no solution (x1 >= 6 and x1 <= rhs / 4), above 24 for
+// c3 neither.  Re-solving says the same (ranging_random_test.cc).
+TEST(Ranging, AnArtificialVariableBasicAtZeroStaysThere) {
+    const struct {
+        const char* lists;  // the dimension line and the list of c3
+        const char* list;
+    } cases[] = {{"3 1 0 1", "3"}, {"3 1 1 0", "3"}};
+    for (const auto& c : cases) {
+        const auto result = testing::run_text(
+            lines({"Small", c.lists, c.list, "x1", "c1", "c2", "c3", "0", "-5", "24", "4", "18", "3", "24", "4"}));
+        ASSERT_EQ(result.exit_code, 0) << result.console;
+        const std::string constraints = result.out.substr(result.out.find("    1, \"c1\""));
+        EXPECT_EQ(constraints.substr(0, constraints.find("\r\n", constraints.find("    3, \"c3\"")) + 2),
+                  "    1, \"c1\",      24.000,       0.000,      -1.250,      24.000,      24.000\r\n"
+                  "    2, \"c2\",      18.000,       0.000,       0.000,      18.000,          \x81\x87\r\n"
+                  "    3, \"c3\",      24.000,       0.000,       0.000,      24.000,      24.000\r\n")
+            << c.lists;
+    }
+}
+
 TEST(SolutionReport, EmptyNamesTitleAndNoRows) {
     const auto result = testing::run_text(lines({"", "0 1 0 0", "", "0", "-1"}));
     EXPECT_EQ(result.out,

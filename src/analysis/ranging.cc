@@ -1,5 +1,7 @@
 #include "analysis/ranging.h"
 
+#include <algorithm>
+
 namespace lpsens {
 
 namespace {
@@ -22,6 +24,13 @@ void offer_ratio(StoredReal ratio, Extended entry, double& lower, double& upper)
     } else if (r > static_cast<Extended>(lower)) {
         lower = ratio.value;
     }
+}
+
+// A row whose basic variable must stay at zero (held_at_zero) limits both
+// offsets at 0, whichever sign its entry has.
+void limit_both_sides_at_zero(double& lower, double& upper) {
+    upper = std::min(upper, 0.0);
+    lower = std::max(lower, 0.0);
 }
 
 bool negligible(Extended t) { return t >= -range_tolerance && t <= range_tolerance; }
@@ -50,6 +59,9 @@ Ranging compute_ranging(const TableauView& view, int variables) {
             StoredReal lower;
             store_real(-static_cast<Extended>(values[static_cast<std::size_t>(i)]), lower, Site::ranging);
             r.rhs_lower[static_cast<std::size_t>(b.index)] = lower.value;
+            // The row's own right-hand side moves its artificial variable one
+            // for one: the range ends where it stands, at zero.
+            if (held_at_zero(view, i)) r.rhs_upper[static_cast<std::size_t>(b.index)] = std::max(lower.value, 0.0);
             continue;
         }
         const auto v = static_cast<std::size_t>(b.is_structural() ? b.index : n + b.index);
@@ -76,6 +88,10 @@ Ranging compute_ranging(const TableauView& view, int variables) {
             for (const auto& [i, entry] : line) {
                 const Extended t = entry;
                 if (negligible(t)) continue;
+                if (held_at_zero(view, i)) {
+                    limit_both_sides_at_zero(r.rhs_lower[k], r.rhs_upper[k]);
+                    continue;
+                }
                 StoredReal ratio;
                 store_real(-static_cast<Extended>(values[static_cast<std::size_t>(i)]) / t, ratio, Site::ranging);
                 offer_ratio(ratio, t, r.rhs_lower[k], r.rhs_upper[k]);
