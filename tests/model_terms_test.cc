@@ -122,8 +122,38 @@ TEST(ModelSweep, BothSidesOfARangedRowMoveTogether) {
     const auto result = testing::run_text(model, options);
     ASSERT_EQ(result.exit_code, 0) << result.out << result.console;
     EXPECT_EQ(result.out.find("No feasible solution"), std::string::npos) << result.out;
-    // The last record: x = -10, the maximum of minus the objective -10.
-    EXPECT_NE(result.out.find("Optimal value,     1.000,    -0.000,   -10.000\r\n"), std::string::npos) << result.out;
+    // Two records: x = 1 and x = -10, the maximum of minus the objective;
+    // x crossing zero (x.pos leaving, x.neg entering) is no breakpoint.
+    EXPECT_NE(result.out.find("Optimal value,     1.000,   -10.000\r\n"), std::string::npos) << result.out;
+}
+
+// A free column's cost swept from 1 to 9: max c x - 3 y with |x| <= y <= 5
+// is 0 up to c = 3 and 5 (c - 3) beyond.  At c = 1 x is nonbasic, its two
+// halves' reduced costs tied at zero: the sweep must take x in at once and
+// then find the bend at 3 (t = 0.25), not step over it to t = 1.
+TEST(ModelSweep, AFreeColumnsCostBendsWhereTheOptimumDoes) {
+    const std::string model_path = ::testing::TempDir() + "/bend.lp";
+    const std::string json_path = ::testing::TempDir() + "/bend.json";
+    std::ofstream(model_path) << "Maximize\n x - 3 y\nSubject To\n r1: x - y <= 0\n r2: - x - y <= 0\n r3: y <= 5\n"
+                                 "Bounds\n x free\nEnd\n";
+    for (const bool classic : {false, true}) {
+        RunOptions options;
+        options.mode = "pv";
+        options.input = model_path;
+        options.sweeps = {"x:1:9"};
+        options.json = json_path;
+        options.classic = classic;
+        options.strict = true;
+        const auto result = testing::run_text("", options);
+        ASSERT_EQ(result.exit_code, 0) << result.out << result.console;
+        const std::string json = read_all(json_path);
+        const std::vector<double> t = numbers_of(json, "t");
+        const std::vector<double> objective = numbers_of(json, "model_objective");
+        ASSERT_EQ(t.size(), 3u) << (classic ? "classic" : "accurate") << "\n" << json;
+        EXPECT_NEAR(t[1], 0.25002, 1e-9);
+        EXPECT_NEAR(objective[1], 5 * 0.00016, 1e-9);
+        EXPECT_NEAR(objective[2], 30, 1e-9);
+    }
 }
 
 TEST(ModelTerms, DualValuesAndReducedCostsInTheModelsSense) {
