@@ -127,32 +127,40 @@ TEST(ModelSweep, BothSidesOfARangedRowMoveTogether) {
     EXPECT_NE(result.out.find("Optimal value,     1.000,   -10.000\r\n"), std::string::npos) << result.out;
 }
 
-// A free column's cost swept from 1 to 9: max c x - 3 y with |x| <= y <= 5
-// is 0 up to c = 3 and 5 (c - 3) beyond.  At c = 1 x is nonbasic, its two
-// halves' reduced costs tied at zero: the sweep must take x in at once and
-// then find the bend at 3 (t = 0.25), not step over it to t = 1.
+// A free column's cost swept from 0 to -8 (a generated model): at the start
+// x3 is nonbasic, its two halves' reduced costs tied at zero, and the
+// optimum bends at once and again at -6 (t = 0.75).  The sweep must take x3
+// in at once and then find the bend, not step over both to t = 1 (it
+// recorded t = 0 and 1 only).
 TEST(ModelSweep, AFreeColumnsCostBendsWhereTheOptimumDoes) {
-    const std::string model_path = ::testing::TempDir() + "/bend.lp";
+    const std::string model =
+        "NAME BEND\nOBJSENSE\n    MAX\nROWS\n N obj\n L r1\n L r2\n E r3\n L r4\n L box\nCOLUMNS\n"
+        " x1 obj 0\n x1 r3 2\n x1 r4 3\n x1 box 1\n x2 obj -3\n x2 r1 2\n x2 r2 -1\n x2 box 1\n"
+        " x3 obj 0\n x3 r2 2\n x3 r4 1\n x3 box 1\n x4 obj 3\n x4 r1 2\n x4 r2 4\n x4 r3 3\n x4 r4 2\n x4 box 1\n"
+        "RHS\n RHS r1 9\n RHS r2 1\n RHS r3 0\n RHS r4 -6\n RHS box 20\nRANGES\n RNG box 40\n"
+        "BOUNDS\n FR BND x1\n FX BND x2 -2\n FR BND x3\n MI BND x4\n UP BND x4 3\nENDATA\n";
     const std::string json_path = ::testing::TempDir() + "/bend.json";
-    std::ofstream(model_path) << "Maximize\n x - 3 y\nSubject To\n r1: x - y <= 0\n r2: - x - y <= 0\n r3: y <= 5\n"
-                                 "Bounds\n x free\nEnd\n";
     for (const bool classic : {false, true}) {
         RunOptions options;
+        options.format = "mps";
         options.mode = "pv";
-        options.input = model_path;
-        options.sweeps = {"x:1:9"};
+        options.sweeps = {"x3:0:-8"};
         options.json = json_path;
         options.classic = classic;
         options.strict = true;
-        const auto result = testing::run_text("", options);
+        const auto result = testing::run_text(model, options);
         ASSERT_EQ(result.exit_code, 0) << result.out << result.console;
         const std::string json = read_all(json_path);
         const std::vector<double> t = numbers_of(json, "t");
         const std::vector<double> objective = numbers_of(json, "model_objective");
-        ASSERT_EQ(t.size(), 3u) << (classic ? "classic" : "accurate") << "\n" << json;
-        EXPECT_NEAR(t[1], 0.25002, 1e-9);
-        EXPECT_NEAR(objective[1], 5 * 0.00016, 1e-9);
-        EXPECT_NEAR(objective[2], 30, 1e-9);
+        const char* engine = classic ? "classic" : "accurate";
+        ASSERT_EQ(t.size(), 4u) << engine << "\n" << json;
+        const double expected_t[] = {0, 0.00002, 0.75002, 1};
+        const double expected_objective[] = {15, 15.00264, 114.00336, 156};
+        for (std::size_t k = 0; k < 4; ++k) {
+            EXPECT_NEAR(t[k], expected_t[k], 1e-9) << engine << ", record " << k;
+            EXPECT_NEAR(objective[k], expected_objective[k], 1e-6) << engine << ", record " << k;
+        }
     }
 }
 
