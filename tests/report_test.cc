@@ -41,7 +41,11 @@ TEST(Ranging, DegenerateRatios) {
         {{5, 0.000001, 3, 2}, {1, -1, 1, 1}, -2, 0.000001, "a tiny positive ratio from a negative entry: upper"},
         {{5, 3, 1, 2}, {1, 1, 1, 1}, -1, 9e30, "all ratios negative: the largest is the lower offset"},
         {{5, 3, 1, 2}, {1, -1, -2, 1}, -2, 0.5, "negative entries give positive ratios"},
-        {{5, 3, 1, 2}, {1, 0.00001, -0.00001, 0}, -9e30, 9e30, "entries within 1e-05 take no part"},
+        {{5, 0, 0, 2}, {1, 0.00001, -0.00001, 0}, -9e30, 9e30, "entries within 1e-05 over zero take no part"},
+        {{5, 3, 1, 2}, {1, 0.9e-9, -0.9e-9, 0}, -9e30, 9e30, "entries within 1e-09 take no part"},
+        // A real entry of 1e-05 or less still ends the basis where its ratio
+        // says, once its reduced cost is clearly above zero.
+        {{5, 3, 1, 2}, {1, 0.00001, -0.00001, 0}, -3 / 0.00001, 1 / 0.00001, "small entries over clear reduced costs"},
         {{5, 3, 1, 2}, {1, 0.0000101, 0, 0}, -3 / 0.0000101, 9e30, "an entry just above 1e-05 takes part"},
     };
     for (const auto& c : cases) {
@@ -56,7 +60,7 @@ TEST(Ranging, DegenerateRatios) {
         if (c.upper == 9e30)
             EXPECT_EQ(upper, infinity_bound.value) << c.why;
         else
-            EXPECT_NEAR(upper, c.upper, 1e-12) << c.why;
+            EXPECT_NEAR(upper, c.upper, 1e-12 * (1 + std::abs(c.upper))) << c.why;
         // Nonbasic structural variables: upper offset = reduced cost.
         EXPECT_EQ(r.cost_upper[2], c.objective[2]);
         EXPECT_EQ(r.cost_lower[2], stored(-9e30L).value);
