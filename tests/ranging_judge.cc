@@ -124,6 +124,9 @@ Verdicts judge_form_ranging(const DocumentedForm& original, const JudgeOptions& 
     const auto side = [&](Extended& value, double offset, bool upper, double rate, const std::string& what) {
         const std::optional<double> move = form_move(offset, upper, value, options.accurate);
         if (!move) return;
+        // A level or price within the engine's tolerance of zero is zero,
+        // as the reports show it.
+        if (std::fabs(rate) <= (options.accurate ? 1e-9 : 0.00001)) rate = 0;
         judge_side(v, value, *move, z + rate * *move, z, solve,
                    options.name + ": " + what + (upper ? " upper" : " lower") + " limit");
     };
