@@ -42,7 +42,7 @@ TEST(Ranging, DegenerateRatios) {
         {{5, 3, 1, 2}, {1, 1, 1, 1}, -1, 9e30, "all ratios negative: the largest is the lower offset"},
         {{5, 3, 1, 2}, {1, -1, -2, 1}, -2, 0.5, "negative entries give positive ratios"},
         {{5, 0, 0, 2}, {1, 0.00001, -0.00001, 0}, -9e30, 9e30, "entries within 1e-05 over zero take no part"},
-        {{5, 3, 1, 2}, {1, 0.9e-9, -0.9e-9, 0}, -9e30, 9e30, "entries within 1e-09 take no part"},
+        {{5, 3, 1, 2}, {1, 0.9e-7, -0.9e-7, 0}, -9e30, 9e30, "entries within 1e-07 take no part"},
         // A real entry of 1e-05 or less still ends the basis where its ratio
         // says, once its reduced cost is clearly above zero.
         {{5, 3, 1, 2}, {1, 0.00001, -0.00001, 0}, -3 / 0.00001, 1 / 0.00001, "small entries over clear reduced costs"},
