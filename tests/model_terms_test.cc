@@ -124,9 +124,51 @@ TEST(ModelSweep, BothSidesOfARangedRowMoveTogether) {
     const auto result = testing::run_text(model, options);
     ASSERT_EQ(result.exit_code, 0) << result.out << result.console;
     EXPECT_EQ(result.out.find("No feasible solution"), std::string::npos) << result.out;
-    // The last record: x = -10, the maximum of minus the objective -10.  The
-    // free x crossing zero is no breakpoint of the model.
+    // Two records: x = 1 and x = -10, the maximum of minus the objective;
+    // x crossing zero (x.pos leaving, x.neg entering) is no breakpoint.
     EXPECT_NE(result.out.find("Optimal value,     1.000,   -10.000\r\n"), std::string::npos) << result.out;
+}
+
+// A free column's cost swept from 0 to -8 (a generated model): at the start
+// x3 is nonbasic, its two halves' reduced costs tied at zero, and the
+// optimum bends at once and again at -6 (t = 0.75).  The sweep must take x3
+// in at once and then find the bend, not step over both to t = 1 (it
+// recorded t = 0 and 1 only).  The accurate engine sweeps in the model's
+// terms: its records stand on the bends themselves; the classic one takes the
+// documented steps, just past each.
+TEST(ModelSweep, AFreeColumnsCostBendsWhereTheOptimumDoes) {
+    const std::string model =
+        "NAME BEND\nOBJSENSE\n    MAX\nROWS\n N obj\n L r1\n L r2\n E r3\n L r4\n L box\nCOLUMNS\n"
+        " x1 obj 0\n x1 r3 2\n x1 r4 3\n x1 box 1\n x2 obj -3\n x2 r1 2\n x2 r2 -1\n x2 box 1\n"
+        " x3 obj 0\n x3 r2 2\n x3 r4 1\n x3 box 1\n x4 obj 3\n x4 r1 2\n x4 r2 4\n x4 r3 3\n x4 r4 2\n x4 box 1\n"
+        "RHS\n RHS r1 9\n RHS r2 1\n RHS r3 0\n RHS r4 -6\n RHS box 20\nRANGES\n RNG box 40\n"
+        "BOUNDS\n FR BND x1\n FX BND x2 -2\n FR BND x3\n MI BND x4\n UP BND x4 3\nENDATA\n";
+    const std::string json_path = ::testing::TempDir() + "/bend.json";
+    for (const bool classic : {false, true}) {
+        RunOptions options;
+        options.format = "mps";
+        options.mode = "pv";
+        options.sweeps = {"x3:0:-8"};
+        options.json = json_path;
+        options.classic = classic;
+        options.strict = true;
+        const auto result = testing::run_text(model, options);
+        ASSERT_EQ(result.exit_code, 0) << result.out << result.console;
+        const std::string json = read_all(json_path);
+        const std::string records = json.substr(0, json.find("\"sweep_end\""));
+        const std::vector<double> t = numbers_of(records, "t");
+        const std::vector<double> objective = numbers_of(records, "model_objective");
+        const char* engine = classic ? "classic" : "accurate";
+        const std::vector<double> expected_t = classic ? std::vector<double>{0, 0.00002, 0.75002, 1}
+                                                       : std::vector<double>{0, 0.75, 1};
+        const std::vector<double> expected_objective = classic ? std::vector<double>{15, 15.00264, 114.00336, 156}
+                                                               : std::vector<double>{15, 114, 156};
+        ASSERT_EQ(t.size(), expected_t.size()) << engine << "\n" << json;
+        for (std::size_t k = 0; k < t.size(); ++k) {
+            EXPECT_NEAR(t[k], expected_t[k], 1e-9) << engine << ", record " << k;
+            EXPECT_NEAR(objective[k], expected_objective[k], 1e-6) << engine << ", record " << k;
+        }
+    }
 }
 
 TEST(ModelTerms, DualValuesAndReducedCostsInTheModelsSense) {

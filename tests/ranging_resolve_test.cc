@@ -203,3 +203,255 @@ TEST(RangingHolds, InTheModelsOwnTerms) {
 
 }  // namespace
 }  // namespace lpsens
+
+#include <cstdlib>
+#include <dirent.h>
+
+#include "ranging_judge.h"
+
+namespace lpsens {
+namespace {
+
+// Every Netlib problem kept beside the project, both engines, every view of
+// the ranging: the CSV of lpsens's own format (NAME.lp.gz), the CSV of the
+// imported model (NAME.mps, the converted form) and the model's own terms
+// (NAME.mps).  Each view judges about `sides` values of each problem, spread
+// over its rows and columns (LPSENS_RANGING_VALUES=all judges every one, for
+// a full survey; it takes minutes per problem).
+struct NetlibCase {
+    std::string name;
+    bool accurate;
+};
+
+std::vector<NetlibCase> netlib_cases() {
+    std::vector<NetlibCase> cases;
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(LPSENS_NETLIB)) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string file = entry->d_name;
+            if (file.size() > 4 && file.compare(file.size() - 4, 4, ".mps") == 0) names.push_back(file.substr(0, file.size() - 4));
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names)
+        for (const bool accurate : {true, false}) cases.push_back({name, accurate});
+    return cases;
+}
+
+int stride_for(int values) {
+    const char* all = std::getenv("LPSENS_RANGING_VALUES");
+    const int budget = all == nullptr ? 40 : std::string(all) == "all" ? values : std::atoi(all);
+    return std::max(1, values / std::max(1, budget));
+}
+
+class NetlibRanging : public ::testing::TestWithParam<NetlibCase> {};
+
+TEST_P(NetlibRanging, EveryViewHoldsJustInsideItsLimits) {
+    const NetlibCase& c = GetParam();
+    const std::string engine = c.accurate ? "accurate" : "classic";
+    testing::Verdicts all;
+    // lpsens's own format.
+    const DocumentedForm own = read_netlib(c.name);
+    ASSERT_GT(own.rows(), 0) << c.name;
+    const testing::Verdicts own_csv =
+        testing::judge_form_ranging(own, {c.accurate, stride_for(own.rows() + own.variables()), c.name + " (own format)"});
+    // The imported model: its converted form, and its own terms.
+    const Problem model = read_mps_file(c.name);
+    std::vector<std::string> said;
+    const ConvertedModel converted = convert_model(model, said);
+    const testing::Verdicts model_csv = testing::judge_form_ranging(
+        converted.form, {c.accurate, stride_for(converted.form.rows() + converted.form.variables()), c.name + " (MPS, CSV)"});
+    const testing::Verdicts model_terms = testing::judge_model_ranging(
+        model, {c.accurate, stride_for(model.row_count() + model.column_count()), c.name + " (MPS, model's terms)"});
+    for (const auto& [view, v] : {std::pair<const char*, const testing::Verdicts&>{"own format CSV", own_csv},
+                                  {"MPS CSV", model_csv},
+                                  {"MPS model's terms", model_terms}}) {
+        EXPECT_EQ(v.wrong, 0) << c.name << ", " << engine << ", " << view << ": " << v.summary();
+        std::printf("%s %s %s: %d of %d limits fail (%s)\n", c.name.c_str(), engine.c_str(), view, v.wrong, v.limits,
+                    v.problems ? "judged" : "optimum not verified");
+        // The accurate engine solves every one of them.
+        if (c.accurate) {
+            EXPECT_EQ(v.problems, 1) << c.name << ", " << view;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shared, NetlibRanging, ::testing::ValuesIn(netlib_cases()),
+                         [](const ::testing::TestParamInfo<NetlibCase>& info) {
+                             return info.param.name + (info.param.accurate ? "_accurate" : "_classic");
+                         });
+
+}  // namespace
+}  // namespace lpsens
+
+namespace lpsens {
+namespace {
+
+// The model's own terms of one Netlib model, from the accurate engine.
+struct ModelTerms {
+    Problem model;
+    ConvertedModel converted;
+    ModelResults results;
+};
+
+std::unique_ptr<ModelTerms> model_terms_of(const std::string& name) {
+    auto terms = std::make_unique<ModelTerms>();
+    terms->model = read_mps_file(name);
+    std::vector<std::string> said;
+    terms->converted = convert_model(terms->model, said);
+    Channel console;
+    AccurateEngine engine(terms->converted.form, terms->model, terms->converted.map, {}, console);
+    const SolveResult result = engine.solve();
+    EXPECT_EQ(result.status, Status::optimal) << name;
+    terms->results = model_results(terms->model, terms->converted.map, terms->converted.form, result, engine.tableau(), 1e-9);
+    return terms;
+}
+
+int row_named(const Problem& model, const std::string& name) {
+    for (int i = 0; i < model.row_count(); ++i)
+        if (model.rows[static_cast<std::size_t>(i)].name == name) return i;
+    ADD_FAILURE() << "no row " << name;
+    return 0;
+}
+
+int column_named(const Problem& model, const std::string& name) {
+    for (int j = 0; j < model.column_count(); ++j)
+        if (model.columns[static_cast<std::size_t>(j)].name == name) return j;
+    ADD_FAILURE() << "no column " << name;
+    return 0;
+}
+
+// An equality row whose artificial variable stays basic at zero: bore3d's
+// BAF...XI, whose CSV range was [0, infinity) though the model is
+// infeasible at +0.01, is [0, 0] in both engines.
+TEST(RangingHolds, BasicArtificialRowOfAnImportedModel) {
+    if (read_mps_file("bore3d").rows.empty()) GTEST_SKIP() << "no Netlib problems at " << LPSENS_NETLIB;
+    const Problem model = read_mps_file("bore3d");
+    std::vector<std::string> said;
+    const ConvertedModel converted = convert_model(model, said);
+    int row = 0;
+    for (int i = 1; i <= converted.form.rows(); ++i)
+        if (converted.form.row_name(i) == "BAF...XI") row = i;
+    ASSERT_GT(row, 0);
+    for (const bool accurate : {true, false}) {
+        Channel console;
+        std::unique_ptr<SolveEngine> engine;
+        if (accurate)
+            engine = std::make_unique<AccurateEngine>(converted.form, EngineSettings{}, console);
+        else
+            engine = std::make_unique<ClassicEngine>(converted.form, EngineSettings{}, console);
+        ASSERT_EQ(engine->solve().status, Status::optimal);
+        const Ranging r = compute_ranging(engine->tableau(), converted.form.variables());
+        EXPECT_NEAR(r.rhs_lower[static_cast<std::size_t>(row)], 0, 1e-9) << (accurate ? "accurate" : "classic");
+        EXPECT_NEAR(r.rhs_upper[static_cast<std::size_t>(row)], 0, 1e-9) << (accurate ? "accurate" : "classic");
+    }
+    Problem moved = model;
+    moved.rows[static_cast<std::size_t>(row_named(model, "BAF...XI"))].rhs += 0.01;
+    EXPECT_FALSE(testing::fresh_optimum(moved));
+}
+
+// Free columns are one column in the model's terms: a split column crossing
+// zero ends no range (capri's CVI72 and stair's RFDP1 were cut off there),
+// and no limit names one column as both entering and leaving.
+TEST(RangingHolds, FreeColumnsCrossZeroFreely) {
+    if (read_mps_file("capri").rows.empty()) GTEST_SKIP() << "no Netlib problems at " << LPSENS_NETLIB;
+    const struct {
+        const char* model;
+        const char* row;
+        bool upper;
+        double limit;  // re-solving confirms it (RangingHolds.EveryNetlibProblem)
+    } cases[] = {{"capri", "CVI72", false, -297.510090501184}, {"stair", "RFDP1", true, 2.0}};
+    for (const auto& c : cases) {
+        const auto terms = model_terms_of(c.model);
+        const ModelRange& range = *terms->results.rows[static_cast<std::size_t>(row_named(terms->model, c.row))].rhs;
+        EXPECT_NEAR(c.upper ? range.upper : range.lower, c.limit, 1e-6) << c.model << " " << c.row;
+    }
+    for (const char* name : {"capri", "stair", "tuff"}) {
+        const auto terms = model_terms_of(name);
+        int same = 0;
+        const auto look = [&](const std::optional<ModelRange>& r) {
+            if (!r) return;
+            for (const auto& [entering, leaving] : {std::pair{r->entering_at_lower, r->leaving_at_lower},
+                                                    std::pair{r->entering_at_upper, r->leaving_at_upper}})
+                if (entering && leaving && entering->kind == ModelPlace::Kind::column &&
+                    leaving->kind == ModelPlace::Kind::column && entering->index == leaving->index)
+                    ++same;
+        };
+        for (const ModelRowResult& row : terms->results.rows) look(row.rhs);
+        for (const ModelColumnResult& column : terms->results.columns) {
+            look(column.cost);
+            look(column.lower_bound);
+            look(column.upper_bound);
+        }
+        EXPECT_EQ(same, 0) << name << ": limits where one column enters and leaves";
+    }
+}
+
+// The JSON details of the ranging in the model's terms.
+TEST(RangingHolds, ModelTermsDetails) {
+    if (read_mps_file("bore3d").rows.empty()) GTEST_SKIP() << "no Netlib problems at " << LPSENS_NETLIB;
+    // A fixed column's bounds moving one at a time: bore3d's EMR...XI (l = u
+    // = 17.9327, reduced cost 76.57 in a minimisation) follows its lower
+    // bound down to where a basic variable leaves; raising its upper bound
+    // alone changes nothing, without limit.
+    {
+        const auto terms = model_terms_of("bore3d");
+        const ModelColumnResult& c = terms->results.columns[static_cast<std::size_t>(column_named(terms->model, "EMR...XI"))];
+        const double f = terms->results.objective;
+        ASSERT_TRUE(c.lower_bound && c.upper_bound);
+        EXPECT_NEAR(c.lower_bound->lower, 11.4698990071699, 1e-9);
+        EXPECT_NEAR(c.lower_bound->objective_at_lower, 878.233252677872, 1e-6);
+        EXPECT_EQ(c.lower_bound->upper, 17.9327);
+        EXPECT_EQ(c.lower_bound->objective_at_upper, f);
+        EXPECT_EQ(c.upper_bound->lower, 17.9327);
+        EXPECT_TRUE(std::isinf(c.upper_bound->upper));
+        EXPECT_EQ(c.upper_bound->objective_at_lower, f);
+        EXPECT_EQ(c.upper_bound->objective_at_upper, f);
+        Problem raised = terms->model;
+        raised.columns[static_cast<std::size_t>(column_named(raised, "EMR...XI"))].upper = 451.7;
+        EXPECT_NEAR(*testing::fresh_optimum(raised), f, 1e-6 * std::fabs(f));
+    }
+    // A limit computed a rounding beyond the column's other bound is that
+    // bound: capri's WK4R79 (0 <= x <= 1.63966).
+    {
+        const auto terms = model_terms_of("capri");
+        const int j = column_named(terms->model, "WK4R79");
+        const ModelColumnResult& c = terms->results.columns[static_cast<std::size_t>(j)];
+        EXPECT_EQ(c.lower_bound->upper, static_cast<double>(terms->model.columns[static_cast<std::size_t>(j)].upper));
+    }
+    // An unlimited side of a value the objective does not depend on (a zero
+    // dual value, a zero column value) has the objective there; one it does
+    // depend on has none (null in JSON).
+    for (const char* name : {"adlittle", "kb2", "sc50b", "sc205", "scagr7", "share1b", "recipe", "bore3d", "capri", "e226"}) {
+        const auto terms = model_terms_of(name);
+        const double f = terms->results.objective;
+        int sides = 0, wrong = 0;
+        const auto look = [&](const ModelRange& r, double rate) {
+            for (const auto& [limit, at] : {std::pair{r.lower, r.objective_at_lower}, std::pair{r.upper, r.objective_at_upper}}) {
+                if (!std::isinf(limit)) continue;
+                ++sides;
+                if (rate == 0 ? at != f : !std::isinf(at)) ++wrong;
+            }
+        };
+        for (const ModelRowResult& row : terms->results.rows) look(*row.rhs, row.dual);
+        for (int j = 0; j < terms->model.column_count(); ++j) {
+            const ModelColumnResult& column = terms->results.columns[static_cast<std::size_t>(j)];
+            const ProblemColumn& c = terms->model.columns[static_cast<std::size_t>(j)];
+            look(*column.cost, column.value);
+            if (c.lower == c.upper) continue;
+            // A bound moves the objective at the reduced cost when the
+            // column stands at it, and not at all otherwise.
+            const auto at = [&](Extended bound) {
+                return std::fabs(column.value - static_cast<double>(bound)) <= 1e-9 * (1 + std::fabs(static_cast<double>(bound)));
+            };
+            if (column.lower_bound) look(*column.lower_bound, at(c.lower) ? column.reduced_cost : 0);
+            if (column.upper_bound) look(*column.upper_bound, at(c.upper) ? column.reduced_cost : 0);
+        }
+        EXPECT_GT(sides, 0) << name;
+        EXPECT_EQ(wrong, 0) << name << ": of " << sides << " unlimited sides";
+    }
+}
+
+}  // namespace
+}  // namespace lpsens

@@ -41,7 +41,11 @@ TEST(Ranging, DegenerateRatios) {
         {{5, 0.000001, 3, 2}, {1, -1, 1, 1}, -2, 0.000001, "a tiny positive ratio from a negative entry: upper"},
         {{5, 3, 1, 2}, {1, 1, 1, 1}, -1, 9e30, "all ratios negative: the largest is the lower offset"},
         {{5, 3, 1, 2}, {1, -1, -2, 1}, -2, 0.5, "negative entries give positive ratios"},
-        {{5, 3, 1, 2}, {1, 0.00001, -0.00001, 0}, -9e30, 9e30, "entries within 1e-05 take no part"},
+        {{5, 0, 0, 2}, {1, 0.00001, -0.00001, 0}, -9e30, 9e30, "entries within 1e-05 over zero take no part"},
+        {{5, 3, 1, 2}, {1, 0.9e-7, -0.9e-7, 0}, -9e30, 9e30, "entries within 1e-07 take no part"},
+        // A real entry of 1e-05 or less still ends the basis where its ratio
+        // says, once its reduced cost is clearly above zero.
+        {{5, 3, 1, 2}, {1, 0.00001, -0.00001, 0}, -3 / 0.00001, 1 / 0.00001, "small entries over clear reduced costs"},
         {{5, 3, 1, 2}, {1, 0.0000101, 0, 0}, -3 / 0.0000101, 9e30, "an entry just above 1e-05 takes part"},
     };
     for (const auto& c : cases) {
@@ -56,7 +60,7 @@ TEST(Ranging, DegenerateRatios) {
         if (c.upper == 9e30)
             EXPECT_EQ(upper, infinity_bound.value) << c.why;
         else
-            EXPECT_NEAR(upper, c.upper, 1e-12) << c.why;
+            EXPECT_NEAR(upper, c.upper, 1e-12 * (1 + std::abs(c.upper))) << c.why;
         // Nonbasic structural variables: upper offset = reduced cost.
         EXPECT_EQ(r.cost_upper[2], c.objective[2]);
         EXPECT_EQ(r.cost_lower[2], stored(-9e30L).value);
@@ -72,6 +76,30 @@ TEST(Ranging, RatioOverflowIsARuntimeError) {
     } catch (const RunError& e) {
         EXPECT_EQ(e.code(), 205);
         EXPECT_EQ(e.site(), Site::ranging);
+    }
+}
+
+// An artificial variable basic at zero must stay at zero: a row where one
+// stands limits every right-hand side that moves it, both ways, at once.
+// max -5 x1 with c1: 4 x1 <= 24, c2: 3 x1 <= 18 and c3: 4 x1 >= 24 (or = 24):
+// the classic engine ends with c3's artificial variable basic at zero, and
+// below 24 c1 leaves no solution (x1 >= 6 and x1 <= rhs / 4), above 24 for
+// c3 neither.  Re-solving says the same (ranging_random_test.cc).
+TEST(Ranging, AnArtificialVariableBasicAtZeroStaysThere) {
+    const struct {
+        const char* lists;  // the dimension line and the list of c3
+        const char* list;
+    } cases[] = {{"3 1 0 1", "3"}, {"3 1 1 0", "3"}};
+    for (const auto& c : cases) {
+        const auto result = testing::run_text(
+            lines({"Small", c.lists, c.list, "x1", "c1", "c2", "c3", "0", "-5", "24", "4", "18", "3", "24", "4"}));
+        ASSERT_EQ(result.exit_code, 0) << result.console;
+        const std::string constraints = result.out.substr(result.out.find("    1, \"c1\""));
+        EXPECT_EQ(constraints.substr(0, constraints.find("\r\n", constraints.find("    3, \"c3\"")) + 2),
+                  "    1, \"c1\",      24.000,       0.000,      -1.250,      24.000,      24.000\r\n"
+                  "    2, \"c2\",      18.000,       0.000,       0.000,      18.000,          \x81\x87\r\n"
+                  "    3, \"c3\",      24.000,       0.000,       0.000,      24.000,      24.000\r\n")
+            << c.lists;
     }
 }
 

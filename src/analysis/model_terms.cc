@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "analysis/sensitivity.h"
 
@@ -15,22 +16,26 @@ double snapped(Extended x, double tolerance) {
     return std::fabs(x) <= tolerance ? 0.0 : static_cast<double>(x);
 }
 
-// The objective after a move of `move` at `rate` per unit; an infinite move
-// leaves it unchanged at rate 0.
+// The objective after a move of `move` at `rate` per unit: the objective
+// itself at rate 0, however far the move (an unlimited side of a value the
+// objective does not depend on), and no finite value (infinite) for an
+// unlimited move at any other rate.
 double objective_at(double objective, double rate, double move) {
     if (rate == 0) return objective;
     return objective + rate * move;
 }
 
 // A direction range of the form turned into the model's terms: the value at
-// `base` moves by the form's moves; the objective changes by `rate` per unit.
+// `base` moves by the form's moves; the objective changes by `rate` per unit
+// (0 within the tolerance, as the dual values and reduced costs are).
 ModelRange in_model_terms(const DirectionRange& range, const ModelMap& map, const DocumentedForm& form, double base,
-                          double objective, double rate) {
+                          double objective, double rate, double tolerance) {
     ModelRange r;
+    r.rate = snapped(rate, tolerance);
     r.lower = base + range.lower.move;
     r.upper = base + range.upper.move;
-    r.objective_at_lower = objective_at(objective, rate, range.lower.move);
-    r.objective_at_upper = objective_at(objective, rate, range.upper.move);
+    r.objective_at_lower = objective_at(objective, r.rate, range.lower.move);
+    r.objective_at_upper = objective_at(objective, r.rate, range.upper.move);
     if (range.lower.entering) r.entering_at_lower = model_place(map, form, *range.lower.entering);
     if (range.lower.leaving) r.leaving_at_lower = model_place(map, form, *range.lower.leaving);
     if (range.upper.entering) r.entering_at_upper = model_place(map, form, *range.upper.entering);
@@ -38,12 +43,48 @@ ModelRange in_model_terms(const DirectionRange& range, const ModelMap& map, cons
     return r;
 }
 
-ModelRange unlimited(double objective, double rate) {
+ModelRange unlimited(double objective, double rate, double tolerance) {
     ModelRange r;
+    r.rate = snapped(rate, tolerance);
     r.lower = -infinity;
     r.upper = infinity;
-    r.objective_at_lower = objective_at(objective, rate, -infinity);
-    r.objective_at_upper = objective_at(objective, rate, infinity);
+    r.objective_at_lower = objective_at(objective, r.rate, -infinity);
+    r.objective_at_upper = objective_at(objective, r.rate, infinity);
+    return r;
+}
+
+// One bound of a fixed column (l = u) moving alone, from the range of its
+// fixed value (both bounds moving together, at `fixed.rate`, the column's
+// reduced cost).  The bound can move towards the other one only to where it
+// stands: l above u, or u below l, leaves no solution.  Moving away from it,
+// the column follows the bound when the objective gains by that (then the
+// range is the fixed value's on that side); otherwise it stays where it is,
+// the objective unchanged, without limit, as long as the duals prove the
+// basis optimal (`proven`).  Where they do not, a column held back by an
+// artificial variable at zero can go no further than where it stands.
+ModelRange one_bound_of_fixed(const ModelRange& fixed, const DirectionRange& form_range, double value,
+                              double objective, bool upper_bound, bool gains_up, bool proven, const ModelMap& map,
+                              const DocumentedForm& form) {
+    ModelRange r;
+    const bool follows = fixed.rate != 0 && gains_up == upper_bound;
+    const RangeEnd& away = upper_bound ? form_range.upper : form_range.lower;
+    const bool held = !follows && !proven && form_range.moves_held;
+    r.rate = follows ? fixed.rate : 0;
+    double& near = upper_bound ? r.lower : r.upper;
+    double& far = upper_bound ? r.upper : r.lower;
+    near = value;
+    (upper_bound ? r.objective_at_lower : r.objective_at_upper) = objective;
+    far = follows ? (upper_bound ? fixed.upper : fixed.lower) : held ? value : upper_bound ? infinity : -infinity;
+    (upper_bound ? r.objective_at_upper : r.objective_at_lower) =
+        follows ? (upper_bound ? fixed.objective_at_upper : fixed.objective_at_lower) : objective;
+    if (follows) {
+        (upper_bound ? r.entering_at_upper : r.entering_at_lower) =
+            upper_bound ? fixed.entering_at_upper : fixed.entering_at_lower;
+        (upper_bound ? r.leaving_at_upper : r.leaving_at_lower) =
+            upper_bound ? fixed.leaving_at_upper : fixed.leaving_at_lower;
+    } else if (held && away.leaving) {
+        (upper_bound ? r.leaving_at_upper : r.leaving_at_lower) = model_place(map, form, *away.leaving);
+    }
     return r;
 }
 
@@ -96,27 +137,29 @@ ModelResults model_results(const Problem& model, const ModelMap& map, const Docu
 
     const double f = out.objective;
     const double sf = static_cast<double>(sense);
-    const TableauBase base(view);
+    const TableauBase base(view, free_partners(map, form.variables()));
+    const bool proven = duals_prove_optimum(base, tolerance);
     // A model row's right-hand side moves each form row it became.
     for (int r = 0; r < rows; ++r) {
         std::vector<std::pair<int, double>> direction;
         for (const auto& [i, sign] : map.rows[static_cast<std::size_t>(r)].rows) direction.push_back({i, sign});
         const DirectionRange range = range_rhs(base, direction, tolerance);
-        out.rows[static_cast<std::size_t>(r)].rhs = in_model_terms(
-            range, map, form, static_cast<double>(model.rows[static_cast<std::size_t>(r)].rhs), f, sf * range.rate);
+        out.rows[static_cast<std::size_t>(r)].rhs =
+            in_model_terms(range, map, form, static_cast<double>(model.rows[static_cast<std::size_t>(r)].rhs), f,
+                           sf * range.rate, tolerance);
     }
     for (int j = 0; j < columns; ++j) {
         const VariableMap& v = map.variables[static_cast<std::size_t>(j)];
         const ProblemColumn& c = model.columns[static_cast<std::size_t>(j)];
         ModelColumnResult& col = out.columns[static_cast<std::size_t>(j)];
-        const double value = static_cast<double>(x[static_cast<std::size_t>(j)]);
+        const double value = col.value;
         // The cost: the costs of the parts move with it.
         std::vector<std::pair<int, double>> costs;
         if (v.part) costs.push_back({v.part, sf * v.sign});
         if (v.negative_part) costs.push_back({v.negative_part, -sf});
-        col.cost = costs.empty() ? unlimited(f, value)
+        col.cost = costs.empty() ? unlimited(f, value, tolerance)
                                  : in_model_terms(range_costs(base, costs, tolerance), map, form,
-                                                  static_cast<double>(c.cost), f, value);
+                                                  static_cast<double>(c.cost), f, value, tolerance);
         // A bound the variable is measured from (a shift, a mirror, a fixed
         // value) moves the right-hand side of every row it is in.
         std::vector<std::pair<int, double>> shifted;
@@ -124,26 +167,35 @@ ModelResults model_results(const Problem& model, const ModelMap& map, const Docu
             for (const auto& [i, sign] : map.rows[static_cast<std::size_t>(r)].rows)
                 shifted.push_back({i, -sign * static_cast<double>(a)});
         });
+        DirectionRange form_range;
         const auto shift_range = [&](std::vector<std::pair<int, double>> direction, double from) {
-            const DirectionRange range = range_rhs(base, direction, tolerance);
+            form_range = range_rhs(base, direction, tolerance);
             // The objective also moves with the constant the shift made.
-            return in_model_terms(range, map, form, from, f, sf * range.rate + static_cast<double>(c.cost));
+            return in_model_terms(form_range, map, form, from, f, sf * form_range.rate + static_cast<double>(c.cost),
+                                  tolerance);
         };
         const bool low = c.lower > -model_infinity, high = c.upper < model_infinity;
+        const double lower = static_cast<double>(c.lower), upper = static_cast<double>(c.upper);
         if (low && high && c.lower == c.upper) {
-            col.lower_bound = shift_range(shifted, static_cast<double>(c.lower));
-            col.upper_bound = col.lower_bound;
+            const ModelRange fixed = shift_range(shifted, lower);
+            const bool gains_up = (fixed.rate > 0) == map.maximise;
+            col.lower_bound = one_bound_of_fixed(fixed, form_range, lower, f, false, gains_up, proven, map, form);
+            col.upper_bound = one_bound_of_fixed(fixed, form_range, upper, f, true, gains_up, proven, map, form);
         } else if (low) {
             std::vector<std::pair<int, double>> direction = shifted;
             if (v.bound_row) direction.push_back({v.bound_row, -1});
-            col.lower_bound = shift_range(direction, static_cast<double>(c.lower));
+            col.lower_bound = shift_range(direction, lower);
             if (v.bound_row) {
                 const DirectionRange range = range_rhs(base, {{v.bound_row, 1}}, tolerance);
-                col.upper_bound = in_model_terms(range, map, form, static_cast<double>(c.upper), f, sf * range.rate);
+                col.upper_bound = in_model_terms(range, map, form, upper, f, sf * range.rate, tolerance);
             }
         } else if (high) {
-            col.upper_bound = shift_range(shifted, static_cast<double>(c.upper));
+            col.upper_bound = shift_range(shifted, upper);
         }
+        // Neither bound passes the other: a computed limit beyond it is
+        // rounding (in exact arithmetic the other bound's row stops it there).
+        if (col.lower_bound && high && col.lower_bound->upper > upper) col.lower_bound->upper = upper;
+        if (col.upper_bound && low && col.upper_bound->lower < lower) col.upper_bound->lower = lower;
     }
     return out;
 }

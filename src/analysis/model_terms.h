@@ -31,6 +31,7 @@ struct ModelPlace {
 struct ModelRange {
     double lower = 0, upper = 0;                              // the limits of the value
     double objective_at_lower = 0, objective_at_upper = 0;    // the model's objective there
+    double rate = 0;  // the objective's change per unit of the value's move
     std::optional<ModelPlace> entering_at_lower, leaving_at_lower;
     std::optional<ModelPlace> entering_at_upper, leaving_at_upper;
 };

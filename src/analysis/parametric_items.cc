@@ -1,5 +1,6 @@
 #include "analysis/parametric_items.h"
 
+#include "analysis/sensitivity.h"
 #include "form/names.h"
 #include "model/native_reader.h"
 
@@ -135,6 +136,8 @@ void add_model_sweep_items(SweepItems& items, DocumentedForm& form, const ModelM
         }
         items.model_items.push_back({item.name, item.start, item.end});
     }
+    items.model_terms = true;
+    items.free_partner = free_partners(map, form.variables());
     if (items.moves_constant) {
         items.constant_start = sweep_value(form.constant(), "the objective constant", "start");
         form.problem.constant = load_real(items.constant_start);

@@ -30,6 +30,12 @@ struct SweepItems {
         Extended end = 0;
     };
     std::vector<ModelItem> model_items;
+    // An imported model's sweep, in the model's terms (parametric_step.h):
+    // a reduced cost tied at zero is a breakpoint, and half of a split free
+    // variable crossing zero is none.  free_partner: by form variable 1..N,
+    // the other half of a split free variable, or 0.
+    bool model_terms = false;
+    std::vector<int> free_partner;
 
     int count() const { return static_cast<int>(index.size()) - 1; }
 };
@@ -64,7 +70,8 @@ std::vector<ModelSweepItem> start_model_sweep(Problem& model, const std::vector<
 
 // Adds the form's items of a model sweep: every form variable or row a model
 // item became, moving as the model item moves, and the objective constant
-// where it moves too.  Their start values are written into the form.
+// where it moves too.  Their start values are written into the form.  Notes
+// the model's free variables.
 // RunError 205 when a value is too large for the stored format.
 void add_model_sweep_items(SweepItems& items, DocumentedForm& form, const ModelMap& map,
                            const std::vector<ModelSweepItem>& model_items);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace lpsens {
 
@@ -9,19 +10,27 @@ namespace {
 
 constexpr double infinity = std::numeric_limits<double>::infinity();
 
+// A basic value or a reduced cost as the ratio tests take it: never below
+// zero, and zero within the tolerance (the engine's own, at which the
+// reports show it as zero): a basis whose value is zero to the engine's
+// precision has no room to move it.
+double at_least_zero(double x, double tolerance) { return x <= tolerance ? 0.0 : x; }
+
 // The row the primal ratio test picks for a column entering (its entries
-// `column`, the basic values `values`): the basic variable that reaches
-// zero first (an artificial one, held at zero, as soon as the column moves
-// it at all).  0 when none limits the column.
-int leaving_row(const TableauView& view, const std::vector<double>& column, const std::vector<double>& values,
-                double tolerance) {
+// `column`): the basic variable that reaches zero first (an artificial one,
+// held at zero, as soon as the column moves it at all; half of a free
+// variable never).  0 when none limits the column.
+int leaving_row(const TableauBase& base, const std::vector<double>& column, double tolerance) {
+    const TableauView& view = base.view;
+    const std::vector<double>& values = base.values;
     int best = 0;
     double best_ratio = infinity;
     for (int i = 1; i <= view.rows(); ++i) {
+        if (base.free_in_row(i)) continue;
         const double t = column[static_cast<std::size_t>(i)];
-        const bool artificial = view.basic(i).is_artificial();
+        const bool artificial = held_at_zero(view, i);
         if (artificial ? std::fabs(t) <= tolerance : t <= tolerance) continue;
-        const double ratio = artificial ? 0 : std::max(values[static_cast<std::size_t>(i)], 0.0) / t;
+        const double ratio = artificial ? 0 : at_least_zero(values[static_cast<std::size_t>(i)], tolerance) / t;
         if (ratio < best_ratio) {
             best_ratio = ratio;
             best = i;
@@ -33,18 +42,19 @@ int leaving_row(const TableauView& view, const std::vector<double>& column, cons
 // The column the dual ratio test picks for a row (its entries `row`, the
 // reduced costs `costs`) whose basic variable has fallen below zero (`sign`
 // -1) or risen above it (+1, an artificial one): the column that brings it
-// back while its reduced cost lasts longest.  Artificial columns never
-// enter.  0 when there is none.
-int entering_column(const TableauView& view, const std::vector<double>& row, const std::vector<double>& costs,
-                    int sign, double tolerance) {
+// back while its reduced cost lasts longest.  Artificial columns and the
+// tied halves of free variables never enter.  0 when there is none.
+int entering_column(const TableauBase& base, const std::vector<double>& row, int sign, double tolerance) {
+    const TableauView& view = base.view;
+    const std::vector<double>& costs = base.costs;
     int best = 0;
     double best_ratio = infinity;
     for (int j = 1; j <= view.columns(); ++j) {
-        if (view.nonbasic(j).is_artificial()) continue;
+        if (view.nonbasic(j).is_artificial() || base.tied_column(j)) continue;
         const double t = row[static_cast<std::size_t>(j)];
         // x_i changes by -theta t when column j rises by theta.
         if (sign < 0 ? t >= -tolerance : t <= tolerance) continue;
-        const double ratio = std::max(costs[static_cast<std::size_t>(j)], 0.0) / std::fabs(t);
+        const double ratio = at_least_zero(costs[static_cast<std::size_t>(j)], tolerance) / std::fabs(t);
         if (ratio < best_ratio) {
             best_ratio = ratio;
             best = j;
@@ -55,16 +65,39 @@ int entering_column(const TableauView& view, const std::vector<double>& row, con
 
 }  // namespace
 
-TableauBase::TableauBase(const TableauView& v) : view(v) {
+std::vector<int> free_partners(const ModelMap& map, int variables) {
+    std::vector<int> partner(static_cast<std::size_t>(variables) + 1, 0);
+    for (const VariableMap& v : map.variables)
+        if (v.part != 0 && v.negative_part != 0) {
+            partner[static_cast<std::size_t>(v.part)] = v.negative_part;
+            partner[static_cast<std::size_t>(v.negative_part)] = v.part;
+        }
+    return partner;
+}
+
+TableauBase::TableauBase(const TableauView& v, std::vector<int> halves) : view(v), partner(std::move(halves)) {
     view.column(0, values);
     view.row(0, costs);
+}
+
+bool TableauBase::free_in_row(int i) const { return free_half(partner, view.basic(i)); }
+
+bool TableauBase::tied_column(int j) const {
+    const VariableId c = view.nonbasic(j);
+    return free_half(partner, c) && view.column_position(partner[static_cast<std::size_t>(c.index)]) > 0;
+}
+
+bool duals_prove_optimum(const TableauBase& base, double tolerance) {
+    for (int j = 1; j <= base.view.columns(); ++j)
+        if (!base.view.nonbasic(j).is_artificial() && base.costs[static_cast<std::size_t>(j)] < -tolerance)
+            return false;
+    return true;
 }
 
 DirectionRange range_rhs(const TableauBase& base, const std::vector<std::pair<int, double>>& rows, double tolerance) {
     const TableauView& view = base.view;
     const int m = view.rows();
     const std::vector<double>& values = base.values;
-    const std::vector<double>& costs = base.costs;
     std::vector<double> line;
     // How fast each basic variable moves, and the objective.
     std::vector<double> rate;
@@ -76,9 +109,10 @@ DirectionRange range_rhs(const TableauBase& base, const std::vector<std::pair<in
     int lower_row = 0, upper_row = 0;
     for (int i = 1; i <= m; ++i) {
         const double r = rate[static_cast<std::size_t>(i)];
-        if (std::fabs(r) <= tolerance) continue;
-        if (view.basic(i).is_artificial()) {
+        if (std::fabs(r) <= tolerance || base.free_in_row(i)) continue;
+        if (held_at_zero(view, i)) {
             // Held at zero: any move is the end.
+            range.moves_held = true;
             if (range.upper.move > 0) {
                 range.upper.move = 0;
                 upper_row = i;
@@ -89,7 +123,7 @@ DirectionRange range_rhs(const TableauBase& base, const std::vector<std::pair<in
             }
             continue;
         }
-        const double value = std::max(values[static_cast<std::size_t>(i)], 0.0);
+        const double value = at_least_zero(values[static_cast<std::size_t>(i)], tolerance);
         if (r < 0 && value / -r < range.upper.move) {
             range.upper.move = value / -r;
             upper_row = i;
@@ -107,7 +141,7 @@ DirectionRange range_rhs(const TableauBase& base, const std::vector<std::pair<in
         const double push = direction * rate[static_cast<std::size_t>(row)];
         view.row(row, line);
         const int column =
-            entering_column(view, line, costs, view.basic(row).is_artificial() && push > 0 ? 1 : -1, tolerance);
+            entering_column(base, line, held_at_zero(view, row) && push > 0 ? 1 : -1, tolerance);
         if (column != 0) end.entering = view.nonbasic(column);
     };
     finish(range.upper, upper_row, 1);
@@ -142,9 +176,9 @@ DirectionRange range_costs(const TableauBase& base, const std::vector<std::pair<
     int lower_column = 0, upper_column = 0;
     for (int j = 1; j <= n; ++j) {
         const double r = rate[static_cast<std::size_t>(j)];
-        if (r == 0 || view.nonbasic(j).is_artificial()) continue;
+        if (r == 0 || view.nonbasic(j).is_artificial() || base.tied_column(j)) continue;
         if (std::fabs(r) <= tolerance) continue;
-        const double d = std::max(reduced[static_cast<std::size_t>(j)], 0.0);
+        const double d = at_least_zero(reduced[static_cast<std::size_t>(j)], tolerance);
         if (r < 0 && d / -r < range.upper.move) {
             range.upper.move = d / -r;
             upper_column = j;
@@ -158,7 +192,7 @@ DirectionRange range_costs(const TableauBase& base, const std::vector<std::pair<
         end.objective = values[0] + end.move * range.rate;
         end.entering = view.nonbasic(column);
         view.column(column, line);
-        const int row = leaving_row(view, line, values, tolerance);
+        const int row = leaving_row(base, line, tolerance);
         if (row != 0) end.leaving = view.basic(row);
     };
     finish(range.upper, upper_column);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/tableau_view.h"
+#include "form/model_map.h"
 
 namespace lpsens {
 
@@ -29,21 +30,57 @@ struct DirectionRange {
     RangeEnd lower;  // the largest decrease (move <= 0)
     RangeEnd upper;  // the largest increase (move >= 0)
     double rate = 0; // the objective's change per unit of move
+    // Right-hand sides only: whether the change moves a variable held at
+    // zero (held_at_zero), which then ends both sides at 0.
+    bool moves_held = false;
 };
 
-// Column 0 and row 0 of a final tableau, read once for many ranges.
+// The halves of the split free variables of a model (x = p - q), each the
+// other's partner: by structural variable 1..N of the form, the other half,
+// or 0.
+std::vector<int> free_partners(const ModelMap& map, int variables);
+
+// Whether variable v of the form is half of a split free variable.
+inline bool free_half(const std::vector<int>& partner, VariableId v) {
+    return v.is_structural() && static_cast<std::size_t>(v.index) < partner.size() &&
+           partner[static_cast<std::size_t>(v.index)] != 0;
+}
+
+// Column 0 and row 0 of a final tableau, read once for many ranges, and the
+// halves of split free variables.  A free variable of the model is two of
+// the form, x = p - q with p, q >= 0: in the model's terms x has no bound, so
+// its basic half crossing zero is no event (the other half takes its place,
+// every other value unchanged), and the nonbasic half of a basic one, whose
+// reduced cost is tied to zero, never enters.
 struct TableauBase {
-    explicit TableauBase(const TableauView& view);
+    // `partner`: by structural variable 1..N, the other half of its split
+    // free variable, or 0; empty when there is none.
+    explicit TableauBase(const TableauView& view, std::vector<int> partner = {});
     const TableauView& view;
     std::vector<double> values;  // column 0: the objective and the basic values
     std::vector<double> costs;   // row 0: the objective and the reduced costs
+    std::vector<int> partner;
+
+    // Whether the variable basic in row i (1..M) is half of a free variable.
+    bool free_in_row(int i) const;
+    // Whether the nonbasic variable of column j (1..N+K2) is the half of a
+    // free variable whose other half is basic.
+    bool tied_column(int j) const;
 };
+
+// Whether the reduced costs of the tableau prove its basis optimal: none of a
+// column that may enter is below -tolerance.  The classic engine's phase 2
+// leaves out the columns that phase 1 proved must stay at zero, and their
+// reduced costs may be of either sign.
+bool duals_prove_optimum(const TableauBase& base, double tolerance);
 
 // A change of the form's right-hand sides: row i (1..M) moves by weight w.
 // Basic values move along B^-1 of the change; at a limit a basic variable
 // reaches zero and leaves, and the column the dual ratio test picks enters
 // (none when no column can: beyond the limit nothing is feasible).  Entries
-// and rates of magnitude `tolerance` or less count as zero.
+// and rates of magnitude `tolerance` or less count as zero, and so do basic
+// values and reduced costs at most `tolerance` (the engine's own: zero to its
+// precision leaves no room).
 DirectionRange range_rhs(const TableauBase& base, const std::vector<std::pair<int, double>>& rows, double tolerance);
 
 // A change of the form's objective coefficients: variable j (1..N) moves by

@@ -85,4 +85,9 @@ public:
     virtual int column_position(int v) const = 0;
 };
 
+// An artificial variable basic in row i (1..M) stands at zero and must stay
+// there for the basis to be a solution of the problem: any change that moves
+// it ends the basis's range at once, whichever way it moves it.
+inline bool held_at_zero(const TableauView& view, int i) { return view.basic(i).is_artificial(); }
+
 }  // namespace lpsens

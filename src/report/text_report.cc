@@ -82,14 +82,16 @@ std::pair<std::string, std::string> row_bounds(const ProblemRow& row) {
 }
 
 // The ranging columns of one value: each limit with the objective there
-// and the variables that enter and leave the basis.
+// (the objective itself at an unlimited side the objective does not depend
+// on, "-" where it grows without end) and the variables that enter and
+// leave the basis.
 std::vector<std::string> range_cells(const ModelRange& r, const Problem& model) {
     return {number(r.lower),
-            std::isinf(r.lower) ? "-" : number(r.objective_at_lower),
+            std::isinf(r.objective_at_lower) ? "-" : number(r.objective_at_lower),
             place(r.entering_at_lower, model),
             place(r.leaving_at_lower, model),
             number(r.upper),
-            std::isinf(r.upper) ? "-" : number(r.objective_at_upper),
+            std::isinf(r.objective_at_upper) ? "-" : number(r.objective_at_upper),
             place(r.entering_at_upper, model),
             place(r.leaving_at_upper, model)};
 }
@@ -217,10 +219,10 @@ std::string text_report(const Problem& model, const ModelMap& map, const TextRep
     for (int j = 0; j < model.column_count(); ++j) {
         const ProblemColumn& c = model.columns[static_cast<std::size_t>(j)];
         const ModelColumnResult& result = r.columns[static_cast<std::size_t>(j)];
-        const bool fixed = c.lower == c.upper;
+        // A fixed column's two bounds move apart, each with its own range.
         if (result.lower_bound)
-            bounds.add(with({c.name, fixed ? "fixed" : "lower", bound(c.lower)}, range_cells(*result.lower_bound, model)));
-        if (result.upper_bound && !fixed)
+            bounds.add(with({c.name, "lower", bound(c.lower)}, range_cells(*result.lower_bound, model)));
+        if (result.upper_bound)
             bounds.add(with({c.name, "upper", bound(c.upper)}, range_cells(*result.upper_bound, model)));
     }
     out += bounds.text();
