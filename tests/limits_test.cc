@@ -29,14 +29,8 @@
 namespace lpsens {
 namespace {
 
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
-std::string mix() { return read_file(std::string(LPSENS_EXAMPLES) + "/mix.lp"); }
+std::string mix() { return testing::read_all(std::string(LPSENS_EXAMPLES) + "/mix.lp"); }
 
 // Only <= rows with right-hand sides of at least 0: the first basis is
 // feasible, and phase 2 needs several exchanges.
@@ -161,7 +155,7 @@ TEST(StoppedRuns, TheJsonNamesTheStopAndGivesTheBestBasisWithoutRanging) {
         options.accurate = accurate;
         options.json = json.string();
         ASSERT_EQ(testing::run_text(mix(), options).exit_code, exit_limit);
-        const std::string text = read_file(json.string());
+        const std::string text = testing::read_all(json.string());
         EXPECT_NE(text.find("\"status\": \"exchange limit\",\n  \"verified\": false,\n  \"feasible\": false,\n"),
                   std::string::npos)
             << text;
@@ -194,7 +188,7 @@ TEST(StoppedRuns, ASweepKeepsItsRecordsAndTheJsonNamesTheStop) {
         const testing::RunResult run = testing::run_text(three_costs(), options);
         EXPECT_EQ(run.exit_code, exit_limit) << accurate;
         EXPECT_EQ(run.out.rfind("Stopped at the exchange limit\r\nThree costs\r\n    3,    2\r\n", 0), 0u) << run.out;
-        const std::string text = read_file(json.string());
+        const std::string text = testing::read_all(json.string());
         EXPECT_NE(text.find("\"status\": \"exchange limit\",\n  \"verified\": false,\n"), std::string::npos) << text;
         EXPECT_NE(text.find("{\"t\": 0.250019"), std::string::npos) << text;
         EXPECT_EQ(text.find("{\"t\": 0.5"), std::string::npos) << text;

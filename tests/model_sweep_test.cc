@@ -19,15 +19,12 @@
 namespace lpsens {
 namespace {
 
+using testing::numbers_of;
+using testing::read_all;
+
 using revised::LpData;
 using sweep::EndReason;
 
-std::string read_all(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 LpData mps_lp(const std::string& text, const std::string& name) { return lp_from_model(read_mps(text, name)); }
 
@@ -395,16 +392,6 @@ std::string mps_of(const LpData& lp) {
     return text + rhs + ranges + bounds + "ENDATA\n";
 }
 
-std::vector<double> json_numbers(const std::string& json, const std::string& key) {
-    std::vector<double> out;
-    const std::string pattern = "\"" + key + "\": ";
-    for (std::size_t at = json.find(pattern); at != std::string::npos; at = json.find(pattern, at + 1)) {
-        const char* start = json.c_str() + at + pattern.size();
-        if (*start == '[') ++start;
-        out.push_back(std::strtod(start, nullptr));
-    }
-    return out;
-}
 
 // The whole program on generated MPS models: every record of the JSON's
 // sweep in the model's terms is the best vertex at its value, the CSV has a
@@ -440,8 +427,8 @@ TEST(SweepInModelTerms, WholeRunsOfGeneratedModelsJudgedByTheirVertices) {
         json << in.rdbuf();
         const std::string text = json.str();
         const std::string terms = text.substr(text.find("\"sweep\": "));
-        const std::vector<double> t = json_numbers(terms, "t");
-        const std::vector<double> objective = json_numbers(terms, "objective");
+        const std::vector<double> t = numbers_of(terms, "t");
+        const std::vector<double> objective = numbers_of(terms, "objective");
         ASSERT_EQ(objective.size() + 1, t.size()) << "trial " << trial;  // the end has a t too
         sweep::Target target;
         target.costs = costs;

@@ -17,6 +17,9 @@
 namespace lpsens {
 namespace {
 
+using testing::numbers_of;
+using testing::read_all;
+
 // The model's optimum, in its own sense, from a fresh solve.
 double optimum(const Problem& model) {
     std::vector<std::string> said;
@@ -28,24 +31,7 @@ double optimum(const Problem& model) {
     return (model.maximise ? 1 : -1) * r.solution.objective;
 }
 
-std::string read_all(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
-// The numbers after `"key": ` in a JSON text, in order.
-std::vector<double> numbers_of(const std::string& json, const std::string& key) {
-    std::vector<double> out;
-    const std::string pattern = "\"" + key + "\": ";
-    for (std::size_t at = json.find(pattern); at != std::string::npos; at = json.find(pattern, at + 1)) {
-        const char* start = json.c_str() + at + pattern.size();
-        if (*start == '[') ++start;
-        out.push_back(std::strtod(start, nullptr));
-    }
-    return out;
-}
 
 TEST(ModelSweep, RecordsAreTheModelsOptimaAtTheModelsValues) {
     const struct {

@@ -110,49 +110,48 @@ Problem imported_model(std::mt19937& rng) {
     return p;
 }
 
-TEST(RangingRandom, OwnProblemsEveryLimitHoldsInBothEnginesAndBothViews) {
-    std::mt19937 rng(2207);
+// The verdicts of every limit of a problem in its four views: the CSV of
+// the documented form and the model's terms, each by both engines.
+struct FourViews {
     Verdicts classic_csv, accurate_csv, classic_model, accurate_model;
-    for (int trial = 0; trial < trials(); ++trial) {
-        const Problem p = own_problem(rng);
-        const DocumentedForm form = native_form(p);
-        const std::string name = "own problem " + std::to_string(trial);
+
+    void judge(const Problem& p, const DocumentedForm& form, const std::string& name) {
         classic_csv.add(testing::judge_form_ranging(form, {false, 1, name}));
         accurate_csv.add(testing::judge_form_ranging(form, {true, 1, name}));
         classic_model.add(testing::judge_model_ranging(p, {false, 1, name}));
         accurate_model.add(testing::judge_model_ranging(p, {true, 1, name}));
     }
-    for (const auto& [what, v] : {std::pair<const char*, const Verdicts&>{"classic CSV", classic_csv},
-                                  {"accurate CSV", accurate_csv},
-                                  {"classic, model's terms", classic_model},
-                                  {"accurate, model's terms", accurate_model}}) {
-        EXPECT_GT(v.problems, 550) << what;
-        EXPECT_EQ(v.wrong, 0) << what << ": " << v.summary();
-        std::printf("%s: %s\n", what, v.summary().c_str());
+    void expect(int least_problems) const {
+        for (const auto& [what, v] : {std::pair<const char*, const Verdicts&>{"classic CSV", classic_csv},
+                                      {"accurate CSV", accurate_csv},
+                                      {"classic, model's terms", classic_model},
+                                      {"accurate, model's terms", accurate_model}}) {
+            EXPECT_GT(v.problems, least_problems) << what;
+            EXPECT_EQ(v.wrong, 0) << what << ": " << v.summary();
+            std::printf("%s: %s\n", what, v.summary().c_str());
+        }
     }
+};
+
+TEST(RangingRandom, OwnProblemsEveryLimitHoldsInBothEnginesAndBothViews) {
+    std::mt19937 rng(2207);
+    FourViews views;
+    for (int trial = 0; trial < trials(); ++trial) {
+        const Problem p = own_problem(rng);
+        views.judge(p, native_form(p), "own problem " + std::to_string(trial));
+    }
+    views.expect(550);
 }
 
 TEST(RangingRandom, ImportedModelsEveryLimitHoldsInBothEnginesAndBothViews) {
     std::mt19937 rng(1022);
-    Verdicts classic_csv, accurate_csv, classic_model, accurate_model;
+    FourViews views;
     for (int trial = 0; trial < trials(); ++trial) {
         const Problem p = imported_model(rng);
         std::vector<std::string> said;
-        const ConvertedModel c = convert_model(p, said);
-        const std::string name = "model " + std::to_string(trial);
-        classic_csv.add(testing::judge_form_ranging(c.form, {false, 1, name}));
-        accurate_csv.add(testing::judge_form_ranging(c.form, {true, 1, name}));
-        classic_model.add(testing::judge_model_ranging(p, {false, 1, name}));
-        accurate_model.add(testing::judge_model_ranging(p, {true, 1, name}));
+        views.judge(p, convert_model(p, said).form, "model " + std::to_string(trial));
     }
-    for (const auto& [what, v] : {std::pair<const char*, const Verdicts&>{"classic CSV", classic_csv},
-                                  {"accurate CSV", accurate_csv},
-                                  {"classic, model's terms", classic_model},
-                                  {"accurate, model's terms", accurate_model}}) {
-        EXPECT_GT(v.problems, 400) << what;
-        EXPECT_EQ(v.wrong, 0) << what << ": " << v.summary();
-        std::printf("%s: %s\n", what, v.summary().c_str());
-    }
+    views.expect(400);
 }
 
 // Sweeps of a free column's cost in the model's terms: the free column is

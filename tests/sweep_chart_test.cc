@@ -20,6 +20,7 @@
 #include "model/read_problem.h"
 #include "report/sweep_chart.h"
 #include "sweep/model_sweep.h"
+#include "test_support.h"
 
 namespace lpsens {
 namespace {
@@ -314,12 +315,6 @@ std::vector<std::pair<double, double>> stretches(const Drawn& d, const std::stri
 
 // ---- Sweeps of real models --------------------------------------------------------
 
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // A sweep of one row's right-hand side of a model, as the chart draws it.
 Case row_sweep(const Problem& model, const std::string& row, double start, double end, long max_records = 1000) {
@@ -343,7 +338,7 @@ Case row_sweep(const Problem& model, const std::string& row, double start, doubl
     return c;
 }
 
-Problem mix() { return read_mps(read_file(std::string(LPSENS_EXAMPLES) + "/mps/mix.mps"), "mix.mps"); }
+Problem mix() { return read_mps(lpsens::testing::read_all(std::string(LPSENS_EXAMPLES) + "/mps/mix.mps"), "mix.mps"); }
 
 // mix.mps, orders from 0 to 80: the optimum bends at 20, reaches the edge
 // at 60, and nothing is feasible beyond.
@@ -601,11 +596,11 @@ TEST(SweepChart, RecordLimitOfARealSweep) {
 // with LPSENS_UPDATE_EXAMPLES set).
 TEST(SweepChart, ExampleChartIsCurrent) {
     const std::string path = std::string(LPSENS_EXAMPLES) + "/rhs_sweep.svg";
-    ByteSource source(read_file(std::string(LPSENS_EXAMPLES) + "/rhs_sweep.lp"));
+    ByteSource source(lpsens::testing::read_all(std::string(LPSENS_EXAMPLES) + "/rhs_sweep.lp"));
     const Case c = row_sweep(read_problem(source, "native"), "labour", 60, 200);
     const std::string svg = sweep_chart(c.input());
     if (std::getenv("LPSENS_UPDATE_EXAMPLES")) std::ofstream(path, std::ios::binary) << svg;
-    EXPECT_EQ(read_file(path), svg);
+    EXPECT_EQ(lpsens::testing::read_all(path), svg);
     draw(c, "example");
 }
 

@@ -1,5 +1,9 @@
 #include "test_support.h"
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -141,6 +145,24 @@ std::optional<long double> best_vertex(const Polyhedron& p, const std::vector<lo
     };
     choose(0, 0);
     return best;
+}
+
+std::string read_all(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<double> numbers_of(const std::string& json, const std::string& key) {
+    std::vector<double> out;
+    const std::string pattern = "\"" + key + "\": ";
+    for (std::size_t at = json.find(pattern); at != std::string::npos; at = json.find(pattern, at + 1)) {
+        const char* start = json.c_str() + at + pattern.size();
+        if (*start == '[') ++start;
+        out.push_back(std::strtod(start, nullptr));
+    }
+    return out;
 }
 
 }  // namespace lpsens::testing

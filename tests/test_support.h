@@ -69,6 +69,11 @@ struct Polyhedron {
 // The largest c x over the vertices, or nothing when there is no vertex.
 std::optional<long double> best_vertex(const Polyhedron& p, const std::vector<long double>& c);
 
+// A whole file's text.
+std::string read_all(const std::string& path);
+// The numbers after `"key": ` in a JSON text, in order (the first of a list).
+std::vector<double> numbers_of(const std::string& json, const std::string& key);
+
 // The six bytes of a stored real as "7D CD CC CC CC 4C".
 std::string hex_bytes(StoredReal r);
 StoredReal from_hex(const std::string& hex);
