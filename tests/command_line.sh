@@ -6,16 +6,9 @@
 set -u
 bin=$1
 dir=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=tests/checks.sh
+. "$(dirname "$0")/checks.sh"
 cd "$work" || exit 1
-passed=0
-failed=0
-check() {  # what, then a command that must succeed
-    local what=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $what"; fi
-}
 same_output() {  # the two runs' standard output and exit code
     "$bin" $1 > a.out 2> /dev/null < "${3:-/dev/null}"
     local a=$?
@@ -183,5 +176,4 @@ check "--json in a missing folder: no marker file" [ ! -e 'KVT_DMY.$$$' ]
 check "--json=/dev/null: the run completes" [ $? = 0 ]
 check "--write-problem: a new file is written" [ -s new.lp ]
 
-echo "command line: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish "command line"

@@ -5,15 +5,8 @@
 set -u
 src=$1
 build=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() {  # what, then a command that must succeed
-    local what=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $what"; fi
-}
+# shellcheck source=tests/checks.sh
+. "$(dirname "$0")/checks.sh"
 stage=$work/stage
 prefix=/opt/lpsens-test
 if ! make -C "$src" install BUILD="$build" JOBS=2 DESTDIR="$stage" PREFIX="$prefix" > "$work/make.log" 2>&1; then
@@ -49,5 +42,4 @@ if command -v man > /dev/null; then
         check "the manual page explains exit code $code" grep -q "^ *$code  " "$work/page.txt"
     done
 fi
-echo "install: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish "install"

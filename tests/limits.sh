@@ -10,16 +10,9 @@ bin=$1
 generate=$2
 dir=$3
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# shellcheck source=tests/checks.sh
+. "$(dirname "$0")/checks.sh"
 cd "$work" || exit 1
-passed=0
-failed=0
-check() {  # what, then a command that must succeed
-    local what=$1
-    shift
-    if "$@"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAIL $what"; fi
-}
 crlf() { printf '%s\r\n' "$1"; }
 
 # A dense 300 x 300 problem takes hundreds of exchanges; reading it alone
@@ -84,5 +77,4 @@ else
     echo "no script(1): the terminal is not tested"
 fi
 
-echo "limits: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish "limits"
