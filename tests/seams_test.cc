@@ -211,7 +211,7 @@ TEST(EngineView, LineQuestionsAgreeWithTheEntries) {
         expect_consistent_positions(view, c.form.variables());
         const int m = view.rows(), n = view.columns();
         const auto close = [](double a, double b) { return std::fabs(a - b) <= 1e-12 * (1 + std::fabs(b)); };
-        std::vector<double> line, expected;
+        std::vector<double> line;
         std::vector<std::pair<int, double>> entries;
         for (int i = 1; i <= m; ++i) {
             view.row(i, line);
@@ -227,20 +227,38 @@ TEST(EngineView, LineQuestionsAgreeWithTheEntries) {
             for (const auto& [i, a] : entries) dense[static_cast<std::size_t>(i)] = a;
             for (int i = 1; i <= m; ++i) EXPECT_TRUE(close(dense[i], line[i])) << text << " column " << j << " row " << i;
         }
-        // Every row alone and all rows together, with weights.
-        std::vector<std::pair<int, double>> all;
+        // Every row alone and all rows together, with weights: the sparse
+        // solves against the dense lines, entry 0 the objective's rate.
+        const auto same_line = [&](double first, const std::vector<std::pair<int, double>>& got, double expected_first,
+                                   const std::vector<std::pair<int, double>>& expected, int size, const char* what) {
+            std::vector<double> a(static_cast<std::size_t>(size) + 1, 0.0), b(a);
+            a[0] = first;
+            b[0] = expected_first;
+            for (const auto& [k, x] : got) {
+                EXPECT_NE(x, 0) << text << " " << what << ": a zero listed at " << k;
+                a[static_cast<std::size_t>(k)] += x;
+            }
+            for (const auto& [k, x] : expected) b[static_cast<std::size_t>(k)] += x;
+            for (int k = 0; k <= size; ++k) EXPECT_TRUE(close(a[k], b[k])) << text << " " << what << ", entry " << k;
+        };
+        std::vector<std::pair<int, double>> all, expected_entries;
         for (int i = 1; i <= m; ++i) {
-            view.rhs_rates({{i, 1.5}}, line);
-            view.TableauView::rhs_rates({{i, 1.5}}, expected);
-            for (int k = 0; k <= m; ++k) EXPECT_TRUE(close(line[k], expected[k])) << text << " rates of row " << i;
+            const double rate = view.rhs_rates({{i, 1.5}}, entries);
+            const double expected_rate = view.TableauView::rhs_rates({{i, 1.5}}, expected_entries);
+            same_line(rate, entries, expected_rate, expected_entries, m, "rates of one row");
             all.push_back({i, 0.25 * i - 1});
         }
-        view.rhs_rates(all, line);
-        view.TableauView::rhs_rates(all, expected);
-        for (int k = 0; k <= m; ++k) EXPECT_TRUE(close(line[k], expected[k])) << text << " rates of all rows";
-        view.row_combination(all, line);
-        view.TableauView::row_combination(all, expected);
-        for (int k = 0; k <= n; ++k) EXPECT_TRUE(close(line[k], expected[k])) << text << " combination, column " << k;
+        double first = view.rhs_rates(all, entries);
+        double expected_first = view.TableauView::rhs_rates(all, expected_entries);
+        same_line(first, entries, expected_first, expected_entries, m, "rates of all rows");
+        first = view.row_combination(all, entries);
+        expected_first = view.TableauView::row_combination(all, expected_entries);
+        same_line(first, entries, expected_first, expected_entries, n, "combination of all rows");
+        for (int i = 1; i <= m; ++i) {
+            first = view.row_combination({{i, 1.0}}, entries);
+            expected_first = view.TableauView::row_combination({{i, 1.0}}, expected_entries);
+            same_line(first, entries, expected_first, expected_entries, n, "one row");
+        }
     }
 }
 

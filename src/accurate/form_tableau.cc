@@ -199,7 +199,7 @@ void FormTableau::price(std::vector<double>& out) const {
 
 // rho = B^-T sum w_p e_p: the factor's basis has +e at every logical, so a
 // surplus position's unit vector changes sign.
-void FormTableau::combine_rows(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const {
+double FormTableau::solve_rows(const std::vector<std::pair<int, double>>& rows) const {
     work_.clear();
     double objective = 0;
     for (const auto& [p, w] : rows) {
@@ -207,6 +207,11 @@ void FormTableau::combine_rows(const std::vector<std::pair<int, double>>& rows, 
         objective += w * values_[static_cast<std::size_t>(p)];
     }
     factor_.btran(work_, 0.05);
+    return objective;
+}
+
+void FormTableau::combine_rows(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const {
+    const double objective = solve_rows(rows);
     price(out);
     out[0] = objective;
 }
@@ -232,34 +237,69 @@ void FormTableau::row_entries(int i, std::vector<std::pair<int, double>>& out) c
             if ((*kept)[static_cast<std::size_t>(j)] != 0) out.push_back({j, (*kept)[static_cast<std::size_t>(j)]});
         return;
     }
-    work_.clear();
-    work_.add(i - 1, static_cast<double>(sign_of(basic_[static_cast<std::size_t>(i)])));
-    factor_.btran(work_, 0.05);
+    solve_rows({{i, 1.0}});
     price_entries([&](int column, double entry) {
         if (entry != 0) out.push_back({column, entry});
     });
 }
 
 void FormTableau::column_entries(int j, std::vector<std::pair<int, double>>& out) const {
-    std::vector<double> line;
-    column(j, line);
     out.clear();
-    for (int i = 1; i <= m_; ++i)
-        if (line[static_cast<std::size_t>(i)] != 0) out.push_back({i, line[static_cast<std::size_t>(i)]});
+    if (columns_.keeps_all()) column(j, cached_line_);
+    if (const std::vector<double>* kept = columns_.find(j)) {
+        for (int i = 1; i <= m_; ++i)
+            if ((*kept)[static_cast<std::size_t>(i)] != 0) out.push_back({i, (*kept)[static_cast<std::size_t>(i)]});
+        return;
+    }
+    load_column(j);
+    solve_column_entries(out);
 }
 
-void FormTableau::row_combination(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const {
-    if (rows.size() == 1 && rows.front().second == 1) return row(rows.front().first, out);
-    combine_rows(rows, out);
+double FormTableau::row_combination(const std::vector<std::pair<int, double>>& rows,
+                                    std::vector<std::pair<int, double>>& out) const {
+    if (rows.size() == 1 && rows.front().second == 1) {
+        row_entries(rows.front().first, out);
+        return values_[static_cast<std::size_t>(rows.front().first)];
+    }
+    const double objective = solve_rows(rows);
+    out.clear();
+    price_entries([&](int column, double entry) {
+        if (entry != 0) out.push_back({column, entry});
+    });
+    return objective;
 }
 
-// B^-1 of the vector in work_ (by row), as a column of the tableau by
-// position.
 void FormTableau::solve_column(std::vector<double>& out) const {
     factor_.ftran(work_, 0.05);
     out.assign(static_cast<std::size_t>(m_) + 1, 0.0);
     for (int p = 1; p <= m_; ++p)
         out[static_cast<std::size_t>(p)] = sign_of(basic_[static_cast<std::size_t>(p)]) * work_.value[static_cast<std::size_t>(p) - 1];
+}
+
+void FormTableau::solve_column_entries(std::vector<std::pair<int, double>>& out) const {
+    factor_.ftran(work_, 0.05);
+    out.clear();
+    const auto take = [&](int k) {
+        const double v = work_.value[static_cast<std::size_t>(k)];
+        if (v != 0) out.push_back({k + 1, sign_of(basic_[static_cast<std::size_t>(k) + 1]) * v});
+    };
+    if (work_.count < 0) {
+        for (int k = 0; k < m_; ++k) take(k);
+    } else {
+        for (int e = 0; e < work_.count; ++e) take(work_.index[static_cast<std::size_t>(e)]);
+    }
+}
+
+void FormTableau::load_column(int j) const {
+    const VariableId v = nonbasic_[static_cast<std::size_t>(j)];
+    work_.clear();
+    if (v.is_structural()) {
+        for (int e = problem_.start[static_cast<std::size_t>(v.index)]; e < problem_.start[static_cast<std::size_t>(v.index) + 1]; ++e)
+            work_.add(problem_.row_of[static_cast<std::size_t>(e)] - 1, problem_.value[static_cast<std::size_t>(e)]);
+    } else {
+        const int row = v.is_surplus() ? problem_.ge_rows[static_cast<std::size_t>(v.index)] : v.index;
+        work_.add(row - 1, sign_of(v));
+    }
 }
 
 void FormTableau::column(int j, std::vector<double>& out) const {
@@ -271,21 +311,14 @@ void FormTableau::column(int j, std::vector<double>& out) const {
         out = *kept;
         return;
     }
-    const VariableId v = nonbasic_[static_cast<std::size_t>(j)];
-    work_.clear();
-    if (v.is_structural()) {
-        for (int e = problem_.start[static_cast<std::size_t>(v.index)]; e < problem_.start[static_cast<std::size_t>(v.index) + 1]; ++e)
-            work_.add(problem_.row_of[static_cast<std::size_t>(e)] - 1, problem_.value[static_cast<std::size_t>(e)]);
-    } else {
-        const int row = v.is_surplus() ? problem_.ge_rows[static_cast<std::size_t>(v.index)] : v.index;
-        work_.add(row - 1, sign_of(v));
-    }
+    load_column(j);
     solve_column(out);
     out[0] = prices_[static_cast<std::size_t>(j)];
     columns_.keep(j, out);
 }
 
-void FormTableau::rhs_rates(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const {
+double FormTableau::rhs_rates(const std::vector<std::pair<int, double>>& rows,
+                              std::vector<std::pair<int, double>>& out) const {
     // The own variable of a row has the column +e_i (a slack or an
     // artificial variable); its price is the objective entry of its column,
     // 0 when it is basic.
@@ -296,8 +329,8 @@ void FormTableau::rhs_rates(const std::vector<std::pair<int, double>>& rows, std
         const int position = row_position_[static_cast<std::size_t>(i)];
         if (position < 0) objective += w * prices_[static_cast<std::size_t>(-position)];
     }
-    solve_column(out);
-    out[0] = objective;
+    solve_column_entries(out);
+    return objective;
 }
 
 double FormTableau::entry(int i, int j) const {

@@ -37,8 +37,10 @@ public:
     void column(int j, std::vector<double>& out) const override;
     void row_entries(int i, std::vector<std::pair<int, double>>& out) const override;
     void column_entries(int j, std::vector<std::pair<int, double>>& out) const override;
-    void rhs_rates(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const override;
-    void row_combination(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const override;
+    double rhs_rates(const std::vector<std::pair<int, double>>& rows,
+                     std::vector<std::pair<int, double>>& out) const override;
+    double row_combination(const std::vector<std::pair<int, double>>& rows,
+                           std::vector<std::pair<int, double>>& out) const override;
 
 private:
     // The index of a variable in [A | I] (structural j-1, or the logical of
@@ -49,8 +51,16 @@ private:
     void price_entries(Visit visit) const;
     void price(std::vector<double>& out) const;
     std::vector<Extended> refined_solve(const std::vector<Extended>& b, bool transposed) const;
+    // rho = B^-T of the rows' unit vectors weighted, left in work_; returns
+    // the weighted basic values (entry 0 of the combination).
+    double solve_rows(const std::vector<std::pair<int, double>>& rows) const;
     void combine_rows(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const;
+    // B^-1 of the vector in work_ (by row), dense by position or as the
+    // nonzero entries (position, entry).
     void solve_column(std::vector<double>& out) const;
+    void solve_column_entries(std::vector<std::pair<int, double>>& out) const;
+    // The vector of nonbasic column j (1..N+K2) of [A | I], by row, into work_.
+    void load_column(int j) const;
 
     // Lines asked for a third time, kept while they fit in a budget of
     // memory (16 MiB for the rows, as much for the columns): the ranging in

@@ -1,5 +1,6 @@
 #include "analysis/sensitivity.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -16,22 +17,25 @@ constexpr double infinity = std::numeric_limits<double>::infinity();
 // precision has no room to move it.
 double at_least_zero(double x, double tolerance) { return x <= tolerance ? 0.0 : x; }
 
-// The row the primal ratio test picks for a column entering (its entries
-// `column`): the basic variable that reaches zero first (an artificial one,
-// held at zero, as soon as the column moves it at all; half of a free
-// variable never).  0 when none limits the column.
-int leaving_row(const TableauBase& base, const std::vector<double>& column, double tolerance) {
-    const TableauView& view = base.view;
+// Ratio tests read the entries of a line in no particular order: of equal
+// ratios the lowest row or column wins, as if read in order.  `closer` is
+// whether the candidate's ratio beats the best so far.
+bool wins(bool closer, bool tied, int index, int best) { return closer || (tied && index < best); }
+
+// The row the primal ratio test picks for a column entering (its nonzero
+// entries `column`): the basic variable that reaches zero first (an
+// artificial one, held at zero, as soon as the column moves it at all; half
+// of a free variable never).  0 when none limits the column.
+int leaving_row(const TableauBase& base, const std::vector<std::pair<int, double>>& column, double tolerance) {
     const std::vector<double>& values = base.values;
     int best = 0;
     double best_ratio = infinity;
-    for (int i = 1; i <= view.rows(); ++i) {
+    for (const auto& [i, t] : column) {
         if (base.free_in_row(i)) continue;
-        const double t = column[static_cast<std::size_t>(i)];
-        const bool artificial = held_at_zero(view, i);
+        const bool artificial = base.held_in_row(i);
         if (artificial ? std::fabs(t) <= tolerance : t <= tolerance) continue;
         const double ratio = artificial ? 0 : at_least_zero(values[static_cast<std::size_t>(i)], tolerance) / t;
-        if (ratio < best_ratio) {
+        if (wins(ratio < best_ratio, ratio == best_ratio, i, best)) {
             best_ratio = ratio;
             best = i;
         }
@@ -39,28 +43,44 @@ int leaving_row(const TableauBase& base, const std::vector<double>& column, doub
     return best;
 }
 
-// The column the dual ratio test picks for a row (its entries `row`, the
-// reduced costs `costs`) whose basic variable has fallen below zero (`sign`
-// -1) or risen above it (+1, an artificial one): the column that brings it
-// back while its reduced cost lasts longest.  Artificial columns and the
-// tied halves of free variables never enter.  0 when there is none.
-int entering_column(const TableauBase& base, const std::vector<double>& row, int sign, double tolerance) {
-    const TableauView& view = base.view;
+// The column the dual ratio test picks for a row (its nonzero entries
+// `row`, the reduced costs `costs`) whose basic variable has fallen below
+// zero (`sign` -1) or risen above it (+1, an artificial one): the column
+// that brings it back while its reduced cost lasts longest.  Artificial
+// columns and the tied halves of free variables never enter.  0 when there
+// is none.
+int entering_column(const TableauBase& base, const std::vector<std::pair<int, double>>& row, int sign,
+                    double tolerance) {
     const std::vector<double>& costs = base.costs;
     int best = 0;
     double best_ratio = infinity;
-    for (int j = 1; j <= view.columns(); ++j) {
-        if (view.nonbasic(j).is_artificial() || base.tied_column(j)) continue;
-        const double t = row[static_cast<std::size_t>(j)];
+    for (const auto& [j, t] : row) {
+        if (base.closed_column(j)) continue;
         // x_i changes by -theta t when column j rises by theta.
         if (sign < 0 ? t >= -tolerance : t <= tolerance) continue;
         const double ratio = at_least_zero(costs[static_cast<std::size_t>(j)], tolerance) / std::fabs(t);
-        if (ratio < best_ratio) {
+        if (wins(ratio < best_ratio, ratio == best_ratio, j, best)) {
             best_ratio = ratio;
             best = j;
         }
     }
     return best;
+}
+
+// Offers the move `move` of line `index` to the end `end` of a range, the
+// line that limits it so far being `at`: the upper end takes the smallest
+// move, the lower end the largest (the smallest decrease).
+void offer_upper(double move, int index, RangeEnd& end, int& at) {
+    if (wins(move < end.move, move == end.move, index, at)) {
+        end.move = move;
+        at = index;
+    }
+}
+void offer_lower(double move, int index, RangeEnd& end, int& at) {
+    if (wins(move > end.move, move == end.move, index, at)) {
+        end.move = move;
+        at = index;
+    }
 }
 
 }  // namespace
@@ -78,13 +98,37 @@ std::vector<int> free_partners(const ModelMap& map, int variables) {
 TableauBase::TableauBase(const TableauView& v, std::vector<int> halves) : view(v), partner(std::move(halves)) {
     view.column(0, values);
     view.row(0, costs);
+    row_kind.assign(static_cast<std::size_t>(view.rows()) + 1, RowKind::plain);
+    for (int i = 1; i <= view.rows(); ++i)
+        if (free_half(partner, view.basic(i))) row_kind[static_cast<std::size_t>(i)] = RowKind::free_half;
+        else if (held_at_zero(view, i)) row_kind[static_cast<std::size_t>(i)] = RowKind::held;
+    column_kind.assign(static_cast<std::size_t>(view.columns()) + 1, ColumnKind::open);
+    for (int j = 1; j <= view.columns(); ++j) {
+        const VariableId c = view.nonbasic(j);
+        if (c.is_artificial()) column_kind[static_cast<std::size_t>(j)] = ColumnKind::artificial;
+        else if (free_half(partner, c) && view.column_position(partner[static_cast<std::size_t>(c.index)]) > 0)
+            column_kind[static_cast<std::size_t>(j)] = ColumnKind::tied;
+    }
+    entering_.assign(2 * (static_cast<std::size_t>(view.rows()) + 1), -1);
+    leaving_.assign(static_cast<std::size_t>(view.columns()) + 1, -1);
 }
 
-bool TableauBase::free_in_row(int i) const { return free_half(partner, view.basic(i)); }
+int TableauBase::entering_for(int i, int sign, double tolerance) const {
+    int& known = entering_[2 * static_cast<std::size_t>(i) + (sign > 0 ? 1 : 0)];
+    if (known < 0) {
+        view.row_entries(i, line_);
+        known = entering_column(*this, line_, sign, tolerance);
+    }
+    return known;
+}
 
-bool TableauBase::tied_column(int j) const {
-    const VariableId c = view.nonbasic(j);
-    return free_half(partner, c) && view.column_position(partner[static_cast<std::size_t>(c.index)]) > 0;
+int TableauBase::leaving_for(int j, double tolerance) const {
+    int& known = leaving_[static_cast<std::size_t>(j)];
+    if (known < 0) {
+        view.column_entries(j, line_);
+        known = leaving_row(*this, line_, tolerance);
+    }
+    return known;
 }
 
 bool duals_prove_optimum(const TableauBase& base, double tolerance) {
@@ -96,66 +140,51 @@ bool duals_prove_optimum(const TableauBase& base, double tolerance) {
 
 DirectionRange range_rhs(const TableauBase& base, const std::vector<std::pair<int, double>>& rows, double tolerance) {
     const TableauView& view = base.view;
-    const int m = view.rows();
     const std::vector<double>& values = base.values;
-    std::vector<double> line;
     // How fast each basic variable moves, and the objective.
-    std::vector<double> rate;
-    view.rhs_rates(rows, rate);
+    std::vector<std::pair<int, double>> rate;
     DirectionRange range;
-    range.rate = rate[0];
+    range.rate = view.rhs_rates(rows, rate);
     range.lower.move = -infinity;
     range.upper.move = infinity;
     int lower_row = 0, upper_row = 0;
-    for (int i = 1; i <= m; ++i) {
-        const double r = rate[static_cast<std::size_t>(i)];
+    double lower_rate = 0, upper_rate = 0;
+    for (const auto& [i, r] : rate) {
         if (std::fabs(r) <= tolerance || base.free_in_row(i)) continue;
-        if (held_at_zero(view, i)) {
+        const int was_upper = upper_row, was_lower = lower_row;
+        if (base.held_in_row(i)) {
             // Held at zero: any move is the end.
             range.moves_held = true;
-            if (range.upper.move > 0) {
-                range.upper.move = 0;
-                upper_row = i;
-            }
-            if (range.lower.move < 0) {
-                range.lower.move = 0;
-                lower_row = i;
-            }
-            continue;
+            offer_upper(0.0, i, range.upper, upper_row);
+            offer_lower(0.0, i, range.lower, lower_row);
+        } else {
+            const double value = at_least_zero(values[static_cast<std::size_t>(i)], tolerance);
+            if (r < 0) offer_upper(value / -r, i, range.upper, upper_row);
+            else offer_lower(-value / r, i, range.lower, lower_row);
         }
-        const double value = at_least_zero(values[static_cast<std::size_t>(i)], tolerance);
-        if (r < 0 && value / -r < range.upper.move) {
-            range.upper.move = value / -r;
-            upper_row = i;
-        } else if (r > 0 && -value / r > range.lower.move) {
-            range.lower.move = -value / r;
-            lower_row = i;
-        }
+        if (upper_row != was_upper) upper_rate = r;
+        if (lower_row != was_lower) lower_rate = r;
     }
-    const auto finish = [&](RangeEnd& end, int row, int direction) {
+    const auto finish = [&](RangeEnd& end, int row, double row_rate, int direction) {
         if (row == 0) return;
         end.objective = values[0] + end.move * range.rate;
         end.leaving = view.basic(row);
         // Beyond the end the row's variable falls below zero, or an
         // artificial one moves off zero the way the rate pushes it.
-        const double push = direction * rate[static_cast<std::size_t>(row)];
-        view.row(row, line);
-        const int column =
-            entering_column(base, line, held_at_zero(view, row) && push > 0 ? 1 : -1, tolerance);
+        const double push = direction * row_rate;
+        const int column = base.entering_for(row, base.held_in_row(row) && push > 0 ? 1 : -1, tolerance);
         if (column != 0) end.entering = view.nonbasic(column);
     };
-    finish(range.upper, upper_row, 1);
-    finish(range.lower, lower_row, -1);
+    finish(range.upper, upper_row, upper_rate, 1);
+    finish(range.lower, lower_row, lower_rate, -1);
     return range;
 }
 
 DirectionRange range_costs(const TableauBase& base, const std::vector<std::pair<int, double>>& costs,
                            double tolerance) {
     const TableauView& view = base.view;
-    const int n = view.columns();
     const std::vector<double>& values = base.values;
     const std::vector<double>& reduced = base.costs;
-    std::vector<double> line;
     // How fast each reduced cost moves: the basic variables' weights times
     // their rows, less a nonbasic column's own weight (nonbasic variables
     // stand at zero, so only the basic ones make the objective's rate).
@@ -166,33 +195,29 @@ DirectionRange range_costs(const TableauBase& base, const std::vector<std::pair<
         if (position > 0) basic_rows.push_back({position, weight});
         else own.push_back({-position, weight});
     }
-    std::vector<double> rate;
-    view.row_combination(basic_rows, rate);
-    for (const auto& [column, weight] : own) rate[static_cast<std::size_t>(column)] -= weight;
+    std::vector<std::pair<int, double>> rate;
     DirectionRange range;
-    range.rate = rate[0];
+    range.rate = basic_rows.empty() ? 0.0 : view.row_combination(basic_rows, rate);
+    for (const auto& [column, weight] : own) {
+        const auto at = std::find_if(rate.begin(), rate.end(), [&](const auto& e) { return e.first == column; });
+        if (at == rate.end()) rate.push_back({column, -weight});
+        else at->second -= weight;
+    }
     range.lower.move = -infinity;
     range.upper.move = infinity;
     int lower_column = 0, upper_column = 0;
-    for (int j = 1; j <= n; ++j) {
-        const double r = rate[static_cast<std::size_t>(j)];
-        if (r == 0 || view.nonbasic(j).is_artificial() || base.tied_column(j)) continue;
+    for (const auto& [j, r] : rate) {
+        if (r == 0 || base.closed_column(j)) continue;
         if (std::fabs(r) <= tolerance) continue;
         const double d = at_least_zero(reduced[static_cast<std::size_t>(j)], tolerance);
-        if (r < 0 && d / -r < range.upper.move) {
-            range.upper.move = d / -r;
-            upper_column = j;
-        } else if (r > 0 && -d / r > range.lower.move) {
-            range.lower.move = -d / r;
-            lower_column = j;
-        }
+        if (r < 0) offer_upper(d / -r, j, range.upper, upper_column);
+        else offer_lower(-d / r, j, range.lower, lower_column);
     }
     const auto finish = [&](RangeEnd& end, int column) {
         if (column == 0) return;
         end.objective = values[0] + end.move * range.rate;
         end.entering = view.nonbasic(column);
-        view.column(column, line);
-        const int row = leaving_row(base, line, tolerance);
+        const int row = base.leaving_for(column, tolerance);
         if (row != 0) end.leaving = view.basic(row);
     };
     finish(range.upper, upper_column);

@@ -62,10 +62,32 @@ struct TableauBase {
     std::vector<int> partner;
 
     // Whether the variable basic in row i (1..M) is half of a free variable.
-    bool free_in_row(int i) const;
+    bool free_in_row(int i) const { return row_kind[static_cast<std::size_t>(i)] == RowKind::free_half; }
+    // Whether the variable basic in row i is held at zero (held_at_zero).
+    bool held_in_row(int i) const { return row_kind[static_cast<std::size_t>(i)] == RowKind::held; }
     // Whether the nonbasic variable of column j (1..N+K2) is the half of a
     // free variable whose other half is basic.
-    bool tied_column(int j) const;
+    bool tied_column(int j) const { return column_kind[static_cast<std::size_t>(j)] == ColumnKind::tied; }
+    // Whether column j may never enter: an artificial variable, or tied.
+    bool closed_column(int j) const { return column_kind[static_cast<std::size_t>(j)] != ColumnKind::open; }
+
+    // The column that enters when the variable of row i leaves past its
+    // limit, falling below zero (`sign` -1) or an artificial one rising
+    // above it (+1), and the row that leaves when nonbasic column j enters:
+    // 0 for none.  Each is one ratio test over one line of the tableau, and
+    // many ranges end at the same row or column: each is worked out once.
+    int entering_for(int i, int sign, double tolerance) const;
+    int leaving_for(int j, double tolerance) const;
+
+private:
+    mutable std::vector<int> entering_;  // by 2 i + (sign > 0); -1 not yet known
+    mutable std::vector<int> leaving_;   // by column; -1 not yet known
+    mutable std::vector<std::pair<int, double>> line_;
+    // Read off the view once: the ratio tests ask of every entry they see.
+    enum class RowKind : unsigned char { plain, free_half, held };
+    enum class ColumnKind : unsigned char { open, artificial, tied };
+    std::vector<RowKind> row_kind;        // 1..M
+    std::vector<ColumnKind> column_kind;  // 1..N+K2
 };
 
 // Whether the reduced costs of the tableau prove its basis optimal: none of a

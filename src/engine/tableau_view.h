@@ -47,32 +47,43 @@ public:
         for (int i = 1; i < static_cast<int>(line.size()); ++i)
             if (line[static_cast<std::size_t>(i)] != 0) out.push_back({i, line[static_cast<std::size_t>(i)]});
     }
-    // How the basic variables (entries 1..M) and the objective (entry 0)
-    // move per unit when the right-hand side of each row i moves by w: the
-    // sum of w times the column of row i's own variable (its slack or
-    // artificial variable; a unit vector where that is basic).  One solve
-    // in an engine that factorises, however many rows move.
-    virtual void rhs_rates(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const {
-        out.assign(static_cast<std::size_t>(this->rows()) + 1, 0.0);
-        std::vector<double> line;
+    // How the basic variables and the objective move per unit when the
+    // right-hand side of each row i moves by w: the sum of w times the
+    // column of row i's own variable (its slack or artificial variable; a
+    // unit vector where that is basic).  `out` gets the entries 1..M that
+    // are not zero, as (row, entry) in no particular order; the objective's
+    // rate (entry 0) is returned.  One sparse solve in an engine that
+    // factorises, however many rows move.
+    virtual double rhs_rates(const std::vector<std::pair<int, double>>& rows,
+                             std::vector<std::pair<int, double>>& out) const {
+        std::vector<double> sum(static_cast<std::size_t>(this->rows()) + 1, 0.0), line;
         for (const auto& [i, w] : rows) {
             const int position = row_position(i);
             if (position > 0) {
-                out[static_cast<std::size_t>(position)] += w;
+                sum[static_cast<std::size_t>(position)] += w;
                 continue;
             }
             column(-position, line);
-            for (std::size_t k = 0; k < out.size(); ++k) out[k] += w * line[k];
+            for (std::size_t k = 0; k < sum.size(); ++k) sum[k] += w * line[k];
         }
+        out.clear();
+        for (int k = 1; k < static_cast<int>(sum.size()); ++k)
+            if (sum[static_cast<std::size_t>(k)] != 0) out.push_back({k, sum[static_cast<std::size_t>(k)]});
+        return sum[0];
     }
-    // The sum of w times row p (entries 0..N+K2) over (p, w).
-    virtual void row_combination(const std::vector<std::pair<int, double>>& rows, std::vector<double>& out) const {
-        out.assign(static_cast<std::size_t>(columns()) + 1, 0.0);
-        std::vector<double> line;
+    // The sum of w times row p over (p, w): its entries 1..N+K2 that are not
+    // zero in `out`, as rhs_rates gives them; entry 0 returned.
+    virtual double row_combination(const std::vector<std::pair<int, double>>& rows,
+                                   std::vector<std::pair<int, double>>& out) const {
+        std::vector<double> sum(static_cast<std::size_t>(columns()) + 1, 0.0), line;
         for (const auto& [p, w] : rows) {
             row(p, line);
-            for (std::size_t k = 0; k < out.size(); ++k) out[k] += w * line[k];
+            for (std::size_t k = 0; k < sum.size(); ++k) sum[k] += w * line[k];
         }
+        out.clear();
+        for (int k = 1; k < static_cast<int>(sum.size()); ++k)
+            if (sum[static_cast<std::size_t>(k)] != 0) out.push_back({k, sum[static_cast<std::size_t>(k)]});
+        return sum[0];
     }
     virtual double phase1_entry(int j) const = 0;
     virtual VariableId basic(int i) const = 0;     // 1..M
