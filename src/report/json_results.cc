@@ -21,33 +21,56 @@ std::string limit(StoredReal base, double offset, bool upper) {
     return number(static_cast<double>(load_real(base) + o));
 }
 
+// A list of one item per line, appended to `out` (reports of large models
+// run to megabytes: nothing is copied twice).
 template <class Item>
-std::string list(int from, int to, Item item, const char* indent = "    ", const char* close = "\n  ]") {
-    std::string out = "[";
-    for (int k = from; k <= to; ++k) out += (k > from ? ",\n" : "\n") + std::string(indent) + item(k);
-    return out + (to >= from ? close : "]");
+void list(std::string& out, int from, int to, Item item, const char* indent = "    ", const char* close = "\n  ]") {
+    out += '[';
+    for (int k = from; k <= to; ++k) {
+        out += k > from ? ",\n" : "\n";
+        out += indent;
+        out += item(k);
+    }
+    out += to >= from ? close : "]";
 }
 
-std::string place(const std::optional<ModelPlace>& p, const Problem& model) {
-    if (!p) return "null";
+void place(std::string& out, const std::optional<ModelPlace>& p, const Problem& model) {
+    if (!p) {
+        out += "null";
+        return;
+    }
     const auto i = static_cast<std::size_t>(p->index);
     switch (p->kind) {
-    case ModelPlace::Kind::column: return "{\"column\": " + quoted(model.columns[i].name) + "}";
-    case ModelPlace::Kind::row: return "{\"row\": " + quoted(model.rows[i].name) + "}";
-    case ModelPlace::Kind::bound: return "{\"bound\": " + quoted(model.columns[i].name) + "}";
+    case ModelPlace::Kind::column: out += "{\"column\": "; out += quoted(model.columns[i].name); break;
+    case ModelPlace::Kind::row: out += "{\"row\": "; out += quoted(model.rows[i].name); break;
+    case ModelPlace::Kind::bound: out += "{\"bound\": "; out += quoted(model.columns[i].name); break;
     }
-    return "null";
+    out += '}';
 }
 
-std::string range(const std::optional<ModelRange>& r, const Problem& model) {
-    if (!r) return "null";
-    return "{\"lower\": " + number(r->lower) + ", \"upper\": " + number(r->upper) +
-           ", \"objective_at_lower\": " + number(r->objective_at_lower) +
-           ", \"objective_at_upper\": " + number(r->objective_at_upper) +
-           ", \"entering_at_lower\": " + place(r->entering_at_lower, model) +
-           ", \"leaving_at_lower\": " + place(r->leaving_at_lower, model) +
-           ", \"entering_at_upper\": " + place(r->entering_at_upper, model) +
-           ", \"leaving_at_upper\": " + place(r->leaving_at_upper, model) + "}";
+void range(std::string& out, const char* key, const std::optional<ModelRange>& r, const Problem& model) {
+    out += key;
+    if (!r) {
+        out += "null";
+        return;
+    }
+    out += "{\"lower\": ";
+    out += number(r->lower);
+    out += ", \"upper\": ";
+    out += number(r->upper);
+    out += ", \"objective_at_lower\": ";
+    out += number(r->objective_at_lower);
+    out += ", \"objective_at_upper\": ";
+    out += number(r->objective_at_upper);
+    out += ", \"entering_at_lower\": ";
+    place(out, r->entering_at_lower, model);
+    out += ", \"leaving_at_lower\": ";
+    place(out, r->leaving_at_lower, model);
+    out += ", \"entering_at_upper\": ";
+    place(out, r->entering_at_upper, model);
+    out += ", \"leaving_at_upper\": ";
+    place(out, r->leaving_at_upper, model);
+    out += '}';
 }
 
 const char* row_type(const ProblemRow& row) {
@@ -80,7 +103,15 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
     const bool stopped = !is_verdict(run.status);
     const bool verified = !stopped && checker.passed();
     const std::string status = status_name(run.status);
-    std::string j = "{\n";
+    // Room for the whole report at once: a large model's runs to megabytes,
+    // and growing it step by step would copy it and touch fresh memory each
+    // time.  Room not written to costs nothing.
+    std::string j;
+    std::size_t bytes = 4096 + 300 * static_cast<std::size_t>(n + m);
+    if (run.records != nullptr) bytes += run.records->size() * (64 + 48 * static_cast<std::size_t>(n + m));
+    if (run.model != nullptr) bytes += 1200 * static_cast<std::size_t>(run.model->row_count() + run.model->column_count());
+    j.reserve(bytes);
+    j += "{\n";
     j += "  \"title\": " + quoted(form.title()) + ",\n";
     j += "  \"mode\": \"" + std::string(parametric ? run.mode : "ordinary") + "\",\n";
     j += "  \"engine\": \"" + std::string(run.accurate ? "accurate" : "classic") + "\",\n";
@@ -95,7 +126,8 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
         const Solution& solution = *run.solution;
         if (stopped) j += "  \"feasible\": " + std::string(run.feasible ? "true" : "false") + ",\n";
         j += "  \"objective\": " + value(solution.objective) + ",\n";
-        j += "  \"variables\": " + list(1, n, [&](int v) {
+        j += "  \"variables\": ";
+        list(j, 1, n, [&](int v) {
             const auto sv = static_cast<std::size_t>(v);
             const StoredReal cost = narrowed(form.cost(v));
             std::string text = "{\"name\": " + quoted(form.column_name(v)) + ", \"cost\": " + number(cost.value) +
@@ -105,14 +137,16 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
                 text += ", \"cost_lower\": " + limit(cost, ranging->cost_lower[sv], false) +
                         ", \"cost_upper\": " + limit(cost, ranging->cost_upper[sv], true);
             return text + "}";
-        }) + ",\n";
+        });
+        j += ",\n";
         // A row's activity is A x of the form's values.
         std::vector<Extended> activity(static_cast<std::size_t>(m) + 1, 0);
         for (int v = 1; v <= n; ++v)
             form.for_each_entry(v, [&](int i, Extended a) {
                 activity[static_cast<std::size_t>(i)] += a * static_cast<Extended>(solution.column[static_cast<std::size_t>(v)].level);
             });
-        j += "  \"rows\": " + list(1, m, [&](int i) {
+        j += "  \"rows\": ";
+        list(j, 1, m, [&](int i) {
             const auto si = static_cast<std::size_t>(i);
             const StoredReal rhs = narrowed(form.rhs(i));
             std::string text = "{\"name\": " + quoted(form.row_name(i)) + ", \"rhs\": " + number(rhs.value) +
@@ -123,26 +157,34 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
                 text += ", \"rhs_lower\": " + limit(rhs, ranging->rhs_lower[si], false) +
                         ", \"rhs_upper\": " + limit(rhs, ranging->rhs_upper[si], true);
             return text + "}";
-        }) + ",\n";
+        });
+        j += ",\n";
     }
     if (parametric && run.records != nullptr && !run.records->empty()) {
         const SweepItems& items = *run.items;
         const std::vector<SweepRecord>& records = *run.records;
         const bool imported = run.map != nullptr;
         const double sense = imported && !run.map->maximise ? -1 : 1;
-        j += "  \"items\": " + list(1, items.count(), [&](int k) {
+        j += "  \"items\": ";
+        list(j, 1, items.count(), [&](int k) {
             const auto sk = static_cast<std::size_t>(k);
             const int index = items.index[sk];
             return "{\"name\": " + quoted(items.objective ? form.column_name(index) : form.row_name(index)) +
                    ", \"start\": " + number(items.start[sk].value) + ", \"end\": " + number(items.end[sk].value) + "}";
-        }) + ",\n";
+        });
+        j += ",\n";
         if (imported)
-            j += "  \"model_items\": " + list(0, static_cast<int>(items.model_items.size()) - 1, [&](int k) {
+            {
+            j += "  \"model_items\": ";
+            list(j, 0, static_cast<int>(items.model_items.size()) - 1, [&](int k) {
                 const SweepItems::ModelItem& item = items.model_items[static_cast<std::size_t>(k)];
                 return "{\"name\": " + quoted(item.name) + ", \"start\": " + number(static_cast<double>(item.start)) +
                        ", \"end\": " + number(static_cast<double>(item.end)) + "}";
-            }) + ",\n";
-        j += "  \"records\": " + list(1, static_cast<int>(records.size()), [&](int s) {
+            });
+            j += ",\n";
+        }
+        j += "  \"records\": ";
+        list(j, 1, static_cast<int>(records.size()), [&](int s) {
             const SweepRecord& record = records[static_cast<std::size_t>(s - 1)];
             const std::vector<double>& r = record.values;
             auto values = [&](int from, int count) {
@@ -167,7 +209,8 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
             return text + ", \"levels\": " + values(1, n) + ", \"residuals\": " + values(n + 1, m) +
                    ", \"reduced_costs\": " + values(n + m + 1, n) + ", \"shadow_prices\": " + values(2 * n + m + 1, m) +
                    "}";
-        }) + ",\n";
+        });
+        j += ",\n";
     }
     if (run.model_results != nullptr && !parametric) {
         const Problem& model = *run.model;
@@ -175,28 +218,36 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
         j += "  \"model\": {\n    \"sense\": \"" + std::string(run.map->maximise ? "max" : "min") +
              "\",\n    \"objective\": " + number(results.objective) + ",\n    \"constant\": " +
              number(static_cast<double>(model.constant)) + ",\n";
-        j += "    \"rows\": " + list(0, model.row_count() - 1, [&](int r) {
+        j += "    \"rows\": ";
+        list(j, 0, model.row_count() - 1, [&](int r) {
             const ProblemRow& row = model.rows[static_cast<std::size_t>(r)];
             const ModelRowResult& result = results.rows[static_cast<std::size_t>(r)];
             const auto [lower, upper] = row_bounds(row);
-            return "{\"name\": " + quoted(row.name) + ", \"type\": \"" + row_type(row) +
+            std::string text = "{\"name\": " + quoted(row.name) + ", \"type\": \"" + row_type(row) +
                    "\", \"rhs\": " + number(static_cast<double>(row.rhs)) + ", \"lower\": " + number(lower) +
                    ", \"upper\": " + number(upper) + ", \"activity\": " + number(result.activity) +
-                   ", \"dual\": " + number(result.dual) +
-                   (stopped ? std::string() : ", \"rhs_ranging\": " + range(result.rhs, model)) + "}";
-        }, "      ", "\n    ]") + ",\n";
-        j += "    \"variables\": " + list(0, model.column_count() - 1, [&](int c) {
+                   ", \"dual\": " + number(result.dual);
+            if (!stopped) range(text, ", \"rhs_ranging\": ", result.rhs, model);
+            return text + "}";
+        }, "      ", "\n    ]");
+        j += ",\n";
+        j += "    \"variables\": ";
+        list(j, 0, model.column_count() - 1, [&](int c) {
             const ProblemColumn& column = model.columns[static_cast<std::size_t>(c)];
             const ModelColumnResult& result = results.columns[static_cast<std::size_t>(c)];
-            return "{\"name\": " + quoted(column.name) + ", \"cost\": " + number(static_cast<double>(column.cost)) +
-                   ", \"lower\": " + bound(column.lower) + ", \"upper\": " + bound(column.upper) +
-                   ", \"value\": " + number(result.value) + ", \"reduced_cost\": " + number(result.reduced_cost) +
-                   (stopped ? std::string()
-                            : ", \"cost_ranging\": " + range(result.cost, model) +
-                                  ", \"lower_bound_ranging\": " + range(result.lower_bound, model) +
-                                  ", \"upper_bound_ranging\": " + range(result.upper_bound, model)) +
-                   "}";
-        }, "      ", "\n    ]") + "\n  },\n";
+            std::string text = "{\"name\": " + quoted(column.name) +
+                               ", \"cost\": " + number(static_cast<double>(column.cost)) +
+                               ", \"lower\": " + bound(column.lower) + ", \"upper\": " + bound(column.upper) +
+                               ", \"value\": " + number(result.value) +
+                               ", \"reduced_cost\": " + number(result.reduced_cost);
+            if (!stopped) {
+                range(text, ", \"cost_ranging\": ", result.cost, model);
+                range(text, ", \"lower_bound_ranging\": ", result.lower_bound, model);
+                range(text, ", \"upper_bound_ranging\": ", result.upper_bound, model);
+            }
+            return text + "}";
+        }, "      ", "\n    ]");
+        j += "\n  },\n";
     }
     if (run.model_sweep != nullptr) {
         j += "  \"sweep_end\": " + json_sweep_end(*run.swept, *run.model_sweep) + ",\n";
@@ -205,7 +256,8 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
              json_model_sweep(*run.sweep_model, run.sweep_costs, *run.swept, *run.model_sweep, run.tolerance) + "\n  },\n";
     }
     const auto& reports = checker.reports();
-    j += "  \"checks\": " + list(0, static_cast<int>(reports.size()) - 1, [&](int k) {
+    j += "  \"checks\": ";
+    list(j, 0, static_cast<int>(reports.size()) - 1, [&](int k) {
         const auto& [context, r] = reports[static_cast<std::size_t>(k)];
         std::string c = "{\"context\": " + quoted(context) + ", \"passed\": " + (r.passed() ? "true" : "false");
         if (r.have_objective) c += ", \"recomputed_objective\": " + number(static_cast<double>(r.objective));
@@ -216,8 +268,10 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
              ", \"printed_difference\": " + number(r.printed_difference) + ", \"findings\": [";
         for (std::size_t f = 0; f < r.findings.size(); ++f) c += (f ? ", " : "") + quoted(r.findings[f]);
         return c + "]}";
-    }) + "\n";
-    return j + "}\n";
+    });
+    j += "\n";
+    j += "}\n";
+    return j;
 }
 
 }  // namespace lpsens
