@@ -52,7 +52,7 @@ fuzz:
 	tests/fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 bench: build
-	bench/peers.sh $(BUILD)/lpsens ../shared 3
+	TABLE=$(BUILD)/peers.md bench/peers.sh $(BUILD)/lpsens ../shared 3
 	bench/netlib.sh $(BUILD)/lpsens_bench ../shared/netlib
 	$(BUILD)/lpsens_bench
 
