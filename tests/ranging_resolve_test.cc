@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
 
 #include "accurate/accurate_engine.h"
@@ -450,6 +451,58 @@ TEST(RangingHolds, ModelTermsDetails) {
         }
         EXPECT_GT(sides, 0) << name;
         EXPECT_EQ(wrong, 0) << name << ": of " << sides << " unlimited sides";
+    }
+}
+
+// The same results bit for bit from one thread and from two: the ranging of
+// a model large enough to be shared is read from a second view of the
+// tableau with factors of its own.
+TEST(ModelTermsThreads, TwoThreadsGiveOneThreadsResults) {
+    for (const char* name : {"ken-07", "czprob", "80bau3b"}) {
+        const std::string path = std::string(LPSENS_NETLIB) + "/../netlib-large/" + name + ".mps.gz";
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        if (fd < 0) GTEST_SKIP() << "no " << path;
+        ByteSource source(fd);
+        const std::string text = source.read_rest();
+        ::close(fd);
+        const Problem model = read_mps(text, path);
+        ASSERT_GE(model.row_count() + model.column_count(), 2000) << name << " is too small to be shared";
+        std::vector<std::string> said;
+        const ConvertedModel c = convert_model(model, said);
+        Channel console;
+        AccurateEngine engine(c.form, model, c.map, {}, console);
+        const SolveResult result = engine.solve();
+        ASSERT_EQ(result.status, Status::optimal) << name;
+        const ModelResults one = model_results(model, c.map, c.form, result, engine.tableau(), 1e-9, 1);
+        const ModelResults two = model_results(model, c.map, c.form, result, engine.tableau(), 1e-9, 2);
+        const auto same_number = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+        const auto same_place = [](const std::optional<ModelPlace>& a, const std::optional<ModelPlace>& b) {
+            return a.has_value() == b.has_value() && (!a || (a->kind == b->kind && a->index == b->index));
+        };
+        int differ = 0;
+        std::string first;
+        const auto compare = [&](const std::optional<ModelRange>& a, const std::optional<ModelRange>& b, const std::string& what) {
+            const bool same = a.has_value() == b.has_value() &&
+                              (!a || (same_number(a->lower, b->lower) && same_number(a->upper, b->upper) &&
+                                      same_number(a->objective_at_lower, b->objective_at_lower) &&
+                                      same_number(a->objective_at_upper, b->objective_at_upper) &&
+                                      same_number(a->rate, b->rate) && same_place(a->entering_at_lower, b->entering_at_lower) &&
+                                      same_place(a->leaving_at_lower, b->leaving_at_lower) &&
+                                      same_place(a->entering_at_upper, b->entering_at_upper) &&
+                                      same_place(a->leaving_at_upper, b->leaving_at_upper)));
+            if (!same && differ++ == 0) first = what;
+        };
+        for (int i = 0; i < model.row_count(); ++i)
+            compare(one.rows[static_cast<std::size_t>(i)].rhs, two.rows[static_cast<std::size_t>(i)].rhs,
+                    "rhs of " + model.rows[static_cast<std::size_t>(i)].name);
+        for (int j = 0; j < model.column_count(); ++j) {
+            const std::string& column = model.columns[static_cast<std::size_t>(j)].name;
+            const ModelColumnResult &a = one.columns[static_cast<std::size_t>(j)], &b = two.columns[static_cast<std::size_t>(j)];
+            compare(a.cost, b.cost, "cost of " + column);
+            compare(a.lower_bound, b.lower_bound, "lower bound of " + column);
+            compare(a.upper_bound, b.upper_bound, "upper bound of " + column);
+        }
+        EXPECT_EQ(differ, 0) << name << ": first " << first;
     }
 }
 

@@ -3,8 +3,10 @@
 // view of their final tableau.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "accurate/accurate_engine.h"
@@ -226,6 +228,24 @@ TEST(EngineView, LineQuestionsAgreeWithTheEntries) {
             std::vector<double> dense(static_cast<std::size_t>(m) + 1, 0.0);
             for (const auto& [i, a] : entries) dense[static_cast<std::size_t>(i)] = a;
             for (int i = 1; i <= m; ++i) EXPECT_TRUE(close(dense[i], line[i])) << text << " column " << j << " row " << i;
+        }
+        // A view for another thread gives the same lines to the bit.
+        const std::unique_ptr<TableauView> worker = view.worker();
+        ASSERT_NE(worker, nullptr);
+        std::vector<std::pair<int, double>> theirs;
+        for (int i = 1; i <= m; ++i) {
+            view.row_entries(i, entries);
+            worker->row_entries(i, theirs);
+            std::sort(entries.begin(), entries.end());
+            std::sort(theirs.begin(), theirs.end());
+            EXPECT_EQ(entries, theirs) << text << " row " << i;
+        }
+        for (int j = 1; j <= n; ++j) {
+            view.column_entries(j, entries);
+            worker->column_entries(j, theirs);
+            std::sort(entries.begin(), entries.end());
+            std::sort(theirs.begin(), theirs.end());
+            EXPECT_EQ(entries, theirs) << text << " column " << j;
         }
         // Every row alone and all rows together, with weights: the sparse
         // solves against the dense lines, entry 0 the objective's rate.

@@ -57,23 +57,7 @@ FormTableau::FormTableau(const ProblemAsRead& problem, std::vector<VariableId> b
         logical_columns_[static_cast<std::size_t>(row)].push_back({j, sign_of(v)});
     }
 
-    factor::MatrixView view;
-    view.rows = m_;
-    view.cols = n_;
-    view.start = start_.data();
-    view.row_index = row_index_.data();
-    view.value = value_.data();
-    factor_.setup(view);
-    std::vector<int> columns(static_cast<std::size_t>(m_));
-    for (int p = 1; p <= m_; ++p) columns[static_cast<std::size_t>(p - 1)] = factor_column(basic_[static_cast<std::size_t>(p)]);
-    if (factor_.build(columns) > 0)
-        throw RunError(error_code::overflow, Site::pivot_other_rows,
-                       "the final basis of the accurate engine is singular in the documented form");
-    work_.resize(m_);
-    const bool small = (static_cast<std::size_t>(m_) + 1) * (static_cast<std::size_t>(n_columns_) + 1) * sizeof(double) <=
-                       LineCache::budget;
-    rows_.keep_all(small);
-    columns_.keep_all(small);
+    factorise();
 
     // The values and prices as the reports print them: solved with the
     // factors, the residuals worked out in extended precision and solved
@@ -109,6 +93,55 @@ FormTableau::FormTableau(const ProblemAsRead& problem, std::vector<VariableId> b
         }
         prices_[static_cast<std::size_t>(j)] = static_cast<double>(d);
     }
+}
+
+FormTableau::FormTableau(const FormTableau& other, Worker)
+    : problem_(other.problem_),
+      m_(other.m_),
+      n_(other.n_),
+      n_columns_(other.n_columns_),
+      basic_(other.basic_),
+      nonbasic_(other.nonbasic_),
+      row_position_(other.row_position_),
+      column_position_(other.column_position_),
+      start_(other.start_),
+      row_index_(other.row_index_),
+      value_(other.value_),
+      row_start_(other.row_start_),
+      column_of_(other.column_of_),
+      row_value_(other.row_value_),
+      logical_columns_(other.logical_columns_),
+      accumulated_(other.accumulated_.size(), 0.0),
+      listed_(other.listed_.size(), 0),
+      values_(other.values_),
+      prices_(other.prices_) {
+    factorise();
+}
+
+std::unique_ptr<TableauView> FormTableau::worker() const {
+    return std::unique_ptr<TableauView>(new FormTableau(*this, Worker{}));
+}
+
+// The factors of the basis (the same for the same basis, so a worker's
+// lines are this view's to the bit), the work space and the line caches.
+void FormTableau::factorise() {
+    factor::MatrixView view;
+    view.rows = m_;
+    view.cols = n_;
+    view.start = start_.data();
+    view.row_index = row_index_.data();
+    view.value = value_.data();
+    factor_.setup(view);
+    std::vector<int> columns(static_cast<std::size_t>(m_));
+    for (int p = 1; p <= m_; ++p) columns[static_cast<std::size_t>(p - 1)] = factor_column(basic_[static_cast<std::size_t>(p)]);
+    if (factor_.build(columns) > 0)
+        throw RunError(error_code::overflow, Site::pivot_other_rows,
+                       "the final basis of the accurate engine is singular in the documented form");
+    work_.resize(m_);
+    const bool small = (static_cast<std::size_t>(m_) + 1) * (static_cast<std::size_t>(n_columns_) + 1) * sizeof(double) <=
+                       LineCache::budget;
+    rows_.keep_all(small);
+    columns_.keep_all(small);
 }
 
 // B x = b (b by row, x by position) or B^T y = c (c by position, y by row),

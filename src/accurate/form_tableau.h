@@ -9,6 +9,7 @@
 // variables in the order given.
 #pragma once
 
+#include <memory>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -24,6 +25,8 @@ public:
     // `basic` (1..M) and `nonbasic` (1..N+K2), entry 0 unused; `problem`
     // must outlive the view.  RunError when the basis is singular.
     FormTableau(const ProblemAsRead& problem, std::vector<VariableId> basic, std::vector<VariableId> nonbasic);
+
+    std::unique_ptr<TableauView> worker() const override;
 
     int rows() const override { return m_; }
     int columns() const override { return n_columns_; }
@@ -43,6 +46,9 @@ public:
                            std::vector<std::pair<int, double>>& out) const override;
 
 private:
+    struct Worker {};
+    FormTableau(const FormTableau& other, Worker);
+    void factorise();
     // The index of a variable in [A | I] (structural j-1, or the logical of
     // its row) and the sign of its column there (-1 for a surplus).
     int factor_column(VariableId v) const;

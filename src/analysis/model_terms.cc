@@ -1,10 +1,16 @@
 #include "analysis/model_terms.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
 #include <limits>
+#include <memory>
+#include <thread>
 #include <utility>
 
 #include "analysis/sensitivity.h"
+#include "parallel/exchange_team.h"
 
 namespace lpsens {
 
@@ -88,70 +94,33 @@ ModelRange one_bound_of_fixed(const ModelRange& fixed, const DirectionRange& for
     return r;
 }
 
-}  // namespace
+// Items below this many (model rows and columns) are ranged on one thread:
+// a second one first factorises the basis again.
+constexpr int parallel_items = 2000;
+constexpr int item_chunk = 32;
 
-ModelPlace model_place(const ModelMap& map, const DocumentedForm& form, VariableId v) {
-    if (v.is_structural()) return {ModelPlace::Kind::column, map.variable_of[static_cast<std::size_t>(v.index)]};
-    const int row = v.is_surplus() ? form.ge_rows[static_cast<std::size_t>(v.index)] : v.index;
-    const FormRowOrigin& origin = map.form_rows[static_cast<std::size_t>(row)];
-    if (origin.bound_of >= 0) return {ModelPlace::Kind::bound, origin.bound_of};
-    return {ModelPlace::Kind::row, origin.model_row};
-}
+// The ranging of one model row or column in the model's terms, from a
+// tableau base (each thread its own).
+struct ModelRanger {
+    const Problem& model;
+    const ModelMap& map;
+    const DocumentedForm& form;
+    double f;   // the model's objective
+    double sf;  // +1 when the model maximises, -1 when it minimises
+    double tolerance;
 
-ModelResults model_results(const Problem& model, const ModelMap& map, const DocumentedForm& form,
-                           const SolveResult& result, const TableauView& view, double tolerance) {
-    const Solution& s = result.solution;
-    const Extended sense = map.maximise ? 1 : -1;
-    const int rows = model.row_count();
-    const int columns = model.column_count();
-    ModelResults out;
-    out.objective = snapped(sense * static_cast<Extended>(s.objective), tolerance);
-
-    std::vector<Extended> x(static_cast<std::size_t>(columns), 0);
-    for (int j = 0; j < columns; ++j) {
-        const VariableMap& v = map.variables[static_cast<std::size_t>(j)];
-        Extended value = v.shift;
-        if (v.part) value += v.sign * static_cast<Extended>(s.column[static_cast<std::size_t>(v.part)].level);
-        if (v.negative_part) value -= static_cast<Extended>(s.column[static_cast<std::size_t>(v.negative_part)].level);
-        x[static_cast<std::size_t>(j)] = value;
-    }
-    std::vector<Extended> activity(static_cast<std::size_t>(rows), 0), dual(static_cast<std::size_t>(rows), 0);
-    for (int j = 0; j < columns; ++j)
-        model.matrix.for_each(j, [&](int r, Extended a) { activity[static_cast<std::size_t>(r)] += a * x[static_cast<std::size_t>(j)]; });
-    for (int r = 0; r < rows; ++r)
-        for (const auto& [i, sign] : map.rows[static_cast<std::size_t>(r)].rows)
-            dual[static_cast<std::size_t>(r)] += sense * sign * static_cast<Extended>(s.row[static_cast<std::size_t>(i)].price);
-    out.rows.resize(static_cast<std::size_t>(rows));
-    for (int r = 0; r < rows; ++r) {
-        out.rows[static_cast<std::size_t>(r)].activity = snapped(activity[static_cast<std::size_t>(r)], tolerance);
-        out.rows[static_cast<std::size_t>(r)].dual = snapped(dual[static_cast<std::size_t>(r)], tolerance);
-    }
-    out.columns.resize(static_cast<std::size_t>(columns));
-    for (int j = 0; j < columns; ++j) {
-        Extended reduced = model.columns[static_cast<std::size_t>(j)].cost;
-        model.matrix.for_each(j, [&](int r, Extended a) { reduced -= dual[static_cast<std::size_t>(r)] * a; });
-        out.columns[static_cast<std::size_t>(j)].value = snapped(x[static_cast<std::size_t>(j)], tolerance);
-        out.columns[static_cast<std::size_t>(j)].reduced_cost = snapped(reduced, tolerance);
-    }
-    if (result.status != Status::optimal) return out;
-
-    const double f = out.objective;
-    const double sf = static_cast<double>(sense);
-    const TableauBase base(view, free_partners(map, form.variables()));
-    const bool proven = duals_prove_optimum(base, tolerance);
-    // A model row's right-hand side moves each form row it became.
-    for (int r = 0; r < rows; ++r) {
+    void row(const TableauBase& base, int r, ModelRowResult& result) const {
+        // A model row's right-hand side moves each form row it became.
         std::vector<std::pair<int, double>> direction;
         for (const auto& [i, sign] : map.rows[static_cast<std::size_t>(r)].rows) direction.push_back({i, sign});
         const DirectionRange range = range_rhs(base, direction, tolerance);
-        out.rows[static_cast<std::size_t>(r)].rhs =
-            in_model_terms(range, map, form, static_cast<double>(model.rows[static_cast<std::size_t>(r)].rhs), f,
-                           sf * range.rate, tolerance);
+        result.rhs = in_model_terms(range, map, form, static_cast<double>(model.rows[static_cast<std::size_t>(r)].rhs), f,
+                                    sf * range.rate, tolerance);
     }
-    for (int j = 0; j < columns; ++j) {
+
+    void column(const TableauBase& base, int j, bool proven, ModelColumnResult& col) const {
         const VariableMap& v = map.variables[static_cast<std::size_t>(j)];
         const ProblemColumn& c = model.columns[static_cast<std::size_t>(j)];
-        ModelColumnResult& col = out.columns[static_cast<std::size_t>(j)];
         const double value = col.value;
         // The cost: the costs of the parts move with it.
         std::vector<std::pair<int, double>> costs;
@@ -197,6 +166,100 @@ ModelResults model_results(const Problem& model, const ModelMap& map, const Docu
         if (col.lower_bound && high && col.lower_bound->upper > upper) col.lower_bound->upper = upper;
         if (col.upper_bound && low && col.upper_bound->lower < lower) col.upper_bound->lower = lower;
     }
+};
+
+}  // namespace
+
+ModelPlace model_place(const ModelMap& map, const DocumentedForm& form, VariableId v) {
+    if (v.is_structural()) return {ModelPlace::Kind::column, map.variable_of[static_cast<std::size_t>(v.index)]};
+    const int row = v.is_surplus() ? form.ge_rows[static_cast<std::size_t>(v.index)] : v.index;
+    const FormRowOrigin& origin = map.form_rows[static_cast<std::size_t>(row)];
+    if (origin.bound_of >= 0) return {ModelPlace::Kind::bound, origin.bound_of};
+    return {ModelPlace::Kind::row, origin.model_row};
+}
+
+ModelResults model_results(const Problem& model, const ModelMap& map, const DocumentedForm& form,
+                           const SolveResult& result, const TableauView& view, double tolerance, int threads_asked) {
+    const Solution& s = result.solution;
+    const Extended sense = map.maximise ? 1 : -1;
+    const int rows = model.row_count();
+    const int columns = model.column_count();
+    ModelResults out;
+    out.objective = snapped(sense * static_cast<Extended>(s.objective), tolerance);
+
+    std::vector<Extended> x(static_cast<std::size_t>(columns), 0);
+    for (int j = 0; j < columns; ++j) {
+        const VariableMap& v = map.variables[static_cast<std::size_t>(j)];
+        Extended value = v.shift;
+        if (v.part) value += v.sign * static_cast<Extended>(s.column[static_cast<std::size_t>(v.part)].level);
+        if (v.negative_part) value -= static_cast<Extended>(s.column[static_cast<std::size_t>(v.negative_part)].level);
+        x[static_cast<std::size_t>(j)] = value;
+    }
+    std::vector<Extended> activity(static_cast<std::size_t>(rows), 0), dual(static_cast<std::size_t>(rows), 0);
+    for (int j = 0; j < columns; ++j)
+        model.matrix.for_each(j, [&](int r, Extended a) { activity[static_cast<std::size_t>(r)] += a * x[static_cast<std::size_t>(j)]; });
+    for (int r = 0; r < rows; ++r)
+        for (const auto& [i, sign] : map.rows[static_cast<std::size_t>(r)].rows)
+            dual[static_cast<std::size_t>(r)] += sense * sign * static_cast<Extended>(s.row[static_cast<std::size_t>(i)].price);
+    out.rows.resize(static_cast<std::size_t>(rows));
+    for (int r = 0; r < rows; ++r) {
+        out.rows[static_cast<std::size_t>(r)].activity = snapped(activity[static_cast<std::size_t>(r)], tolerance);
+        out.rows[static_cast<std::size_t>(r)].dual = snapped(dual[static_cast<std::size_t>(r)], tolerance);
+    }
+    out.columns.resize(static_cast<std::size_t>(columns));
+    for (int j = 0; j < columns; ++j) {
+        Extended reduced = model.columns[static_cast<std::size_t>(j)].cost;
+        model.matrix.for_each(j, [&](int r, Extended a) { reduced -= dual[static_cast<std::size_t>(r)] * a; });
+        out.columns[static_cast<std::size_t>(j)].value = snapped(x[static_cast<std::size_t>(j)], tolerance);
+        out.columns[static_cast<std::size_t>(j)].reduced_cost = snapped(reduced, tolerance);
+    }
+    if (result.status != Status::optimal) return out;
+
+    const ModelRanger ranger{model, map, form, out.objective, static_cast<double>(sense), tolerance};
+    const std::vector<int> partners = free_partners(map, form.variables());
+    const int items = rows + columns;
+    // The items are independent: each thread takes chunks of them from a
+    // shared counter with a view of its own (a view keeps the work space of
+    // its solves), and the results are the same however they are shared.
+    std::atomic<int> next{0};
+    bool proven = false;
+    {
+        const TableauBase base(view, partners);
+        proven = duals_prove_optimum(base, tolerance);
+    }
+    const auto work = [&](const TableauView& v) {
+        const TableauBase base(v, partners);
+        for (;;) {
+            const int from = next.fetch_add(item_chunk);
+            if (from >= items) return;
+            for (int k = from; k < std::min(items, from + item_chunk); ++k) {
+                if (k < rows) ranger.row(base, k, out.rows[static_cast<std::size_t>(k)]);
+                else ranger.column(base, k - rows, proven, out.columns[static_cast<std::size_t>(k - rows)]);
+            }
+        }
+    };
+    const int threads = threads_asked > 0 ? threads_asked : default_threads();
+    std::exception_ptr failure;
+    std::thread helper;
+    if (threads > 1 && items >= parallel_items)
+        helper = std::thread([&] {
+            try {
+                const std::unique_ptr<TableauView> own = view.worker();
+                if (own) work(*own);
+            } catch (...) {
+                failure = std::current_exception();
+                next.store(items);
+            }
+        });
+    try {
+        work(view);
+    } catch (...) {
+        next.store(items);
+        if (helper.joinable()) helper.join();
+        throw;
+    }
+    if (helper.joinable()) helper.join();
+    if (failure) std::rethrow_exception(failure);
     return out;
 }
 

@@ -58,9 +58,12 @@ struct ModelResults {
 
 // The results of `model` from the form's solution; the ranging from the
 // final tableau `view` when the result is an optimum.  Values within
-// `tolerance` of zero (the engine's own) are 0.
+// `tolerance` of zero (the engine's own) are 0.  The ranging of a large
+// model is shared between `threads` threads (0: as many as the process may
+// use, at most two) where the view can make a view for another thread; the
+// results are the same for any number.
 ModelResults model_results(const Problem& model, const ModelMap& map, const DocumentedForm& form,
-                           const SolveResult& result, const TableauView& view, double tolerance);
+                           const SolveResult& result, const TableauView& view, double tolerance, int threads = 0);
 
 // The model's row, column or bound that a variable of the form stands for.
 ModelPlace model_place(const ModelMap& map, const DocumentedForm& form, VariableId v);

@@ -267,7 +267,7 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
         if ((imported && !options.json.empty()) || !csv)
             model_results = lpsens::model_results(imported ? model : form.problem,
                                                   imported ? *imported : identity_map(form), form, result,
-                                                  engine->tableau(), run.tolerance);
+                                                  engine->tableau(), run.tolerance, options.threads);
         if (imported && model_results) run.model_results = &*model_results;
     };
     // The sweep in the model's own terms.

@@ -6,6 +6,7 @@
 // nonbasic variable.  The phase-1 row is the objective row of phase 1.
 #pragma once
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -85,6 +86,10 @@ public:
             if (sum[static_cast<std::size_t>(k)] != 0) out.push_back({k, sum[static_cast<std::size_t>(k)]});
         return sum[0];
     }
+    // A view of the same tableau for another thread: the lines it gives are
+    // the same, and it shares no work space with this one.  Null where the
+    // view cannot make one (its readers then keep to one thread).
+    virtual std::unique_ptr<TableauView> worker() const { return nullptr; }
     virtual double phase1_entry(int j) const = 0;
     virtual VariableId basic(int i) const = 0;     // 1..M
     virtual VariableId nonbasic(int j) const = 0;  // 1..N+K2
