@@ -456,7 +456,7 @@ TEST(RangingHolds, ModelTermsDetails) {
 
 // The same results bit for bit from one thread and from two: the ranging of
 // a model large enough to be shared is read from a second view of the
-// tableau with factors of its own.
+// tableau with factors of its own, in the model's terms and the form's.
 TEST(ModelTermsThreads, TwoThreadsGiveOneThreadsResults) {
     for (const char* name : {"ken-07", "czprob", "80bau3b"}) {
         const std::string path = std::string(LPSENS_NETLIB) + "/../netlib-large/" + name + ".mps.gz";
@@ -503,6 +503,14 @@ TEST(ModelTermsThreads, TwoThreadsGiveOneThreadsResults) {
             compare(a.upper_bound, b.upper_bound, "upper bound of " + column);
         }
         EXPECT_EQ(differ, 0) << name << ": first " << first;
+        // And the offsets of the form's ranging.
+        const Ranging alone = compute_ranging(engine.tableau(), c.form.variables(), 1);
+        const Ranging shared = compute_ranging(engine.tableau(), c.form.variables(), 2);
+        for (const auto& [a, b] : {std::pair{&alone.cost_lower, &shared.cost_lower}, std::pair{&alone.cost_upper, &shared.cost_upper},
+                                   std::pair{&alone.rhs_lower, &shared.rhs_lower}, std::pair{&alone.rhs_upper, &shared.rhs_upper}}) {
+            ASSERT_EQ(a->size(), b->size());
+            EXPECT_EQ(std::memcmp(a->data(), b->data(), a->size() * sizeof(double)), 0) << name;
+        }
     }
 }
 

@@ -1,16 +1,12 @@
 #include "analysis/model_terms.h"
 
-#include <algorithm>
-#include <atomic>
 #include <cmath>
-#include <exception>
 #include <limits>
 #include <memory>
-#include <thread>
 #include <utility>
 
 #include "analysis/sensitivity.h"
-#include "parallel/exchange_team.h"
+#include "analysis/shared_passes.h"
 
 namespace lpsens {
 
@@ -94,11 +90,6 @@ ModelRange one_bound_of_fixed(const ModelRange& fixed, const DirectionRange& for
     return r;
 }
 
-// Items below this many (model rows and columns) are ranged on one thread:
-// a second one first factorises the basis again.
-constexpr int parallel_items = 2000;
-constexpr int item_chunk = 32;
-
 // The ranging of one model row or column in the model's terms, from a
 // tableau base (each thread its own).
 struct ModelRanger {
@@ -179,7 +170,7 @@ ModelPlace model_place(const ModelMap& map, const DocumentedForm& form, Variable
 }
 
 ModelResults model_results(const Problem& model, const ModelMap& map, const DocumentedForm& form,
-                           const SolveResult& result, const TableauView& view, double tolerance, int threads_asked) {
+                           const SolveResult& result, const TableauView& view, double tolerance, int threads) {
     const Solution& s = result.solution;
     const Extended sense = map.maximise ? 1 : -1;
     const int rows = model.row_count();
@@ -217,49 +208,19 @@ ModelResults model_results(const Problem& model, const ModelMap& map, const Docu
 
     const ModelRanger ranger{model, map, form, out.objective, static_cast<double>(sense), tolerance};
     const std::vector<int> partners = free_partners(map, form.variables());
-    const int items = rows + columns;
-    // The items are independent: each thread takes chunks of them from a
-    // shared counter with a view of its own (a view keeps the work space of
-    // its solves), and the results are the same however they are shared.
-    std::atomic<int> next{0};
     bool proven = false;
     {
         const TableauBase base(view, partners);
         proven = duals_prove_optimum(base, tolerance);
     }
-    const auto work = [&](const TableauView& v) {
-        const TableauBase base(v, partners);
-        for (;;) {
-            const int from = next.fetch_add(item_chunk);
-            if (from >= items) return;
-            for (int k = from; k < std::min(items, from + item_chunk); ++k) {
-                if (k < rows) ranger.row(base, k, out.rows[static_cast<std::size_t>(k)]);
-                else ranger.column(base, k - rows, proven, out.columns[static_cast<std::size_t>(k - rows)]);
-            }
-        }
-    };
-    const int threads = threads_asked > 0 ? threads_asked : default_threads();
-    std::exception_ptr failure;
-    std::thread helper;
-    if (threads > 1 && items >= parallel_items)
-        helper = std::thread([&] {
-            try {
-                const std::unique_ptr<TableauView> own = view.worker();
-                if (own) work(*own);
-            } catch (...) {
-                failure = std::current_exception();
-                next.store(items);
-            }
-        });
-    try {
-        work(view);
-    } catch (...) {
-        next.store(items);
-        if (helper.joinable()) helper.join();
-        throw;
-    }
-    if (helper.joinable()) helper.join();
-    if (failure) std::rethrow_exception(failure);
+    // Each thread ranges from a base of its own view (the ratio tests keep
+    // what they found there).
+    shared_pass(view, rows + columns, threads, [&](const TableauView& v) {
+        return [&, base = std::make_unique<TableauBase>(v, partners)](int k) {
+            if (k < rows) ranger.row(*base, k, out.rows[static_cast<std::size_t>(k)]);
+            else ranger.column(*base, k - rows, proven, out.columns[static_cast<std::size_t>(k - rows)]);
+        };
+    });
     return out;
 }
 

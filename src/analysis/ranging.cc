@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "analysis/shared_passes.h"
+
 namespace lpsens {
 
 namespace {
@@ -51,7 +53,7 @@ bool negligible(Extended t, Extended numerator) {
 
 }  // namespace
 
-Ranging compute_ranging(const TableauView& view, int variables) {
+Ranging compute_ranging(const TableauView& view, int variables, int threads) {
     const int m = view.rows();
     const int n = variables;
     const int columns = view.columns();
@@ -62,12 +64,13 @@ Ranging compute_ranging(const TableauView& view, int variables) {
     r.cost_upper.assign(static_cast<std::size_t>(columns) + 1, infinity_bound.value);
 
     std::vector<double> objective, values;
-    std::vector<std::pair<int, double>> line;  // the nonzero entries of a row or a column
     view.row(0, objective);
     view.column(0, values);
 
-    // Basic variables.
-    for (int i = 1; i <= m; ++i) {
+    // Each basic variable's row and each nonbasic variable's column is an
+    // item of its own, read from the thread's view (the views of two
+    // threads give the same lines), and no two items set the same offset.
+    const auto basic = [&](const TableauView& view, int i, std::vector<std::pair<int, double>>& line) {
         const VariableId b = view.basic(i);
         if (b.is_row_variable()) {
             StoredReal lower;
@@ -76,7 +79,7 @@ Ranging compute_ranging(const TableauView& view, int variables) {
             // The row's own right-hand side moves its artificial variable one
             // for one: the range ends where it stands, at zero.
             if (held_at_zero(view, i)) r.rhs_upper[static_cast<std::size_t>(b.index)] = std::max(lower.value, 0.0);
-            continue;
+            return;
         }
         const auto v = static_cast<std::size_t>(b.is_structural() ? b.index : n + b.index);
         view.row_entries(i, line);
@@ -87,10 +90,8 @@ Ranging compute_ranging(const TableauView& view, int variables) {
             store_real(-static_cast<Extended>(objective[static_cast<std::size_t>(j)]) / t, ratio, Site::ranging);
             offer_ratio(ratio, t, r.cost_lower[v], r.cost_upper[v]);
         }
-    }
-
-    // Nonbasic variables.
-    for (int j = 1; j <= columns; ++j) {
+    };
+    const auto nonbasic = [&](const TableauView& view, int j, std::vector<std::pair<int, double>>& line) {
         const VariableId c = view.nonbasic(j);
         if (c.is_surplus()) {
             r.cost_upper[static_cast<std::size_t>(n + c.index)] = objective[static_cast<std::size_t>(j)];
@@ -111,7 +112,13 @@ Ranging compute_ranging(const TableauView& view, int variables) {
                 offer_ratio(ratio, t, r.rhs_lower[k], r.rhs_upper[k]);
             }
         }
-    }
+    };
+    shared_pass(view, m + columns, threads, [&](const TableauView& v) {
+        return [&, line = std::vector<std::pair<int, double>>()](int k) mutable {
+            if (k < m) basic(v, k + 1, line);
+            else nonbasic(v, k - m + 1, line);
+        };
+    });
     return r;
 }
 

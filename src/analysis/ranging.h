@@ -24,6 +24,9 @@ struct Ranging {
 
 // The offsets of every column variable's cost (structural j, surplus N+k)
 // and every row's right-hand side, for a tableau of N structural variables.
-Ranging compute_ranging(const TableauView& view, int variables);
+// The rows and columns of a large tableau are read by `threads` threads (0:
+// as many as the process may use, at most two) where the view can make a
+// view for another thread; the offsets are the same for any number.
+Ranging compute_ranging(const TableauView& view, int variables, int threads = 0);
 
 }  // namespace lpsens

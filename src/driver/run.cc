@@ -316,7 +316,7 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
         } else {
             strip_name_suffixes(form, mode);
             if (csv) write_title_line(out, form.title());
-            ranging = compute_ranging(engine->tableau(), form.variables());
+            ranging = compute_ranging(engine->tableau(), form.variables(), options.threads);
             if (csv) {
                 write_solution_report(out, form, result.solution, *ranging, infinity_text);
                 // The listing of a model beyond lpsens's own sizes is written
