@@ -264,7 +264,8 @@ void FormTableau::row(int i, std::vector<double>& out) const {
 
 void FormTableau::row_entries(int i, std::vector<std::pair<int, double>>& out) const {
     out.clear();
-    if (rows_.keeps_all()) row(i, cached_line_);
+    // A line kept whole is read from where it is; the others are solved for
+    // sparse (cheaper than a whole line, even for a tableau kept whole).
     if (const std::vector<double>* kept = rows_.find(i)) {
         for (int j = 1; j <= n_columns_; ++j)
             if ((*kept)[static_cast<std::size_t>(j)] != 0) out.push_back({j, (*kept)[static_cast<std::size_t>(j)]});
@@ -278,7 +279,6 @@ void FormTableau::row_entries(int i, std::vector<std::pair<int, double>>& out) c
 
 void FormTableau::column_entries(int j, std::vector<std::pair<int, double>>& out) const {
     out.clear();
-    if (columns_.keeps_all()) column(j, cached_line_);
     if (const std::vector<double>* kept = columns_.find(j)) {
         for (int i = 1; i <= m_; ++i)
             if ((*kept)[static_cast<std::size_t>(i)] != 0) out.push_back({i, (*kept)[static_cast<std::size_t>(i)]});

@@ -120,7 +120,6 @@ private:
     mutable std::vector<double> phase1_;  // made when first asked
     mutable factor::SparseVector work_;
     mutable LineCache rows_, columns_;
-    mutable std::vector<double> cached_line_;
 };
 
 }  // namespace lpsens
