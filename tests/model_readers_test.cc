@@ -118,6 +118,9 @@ TEST(ModelReaders, BadInputNamesTheLineAndTheToken) {
         {"mps", "NAME a\nROWS\n N c\n L r\nCOLUMNS\n x r 3 r 5\nENDATA\n", "6: column 'x' has a second entry in row 'r'"},
         {"mps", "NAME a\nROWS\n N c\n L r\nCOLUMNS\n x c 1 r 5\n x c 2\nENDATA\n",
          "7: column 'x' has a second entry in row 'c'"},
+        // Free rows beyond the objective are dropped, each still its own row.
+        {"mps", "NAME a\nROWS\n N c\n N d\n N e\n L r\nCOLUMNS\n x d 1 e 2\n x r 1\n y d 4\n y d 3\nENDATA\n",
+         "11: column 'y' has a second entry in row 'd'"},
         {"mps", "NAME a\nROWS\n N c\n L r\nCOLUMNS\n x r 3\n y r 1\n x c 5\nENDATA\n",
          "8: column 'x' appears again after column 'y'; the entries of a column must stand together"},
         {"mps", "NAME a\nROWS\n N c\n L r\n G r\nENDATA\n", "5: duplicate row 'r'"},

@@ -17,7 +17,6 @@
 #include <set>
 #include <tuple>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "model/native_reader.h"
 #include "model/problem.h"
@@ -49,11 +48,12 @@ private:
         if (!value || token.empty()) fail("'" + token + "' is not a number");
         return *value;
     }
-    int row_index(const std::string& name) const {
+    int row_number(const std::string& name) const {
         const auto it = rows_.find(name);
         if (it == rows_.end()) fail("unknown row '" + name + "'");
         return it->second;
     }
+    int row_index(const std::string& name) const { return index_of_[static_cast<std::size_t>(row_number(name))]; }
     int column_index(const std::string& name) const {
         const auto it = columns_.find(name);
         if (it == columns_.end()) fail("unknown column '" + name + "'");
@@ -61,18 +61,22 @@ private:
     }
     // The fields of a line between blanks (space, tab, and the other white
     // space of the C locale).
-    static std::vector<std::string> blank_fields(const std::string& line) {
+    // Into `fields`, whose strings keep their room from line to line.
+    static void blank_fields(const std::string& line, std::vector<std::string>& fields) {
         const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-        std::vector<std::string> fields;
+        std::size_t count = 0;
         std::size_t k = 0;
         const std::size_t n = line.size();
         while (k < n) {
             while (k < n && blank(line[k])) ++k;
             const std::size_t start = k;
             while (k < n && !blank(line[k])) ++k;
-            if (k > start) fields.emplace_back(line, start, k - start);
+            if (k > start) {
+                if (count == fields.size()) fields.emplace_back();
+                fields[count++].assign(line, start, k - start);
+            }
         }
-        return fields;
+        fields.resize(count);
     }
     static std::vector<std::string> fixed_fields(const std::string& line) {
         static const int from[] = {1, 4, 14, 24, 39, 49};
@@ -105,12 +109,17 @@ private:
     bool fixed_;
     Problem model_;
     std::vector<std::vector<std::pair<int, Extended>>> entries_;  // by column
-    std::unordered_map<std::string, int> rows_;     // -1 the objective, -2 another free row
+    // Every row by name: its number in the order of the ROWS lines, free
+    // rows too; by number its index among the model's rows, -1 for the
+    // objective, -2 for another free row.
+    std::unordered_map<std::string, int> rows_;
+    std::vector<int> index_of_;
     std::unordered_map<std::string, int> columns_;
     std::string objective_;
     int line_number_ = 0;
-    // The rows the current column has entries in; the sets' rows given so far.
-    std::unordered_set<std::string> column_rows_;
+    // By row number: the last column with an entry in the row, +1 (0 for
+    // none); the sets' rows given so far.
+    std::vector<int> column_in_row_;
     std::set<std::tuple<std::string, std::string, std::string>> set_entries_;  // section, set, row
     std::set<std::tuple<std::string, std::string, std::string>> bounds_given_;  // set, column, type
     std::vector<int> bound_line_;  // by column: the line of its last bound, 0 for none
@@ -133,6 +142,7 @@ Problem MpsParser::parse() {
     bool sense_next = false;
     bool ended = false;
     std::string line;
+    std::vector<std::string> f;
     for (std::size_t at = 0; at < text_.size();) {
         const std::size_t end = std::min(text_.find('\n', at), text_.size());
         line.assign(text_, at, end - at);
@@ -140,7 +150,7 @@ Problem MpsParser::parse() {
         ++line_number_;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '*') continue;
-        std::vector<std::string> f = blank_fields(line);
+        blank_fields(line, f);
         if (f.empty()) continue;
         if (line[0] != ' ' && line[0] != '\t') {  // a section header
             section = f[0];
@@ -176,19 +186,23 @@ Problem MpsParser::parse() {
             if (f.size() != 2) fail("a ROWS line needs a type and a name");
             const std::string& type = f[0];
             if (rows_.count(f[1])) fail("duplicate row '" + f[1] + "'");
+            int index = 0;
             if (type == "N") {
                 if (objective_.empty()) {
                     objective_ = f[1];
-                    rows_[f[1]] = -1;
+                    index = -1;
                 } else {
-                    rows_[f[1]] = -2;  // a further free row: dropped
+                    index = -2;  // a further free row: dropped
                 }
             } else if (type == "L" || type == "G" || type == "E") {
-                rows_[f[1]] = static_cast<int>(model_.rows.size());
+                index = static_cast<int>(model_.rows.size());
                 model_.rows.push_back({f[1], type[0], 0, false, 0});
             } else {
                 fail("unknown row type '" + type + "'");
             }
+            rows_.emplace(f[1], static_cast<int>(index_of_.size()));
+            index_of_.push_back(index);
+            column_in_row_.push_back(0);
         } else if (section == "COLUMNS") {
             if (f.size() >= 3 && f[1] == "'MARKER'") {
                 if (line.find("'INTORG'") != std::string::npos) integer_block = true;
@@ -207,16 +221,17 @@ Problem MpsParser::parse() {
                 model_.columns.push_back(c);
                 entries_.emplace_back();
                 bound_line_.push_back(0);
-                column_rows_.clear();
             } else if (it->second + 1 != static_cast<int>(model_.columns.size())) {
                 fail("column '" + f[0] + "' appears again after column '" + model_.columns.back().name +
                      "'; the entries of a column must stand together");
             }
             ProblemColumn& column = model_.columns[static_cast<std::size_t>(it->second)];
             value_pairs(f, 1, "COLUMNS", [&](const std::string& row, Extended v) {
-                const int r = row_index(row);
-                if (!column_rows_.insert(row).second)
-                    fail("column '" + f[0] + "' has a second entry in row '" + row + "'");
+                const int number = row_number(row);
+                const int r = index_of_[static_cast<std::size_t>(number)];
+                int& last = column_in_row_[static_cast<std::size_t>(number)];
+                if (last == it->second + 1) fail("column '" + f[0] + "' has a second entry in row '" + row + "'");
+                last = it->second + 1;
                 if (r == -1) column.cost += v;
                 else if (r >= 0) entries_[static_cast<std::size_t>(it->second)].push_back({r, v});
             });
