@@ -117,6 +117,7 @@ LpData planted_lp(std::uint32_t seed) {
             if (i == copy_of) copy.push_back({static_cast<int>(&c - p.cols_.data()), 2 * a});
     p.add_row(copy, 3);
     ColSpec twin = p.cols_[static_cast<std::size_t>(p.pick(n))];
+    p.cols_.push_back(twin);
     twin.cost += 1;
     p.cols_.push_back(twin);
     return p.lp(seed % 3 == 0 ? Sense::maximise : Sense::minimise);
@@ -125,23 +126,29 @@ LpData planted_lp(std::uint32_t seed) {
 struct Outcome {
     SolveStatus status = SolveStatus::not_solved;
     double objective = 0;
-    std::int64_t cleanup = 0;
+    std::int64_t iterations = 0;  // of the LP's own solve
+    bool warm = false;            // from the postsolved basis
 };
 
 Outcome solve_presolved(const LpData& lp) {
     const presolve::Presolved p = presolve::presolve(lp);
     RevisedSimplex engine(lp);
+    bool warm = false;
+    // As the accurate engine: an empty reduced LP is no start.
     if (p.outcome == presolve::Outcome::reduced && p.reduced.rows > 0 && p.reduced.cols > 0) {
         RevisedSimplex reduced(p.reduced);
         const Solution& r = reduced.solve();
-        if (r.status == SolveStatus::optimal) engine.set_basis(presolve::postsolve(lp, p, r).basis);
+        if (r.status == SolveStatus::optimal) {
+            engine.set_basis(presolve::postsolve(lp, p, r).basis);
+            warm = true;
+        }
     }
     const Solution& s = engine.solve();
-    return {s.status, s.objective, s.iterations.total()};
+    return {s.status, s.objective, s.iterations.total(), warm};
 }
 
 TEST(PresolveRandom, SameOptimumAndAnOptimalBasisAfterTheCleanUp) {
-    int optimal = 0, reduced = 0;
+    int optimal = 0, reduced = 0, warm = 0;
     std::int64_t cleanup = 0, most = 0;
     presolve::Counts made;
     for (std::uint32_t seed = 1; seed <= 300; ++seed) {
@@ -160,12 +167,16 @@ TEST(PresolveRandom, SameOptimumAndAnOptimalBasisAfterTheCleanUp) {
         for (int presolve::Counts::*count :
              {&presolve::Counts::empty_rows, &presolve::Counts::redundant_rows, &presolve::Counts::row_singletons,
               &presolve::Counts::forcing_rows, &presolve::Counts::empty_cols, &presolve::Counts::fixed_cols,
-              &presolve::Counts::dominated_cols, &presolve::Counts::doubletons, &presolve::Counts::free_singletons})
+              &presolve::Counts::dominated_cols, &presolve::Counts::doubletons, &presolve::Counts::free_singletons,
+              &presolve::Counts::duplicate_rows, &presolve::Counts::duplicate_cols})
             made.*count += p.counts.*count;
-        cleanup += o.cleanup;
-        most = std::max(most, o.cleanup);
+        if (!o.warm) continue;
+        ++warm;
+        cleanup += o.iterations;
+        most = std::max(most, o.iterations);
     }
     RecordProperty("optimal", optimal);
+    RecordProperty("warm", warm);
     RecordProperty("cleanup_iterations", static_cast<int>(cleanup));
     // The plants keep most problems feasible and bounded, and every one of
     // those presolves.
@@ -181,8 +192,11 @@ TEST(PresolveRandom, SameOptimumAndAnOptimalBasisAfterTheCleanUp) {
     EXPECT_GT(made.dominated_cols, 0);
     EXPECT_GT(made.doubletons, 0);
     EXPECT_GT(made.free_singletons, 0);
+    EXPECT_GT(made.duplicate_rows, 0);
+    EXPECT_GT(made.duplicate_cols, 0);
     // The postsolved basis is optimal or nearly: few clean-up iterations.
-    EXPECT_LE(cleanup, optimal / 10) << "most " << most;
+    EXPECT_GE(warm, optimal / 2);
+    EXPECT_LE(cleanup, warm / 20) << "most " << most;
 }
 
 }  // namespace

@@ -139,6 +139,18 @@ std::vector<ReductionCase> reduction_cases() {
                      make_lp(mn, {{-inf, 4}, {1, inf}},
                              {{2, 0, 10, {{0, 1}, {1, 1}}}, {3, 0, 10, {{0, 1}, {1, 1}}}, {-1, -inf, inf, {{0, 1}}}}),
                      &Counts::free_singletons, "BLB", "UL", 2 - 3});
+    // Row 1 is twice row 0 and tighter: row 0 takes its side, and row 1 is
+    // the one at its bound.
+    cases.push_back({"duplicate_row",
+                     make_lp(mn, {{2, inf}, {6, inf}}, {{1, 0, 10, {{0, 1}, {1, 2}}}, {2, 0, 10, {{0, 1}, {1, 2}}}}),
+                     &Counts::duplicate_rows, "BL", "BL", 3});
+    // Column 2 is twice column 1, its cost too: one column in [0, 8] that
+    // ends at 7, split as x1 = 1 basic and x2 at its upper bound 3.
+    cases.push_back({"duplicate_column",
+                     make_lp(mn, {{10, inf}, {-inf, 7}},
+                             {{3, 0, 10, {{0, 1}}}, {1, 0, 2, {{0, 1}, {1, 1}}}, {2, 0, 3, {{0, 2}, {1, 2}}},
+                              {-1, 0, 1, {{1, 1}}}}),
+                     &Counts::duplicate_cols, "BBUL", "LU", 16});
     // The forcing row of a maximisation (the signs of the duals turn).
     cases.push_back({"forcing_row_maximise",
                      make_lp(Sense::maximise, {{-inf, 0}, {1, inf}},

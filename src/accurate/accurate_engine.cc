@@ -1,6 +1,7 @@
 #include "accurate/accurate_engine.h"
 
 #include <cmath>
+#include <exception>
 #include <map>
 
 #include "accurate/form_basis.h"
@@ -77,19 +78,23 @@ AccurateEngine::~AccurateEngine() = default;
 
 // The presolved model is solved with the core's options and observer; only
 // an optimum of it is taken, as a start: anything else (nothing to remove,
-// an empty model, a verdict or a limit on the way) leaves the core to solve
-// the model from its own start.
+// an empty model, a verdict or a limit on the way, a fault of the presolve)
+// leaves the core to solve the model from its own start.
 void AccurateEngine::start_from_presolve() {
     presolve_pending_ = false;
-    const revised::LpData& lp = simplex_->lp();
-    const presolve::Presolved p = presolve::presolve(lp);
-    if (p.outcome != presolve::Outcome::reduced || p.reduced.rows == 0 || p.reduced.cols == 0) return;
-    revised::RevisedSimplex reduced(p.reduced, simplex_->options());
-    reduced.set_observer(observer_.get());
-    const revised::Solution& s = reduced.solve();
-    log_.exchanges += static_cast<long>(s.iterations.total());
-    if (s.status != revised::SolveStatus::optimal) return;
-    simplex_->set_basis(presolve::postsolve(lp, p, s).basis);
+    try {
+        const revised::LpData& lp = simplex_->lp();
+        const presolve::Presolved p = presolve::presolve(lp);
+        if (p.outcome != presolve::Outcome::reduced || p.reduced.rows == 0 || p.reduced.cols == 0) return;
+        revised::RevisedSimplex reduced(p.reduced, simplex_->options());
+        reduced.set_observer(observer_.get());
+        const revised::Solution& s = reduced.solve();
+        log_.exchanges += static_cast<long>(s.iterations.total());
+        if (s.status != revised::SolveStatus::optimal) return;
+        simplex_->set_basis(presolve::postsolve(lp, p, s).basis);
+    } catch (const std::exception&) {
+        simplex_->reset_basis();
+    }
 }
 
 SolveResult AccurateEngine::run() {

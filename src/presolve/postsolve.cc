@@ -164,6 +164,69 @@ void undo_free_singleton(const Presolved& p, const Step& s, Values& v) {
     v.row[s.row] = s.upper_side ? At::upper : At::lower;
 }
 
+void undo_duplicate_row(const Step& s, Values& v) {
+    const int i = s.other, r = s.row;
+    const At at = v.row[i];
+    v.y[r] = 0;
+    if ((s.lower_tightened && at == At::lower) || (s.upper_tightened && at == At::upper)) {
+        // Row i sits on a side row r gave it: r holds there, with the dual
+        // (the columns see the same a_i y_i = a_r y_r), and row i is basic.
+        v.y[r] = v.y[i] / s.scale;
+        v.y[i] = 0;
+        v.row[i] = At::basic;
+        v.row[r] = (at == At::lower) == (s.scale > 0) ? At::lower : At::upper;
+        return;
+    }
+    v.row[r] = At::basic;
+}
+
+bool within(double x, double lower, double upper) {
+    return x >= lower - 1e-9 * (1 + std::fabs(lower)) && x <= upper + 1e-9 * (1 + std::fabs(upper));
+}
+
+void undo_duplicate_col(const Presolved& p, const Step& s, Values& v) {
+    const RemovedCol& c = p.removed_cols[s.removed_begin];
+    const int j = s.other, k = c.col;
+    const double scale = s.scale, merged = v.x[j];
+    const At at = v.col[j];
+    v.d[k] = scale * v.d[j];
+    // x_j + scale x_k is the merged column's value.
+    if (at == At::lower || at == At::upper) {
+        const bool k_lower = (at == At::lower) == (scale > 0);
+        v.x[j] = at == At::lower ? s.other_lower : s.other_upper;
+        v.x[k] = k_lower ? c.lower : c.upper;
+        v.col[k] = k_lower ? At::lower : At::upper;
+        return;
+    }
+    if (at == At::zero) {
+        v.x[k] = 0;
+        v.col[k] = At::zero;
+        return;
+    }
+    // Basic: one of the two is basic, the other on a bound of its own.
+    for (const double xk : {c.lower, c.upper}) {
+        const double xj = merged - scale * xk;
+        if (std::isfinite(xk) && within(xj, s.other_lower, s.other_upper)) {
+            v.x[j] = xj;
+            v.x[k] = xk;
+            v.col[k] = xk == c.lower ? At::lower : At::upper;
+            return;
+        }
+    }
+    for (const double xj : {s.other_lower, s.other_upper}) {
+        const double xk = (merged - xj) / scale;
+        if (std::isfinite(xj) && within(xk, c.lower, c.upper)) {
+            v.x[j] = xj;
+            v.x[k] = xk;
+            v.col[j] = xj == s.other_lower ? At::lower : At::upper;
+            v.col[k] = At::basic;
+            return;
+        }
+    }
+    v.x[k] = 0;
+    v.col[k] = At::zero;
+}
+
 // The status of a variable with bounds [lower, upper] of the LP as given.
 BasisStatus final_status(At at, double x, double lower, double upper) {
     if (at == At::basic) return BasisStatus::basic;
@@ -207,6 +270,7 @@ Postsolved postsolve(const revised::LpData& lp, const Presolved& p, const revise
             const auto r = static_cast<std::size_t>(p.row_origin[i]);
             v.y[r] = reduced.row_dual[i];
             v.row[r] = from_basis(reduced.basis.row_status[i]);
+            if (reduced.basis.row_status[i] == BasisStatus::fixed && v.sense * v.y[r] < 0) v.row[r] = At::upper;
         }
         for (auto s = p.steps.rbegin(); s != p.steps.rend(); ++s) {
             switch (s->kind) {
@@ -219,6 +283,8 @@ Postsolved postsolve(const revised::LpData& lp, const Presolved& p, const revise
                 case StepKind::forcing_row: undo_forcing_row(p, *s, v); break;
                 case StepKind::doubleton: undo_doubleton(p, *s, v); break;
                 case StepKind::free_singleton: undo_free_singleton(p, *s, v); break;
+                case StepKind::duplicate_row: undo_duplicate_row(*s, v); break;
+                case StepKind::duplicate_col: undo_duplicate_col(p, *s, v); break;
             }
         }
     }

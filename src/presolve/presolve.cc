@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 
 #include "presolve/work_lp.h"
 
@@ -41,6 +42,10 @@ public:
                 if (w_.col_on[j] && w_.col_count[j] >= 1) dominated_col(j);
             for (int j = 0; j < w_.cols; ++j)
                 if (w_.col_on[j] && w_.col_count[j] == 1) free_singleton(j);
+            if (out_.counts.total() == before) {
+                duplicates(true);
+                duplicates(false);
+            }
             if (out_.counts.total() == before) break;
         }
     }
@@ -338,6 +343,95 @@ private:
         w_.remove_row(i);
         w_.remove_col(j);
         ++out_.counts.free_singletons;
+    }
+
+    // ---- duplicates: rows (or columns) whose entries are one multiple of
+    // another's. Lists of the same pattern are grouped by a hash of their
+    // indices and compared with the first few of the group.
+    void duplicates(bool rows) {
+        const int count = rows ? w_.rows : w_.cols;
+        std::unordered_map<std::size_t, std::vector<int>> groups;
+        std::vector<std::vector<Entry>> sorted(static_cast<std::size_t>(count));
+        for (int a = 0; a < count; ++a) {
+            if (!(rows ? w_.row_on[a] : w_.col_on[a])) continue;
+            if ((rows ? w_.row_count[a] : w_.col_count[a]) < (rows ? 2 : 1)) continue;
+            std::vector<Entry>& list = sorted[a];
+            for (const Entry& e : rows ? w_.by_row[a] : w_.by_col[a])
+                if (rows ? w_.col_on[e.index] : w_.row_on[e.index]) list.push_back(e);
+            std::sort(list.begin(), list.end(), [](const Entry& x, const Entry& y) { return x.index < y.index; });
+            std::size_t hash = list.size();
+            for (const Entry& e : list) hash = hash * 1000003u ^ static_cast<std::size_t>(e.index);
+            std::vector<int>& group = groups[hash];
+            bool merged = false;
+            for (std::size_t g = 0; g < group.size() && g < 8 && !merged; ++g) {
+                const int kept = group[g];
+                double scale = 0;
+                if (!multiple(sorted[kept], list, scale)) continue;
+                merged = rows ? merge_rows(kept, a, scale) : merge_cols(kept, a, scale);
+            }
+            if (!merged) group.push_back(a);
+        }
+    }
+
+    // Whether `list` is `scale` times `kept`, entry by entry.
+    static bool multiple(const std::vector<Entry>& kept, const std::vector<Entry>& list, double& scale) {
+        if (kept.size() != list.size() || kept.empty()) return false;
+        scale = list[0].value / kept[0].value;
+        for (std::size_t k = 0; k < list.size(); ++k) {
+            if (list[k].index != kept[k].index) return false;
+            const double expected = scale * kept[k].value;
+            if (std::fabs(list[k].value - expected) > 1e-12 * std::max(std::fabs(list[k].value), std::fabs(expected)))
+                return false;
+        }
+        return std::isfinite(scale) && scale != 0;
+    }
+
+    // Row r = scale * row i: row i takes r's sides where they are tighter.
+    bool merge_rows(int i, int r, double scale) {
+        const double lower = (scale > 0 ? w_.row_lower[r] : w_.row_upper[r]) / scale;
+        const double upper = (scale > 0 ? w_.row_upper[r] : w_.row_lower[r]) / scale;
+        double l = w_.row_lower[i], u = w_.row_upper[i];
+        const bool lower_moved = lower > l, upper_moved = upper < u;
+        if (lower_moved) l = lower;
+        if (upper_moved) u = upper;
+        if (l > u) {
+            if (l - u > infeasible_by(u)) throw GiveUp{};
+            if (upper_moved) u = l;
+            else l = u;
+        }
+        Step& s = push_step(StepKind::duplicate_row, r);
+        s.other = i;
+        s.scale = scale;
+        s.lower_tightened = lower_moved;
+        s.upper_tightened = upper_moved;
+        w_.row_lower[i] = l;
+        w_.row_upper[i] = u;
+        w_.remove_row(r);
+        ++out_.counts.duplicate_rows;
+        return true;
+    }
+
+    // Column k = scale * column j, its cost too: one column of both, whose
+    // bounds are the sums.
+    bool merge_cols(int j, int k, double scale) {
+        const double expected = scale * w_.cost[j];
+        if (std::fabs(w_.cost[k] - expected) > 1e-12 * std::max(std::fabs(w_.cost[k]), std::fabs(expected)))
+            return false;
+        const double lj = w_.col_lower[j], uj = w_.col_upper[j];
+        const double lk = w_.col_lower[k], uk = w_.col_upper[k];
+        const double lower = lj + (scale > 0 ? scale * lk : scale * uk);
+        const double upper = uj + (scale > 0 ? scale * uk : scale * lk);
+        Step& s = push_step(StepKind::duplicate_col, -1);
+        s.col = k;
+        s.other = j;
+        s.scale = scale;
+        s.other_lower = lj;
+        s.other_upper = uj;
+        record_col(s, k, 0);
+        w_.set_col_bounds(j, lower, upper);
+        w_.remove_col(k);
+        ++out_.counts.duplicate_cols;
+        return true;
     }
 
     WorkLp w_;

@@ -11,8 +11,9 @@
 // The reductions, each with its undo on a stack: empty rows and columns,
 // fixed columns, row singletons (their bounds move to the column), forcing
 // and redundant rows, dominated columns, doubleton equations (one column
-// substituted by the other) and free or implied free column singletons (the
-// column and its row leave together). Every step records the row or
+// substituted by the other), free or implied free column singletons (the
+// column and its row leave together), and duplicate rows and columns (one
+// a multiple of another: their sides, or their bounds, go together). Every step records the row or
 // column entries it removed as they stood at that moment, so its undo
 // rebuilds values, duals and basis statuses of what it removed from the
 // solution of the problem after it.
@@ -49,9 +50,11 @@ struct Counts {
     int dominated_cols = 0;
     int doubletons = 0;
     int free_singletons = 0;
+    int duplicate_rows = 0;
+    int duplicate_cols = 0;
     int total() const {
         return empty_rows + redundant_rows + row_singletons + forcing_rows + empty_cols + fixed_cols +
-               dominated_cols + doubletons + free_singletons;
+               dominated_cols + doubletons + free_singletons + duplicate_rows + duplicate_cols;
     }
 };
 
@@ -63,6 +66,8 @@ enum class StepKind : std::uint8_t {
     forcing_row,     // every column at the bound that meets a side
     doubleton,       // removed column substituted by `col`
     free_singleton,  // implied free column and its row
+    duplicate_row,   // `row` a multiple of `other`, which takes its sides
+    duplicate_col,   // `col` a multiple of `other` in entries and cost: one column of both
 };
 
 struct Entry {
@@ -86,7 +91,10 @@ struct Step {
     double coef = 0;         // its entry in the row
     double removed_coef = 0; // the removed column's entry (doubleton, free singleton)
     double side = 0;         // the row's value (doubleton, free singleton)
-    bool lower_tightened = false;  // `col`'s lower bound came from this row
+    int other = -1;          // duplicates: the row or column kept
+    double scale = 0;        // duplicates: the removed one is `scale` times the one kept
+    double other_lower = 0, other_upper = 0;  // duplicate columns: the kept column's own bounds
+    bool lower_tightened = false;  // `col`'s lower bound came from this row (the kept row's, from the removed one)
     bool upper_tightened = false;
     bool upper_side = false;       // forcing and free singleton: the row ends at its upper side
     int row_begin = 0, row_end = 0;  // the row's entries (by column) in the row pool

@@ -12,15 +12,30 @@ WorkLp::WorkLp(const revised::LpData& lp)
       cost(lp.cost), col_lower(lp.col_lower), col_upper(lp.col_upper), row_lower(lp.row_lower),
       row_upper(lp.row_upper), row_version_(static_cast<std::size_t>(lp.rows), 1),
       activity_version_(static_cast<std::size_t>(lp.rows), 0), activity_(static_cast<std::size_t>(lp.rows)) {
-    for (int j = 0; j < cols; ++j)
+    // A row met twice in a column counts once, with the sum of its entries.
+    std::vector<int> slot(static_cast<std::size_t>(rows), -1);
+    for (int j = 0; j < cols; ++j) {
+        std::vector<Entry>& column = by_col[j];
         for (int k = lp.start[j]; k < lp.start[j + 1]; ++k) {
-            if (lp.value[k] == 0) continue;
             const int i = lp.row_index[k];
-            by_col[j].push_back({i, lp.value[k]});
-            by_row[i].push_back({j, lp.value[k]});
-            ++col_count[j];
-            ++row_count[i];
+            if (slot[i] >= 0) column[slot[i]].value += lp.value[k];
+            else {
+                slot[i] = static_cast<int>(column.size());
+                column.push_back({i, lp.value[k]});
+            }
         }
+        std::size_t kept = 0;
+        for (const Entry& e : column) {
+            slot[e.index] = -1;
+            if (e.value != 0) column[kept++] = e;
+        }
+        column.resize(kept);
+        for (const Entry& e : column) {
+            by_row[e.index].push_back({j, e.value});
+            ++col_count[j];
+            ++row_count[e.index];
+        }
+    }
 }
 
 void WorkLp::remove_row(int i) {
