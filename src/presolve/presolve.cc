@@ -25,7 +25,8 @@ struct GiveUp {};
 
 class Presolver {
 public:
-    Presolver(const revised::LpData& lp, Presolved& out) : w_(lp), out_(out) {}
+    Presolver(const revised::LpData& lp, Presolved& out)
+        : w_(lp), out_(out), scan_budget_(50LL * lp.nonzeros() + 100000) {}
 
     void run() {
         for (int pass = 0; pass < max_passes; ++pass) {
@@ -229,6 +230,9 @@ private:
     }
 
     void doubleton(int i) {
+        // Substitutions into long rows cost a pass over the row each: past
+        // a budget in proportion to the matrix, no more of them.
+        if (w_.scanned() > scan_budget_) return;
         Entry pair[2];
         int n = 0;
         for (const Entry& e : w_.by_row[i])
@@ -436,6 +440,7 @@ private:
 
     WorkLp w_;
     Presolved& out_;
+    long long scan_budget_;
 };
 
 }  // namespace

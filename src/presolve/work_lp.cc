@@ -69,6 +69,7 @@ bool erase_entry(std::vector<Entry>& list, int index) {
 
 void WorkLp::add_to_entry(int i, int j, double delta) {
     touch_row(i);
+    scanned_ += static_cast<long long>(by_row[i].size() + by_col[j].size());
     for (Entry& e : by_row[i]) {
         if (e.index != j) continue;
         const double sum = e.value + delta;

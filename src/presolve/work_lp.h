@@ -48,7 +48,12 @@ public:
     // The first entry of row i in an active column (for singletons).
     const Entry* first_in_row(int i) const;
 
+    // Entries passed over so far looking for an entry in a row (the
+    // substitutions' cost; a long row met often makes it grow).
+    long long scanned() const { return scanned_; }
+
 private:
+    long long scanned_ = 0;
     std::vector<unsigned> row_version_, activity_version_;
     std::vector<Activity> activity_;
 };
