@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -158,6 +159,8 @@ std::vector<ReductionCase> reduction_cases() {
                      &Counts::forcing_rows, "LBB", "UL", -1});
     return cases;
 }
+
+void PrintTo(const ReductionCase& c, std::ostream* out) { *out << c.name; }
 
 class Reductions : public ::testing::TestWithParam<ReductionCase> {};
 
