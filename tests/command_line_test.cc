@@ -114,6 +114,35 @@ TEST(CommandLine, ModelArgumentBesideTheMode) {
     }
 }
 
+TEST(CommandLine, PresolveOnOrOff) {
+    struct Case {
+        std::vector<const char*> args;
+        PresolveUse presolve;
+        const char* error;  // the start of the error, or null when it parses
+    };
+    const PresolveUse by_size = PresolveUse::by_size;
+    const std::vector<Case> cases = {
+        {{"lpsens", "m.mps"}, by_size, nullptr},
+        {{"lpsens", "--presolve=on", "m.mps"}, PresolveUse::on, nullptr},
+        {{"lpsens", "m.mps", "--presolve=off"}, PresolveUse::off, nullptr},
+        {{"lpsens", "--presolve", "m.mps"}, by_size, "the option --presolve needs on or off"},
+        {{"lpsens", "--presolve=OFF"}, by_size, "the option --presolve needs on or off"},
+        {{"lpsens", "--presolve="}, by_size, "the option --presolve needs on or off"},
+        {{"lpsens", "--presolve=on", "--presolve=off"}, by_size, "the option --presolve is given twice"},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        const auto parsed = parse_command_line(static_cast<int>(c.args.size()), c.args.data(), error);
+        if (c.error != nullptr) {
+            EXPECT_FALSE(parsed) << c.args[1];
+            EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+            continue;
+        }
+        ASSERT_TRUE(parsed) << error;
+        EXPECT_EQ(parsed->presolve, c.presolve) << c.args[1];
+    }
+}
+
 TEST(CommandLine, ShortHelp) {
     for (const std::vector<const char*>& argv : {std::vector<const char*>{"lpsens", "-h"}, {"lpsens", "pv", "-h", "x.mps"},
                                                  {"lpsens", "-h", "--help"}}) {

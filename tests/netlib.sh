@@ -8,12 +8,15 @@
 # Then the same with --accurate: every problem reaches its published optimum
 # to 1e-8 relative with every check passing, and every record of the two
 # sweeps matches a separate solve of the problem at its t.
+# NETLIB_OPTIONS (environment) go to every run of the accurate engine
+# (--presolve=off: the same without presolve).
 # Exits 77 (skipped) when the problems are not there.
 set -u
 bin=$1
 dir=$2
 tools=$3
 json_check=${4:-}
+read -r -a extra <<< "${NETLIB_OPTIONS:-}"
 [ -f "$dir/optima.tsv" ] || { echo "no Netlib problems at $dir: skipped"; exit 77; }
 # recipe ends at the right optimum on a singular basis; a warning there is
 # allowed but not required.
@@ -48,7 +51,7 @@ done < "$dir/optima.tsv"
 close_to() { awk -v a="$1" -v b="$2" 'BEGIN { d = a - b; if (d < 0) d = -d; m = b < 0 ? -b : b; exit !(d <= 1e-8 * (m > 1 ? m : 1)) }'; }
 while IFS=$'\t' read -r name rows vars eqs ges sense mps_opt obj_rhs lp_opt; do
     [ "$name" = problem ] && continue
-    timeout 120 "$bin" --accurate --strict --show-checks < "$work/$name.lp" > "$work/out" 2> "$work/err"
+    timeout 120 "$bin" --accurate "${extra[@]}" --strict --show-checks < "$work/$name.lp" > "$work/out" 2> "$work/err"
     rc=$?
     value=$(sed -n 's/^lpsens: check: the result: recomputed objective \([^,]*\),.*passed$/\1/p' "$work/err")
     if [ $rc = 0 ] && [ -n "$value" ] && close_to "$value" "$lp_opt" && ! grep -q warning "$work/err"; then
@@ -65,7 +68,7 @@ while IFS=$'\t' read -r name rows vars eqs ges sense mps_opt obj_rhs lp_opt; do
     awk -f "$tools/mps_to_free.awk" "$dir/$name.mps" > "$work/$name.free.mps"
     gzip -c "$work/$name.free.mps" > "$work/$name.free.mps.gz"
     for input in "$dir/$name.mps" "$work/$name.free.mps" "$work/$name.free.mps.gz"; do
-        timeout 120 "$bin" --accurate --strict --show-checks --input="$input" > "$work/out" 2> "$work/err"
+        timeout 120 "$bin" --accurate "${extra[@]}" --strict --show-checks --input="$input" > "$work/out" 2> "$work/err"
         rc=$?
         value=$(sed -n 's/^lpsens: check: the result: recomputed objective \([^,]*\),.*passed$/\1/p' "$work/err")
         if [ $rc = 0 ] && [ -n "$value" ] && close_to "$value" "$lp_opt" && ! grep -q warning "$work/err"; then
@@ -98,7 +101,7 @@ sweep() {
     while read -r t value; do
         at=$(awk -v t="$t" -v items="$items" 'BEGIN { n = split(items, list, ","); for (k = 1; k <= n; ++k) { split(list[k], p, ":"); v = p[2] + (p[3] - p[2]) * t; printf "%s%s:%.17g:%.17g", (k > 1 ? "," : ""), p[1], v, v } }')
         zcat "$dir/$name.lp.gz" | awk -v mode=rv -v items="$at" -f "$tools/sweep_items.awk" > "$work/at.lp"
-        "$bin" rv --accurate --show-checks < "$work/at.lp" > /dev/null 2> "$work/at.err"
+        "$bin" rv --accurate "${extra[@]}" --show-checks < "$work/at.lp" > /dev/null 2> "$work/at.err"
         local again
         again=$(sed -n 's/^lpsens: check: record 1 (t = 0): recomputed objective \([^,]*\),.*/\1/p' "$work/at.err")
         if [ -n "$again" ] && close_to "$value" "$again"; then
@@ -117,7 +120,7 @@ sweep agg "393:89091:89180.091,401:433908:434341.908,421:884246:885130.246,441:1
 # JSON results of two shared problems, from their MPS files, match the report.
 if [ -n "$json_check" ]; then
     for name in kb2 share1b; do
-        "$bin" --accurate --input="$dir/$name.mps" --json="$work/r.json" > "$work/r.out" 2> /dev/null
+        "$bin" --accurate "${extra[@]}" --input="$dir/$name.mps" --json="$work/r.json" > "$work/r.out" 2> /dev/null
         if "$json_check" "$work/r.json" "$work/r.out"; then passed=$((passed + 1)); else fail "$name JSON"; fi
     done
 fi

@@ -4,11 +4,14 @@
 # peers' common optimum to 1e-9 relative with every check passing, and two
 # right-hand-side sweeps keep every record within 1e-9 of a separate solve
 # of the model at the record's t.
-#   netlib_large.sh LPSENS LARGE_DIR
+#   netlib_large.sh LPSENS LARGE_DIR [OPTION...]
+# The options go to every run (--presolve=off: the same without presolve).
 # Exits 77 (skipped) when the problems are not there.
 set -u
 bin=$1
 dir=$2
+shift 2
+extra=("$@")
 [ -f "$dir/optima.tsv" ] || { echo "no larger Netlib problems at $dir: skipped"; exit 77; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -26,7 +29,7 @@ while IFS=$'\t' read -r -a fields; do
     [ "$name" = problem ] && continue
     [ -f "$dir/$name.mps.gz" ] || continue
     reference=${fields[${#fields[@]} - 1]}
-    timeout 300 "$bin" --strict --show-checks "$dir/$name.mps.gz" > "$work/out" 2> "$work/err"
+    timeout 300 "$bin" "${extra[@]}" --strict --show-checks "$dir/$name.mps.gz" > "$work/out" 2> "$work/err"
     rc=$?
     value=$(recomputed "$work/err")
     minimum=$(awk -v v="$value" 'BEGIN { if (v != "") printf "%.17g", -v }')
@@ -46,7 +49,7 @@ sweep() {
     local args=()
     IFS=, read -r -a list <<< "$items"
     for item in "${list[@]}"; do args+=("--sweep=$item"); done
-    timeout 300 "$bin" rv --strict --show-checks "${args[@]}" "$dir/$name.mps.gz" > "$work/out" 2> "$work/err"
+    timeout 300 "$bin" rv "${extra[@]}" --strict --show-checks "${args[@]}" "$dir/$name.mps.gz" > "$work/out" 2> "$work/err"
     local rc=$?
     local records
     records=$(grep -c '^lpsens: check: record .*passed$' "$work/err")
@@ -64,7 +67,7 @@ sweep() {
         for item in "${list[@]}"; do
             at+=("--sweep=$(awk -v t="$t" -v item="$item" 'BEGIN { split(item, p, ":"); v = p[2] + (p[3] - p[2]) * t; printf "%s:%.17g:%.17g", p[1], v, v }')")
         done
-        "$bin" rv --show-checks "${at[@]}" "$dir/$name.mps.gz" > /dev/null 2> "$work/at.err"
+        "$bin" rv "${extra[@]}" --show-checks "${at[@]}" "$dir/$name.mps.gz" > /dev/null 2> "$work/at.err"
         local again
         again=$(sed -n 's/^lpsens: check: record 1 (t = 0): recomputed objective \([^,]*\),.*/\1/p' "$work/at.err")
         if [ -n "$again" ] && close_to "$value" "$again"; then

@@ -176,9 +176,11 @@ Verdicts judge_model_ranging(const Problem& model, const JudgeOptions& options) 
     }
     Channel console;
     std::unique_ptr<SolveEngine> engine;
-    if (options.accurate && !model.native)
-        engine = std::make_unique<AccurateEngine>(form, model, map, EngineSettings{}, console);
-    else
+    if (options.accurate && !model.native) {
+        EngineSettings settings;
+        settings.presolve = options.presolve ? PresolveUse::on : PresolveUse::off;
+        engine = std::make_unique<AccurateEngine>(form, model, map, settings, console);
+    } else
         engine = make_engine(form, options.accurate, console);
     const SolveResult result = engine->solve();
     if (result.status != Status::optimal) return v;

@@ -28,6 +28,7 @@ struct JudgeOptions {
     bool accurate = true;  // the engine whose final tableau is ranged
     int stride = 1;
     std::string name;      // for the failures
+    bool presolve = false; // the accurate engine of an imported model starts from a presolved solve
 };
 
 // The CSV ranging of the form (compute_ranging, the documented rule with its

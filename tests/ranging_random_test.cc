@@ -120,15 +120,17 @@ Problem imported_model(std::mt19937& rng) {
 }
 
 // The verdicts of every limit of a problem in its four views: the CSV of
-// the documented form and the model's terms, each by both engines.
+// the documented form and the model's terms, each by both engines; for an
+// imported model also the model's terms from a solve that starts presolved.
 struct FourViews {
-    Verdicts classic_csv, accurate_csv, classic_model, accurate_model;
+    Verdicts classic_csv, accurate_csv, classic_model, accurate_model, accurate_presolved;
 
     void judge(const Problem& p, const DocumentedForm& form, const std::string& name) {
         classic_csv.add(testing::judge_form_ranging(form, {false, 1, name}));
         accurate_csv.add(testing::judge_form_ranging(form, {true, 1, name}));
         classic_model.add(testing::judge_model_ranging(p, {false, 1, name}));
         accurate_model.add(testing::judge_model_ranging(p, {true, 1, name}));
+        if (!p.native) accurate_presolved.add(testing::judge_model_ranging(p, {true, 1, name + " presolved", true}));
     }
     void expect(int least_problems) const {
         for (const auto& [what, v] : {std::pair<const char*, const Verdicts&>{"classic CSV", classic_csv},
@@ -139,6 +141,7 @@ struct FourViews {
             EXPECT_EQ(v.wrong, 0) << what << ": " << v.summary();
             std::printf("%s: %s\n", what, v.summary().c_str());
         }
+        EXPECT_EQ(accurate_presolved.wrong, 0) << accurate_presolved.summary();
     }
 };
 
@@ -161,6 +164,8 @@ TEST(RangingRandom, ImportedModelsEveryLimitHoldsInBothEnginesAndBothViews) {
         views.judge(p, convert_model(p, said).form, "model " + std::to_string(trial));
     }
     views.expect(share(400));
+    EXPECT_GT(views.accurate_presolved.problems, share(400));
+    std::printf("accurate, model's terms, presolved: %s\n", views.accurate_presolved.summary().c_str());
 }
 
 // Sweeps of a free column's cost in the model's terms: the free column is

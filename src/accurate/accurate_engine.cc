@@ -1,11 +1,13 @@
 #include "accurate/accurate_engine.h"
 
 #include <cmath>
+#include <exception>
 #include <map>
 
 #include "accurate/form_basis.h"
 #include "accurate/lp_from_model.h"
 #include "numeric/run_error.h"
+#include "presolve/presolve.h"
 
 namespace lpsens {
 
@@ -65,15 +67,40 @@ AccurateEngine::AccurateEngine(const DocumentedForm& form, const Problem& model,
       map_(&map),
       cap_(exchange_cap(settings, form.rows(), form.column_count())),
       observer_(std::make_unique<Console>(console, log_)) {
+    presolve_pending_ = settings.presolve == PresolveUse::on ||
+                        (settings.presolve == PresolveUse::by_size &&
+                         model.row_count() + model.column_count() >= presolve_min_size);
     simplex_ = std::make_unique<revised::RevisedSimplex>(lp_from_model(model), options_for(cap_, settings));
     simplex_->set_observer(observer_.get());
 }
 
 AccurateEngine::~AccurateEngine() = default;
 
+// The presolved model is solved with the core's options and observer; only
+// an optimum of it is taken, as a start: anything else (nothing to remove,
+// an empty model, a verdict or a limit on the way, a fault of the presolve)
+// leaves the core to solve the model from its own start.
+void AccurateEngine::start_from_presolve() {
+    presolve_pending_ = false;
+    try {
+        const revised::LpData& lp = simplex_->lp();
+        const presolve::Presolved p = presolve::presolve(lp);
+        if (p.outcome != presolve::Outcome::reduced || p.reduced.rows == 0 || p.reduced.cols == 0) return;
+        revised::RevisedSimplex reduced(p.reduced, simplex_->options());
+        reduced.set_observer(observer_.get());
+        const revised::Solution& s = reduced.solve();
+        log_.exchanges += static_cast<long>(s.iterations.total());
+        if (s.status != revised::SolveStatus::optimal) return;
+        simplex_->set_basis(presolve::postsolve(lp, p, s).basis);
+    } catch (const std::exception&) {
+        simplex_->reset_basis();
+    }
+}
+
 SolveResult AccurateEngine::run() {
     // The marks go out as the core iterates (Console above).
     observer_->start();
+    if (presolve_pending_) start_from_presolve();
     const revised::Solution& s = simplex_->solve();
     log_.exchanges += static_cast<long>(s.iterations.total());
     SolveResult r;

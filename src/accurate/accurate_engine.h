@@ -8,6 +8,11 @@
 // the form's tableau made line by line from a factorisation of that basis
 // (form_tableau.h), with values and prices refined in extended precision.
 //
+// With EngineSettings::presolve (imported models) the first solve solves the
+// presolved model and hands the core the basis postsolve makes of its
+// optimum; the core factorises it and makes the few iterations it may still
+// need, so every result stays the core's own on the model as given.
+//
 // Tolerances (on the scaled model; see revised/options.h): 1e-7 for primal
 // and dual feasibility, pivots in the ratio tests from 1e-9 up to 1e-7
 // relative.  A result that fails the core's own check against the unscaled
@@ -56,8 +61,13 @@ private:
     class Console;
     SolveResult run();
 
+    // Before the first solve: the core starts from the basis of the
+    // presolved model (presolve/presolve.h) where that solves to an optimum.
+    void start_from_presolve();
+
     Channel& console_;
     ExchangeLog log_;
+    bool presolve_pending_ = false;
     ProblemAsRead problem_;  // the form; right-hand sides and objective move in sweeps
     ModelMap own_map_;       // the form's identity map, when no model is given
     const ModelMap* map_;

@@ -154,6 +154,12 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
                 return std::nullopt;
             }
             options.format = format;
+        } else if (name == "presolve") {
+            if (value != "on" && value != "off") {
+                error = "the option --presolve needs on or off, as --presolve=off";
+                return std::nullopt;
+            }
+            options.presolve = value == "on" ? PresolveUse::on : PresolveUse::off;
         } else if (name == "report") {
             if (value != "csv" && value != "text") {
                 error = "the option --report needs csv or text, as --report=text";

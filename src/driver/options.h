@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/kernel_kind.h"
+#include "engine/settings.h"
 
 namespace lpsens {
 
@@ -34,6 +35,7 @@ struct RunOptions {
     long max_records = 1000;   // records of a sweep in the model's own terms
     double time_limit = 0;     // --time-limit: seconds of the run; 0: none
     bool quiet = false;        // --quiet: the console only for warnings and errors
+    PresolveUse presolve = PresolveUse::by_size;  // --presolve=on|off: imported models, accurate engine
     KernelKind kernel = KernelKind::best;  // the exchange step's inner loop
     int threads = 0;                       // 0: both cores on large problems
     std::string input;                     // --input=FILE or the model argument; empty or "-": standard input

@@ -221,6 +221,7 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
 
     ResultChecker checker(form, accurate);
     EngineSettings settings{options.max_exchanges, options.kernel, options.threads};
+    settings.presolve = options.presolve;
     if (options.time_limit > 0)
         settings.deadline = started + std::chrono::duration_cast<RunClock::duration>(
                                           std::chrono::duration<double>(options.time_limit));

@@ -8,6 +8,13 @@
 namespace lpsens {
 
 using RunClock = std::chrono::steady_clock;
+
+// Whether the accurate engine solves an imported model presolved first:
+// never, always, or when the model has at least presolve_min_size rows and
+// columns together (the command line's default).  A smaller model has no
+// time to gain, and its listing stays the one of the plain solve.
+enum class PresolveUse : unsigned char { off, on, by_size };
+inline constexpr int presolve_min_size = 50;
 // No deadline.
 inline constexpr RunClock::time_point no_deadline = RunClock::time_point::max();
 
@@ -23,6 +30,9 @@ struct EngineSettings {
     // The moment the run's time is up (--time-limit): an exchange loop
     // looks before every exchange, the first too, and stops there.
     RunClock::time_point deadline = no_deadline;
+    // Solve a presolved model first and start from the basis it gives back
+    // (--presolve; the accurate engine of an imported model only).
+    PresolveUse presolve = PresolveUse::off;
 };
 
 // True when the settings' deadline has come.

@@ -1,8 +1,10 @@
-// lpsens_revised_run FILE.mps[.gz] [--log] [--no-scale] [--no-perturb] [--seed=N]
+// lpsens_revised_run FILE.mps[.gz] [--log] [--no-scale] [--no-perturb] [--seed=N] [--presolve]
 //
 // Reads an MPS model, solves it with the revised engine and prints the
 // status, the objective (constant included, in the model's sense), the
-// iterations and the time. Exit status 0 for an optimum, 1 for any other
+// iterations and the time. With --presolve the reduced problem is solved
+// first and the model's solve starts from the basis postsolve gives: the
+// sizes, the reduced solve's iterations and the clean-up's are printed. Exit status 0 for an optimum, 1 for any other
 // end of the solve, 2 for unusable input.
 #include <chrono>
 #include <cstdio>
@@ -10,9 +12,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "lp_data_from_model.h"
+#include "presolve/presolve.h"
 #include "revised/revised_simplex.h"
 
 namespace {
@@ -26,7 +30,7 @@ public:
 };
 
 int usage() {
-    std::fprintf(stderr, "usage: lpsens_revised_run FILE.mps[.gz] [--log] [--no-scale] [--no-perturb] [--seed=N]\n");
+    std::fprintf(stderr, "usage: lpsens_revised_run FILE.mps[.gz] [--log] [--no-scale] [--no-perturb] [--seed=N] [--presolve]\n");
     return 2;
 }
 
@@ -36,12 +40,14 @@ int main(int argc, char** argv) {
     using namespace lpsens;
     std::string path;
     revised::Options options;
+    bool presolve = false;
     for (int a = 1; a < argc; ++a) {
         if (std::strcmp(argv[a], "--log") == 0) options.log_level = 1;
         else if (std::strcmp(argv[a], "--log=2") == 0) options.log_level = 2;
         else if (std::strcmp(argv[a], "--no-scale") == 0) options.scale = false;
         else if (std::strcmp(argv[a], "--no-perturb") == 0) options.perturb_costs = false;
         else if (std::strncmp(argv[a], "--seed=", 7) == 0) options.seed = static_cast<std::uint32_t>(std::atoi(argv[a] + 7));
+        else if (std::strcmp(argv[a], "--presolve") == 0) presolve = true;
         else if (argv[a][0] == '-' || !path.empty()) return usage();
         else path = argv[a];
     }
@@ -56,9 +62,28 @@ int main(int argc, char** argv) {
         return 2;
     }
     const auto read = std::chrono::steady_clock::now();
-    revised::RevisedSimplex engine(std::move(lp), options);
     LogToStderr log;
+    long long reduced_iterations = 0;
+    std::optional<revised::Basis> warm;
+    if (presolve) {
+        const presolve::Presolved p = presolve::presolve(lp);
+        const char* outcome = p.outcome == presolve::Outcome::reduced ? "reduced"
+                              : p.outcome == presolve::Outcome::unchanged ? "unchanged" : "gave up";
+        std::printf("presolve     %s: %d rows, %d columns, %d nonzeros of %d, %d, %d\n", outcome, p.reduced.rows,
+                    p.reduced.cols, p.reduced.nonzeros(), lp.rows, lp.cols, lp.nonzeros());
+        if (p.outcome == presolve::Outcome::reduced && p.reduced.rows > 0 && p.reduced.cols > 0) {
+            revised::RevisedSimplex reduced(p.reduced, options);
+            reduced.set_observer(&log);
+            const revised::Solution& r = reduced.solve();
+            reduced_iterations = r.iterations.total();
+            std::printf("reduced      %s, objective %.12g, %lld iterations\n", revised::to_string(r.status), r.objective,
+                        reduced_iterations);
+            if (r.status == revised::SolveStatus::optimal) warm = presolve::postsolve(lp, p, r).basis;
+        }
+    }
+    revised::RevisedSimplex engine(std::move(lp), options);
     engine.set_observer(&log);
+    if (warm) engine.set_basis(*warm);
     const revised::Solution& s = engine.solve();
     const auto end = std::chrono::steady_clock::now();
     const std::chrono::duration<double> read_time = read - start, solve_time = end - read;

@@ -1,0 +1,91 @@
+// The accurate engine with presolve on the Netlib problems kept beside the
+// project: the same optimum as without, and the core's own solve from the
+// postsolved basis needs no iteration or next to none.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "accurate/accurate_engine.h"
+#include "form/documented_form.h"
+#include "io/byte_source.h"
+#include "model/problem.h"
+
+#ifndef LPSENS_NETLIB
+#error "LPSENS_NETLIB must name the folder of the Netlib problems"
+#endif
+
+namespace lpsens {
+namespace {
+
+std::vector<std::string> netlib_names() {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(LPSENS_NETLIB)) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string file = entry->d_name;
+            if (file.size() > 4 && file.compare(file.size() - 4, 4, ".mps") == 0) names.push_back(file.substr(0, file.size() - 4));
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct EngineRun {
+    Status status;
+    double objective;  // the core's, in the model's sense
+    long exchanges;    // all of the run, the presolved model's too
+    long cleanup;      // the core's own solve
+};
+
+EngineRun solve(const Problem& model, const ConvertedModel& c, bool presolve) {
+    EngineSettings settings;
+    settings.presolve = presolve ? PresolveUse::on : PresolveUse::off;
+    Channel console;
+    AccurateEngine engine(c.form, model, c.map, settings, console);
+    const SolveResult r = engine.solve();
+    const revised::Solution& s = engine.core().solution();
+    return {r.status, s.objective, engine.log().exchanges, static_cast<long>(s.iterations.total())};
+}
+
+TEST(PresolveNetlib, SameOptimumAndNextToNoCleanUp) {
+    const std::vector<std::string> names = netlib_names();
+    if (names.empty()) GTEST_SKIP() << "no Netlib problems at " << LPSENS_NETLIB;
+    long cleanup = 0;
+    int presolved = 0;
+    for (const std::string& name : names) {
+        const std::string path = std::string(LPSENS_NETLIB) + "/" + name + ".mps";
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0) << path;
+        ByteSource source(fd);
+        const Problem model = read_mps(source.read_rest(), path);
+        ::close(fd);
+        std::vector<std::string> said;
+        const ConvertedModel c = convert_model(model, said);
+        const EngineRun off = solve(model, c, false), on = solve(model, c, true);
+        ASSERT_EQ(off.status, Status::optimal) << name;
+        ASSERT_EQ(on.status, Status::optimal) << name;
+        EXPECT_NEAR(on.objective, off.objective, 1e-9 * std::max(1.0, std::fabs(off.objective))) << name;
+        // Without presolve the core's solve is the whole run.
+        EXPECT_EQ(off.cleanup, off.exchanges) << name;
+        // A model presolve leaves as it is (grow7, scsd1) is the core's alone.
+        if (on.exchanges > on.cleanup) {
+            ++presolved;
+            EXPECT_LE(on.cleanup, 2) << name;
+            cleanup += on.cleanup;
+        }
+        std::printf("%-10s clean-up %ld of %ld exchanges with presolve, %ld without\n", name.c_str(), on.cleanup,
+                    on.exchanges, off.exchanges);
+    }
+    EXPECT_GE(presolved, 19);
+    EXPECT_LE(cleanup, 5);
+}
+
+}  // namespace
+}  // namespace lpsens
