@@ -33,19 +33,24 @@ void TableauRow::compute(const factor::SparseVector& rho, const SimplexBasis& ba
     }
     double* value = value_by_var_.data();
     if (row_work < 0.3 * lp.nonzeros()) {
+        // Basic columns are passed over; each nonbasic one is listed when
+        // first met (a sum that cancels to zero stays listed as 1e-300).
         touched_.clear();
+        const int* position = basis.position_by_var.data();
         for (int k = 0; k < rho.count; ++k) {
             const int i = rho.index[k];
             const double r = rho.value[i];
             for (int t = lp.row_start[i]; t < lp.row_start[i + 1]; ++t) {
                 const int j = lp.row_col[t];
-                if (value[j] == 0.0) touched_.push_back(j);
-                value[j] += r * lp.row_value[t];
-                if (value[j] == 0.0) value[j] = 1e-300;  // stays listed once
+                if (position[j] >= 0) continue;
+                double& v = value[j];
+                if (v == 0.0) touched_.push_back(j);
+                v += r * lp.row_value[t];
+                if (v == 0.0) v = 1e-300;
             }
         }
         for (int j : touched_) {
-            if (basis.is_basic(j) || std::fabs(value[j]) < tiny_entry) {
+            if (std::fabs(value[j]) < tiny_entry) {
                 value[j] = 0.0;
                 continue;
             }
