@@ -163,6 +163,69 @@ TEST(BasisSolution, SparseAndDenseFactorisationsAgree) {
     EXPECT_TRUE(BasisSolution(p, twice, 0).singular());
 }
 
+// The smallest pivot ratio of K by plain dense elimination with partial
+// pivoting in column order (first largest entry wins), 0 when singular.
+double dense_pivot_ratio(const ProblemAsRead& p, const std::vector<int>& columns) {
+    const auto k = columns.size();
+    std::vector<double> a(k * k, 0.0), column_max(k, 0.0);
+    for (std::size_t b = 0; b < k; ++b)
+        for (int e = p.start[static_cast<std::size_t>(columns[b])]; e < p.start[static_cast<std::size_t>(columns[b]) + 1]; ++e) {
+            const auto r = static_cast<std::size_t>(p.row_of[static_cast<std::size_t>(e)] - 1);
+            a[r * k + b] = p.value[static_cast<std::size_t>(e)];
+            column_max[b] = std::max(column_max[b], std::fabs(a[r * k + b]));
+        }
+    double smallest = 1.0;
+    for (std::size_t i = 0; i < k; ++i) {
+        std::size_t best = i;
+        for (std::size_t r = i + 1; r < k; ++r)
+            if (std::fabs(a[r * k + i]) > std::fabs(a[best * k + i])) best = r;
+        const double ratio = column_max[i] > 0 ? std::fabs(a[best * k + i]) / column_max[i] : 0.0;
+        smallest = std::min(smallest, ratio);
+        if (!(ratio > 1e-13)) return 0.0;
+        for (std::size_t c = 0; c < k; ++c) std::swap(a[i * k + c], a[best * k + c]);
+        for (std::size_t r = i + 1; r < k; ++r) {
+            const double l = a[r * k + i] / a[i * k + i];
+            for (std::size_t c = i + 1; c < k; ++c) a[r * k + c] -= l * a[i * k + c];
+        }
+    }
+    return smallest;
+}
+
+TEST(BasisSolution, SmallBasesPivotAsDenseEliminationDoes) {
+    // Bases of structural columns only (K is the whole basis): random sparse
+    // ones, whose elimination fills in, and ones of entries +-1 and +-2 only,
+    // where pivots tie and the first largest entry must win.
+    for (const unsigned seed : {4u, 5u, 6u, 7u}) {
+        const int m = seed < 6 ? 200 : 60;
+        ProblemAsRead p = random_sparse(m, seed);
+        if (seed >= 6)
+            for (double& v : p.value) v = v > 2 ? 2.0 : v > 0 ? 1.0 : v > -0.5 ? -2.0 : -1.0;
+        std::vector<VariableId> basic(static_cast<std::size_t>(m) + 1);
+        std::vector<int> columns;
+        for (int i = 1; i <= m; ++i) {
+            basic[static_cast<std::size_t>(i)] = structural_variable(i);
+            columns.push_back(i);
+        }
+        const BasisSolution basis(p, basic);
+        const double expected = dense_pivot_ratio(p, columns);
+        ASSERT_TRUE(basis.pivot_ratio_known());
+        EXPECT_EQ(basis.singular(), expected == 0.0) << seed;
+        if (expected == 0.0) continue;
+        EXPECT_EQ(basis.smallest_pivot_ratio(), expected) << seed;  // the same bits
+        const BasisSolution sparse(p, basic, 0);
+        std::vector<Extended> rhs(p.rhs.begin(), p.rhs.end());
+        const auto a = basis.solve(rhs), b = sparse.solve(rhs);
+        std::vector<Extended> cost(static_cast<std::size_t>(m) + 1, 0);
+        for (int i = 1; i <= m; ++i) cost[static_cast<std::size_t>(i)] = p.objective[static_cast<std::size_t>(i)];
+        const auto ya = basis.solve_transposed(cost), yb = sparse.solve_transposed(cost);
+        for (int i = 1; i <= m; ++i) {
+            const auto si = static_cast<std::size_t>(i);
+            EXPECT_NEAR(static_cast<double>(a[si]), static_cast<double>(b[si]), 1e-11 * (1 + std::fabs(static_cast<double>(a[si]))));
+            EXPECT_NEAR(static_cast<double>(ya[si]), static_cast<double>(yb[si]), 1e-11 * (1 + std::fabs(static_cast<double>(ya[si]))));
+        }
+    }
+}
+
 TEST(ExchangeMonitor, EventsAtTheirBounds) {
     ClassicState ws;
     ws.row_count = 10;

@@ -29,9 +29,21 @@ struct SparseVector {
 
     void resize(int size);        // all zero, list empty
     void clear();                 // all zero again, cheaply when the list is known
-    void add(int i, double v);    // value[i] += v, listing i when it was zero
+    // value[i] += v, listing i when it was zero; inline: the engines call
+    // it for every entry of every column they solve with.
+    void add(int i, double v) {
+        double& entry = value[static_cast<std::size_t>(i)];
+        if (entry == 0.0 && count >= 0) {
+            if (static_cast<std::size_t>(count) >= index.size()) grow_index();
+            index[static_cast<std::size_t>(count++)] = i;
+        }
+        entry += v;
+    }
     void rebuild_index();         // lists the nonzeros of `value` again
     int size() const { return static_cast<int>(value.size()); }
+
+private:
+    void grow_index();
 };
 
 // Column-wise storage of A (rows x cols): column j holds the entries

@@ -93,7 +93,19 @@ void BasisSolution::factorise() {
         work_.resize(k_);
         return;
     }
-    lu_.assign(k * k, 0.0);
+    factorise_partial_pivoting();
+}
+
+// Gaussian elimination with partial pivoting in column order, as on a dense
+// k x k array, but with only the nonzeros stored: row by row, with a list of
+// the rows of each column. Every entry goes through the same operations in
+// the same order as in the dense elimination (the skipped ones would only
+// subtract zeros), so pivots, factors and solves are those of the dense
+// one, at the cost of the fill instead of k^2.
+void BasisSolution::factorise_partial_pivoting() {
+    const auto k = static_cast<std::size_t>(k_);
+    std::vector<std::vector<Entry>> rows(k);        // by row of K as first numbered: (column, value)
+    std::vector<std::vector<Slot>> column_rows(k);  // by column: where its entries are
     std::vector<double> column_max(k, 0.0);
     for (std::size_t b = 0; b < k; ++b) {
         const int j = structural_[static_cast<std::size_t>(columns_[b])];
@@ -101,19 +113,29 @@ void BasisSolution::factorise() {
             const int a = local_row_[static_cast<std::size_t>(problem_.row_of[static_cast<std::size_t>(e)])];
             if (a < 0) continue;
             const double v = problem_.value[static_cast<std::size_t>(e)];
-            lu_[static_cast<std::size_t>(a) * k + b] = v;
+            auto& row = rows[static_cast<std::size_t>(a)];
+            column_rows[b].push_back({a, static_cast<int>(row.size())});
+            row.push_back({static_cast<int>(b), v});
             column_max[b] = std::max(column_max[b], std::fabs(v));
         }
     }
+    std::vector<int> row_at(k), position_of(k);  // position <-> row as first numbered
+    for (std::size_t i = 0; i < k; ++i) row_at[i] = position_of[i] = static_cast<int>(i);
+    std::vector<int> slot_of_column(k, -1);
+    std::vector<Entry> pivot_entries;  // the pivot row right of the pivot, nonzeros only
     pivot_row_.assign(k, 0);
     for (std::size_t i = 0; i < k; ++i) {
+        // The largest entry of column i in positions i and below; ties to
+        // the first position.
         std::size_t best = i;
-        double best_value = std::fabs(lu_[i * k + i]);
-        for (std::size_t r = i + 1; r < k; ++r) {
-            const double v = std::fabs(lu_[r * k + i]);
-            if (v > best_value) {
+        double best_value = 0;
+        for (const Slot& c : column_rows[i]) {
+            const auto position = static_cast<std::size_t>(position_of[static_cast<std::size_t>(c.row)]);
+            if (position < i) continue;
+            const double v = std::fabs(rows[static_cast<std::size_t>(c.row)][static_cast<std::size_t>(c.slot)].value);
+            if (v > best_value || (v == best_value && position < best)) {
                 best_value = v;
-                best = r;
+                best = position;
             }
         }
         const double ratio = column_max[i] > 0 ? best_value / column_max[i] : 0.0;
@@ -124,18 +146,65 @@ void BasisSolution::factorise() {
             return;
         }
         pivot_row_[i] = static_cast<int>(best);
-        if (best != i) std::swap_ranges(lu_.begin() + static_cast<long>(i * k), lu_.begin() + static_cast<long>((i + 1) * k),
-                                        lu_.begin() + static_cast<long>(best * k));
-        const double pivot = lu_[i * k + i];
-        const double* pivot_row = &lu_[i * k];
-        for (std::size_t r = i + 1; r < k; ++r) {
-            double* row = &lu_[r * k];
-            if (row[i] == 0.0) continue;
-            const double l = row[i] / pivot;
-            row[i] = l;
-            for (std::size_t c = i + 1; c < k; ++c) row[c] -= l * pivot_row[c];
+        std::swap(row_at[i], row_at[best]);
+        position_of[static_cast<std::size_t>(row_at[i])] = static_cast<int>(i);
+        position_of[static_cast<std::size_t>(row_at[best])] = static_cast<int>(best);
+
+        double pivot = 0;
+        pivot_entries.clear();
+        for (const Entry& e : rows[static_cast<std::size_t>(row_at[i])]) {
+            if (static_cast<std::size_t>(e.index) == i) pivot = e.value;
+            else if (static_cast<std::size_t>(e.index) > i && e.value != 0.0) pivot_entries.push_back(e);
+        }
+        for (const Slot& c : column_rows[i]) {
+            if (static_cast<std::size_t>(position_of[static_cast<std::size_t>(c.row)]) <= i) continue;
+            auto& row = rows[static_cast<std::size_t>(c.row)];
+            if (row[static_cast<std::size_t>(c.slot)].value == 0.0) continue;
+            const double l = row[static_cast<std::size_t>(c.slot)].value / pivot;
+            row[static_cast<std::size_t>(c.slot)].value = l;
+            for (std::size_t t = 0; t < row.size(); ++t) slot_of_column[static_cast<std::size_t>(row[t].index)] = static_cast<int>(t);
+            for (const Entry& u : pivot_entries) {
+                const int slot = slot_of_column[static_cast<std::size_t>(u.index)];
+                if (slot >= 0) {
+                    row[static_cast<std::size_t>(slot)].value -= l * u.value;
+                } else {
+                    double fill = 0.0;
+                    fill -= l * u.value;
+                    column_rows[static_cast<std::size_t>(u.index)].push_back({c.row, static_cast<int>(row.size())});
+                    row.push_back({u.index, fill});
+                }
+            }
+            for (const Entry& e : row) slot_of_column[static_cast<std::size_t>(e.index)] = -1;
         }
     }
+    // The factors by position, each row's entries in column order: L left of
+    // the diagonal, U right of it; and the same by column for the transposed
+    // solves, in position order.
+    lu_start_.assign(k + 1, 0);
+    lu_diagonal_.assign(k, 0.0);
+    lu_entries_.clear();
+    for (std::size_t p = 0; p < k; ++p) {
+        auto& row = rows[static_cast<std::size_t>(row_at[p])];
+        std::sort(row.begin(), row.end(), [](const Entry& a, const Entry& b) { return a.index < b.index; });
+        for (const Entry& e : row) {
+            if (static_cast<std::size_t>(e.index) == p)
+                lu_diagonal_[p] = e.value;
+            else
+                lu_entries_.push_back(e);
+        }
+        lu_start_[p + 1] = static_cast<int>(lu_entries_.size());
+        std::vector<Entry>().swap(row);
+    }
+    std::vector<int> next(k + 1, 0);
+    for (const Entry& e : lu_entries_) ++next[static_cast<std::size_t>(e.index) + 1];
+    for (std::size_t c = 0; c < k; ++c) next[c + 1] += next[c];
+    lu_column_start_ = next;
+    lu_by_column_.resize(lu_entries_.size());
+    for (std::size_t p = 0; p < k; ++p)
+        for (int t = lu_start_[p]; t < lu_start_[p + 1]; ++t) {
+            const Entry& e = lu_entries_[static_cast<std::size_t>(t)];
+            lu_by_column_[static_cast<std::size_t>(next[static_cast<std::size_t>(e.index)]++)] = {static_cast<int>(p), e.value};
+        }
 }
 
 void BasisSolution::lu_solve(std::vector<double>& v) const {
@@ -149,15 +218,23 @@ void BasisSolution::lu_solve(std::vector<double>& v) const {
         return;
     }
     for (std::size_t i = 0; i < k; ++i) std::swap(v[i], v[static_cast<std::size_t>(pivot_row_[i])]);
+    // Row i of the factors: L in the columns before i, then U after it.
     for (std::size_t i = 0; i < k; ++i) {
         double s = v[i];
-        for (std::size_t c = 0; c < i; ++c) s -= lu_[i * k + c] * v[c];
+        for (int t = lu_start_[i]; t < lu_start_[i + 1]; ++t) {
+            const Entry& e = lu_entries_[static_cast<std::size_t>(t)];
+            if (static_cast<std::size_t>(e.index) > i) break;
+            s -= e.value * v[static_cast<std::size_t>(e.index)];
+        }
         v[i] = s;
     }
     for (std::size_t i = k; i-- > 0;) {
         double s = v[i];
-        for (std::size_t c = i + 1; c < k; ++c) s -= lu_[i * k + c] * v[c];
-        v[i] = s / lu_[i * k + i];
+        for (int t = lu_start_[i]; t < lu_start_[i + 1]; ++t) {
+            const Entry& e = lu_entries_[static_cast<std::size_t>(t)];
+            if (static_cast<std::size_t>(e.index) > i) s -= e.value * v[static_cast<std::size_t>(e.index)];
+        }
+        v[i] = s / lu_diagonal_[i];
     }
 }
 
@@ -172,14 +249,22 @@ void BasisSolution::lu_solve_transposed(std::vector<double>& v) const {
         return;
     }
     // K = P^T L U, so K^T z = v is U^T w = v, L^T u = w, z = P^T u.
+    // Column i of the factors: U in the positions before i, then L after it.
     for (std::size_t i = 0; i < k; ++i) {
         double s = v[i];
-        for (std::size_t c = 0; c < i; ++c) s -= lu_[c * k + i] * v[c];
-        v[i] = s / lu_[i * k + i];
+        for (int t = lu_column_start_[i]; t < lu_column_start_[i + 1]; ++t) {
+            const Entry& e = lu_by_column_[static_cast<std::size_t>(t)];
+            if (static_cast<std::size_t>(e.index) > i) break;
+            s -= e.value * v[static_cast<std::size_t>(e.index)];
+        }
+        v[i] = s / lu_diagonal_[i];
     }
     for (std::size_t i = k; i-- > 0;) {
         double s = v[i];
-        for (std::size_t c = i + 1; c < k; ++c) s -= lu_[c * k + i] * v[c];
+        for (int t = lu_column_start_[i]; t < lu_column_start_[i + 1]; ++t) {
+            const Entry& e = lu_by_column_[static_cast<std::size_t>(t)];
+            if (static_cast<std::size_t>(e.index) > i) s -= e.value * v[static_cast<std::size_t>(e.index)];
+        }
         v[i] = s;
     }
     for (std::size_t i = k; i-- > 0;) std::swap(v[i], v[static_cast<std::size_t>(pivot_row_[i])]);

@@ -8,8 +8,9 @@
 // i, and -e_i for a surplus variable of row i.  The unit columns are solved
 // for directly; the structural columns restricted to the rows no unit column
 // covers form a square matrix K that is factorised (LU in double precision:
-// dense with partial pivoting up to 1000 columns, the sparse factorisation
-// beyond) and solved with iterative refinement whose residuals are formed in
+// with partial pivoting in column order up to 1000 columns, as the dense
+// algorithm would but storing only the nonzeros; the sparse factorisation
+// with Markowitz pivoting beyond) and solved with iterative refinement whose residuals are formed in
 // extended precision, so that the results are accurate to about the
 // extended precision times the condition of the basis.
 #pragma once
@@ -62,6 +63,7 @@ public:
 
 private:
     void factorise();
+    void factorise_partial_pivoting();  // K of at most dense_limit_ columns
     void lu_solve(std::vector<double>& v) const;             // K z = v, in place
     void lu_solve_transposed(std::vector<double>& v) const;  // K^T z = v, in place
 
@@ -75,7 +77,20 @@ private:
     std::vector<int> columns_;     // the positions of the structural columns, in order
     std::vector<int> local_row_;   // by row: index in rows_, or -1
     int k_ = 0;
-    std::vector<double> lu_;       // k x k, row-major, L below the diagonal (unit), U on and above
+    // Small K: P K = L U by partial pivoting, only the nonzeros stored.
+    struct Entry {
+        int index;  // a column (by row) or a position (by column)
+        double value;
+    };
+    struct Slot {
+        int row;   // of K, as first numbered
+        int slot;  // in that row's entries
+    };
+    std::vector<int> lu_start_;          // by position, +1: its row in lu_entries_
+    std::vector<Entry> lu_entries_;      // by position, in column order: L (unit diagonal) left, U right
+    std::vector<double> lu_diagonal_;    // by position: the diagonal of U
+    std::vector<int> lu_column_start_;   // by column, +1: in lu_by_column_
+    std::vector<Entry> lu_by_column_;    // the same entries by column, in position order
     std::vector<int> pivot_row_;   // row exchanges: step i swapped rows i and pivot_row_[i]
     // Large K: factorised sparse.
     int dense_limit_;

@@ -265,12 +265,20 @@ void eliminate(Nucleus& n, BasisCopy& c, PivotSequence& s, const Candidate& pivo
         const double u = s.u_value[ue];
         const int seen = ++n.stamp;
         if (u != 0.0) {
-            for (int e = n.col_start[q]; e < n.col_start[q] + n.col_count[q]; ++e) {
-                const int i = n.col_row[e];
+            // Raw pointers: nothing in this loop moves the arrays, and the
+            // compiler cannot know that through the vectors.
+            const int* column_row = n.col_row.data() + n.col_start[q];
+            double* column_value = n.col_value.data() + n.col_start[q];
+            const int column_count = n.col_count[q];
+            const int* stamp_of_row = n.multiplier_stamp.data();
+            const double* multiplier = n.multiplier.data();
+            int* seen_of_row = n.seen_stamp.data();
+            for (int e = 0; e < column_count; ++e) {
+                const int i = column_row[e];
                 if (n.row_parked[i]) n.relist_row(i);
-                if (n.multiplier_stamp[i] != multiplier_stamp) continue;
-                n.col_value[e] -= n.multiplier[i] * u;
-                n.seen_stamp[i] = seen;
+                if (stamp_of_row[i] != multiplier_stamp) continue;
+                column_value[e] -= multiplier[i] * u;
+                seen_of_row[i] = seen;
             }
             for (int le = l_begin; le < l_end; ++le) {
                 const int i = s.l_row[le];

@@ -18,14 +18,7 @@ void SparseVector::clear() {
     count = 0;
 }
 
-void SparseVector::add(int i, double v) {
-    double& entry = value[static_cast<std::size_t>(i)];
-    if (entry == 0.0 && count >= 0) {
-        if (static_cast<std::size_t>(count) >= index.size()) index.resize(value.size() > index.size() ? value.size() : index.size() + 1);
-        index[static_cast<std::size_t>(count++)] = i;
-    }
-    entry += v;
-}
+void SparseVector::grow_index() { index.resize(value.size() > index.size() ? value.size() : index.size() + 1); }
 
 void SparseVector::rebuild_index() {
     if (index.size() < value.size()) index.resize(value.size());

@@ -113,19 +113,31 @@ void LuFactors::solve_l(SparseVector& v, bool hyper) const {
         return;
     }
     list_once(v);
+    // Raw pointers and a local count: the marks are chars, which may alias
+    // anything, so through the members every array would be reloaded.
     const int etas = static_cast<int>(l_pivot_row.size());
+    const int* pivot_row_of_eta = l_pivot_row.data();
+    const int* start = l_start.data();
+    const int* row = l_row.data();
+    const double* multiplier = l_value.data();
+    char* mark = work.mark.data();
+    double* value = v.value.data();
+    int* index = v.index.data();
+    int count = v.count;
     for (int eta = 0; eta < etas; ++eta) {
-        const double x = v.value[l_pivot_row[eta]];
+        const double x = value[pivot_row_of_eta[eta]];
         if (x == 0.0) continue;
-        for (int e = l_start[eta]; e < l_start[eta + 1]; ++e) {
-            const int i = l_row[e];
-            if (!work.mark[i]) {
-                work.mark[i] = 1;
-                v.index[v.count++] = i;
+        const int end = start[eta + 1];
+        for (int e = start[eta]; e < end; ++e) {
+            const int i = row[e];
+            if (!mark[i]) {
+                mark[i] = 1;
+                index[count++] = i;
             }
-            v.value[i] -= l_value[e] * x;
+            value[i] -= multiplier[e] * x;
         }
     }
+    v.count = count;
     unmark(v);
 }
 
@@ -133,33 +145,55 @@ void LuFactors::solve_row_etas(SparseVector& v) const {
     if (r_pivot_row.empty()) return;
     list_once(v);
     const int etas = static_cast<int>(r_pivot_row.size());
+    const int* start = r_start.data();
+    const int* row = r_row.data();
+    const double* multiplier = r_value.data();
+    char* mark = work.mark.data();
+    double* value = v.value.data();
+    int* index = v.index.data();
+    int count = v.count;
     for (int eta = 0; eta < etas; ++eta) {
         double sum = 0;
-        for (int e = r_start[eta]; e < r_start[eta + 1]; ++e) sum += r_value[e] * v.value[r_row[e]];
+        const int end = start[eta + 1];
+        for (int e = start[eta]; e < end; ++e) sum += multiplier[e] * value[row[e]];
         if (sum == 0.0) continue;
         const int r = r_pivot_row[eta];
-        if (!work.mark[r]) {
-            work.mark[r] = 1;
-            v.index[v.count++] = r;
+        if (!mark[r]) {
+            mark[r] = 1;
+            index[count++] = r;
         }
-        v.value[r] -= sum;
+        value[r] -= sum;
     }
+    v.count = count;
     unmark(v);
 }
 
 void LuFactors::solve_u(SparseVector& v, SparseVector& out, bool hyper) const {
     assert(out.count == 0);
+    double* value = v.value.data();
+    double* out_value = out.value.data();
+    int* out_index = out.index.data();
+    int count = 0;
+    const int* row_of_pivot = pivot_row.data();
+    const int* position_of_pivot = pivot_position.data();
+    const double* diagonal = pivot_value.data();
+    const int* start = uc_start.data();
+    const int* length = uc_count.data();
+    const int* row = uc_row.data();
+    const double* entry = uc_value.data();
+    const double drop = options.drop_tolerance;
     const auto solve_pivot = [&](int k) {
-        const int r = pivot_row[k];
-        double x = v.value[r];
+        const int r = row_of_pivot[k];
+        double x = value[r];
         if (x == 0.0) return;
-        v.value[r] = 0.0;
-        x /= pivot_value[k];
-        if (std::fabs(x) <= options.drop_tolerance) return;
-        const int p = pivot_position[k];
-        out.value[p] = x;
-        out.index[out.count++] = p;
-        for (int e = uc_start[k]; e < uc_start[k] + uc_count[k]; ++e) v.value[uc_row[e]] -= uc_value[e] * x;
+        value[r] = 0.0;
+        x /= diagonal[k];
+        if (std::fabs(x) <= drop) return;
+        const int p = position_of_pivot[k];
+        out_value[p] = x;
+        out_index[count++] = p;
+        const int end = start[k] + length[k];
+        for (int e = start[k]; e < end; ++e) value[row[e]] -= entry[e] * x;
     };
     if (hyper) {
         const int reached = find_reach(v, [this](int r) {
@@ -172,25 +206,40 @@ void LuFactors::solve_u(SparseVector& v, SparseVector& out, bool hyper) const {
             solve_pivot(pivot_of_row[r]);
         }
     } else {
+        const char* live = pivot_live.data();
         for (int k = static_cast<int>(pivot_row.size()) - 1; k >= 0; --k)
-            if (pivot_live[k]) solve_pivot(k);
+            if (live[k]) solve_pivot(k);
     }
+    out.count = count;
     v.count = 0;
 }
 
 void LuFactors::solve_ut(SparseVector& v, SparseVector& out, bool hyper, int first_pivot) const {
     assert(out.count == 0);
+    double* value = v.value.data();
+    double* out_value = out.value.data();
+    int* out_index = out.index.data();
+    int count = 0;
+    const int* row_of_pivot = pivot_row.data();
+    const int* position_of_pivot = pivot_position.data();
+    const double* diagonal = pivot_value.data();
+    const int* start = ur_start.data();
+    const int* length = ur_count.data();
+    const int* position = ur_position.data();
+    const double* entry = ur_value.data();
+    const double drop = options.drop_tolerance;
     const auto solve_pivot = [&](int k) {
-        const int p = pivot_position[k];
-        double x = v.value[p];
+        const int p = position_of_pivot[k];
+        double x = value[p];
         if (x == 0.0) return;
-        v.value[p] = 0.0;
-        x /= pivot_value[k];
-        if (std::fabs(x) <= options.drop_tolerance) return;
-        const int r = pivot_row[k];
-        out.value[r] = x;
-        out.index[out.count++] = r;
-        for (int e = ur_start[r]; e < ur_start[r] + ur_count[r]; ++e) v.value[ur_position[e]] -= ur_value[e] * x;
+        value[p] = 0.0;
+        x /= diagonal[k];
+        if (std::fabs(x) <= drop) return;
+        const int r = row_of_pivot[k];
+        out_value[r] = x;
+        out_index[count++] = r;
+        const int end = start[r] + length[r];
+        for (int e = start[r]; e < end; ++e) value[position[e]] -= entry[e] * x;
     };
     if (hyper) {
         const int reached = find_reach(v, [this](int p) {
@@ -203,28 +252,39 @@ void LuFactors::solve_ut(SparseVector& v, SparseVector& out, bool hyper, int fir
             solve_pivot(pivot_of_position[p]);
         }
     } else {
+        const char* live = pivot_live.data();
         const int pivots = static_cast<int>(pivot_row.size());
         for (int k = first_pivot; k < pivots; ++k)
-            if (pivot_live[k]) solve_pivot(k);
+            if (live[k]) solve_pivot(k);
     }
+    out.count = count;
     v.count = 0;
 }
 
 void LuFactors::solve_row_etas_transposed(SparseVector& v) const {
     if (r_pivot_row.empty()) return;
     list_once(v);
+    const int* start = r_start.data();
+    const int* row = r_row.data();
+    const double* multiplier = r_value.data();
+    char* mark = work.mark.data();
+    double* value = v.value.data();
+    int* index = v.index.data();
+    int count = v.count;
     for (int eta = static_cast<int>(r_pivot_row.size()) - 1; eta >= 0; --eta) {
-        const double x = v.value[r_pivot_row[eta]];
+        const double x = value[r_pivot_row[eta]];
         if (x == 0.0) continue;
-        for (int e = r_start[eta]; e < r_start[eta + 1]; ++e) {
-            const int i = r_row[e];
-            if (!work.mark[i]) {
-                work.mark[i] = 1;
-                v.index[v.count++] = i;
+        const int end = start[eta + 1];
+        for (int e = start[eta]; e < end; ++e) {
+            const int i = row[e];
+            if (!mark[i]) {
+                mark[i] = 1;
+                index[count++] = i;
             }
-            v.value[i] -= r_value[e] * x;
+            value[i] -= multiplier[e] * x;
         }
     }
+    v.count = count;
     unmark(v);
 }
 
@@ -246,18 +306,27 @@ void LuFactors::solve_lt(SparseVector& v, bool hyper) const {
         return;
     }
     list_once(v);
+    const int* start = lt_start.data();
+    const int* row = lt_row.data();
+    const double* multiplier = lt_value.data();
+    char* mark = work.mark.data();
+    double* value = v.value.data();
+    int* index = v.index.data();
+    int count = v.count;
     for (const int r : lt_order) {
-        const double x = v.value[r];
+        const double x = value[r];
         if (x == 0.0) continue;
-        for (int e = lt_start[r]; e < lt_start[r + 1]; ++e) {
-            const int i = lt_row[e];
-            if (!work.mark[i]) {
-                work.mark[i] = 1;
-                v.index[v.count++] = i;
+        const int end = start[r + 1];
+        for (int e = start[r]; e < end; ++e) {
+            const int i = row[e];
+            if (!mark[i]) {
+                mark[i] = 1;
+                index[count++] = i;
             }
-            v.value[i] -= lt_value[e] * x;
+            value[i] -= multiplier[e] * x;
         }
     }
+    v.count = count;
     unmark(v);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 #include <utility>
 
 namespace lpsens::revised {
@@ -11,20 +12,25 @@ void DualRatioTest::choose(const TableauRow& row, double delta, const SimplexSta
     step.alpha = 0;
     step.theta_dual = 0;
     step.flips.clear();
-    candidates_.clear();
     group_end_.clear();
 
     const double min_alpha = updates < 10 ? 1e-9 : updates < 20 ? 3e-8 : std::max(s.tol.pivot, 3e-8);
     const double td = s.tol.dual;
     const double move_out = delta < 0 ? -1.0 : 1.0;
-    const auto& status = s.basis.status_by_var;
 
-    // Candidates, and Harris's bound on the step over all of them.
+    // Candidates, and Harris's bound on the step over all of them; raw
+    // pointers and a buffer of full size keep calls out of the loop.
+    const std::span<const int> vars = row.nonzero_vars();
+    if (candidates_.size() < vars.size()) candidates_.resize(vars.size());
+    Candidate* candidate = candidates_.data();
+    std::size_t total = 0;
+    const double* lower_by_var = s.lower_by_var.data();
+    const double* upper_by_var = s.upper_by_var.data();
+    const double* d_by_var = s.d_by_var.data();
+    const VarStatus* status = s.basis.status_by_var.data();
     double harris = infinity;
-    for (int var : row.nonzero_vars()) {
-        const double lower = s.lower_by_var[var];
-        const double upper = s.upper_by_var[var];
-        if (lower == upper) continue;
+    for (const int var : vars) {
+        if (lower_by_var[var] == upper_by_var[var]) continue;
         const double alpha = row.value(var) * move_out;
         double move;
         switch (status[var]) {
@@ -35,18 +41,17 @@ void DualRatioTest::choose(const TableauRow& row, double delta, const SimplexSta
         }
         const double a = alpha * move;
         if (a <= min_alpha) continue;
-        const double tight = move * s.d_by_var[var];
-        candidates_.push_back({var, a, tight});
+        const double tight = move * d_by_var[var];
+        candidate[total++] = {var, a, tight};
         if (harris * a > tight + td) harris = (tight + td) / a;
     }
-    if (candidates_.empty()) return;
+    if (total == 0) return;
 
     // Groups of breakpoints while the slope stays positive.
     const double slope = std::fabs(delta);
     double change = 0;
     double select = harris;
     std::size_t done = 0;
-    const std::size_t total = candidates_.size();
     while (done < total) {
         double next_select = infinity;
         for (std::size_t i = done; i < total; ++i) {

@@ -38,7 +38,7 @@ private:
         double alpha;  // |alpha_j|, oriented so that the breakpoint is tight / alpha
         double tight;  // the dual's slack toward its breakpoint (>= -tolerance)
     };
-    std::vector<Candidate> candidates_;
+    std::vector<Candidate> candidates_;  // a buffer: the first `total` of choose() are this row's
     std::vector<int> group_end_;  // candidates_[group_end_[g-1] .. group_end_[g]) form group g
 };
 

@@ -4,6 +4,7 @@
 // takes dot products with the nonbasic columns.
 #pragma once
 
+#include <span>
 #include <vector>
 
 #include "factor/basis_factor.h"
@@ -21,7 +22,7 @@ public:
 
     double value(int var) const { return value_by_var_[var]; }
     // The nonbasic variables with a nonzero entry.
-    const std::vector<int>& nonzero_vars() const { return nonzero_vars_; }
+    std::span<const int> nonzero_vars() const { return {listed_.data(), static_cast<std::size_t>(count_)}; }
 
     // Resets the row to zero.
     void clear();
@@ -29,8 +30,9 @@ public:
 private:
     const WorkingLp* lp_ = nullptr;
     std::vector<double> value_by_var_;
-    std::vector<int> nonzero_vars_;
-    std::vector<int> touched_;
+    std::vector<int> listed_;   // nonzero_vars(): the first count_
+    int count_ = 0;
+    std::vector<int> touched_;  // scratch of the row-wise product
 };
 
 }  // namespace lpsens::revised
