@@ -198,7 +198,8 @@ DirectionRange range_costs(const TableauBase& base, const std::vector<std::pair<
     std::vector<std::pair<int, double>> rate;
     DirectionRange range;
     range.rate = basic_rows.empty() ? 0.0 : view.row_combination(basic_rows, rate);
-    for (const auto& [column, weight] : own) {
+    for (const auto& [own_column, weight] : own) {
+        const int column = own_column;  // a structured binding cannot be captured by every compiler
         const auto at = std::find_if(rate.begin(), rate.end(), [&](const auto& e) { return e.first == column; });
         if (at == rate.end()) rate.push_back({column, -weight});
         else at->second -= weight;
