@@ -75,7 +75,8 @@ struct TableauBase {
     // limit, falling below zero (`sign` -1) or an artificial one rising
     // above it (+1), and the row that leaves when nonbasic column j enters:
     // 0 for none.  Each is one ratio test over one line of the tableau, and
-    // many ranges end at the same row or column: each is worked out once.
+    // many ranges end at the same row or column: each is worked out once
+    // (a base serves the one tolerance its readers use).
     int entering_for(int i, int sign, double tolerance) const;
     int leaving_for(int j, double tolerance) const;
 
