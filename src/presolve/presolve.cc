@@ -131,21 +131,26 @@ private:
         drop_col_at(j, value);
     }
 
-    // New bounds of column j where they are tighter; the flags say which
-    // moved.  Bounds that cross by rounding meet; by more the LP is
+    // The bounds [l, u] narrowed to [lower, upper] where that is tighter;
+    // the flags say which moved.  Bounds that cross by rounding meet (the
+    // one that moved meets the one that stayed); by more the LP is
     // infeasible.
-    void tighten(int j, double lower, double upper, bool& lower_moved, bool& upper_moved) {
-        double l = w_.col_lower[j], u = w_.col_upper[j];
+    static void narrow(double& l, double& u, double lower, double upper, bool& lower_moved, bool& upper_moved) {
         lower_moved = lower > l;
         upper_moved = upper < u;
         if (lower_moved) l = lower;
         if (upper_moved) u = upper;
         if (l > u) {
             if (l - u > infeasible_by(u)) throw GiveUp{};
-            // The bound that moved meets the one that stayed.
             if (upper_moved) u = l;
             else l = u;
         }
+    }
+
+    // New bounds of column j where they are tighter (narrow).
+    void tighten(int j, double lower, double upper, bool& lower_moved, bool& upper_moved) {
+        double l = w_.col_lower[j], u = w_.col_upper[j];
+        narrow(l, u, lower, upper, lower_moved, upper_moved);
         if (lower_moved || upper_moved) w_.set_col_bounds(j, l, u);
     }
 
@@ -395,14 +400,8 @@ private:
         const double lower = (scale > 0 ? w_.row_lower[r] : w_.row_upper[r]) / scale;
         const double upper = (scale > 0 ? w_.row_upper[r] : w_.row_lower[r]) / scale;
         double l = w_.row_lower[i], u = w_.row_upper[i];
-        const bool lower_moved = lower > l, upper_moved = upper < u;
-        if (lower_moved) l = lower;
-        if (upper_moved) u = upper;
-        if (l > u) {
-            if (l - u > infeasible_by(u)) throw GiveUp{};
-            if (upper_moved) u = l;
-            else l = u;
-        }
+        bool lower_moved = false, upper_moved = false;
+        narrow(l, u, lower, upper, lower_moved, upper_moved);
         Step& s = push_step(StepKind::duplicate_row, r);
         s.other = i;
         s.scale = scale;
