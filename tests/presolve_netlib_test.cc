@@ -3,7 +3,6 @@
 // postsolved basis needs no iteration or next to none.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -16,6 +15,7 @@
 #include "form/documented_form.h"
 #include "io/byte_source.h"
 #include "model/problem.h"
+#include "test_support.h"
 
 #ifndef LPSENS_NETLIB
 #error "LPSENS_NETLIB must name the folder of the Netlib problems"
@@ -24,18 +24,7 @@
 namespace lpsens {
 namespace {
 
-std::vector<std::string> netlib_names() {
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(LPSENS_NETLIB)) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string file = entry->d_name;
-            if (file.size() > 4 && file.compare(file.size() - 4, 4, ".mps") == 0) names.push_back(file.substr(0, file.size() - 4));
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
+std::vector<std::string> netlib_names() { return testing::file_stems(LPSENS_NETLIB, ".mps"); }
 
 struct EngineRun {
     Status status;

@@ -206,7 +206,7 @@ TEST(RangingHolds, InTheModelsOwnTerms) {
 }  // namespace lpsens
 
 #include <cstdlib>
-#include <dirent.h>
+#include "test_support.h"
 
 #include "ranging_judge.h"
 
@@ -226,16 +226,7 @@ struct NetlibCase {
 
 std::vector<NetlibCase> netlib_cases() {
     std::vector<NetlibCase> cases;
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(LPSENS_NETLIB)) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string file = entry->d_name;
-            if (file.size() > 4 && file.compare(file.size() - 4, 4, ".mps") == 0) names.push_back(file.substr(0, file.size() - 4));
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    for (const std::string& name : names)
+    for (const std::string& name : testing::file_stems(LPSENS_NETLIB, ".mps"))
         for (const bool accurate : {true, false}) cases.push_back({name, accurate});
     return cases;
 }

@@ -1,5 +1,9 @@
 #include "test_support.h"
 
+#include <dirent.h>
+
+#include <algorithm>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -163,6 +167,19 @@ std::vector<double> numbers_of(const std::string& json, const std::string& key) 
         out.push_back(std::strtod(start, nullptr));
     }
     return out;
+}
+
+std::vector<std::string> file_stems(const std::string& folder, const std::string& suffix) {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string file = entry->d_name;
+            if (file.size() > suffix.size() && file.ends_with(suffix)) names.push_back(file.substr(0, file.size() - suffix.size()));
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 }  // namespace lpsens::testing

@@ -71,6 +71,10 @@ std::optional<long double> best_vertex(const Polyhedron& p, const std::vector<lo
 
 // A whole file's text.
 std::string read_all(const std::string& path);
+
+// The names of the files in `folder` that end in `suffix`, without it,
+// sorted; none when the folder cannot be read.
+std::vector<std::string> file_stems(const std::string& folder, const std::string& suffix);
 // The numbers after `"key": ` in a JSON text, in order (the first of a list).
 std::vector<double> numbers_of(const std::string& json, const std::string& key);
 
