@@ -9,6 +9,7 @@
 #include <string>
 
 #include "driver/options.h"
+#include "driver/process_heap.h"
 #include "driver/run.h"
 
 namespace {
@@ -125,6 +126,7 @@ bool write_text(int fd, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    lpsens::prepare_process_heap();
     std::string error;
     const auto parsed = lpsens::parse_command_line(argc, argv, error);
     if (!parsed) {
