@@ -32,16 +32,23 @@ FormTableau::FormTableau(const ProblemAsRead& problem, std::vector<VariableId> b
         }
         start_.push_back(static_cast<int>(row_index_.size()));
     }
-    // A by rows (0-based rows, 1-based columns) for the tableau rows.
+    // The nonbasic columns of A by rows (0-based rows, 1-based columns) for
+    // the tableau rows: a basic column's entry in its own row's line is
+    // never read, and the basis of a tableau does not change.
+    const auto nonbasic_column = [&](int j) { return column_position_[static_cast<std::size_t>(j)] < 0; };
     row_start_.assign(static_cast<std::size_t>(m_) + 1, 0);
-    for (const int r : row_index_) ++row_start_[static_cast<std::size_t>(r) + 1];
+    for (int j = 1; j <= n_; ++j) {
+        if (!nonbasic_column(j)) continue;
+        for (int e = start_[static_cast<std::size_t>(j) - 1]; e < start_[static_cast<std::size_t>(j)]; ++e)
+            ++row_start_[static_cast<std::size_t>(row_index_[static_cast<std::size_t>(e)]) + 1];
+    }
     for (int r = 0; r < m_; ++r) row_start_[static_cast<std::size_t>(r) + 1] += row_start_[static_cast<std::size_t>(r)];
-    column_of_.resize(row_index_.size());
-    row_value_.resize(row_index_.size());
+    column_of_.resize(static_cast<std::size_t>(row_start_.back()));
+    row_value_.resize(static_cast<std::size_t>(row_start_.back()));
     {
         std::vector<int> fill(row_start_.begin(), row_start_.end() - 1);
         for (int j = 1; j <= n_; ++j)
-            for (int e = start_[static_cast<std::size_t>(j) - 1]; e < start_[static_cast<std::size_t>(j)]; ++e) {
+            for (int e = start_[static_cast<std::size_t>(j) - 1]; nonbasic_column(j) && e < start_[static_cast<std::size_t>(j)]; ++e) {
                 const int at = fill[static_cast<std::size_t>(row_index_[static_cast<std::size_t>(e)])]++;
                 column_of_[static_cast<std::size_t>(at)] = j;
                 row_value_[static_cast<std::size_t>(at)] = value_[static_cast<std::size_t>(e)];
