@@ -1,6 +1,7 @@
 #include "analysis/ranging.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "analysis/shared_passes.h"
 
@@ -51,6 +52,20 @@ bool negligible(Extended t, Extended numerator) {
     return !(size > rounding_floor && numerator > range_tolerance);
 }
 
+// Whether the ratio -numerator / t, worked out in double, is so far beyond
+// both offsets that its stored value cannot move either: then the exact
+// ratio and its rounding need not be made.  The stored value is within a
+// relative 2^-40 of the double one; the margin is a thousand times that.
+// Ratios near zero (the tie rule decides their side) and ratios near the
+// format's largest magnitude (their storing may fail) always go the long way.
+bool cannot_offer(double numerator, double t, double lower, double upper) {
+    constexpr double margin = 1e-9;
+    const double q = -numerator / t;
+    const double size = std::fabs(q);
+    if (!(size > 2 * static_cast<double>(range_tolerance)) || !(size < 1e37)) return false;
+    return q > 0 ? q - size * margin > upper : q + size * margin < lower;
+}
+
 }  // namespace
 
 Ranging compute_ranging(const TableauView& view, int variables, int threads) {
@@ -86,6 +101,7 @@ Ranging compute_ranging(const TableauView& view, int variables, int threads) {
         for (const auto& [j, entry] : line) {
             const Extended t = entry;
             if (negligible(t, objective[static_cast<std::size_t>(j)])) continue;
+            if (cannot_offer(objective[static_cast<std::size_t>(j)], entry, r.cost_lower[v], r.cost_upper[v])) continue;
             StoredReal ratio;
             store_real(-static_cast<Extended>(objective[static_cast<std::size_t>(j)]) / t, ratio, Site::ranging);
             offer_ratio(ratio, t, r.cost_lower[v], r.cost_upper[v]);
@@ -107,6 +123,7 @@ Ranging compute_ranging(const TableauView& view, int variables, int threads) {
                     limit_both_sides_at_zero(r.rhs_lower[k], r.rhs_upper[k]);
                     continue;
                 }
+                if (cannot_offer(values[static_cast<std::size_t>(i)], entry, r.rhs_lower[k], r.rhs_upper[k])) continue;
                 StoredReal ratio;
                 store_real(-static_cast<Extended>(values[static_cast<std::size_t>(i)]) / t, ratio, Site::ranging);
                 offer_ratio(ratio, t, r.rhs_lower[k], r.rhs_upper[k]);
