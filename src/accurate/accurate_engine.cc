@@ -67,7 +67,8 @@ AccurateEngine::AccurateEngine(const DocumentedForm& form, const Problem& model,
       map_(&map),
       cap_(exchange_cap(settings, form.rows(), form.column_count())),
       observer_(std::make_unique<Console>(console, log_)) {
-    presolve_pending_ = settings.presolve == PresolveUse::on ||
+    presolve_asked_ = settings.presolve == PresolveUse::on;
+    presolve_pending_ = presolve_asked_ ||
                         (settings.presolve == PresolveUse::by_size &&
                          model.row_count() + model.column_count() >= presolve_min_size);
     simplex_ = std::make_unique<revised::RevisedSimplex>(lp_from_model(model), options_for(cap_, settings));
@@ -75,6 +76,33 @@ AccurateEngine::AccurateEngine(const DocumentedForm& form, const Problem& model,
 }
 
 AccurateEngine::~AccurateEngine() = default;
+
+namespace {
+
+// Whether the model's own start is feasible: every column at its lower
+// bound (its upper one where it has none, zero where it is free) keeps every
+// row within its bounds.  The core then begins with a feasible basis, which
+// the presolve's moved bounds and substitutions may take away (a phase of
+// its own to find one again).
+bool own_start_feasible(const revised::LpData& lp) {
+    std::vector<double> activity(static_cast<std::size_t>(lp.rows), 0.0);
+    for (int j = 0; j < lp.cols; ++j) {
+        const auto c = static_cast<std::size_t>(j);
+        const double x = std::isfinite(lp.col_lower[c]) ? lp.col_lower[c] : std::isfinite(lp.col_upper[c]) ? lp.col_upper[c] : 0.0;
+        if (x == 0) continue;
+        for (int e = lp.start[c]; e < lp.start[c + 1]; ++e)
+            activity[static_cast<std::size_t>(lp.row_index[static_cast<std::size_t>(e)])] += lp.value[static_cast<std::size_t>(e)] * x;
+    }
+    constexpr double tolerance = 1e-9;
+    for (int i = 0; i < lp.rows; ++i) {
+        const auto r = static_cast<std::size_t>(i);
+        const double slack = tolerance * (1 + std::fabs(activity[r]));
+        if (activity[r] < lp.row_lower[r] - slack || activity[r] > lp.row_upper[r] + slack) return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 // The presolved model is solved with the core's options and observer; only
 // an optimum of it is taken, as a start: anything else (nothing to remove,
@@ -84,6 +112,8 @@ void AccurateEngine::start_from_presolve() {
     presolve_pending_ = false;
     try {
         const revised::LpData& lp = simplex_->lp();
+        // Asked for by size alone, the presolve leaves a feasible start be.
+        if (!presolve_asked_ && own_start_feasible(lp)) return;
         const presolve::Presolved p = presolve::presolve(lp);
         if (p.outcome != presolve::Outcome::reduced || p.reduced.rows == 0 || p.reduced.cols == 0) return;
         revised::RevisedSimplex reduced(p.reduced, simplex_->options());

@@ -68,6 +68,7 @@ private:
     Channel& console_;
     ExchangeLog log_;
     bool presolve_pending_ = false;
+    bool presolve_asked_ = false;    // --presolve=on, not by size
     ProblemAsRead problem_;  // the form; right-hand sides and objective move in sweeps
     ModelMap own_map_;       // the form's identity map, when no model is given
     const ModelMap* map_;
