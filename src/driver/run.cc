@@ -370,7 +370,11 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
         for (const char c : report) lines += c == '\n' ? std::string(line_end) : std::string(1, c);
         out.write(lines);
     }
-    if (!options.json.empty()) write_text_file(options.json, json_results(form, run, checker));
+    if (!options.json.empty()) {
+        TextFileWriter file(options.json);
+        write_json_results(form, run, checker, [&](std::string_view piece) { file.write(piece); });
+        file.close();
+    }
     if (!options.chart.empty() && terms) {
         SweepChartInput chart;
         chart.title = form.title();

@@ -12,17 +12,38 @@
 namespace lpsens {
 
 void write_text_file(const std::string& path, const std::string& text) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
+    TextFileWriter file(path);
+    file.write(text);
+    file.close();
+}
+
+TextFileWriter::TextFileWriter(const std::string& path) : path_(path) {
+    file_ = std::fopen(path.c_str(), "wb");
+    if (file_ == nullptr) {
         const int code = errno;
         throw RunError(code, Site::result_file, "cannot create " + path + ": " + system_error_text(code));
     }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        const int code = errno ? errno : 5;
-        throw RunError(code, Site::result_file, "cannot write " + path + ": " + system_error_text(code));
-    }
+}
+
+TextFileWriter::~TextFileWriter() {
+    if (file_ != nullptr) std::fclose(file_);
+}
+
+void TextFileWriter::fail(int code) const {
+    throw RunError(code, Site::result_file, "cannot write " + path_ + ": " + system_error_text(code));
+}
+
+void TextFileWriter::write(std::string_view text) {
+    if (text.empty()) return;
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) fail(errno ? errno : 5);
+}
+
+void TextFileWriter::close() {
+    std::FILE* file = file_;
+    file_ = nullptr;
+    errno = 0;
+    if (std::fclose(file) != 0) fail(errno ? errno : 5);
 }
 
 int open_input_file(const std::string& path) {

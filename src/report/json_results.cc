@@ -21,17 +21,39 @@ std::string limit(StoredReal base, double offset, bool upper) {
     return number(static_cast<double>(load_real(base) + o));
 }
 
-// A list of one item per line, appended to `out` (reports of large models
-// run to megabytes: nothing is copied twice).
-template <class Item>
-void list(std::string& out, int from, int to, Item item, const char* indent = "    ", const char* close = "\n  ]") {
-    out += '[';
-    for (int k = from; k <= to; ++k) {
-        out += k > from ? ",\n" : "\n";
-        out += indent;
-        out += item(k);
+// The report as it is made, handed on a piece at a time where a writer
+// takes it (a large model's runs to hundreds of megabytes).
+class Pieces {
+public:
+    static constexpr std::size_t piece = std::size_t{1} << 20;
+    explicit Pieces(const JsonWriter* write) : write_(write) {}
+    std::string text;
+    // Hands the text on once a piece is full.
+    void pass_on() {
+        if (write_ != nullptr && text.size() >= piece) {
+            (*write_)(text);
+            text.clear();
+        }
     }
-    out += to >= from ? close : "]";
+    void finish() {
+        if (write_ != nullptr) (*write_)(text);
+    }
+
+private:
+    const JsonWriter* write_;
+};
+
+// A list of one item per line, appended to `out`.
+template <class Item>
+void list(Pieces& out, int from, int to, Item item, const char* indent = "    ", const char* close = "\n  ]") {
+    out.text += '[';
+    for (int k = from; k <= to; ++k) {
+        out.text += k > from ? ",\n" : "\n";
+        out.text += indent;
+        out.text += item(k);
+        out.pass_on();
+    }
+    out.text += to >= from ? close : "]";
 }
 
 void place(std::string& out, const std::optional<ModelPlace>& p, const Problem& model) {
@@ -93,7 +115,9 @@ std::string bound(Extended b) { return number(std::isinf(b) ? HUGE_VAL : static_
 
 }  // namespace
 
-std::string json_results(const DocumentedForm& form, const RunResults& run, const ResultChecker& checker) {
+namespace {
+
+void make_json(const DocumentedForm& form, const RunResults& run, const ResultChecker& checker, Pieces& pieces) {
     const int n = form.variables();
     const int m = form.rows();
     const bool parametric = run.mode == "pv" || run.mode == "rv";
@@ -103,14 +127,7 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
     const bool stopped = !is_verdict(run.status);
     const bool verified = !stopped && checker.passed();
     const std::string status = status_name(run.status);
-    // Room for the whole report at once: a large model's runs to megabytes,
-    // and growing it step by step would copy it and touch fresh memory each
-    // time.  Room not written to costs nothing.
-    std::string j;
-    std::size_t bytes = 4096 + 300 * static_cast<std::size_t>(n + m);
-    if (run.records != nullptr) bytes += run.records->size() * (64 + 48 * static_cast<std::size_t>(n + m));
-    if (run.model != nullptr) bytes += 1200 * static_cast<std::size_t>(run.model->row_count() + run.model->column_count());
-    j.reserve(bytes);
+    std::string& j = pieces.text;
     j += "{\n";
     j += "  \"title\": " + quoted(form.title()) + ",\n";
     j += "  \"mode\": \"" + std::string(parametric ? run.mode : "ordinary") + "\",\n";
@@ -127,7 +144,7 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
         if (stopped) j += "  \"feasible\": " + std::string(run.feasible ? "true" : "false") + ",\n";
         j += "  \"objective\": " + value(solution.objective) + ",\n";
         j += "  \"variables\": ";
-        list(j, 1, n, [&](int v) {
+        list(pieces, 1, n, [&](int v) {
             const auto sv = static_cast<std::size_t>(v);
             const StoredReal cost = narrowed(form.cost(v));
             std::string text = "{\"name\": " + quoted(form.column_name(v)) + ", \"cost\": " + number(cost.value) +
@@ -146,7 +163,7 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
                 activity[static_cast<std::size_t>(i)] += a * static_cast<Extended>(solution.column[static_cast<std::size_t>(v)].level);
             });
         j += "  \"rows\": ";
-        list(j, 1, m, [&](int i) {
+        list(pieces, 1, m, [&](int i) {
             const auto si = static_cast<std::size_t>(i);
             const StoredReal rhs = narrowed(form.rhs(i));
             std::string text = "{\"name\": " + quoted(form.row_name(i)) + ", \"rhs\": " + number(rhs.value) +
@@ -166,7 +183,7 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
         const bool imported = run.map != nullptr;
         const double sense = imported && !run.map->maximise ? -1 : 1;
         j += "  \"items\": ";
-        list(j, 1, items.count(), [&](int k) {
+        list(pieces, 1, items.count(), [&](int k) {
             const auto sk = static_cast<std::size_t>(k);
             const int index = items.index[sk];
             return "{\"name\": " + quoted(items.objective ? form.column_name(index) : form.row_name(index)) +
@@ -176,7 +193,7 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
         if (imported)
             {
             j += "  \"model_items\": ";
-            list(j, 0, static_cast<int>(items.model_items.size()) - 1, [&](int k) {
+            list(pieces, 0, static_cast<int>(items.model_items.size()) - 1, [&](int k) {
                 const SweepItems::ModelItem& item = items.model_items[static_cast<std::size_t>(k)];
                 return "{\"name\": " + quoted(item.name) + ", \"start\": " + number(static_cast<double>(item.start)) +
                        ", \"end\": " + number(static_cast<double>(item.end)) + "}";
@@ -184,7 +201,7 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
             j += ",\n";
         }
         j += "  \"records\": ";
-        list(j, 1, static_cast<int>(records.size()), [&](int s) {
+        list(pieces, 1, static_cast<int>(records.size()), [&](int s) {
             const SweepRecord& record = records[static_cast<std::size_t>(s - 1)];
             const std::vector<double>& r = record.values;
             auto values = [&](int from, int count) {
@@ -219,7 +236,7 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
              "\",\n    \"objective\": " + number(results.objective) + ",\n    \"constant\": " +
              number(static_cast<double>(model.constant)) + ",\n";
         j += "    \"rows\": ";
-        list(j, 0, model.row_count() - 1, [&](int r) {
+        list(pieces, 0, model.row_count() - 1, [&](int r) {
             const ProblemRow& row = model.rows[static_cast<std::size_t>(r)];
             const ModelRowResult& result = results.rows[static_cast<std::size_t>(r)];
             const auto [lower, upper] = row_bounds(row);
@@ -232,7 +249,7 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
         }, "      ", "\n    ]");
         j += ",\n";
         j += "    \"variables\": ";
-        list(j, 0, model.column_count() - 1, [&](int c) {
+        list(pieces, 0, model.column_count() - 1, [&](int c) {
             const ProblemColumn& column = model.columns[static_cast<std::size_t>(c)];
             const ModelColumnResult& result = results.columns[static_cast<std::size_t>(c)];
             std::string text = "{\"name\": " + quoted(column.name) +
@@ -257,7 +274,7 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
     }
     const auto& reports = checker.reports();
     j += "  \"checks\": ";
-    list(j, 0, static_cast<int>(reports.size()) - 1, [&](int k) {
+    list(pieces, 0, static_cast<int>(reports.size()) - 1, [&](int k) {
         const auto& [context, r] = reports[static_cast<std::size_t>(k)];
         std::string c = "{\"context\": " + quoted(context) + ", \"passed\": " + (r.passed() ? "true" : "false");
         if (r.have_objective) c += ", \"recomputed_objective\": " + number(static_cast<double>(r.objective));
@@ -271,7 +288,30 @@ std::string json_results(const DocumentedForm& form, const RunResults& run, cons
     });
     j += "\n";
     j += "}\n";
-    return j;
+    pieces.finish();
+}
+
+}  // namespace
+
+void write_json_results(const DocumentedForm& form, const RunResults& run, const ResultChecker& checker,
+                        const JsonWriter& write) {
+    // Room for a piece and the item that fills it.
+    Pieces pieces(&write);
+    pieces.text.reserve(Pieces::piece + (Pieces::piece >> 2));
+    make_json(form, run, checker, pieces);
+}
+
+std::string json_results(const DocumentedForm& form, const RunResults& run, const ResultChecker& checker) {
+    // Room for the whole report at once: growing it step by step would copy
+    // it and touch fresh memory each time.  Room not written to costs nothing.
+    Pieces pieces(nullptr);
+    std::size_t bytes = 4096 + 300 * static_cast<std::size_t>(form.variables() + form.rows());
+    if (run.records != nullptr)
+        bytes += run.records->size() * (64 + 48 * static_cast<std::size_t>(form.variables() + form.rows()));
+    if (run.model != nullptr) bytes += 1200 * static_cast<std::size_t>(run.model->row_count() + run.model->column_count());
+    pieces.text.reserve(bytes);
+    make_json(form, run, checker, pieces);
+    return std::move(pieces.text);
 }
 
 }  // namespace lpsens

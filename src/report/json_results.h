@@ -2,7 +2,9 @@
 // back to the same double), for scripts; the README lists every field.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/model_terms.h"
@@ -41,6 +43,15 @@ struct RunResults {
     bool sweep_costs = false;
 };
 
+// Takes the report a piece at a time, in order.
+using JsonWriter = std::function<void(std::string_view)>;
+
+// The results as JSON, handed to `write` in pieces of about a megabyte as
+// they are made: a large model's report need never be whole in memory.
+void write_json_results(const DocumentedForm& form, const RunResults& run, const ResultChecker& checker,
+                        const JsonWriter& write);
+
+// The same, whole.
 std::string json_results(const DocumentedForm& form, const RunResults& run, const ResultChecker& checker);
 
 }  // namespace lpsens
