@@ -189,6 +189,48 @@ TEST(CommandLine, OutputFilesCheckedWithoutTouchingThem) {
     EXPECT_FALSE(fs::exists(folder + "/new.svg"));
 }
 
+// A file written in pieces holds them in order, replaces what stood there,
+// and fails as a file written at once does: on creation or on a write.
+TEST(CommandLine, FilesWrittenInPieces) {
+    const Scratch scratch;
+    const std::string kept = scratch.file("kept.json", "an older and longer report");
+    {
+        TextFileWriter file(kept);
+        const std::string large(3 << 20, 'x');  // beyond any buffer
+        file.write("{");
+        file.write("");
+        file.write(large);
+        file.write("}\n");
+        file.close();
+    }
+    const std::string text = file_text(kept);
+    EXPECT_EQ(text.size(), (3u << 20) + 3);
+    EXPECT_EQ(text.substr(0, 2), "{x");
+    EXPECT_EQ(text.substr(text.size() - 3), "x}\n");
+    struct Case {
+        std::string path;
+        int code;
+        const char* what;
+    };
+    const std::vector<Case> cases = {
+        {scratch.missing("nowhere/new.json"), 2, "cannot create "},
+        {scratch.folder("out"), 21, "cannot create "},
+        {"/dev/full", 28, "cannot write "},
+    };
+    for (const Case& c : cases) {
+        try {
+            TextFileWriter file(c.path);
+            file.write(std::string(1 << 20, 'x'));
+            file.close();
+            ADD_FAILURE() << c.path << " written";
+        } catch (const RunError& e) {
+            EXPECT_EQ(e.code(), c.code) << c.path;
+            EXPECT_EQ(e.explanation(), c.what + c.path + ": " + system_error_text(c.code));
+            EXPECT_EQ(e.site(), Site::result_file);
+        }
+    }
+}
+
 TEST(CommandLine, FormatNamesInAnyCase) {
     const std::vector<std::pair<const char*, const char*>> cases = {
         {"--format=LP", "lp"},         {"--format=lp", "lp"},         {"--format=MPS", "mps"},
