@@ -356,37 +356,49 @@ private:
 
     // ---- duplicates: rows (or columns) whose entries are one multiple of
     // another's. Lists of the same pattern are grouped by a hash of their
-    // indices and compared with the first few of the group.
+    // indices and compared with the first few of the group (in the order
+    // they came). The lists lie one after another in one array: a large
+    // model has hundreds of thousands.
+    static constexpr int group_size = 8;
+    struct Group {
+        int size = 0;
+        int member[group_size];
+    };
+
     void duplicates(bool rows) {
         const int count = rows ? w_.rows : w_.cols;
-        std::unordered_map<std::size_t, std::vector<int>> groups;
-        std::vector<std::vector<Entry>> sorted(static_cast<std::size_t>(count));
+        std::unordered_map<std::size_t, Group> groups;
+        groups.reserve(static_cast<std::size_t>(count));
+        std::vector<Entry> lists;
+        std::vector<int> begin(static_cast<std::size_t>(count), 0), end(static_cast<std::size_t>(count), 0);
         for (int a = 0; a < count; ++a) {
             if (!(rows ? w_.row_on[a] : w_.col_on[a])) continue;
             if ((rows ? w_.row_count[a] : w_.col_count[a]) < (rows ? 2 : 1)) continue;
-            std::vector<Entry>& list = sorted[a];
+            begin[a] = static_cast<int>(lists.size());
             for (const Entry& e : rows ? w_.by_row[a] : w_.by_col[a])
-                if (rows ? w_.col_on[e.index] : w_.row_on[e.index]) list.push_back(e);
-            std::sort(list.begin(), list.end(), [](const Entry& x, const Entry& y) { return x.index < y.index; });
-            std::size_t hash = list.size();
-            for (const Entry& e : list) hash = hash * 1000003u ^ static_cast<std::size_t>(e.index);
-            std::vector<int>& group = groups[hash];
+                if (rows ? w_.col_on[e.index] : w_.row_on[e.index]) lists.push_back(e);
+            end[a] = static_cast<int>(lists.size());
+            std::sort(lists.begin() + begin[a], lists.end(), [](const Entry& x, const Entry& y) { return x.index < y.index; });
+            std::size_t hash = static_cast<std::size_t>(end[a] - begin[a]);
+            for (int k = begin[a]; k < end[a]; ++k) hash = hash * 1000003u ^ static_cast<std::size_t>(lists[k].index);
+            Group& group = groups[hash];
             bool merged = false;
-            for (std::size_t g = 0; g < group.size() && g < 8 && !merged; ++g) {
-                const int kept = group[g];
+            for (int g = 0; g < group.size && !merged; ++g) {
+                const int kept = group.member[g];
                 double scale = 0;
-                if (!multiple(sorted[kept], list, scale)) continue;
+                if (!multiple(&lists[begin[kept]], end[kept] - begin[kept], &lists[begin[a]], end[a] - begin[a], scale))
+                    continue;
                 merged = rows ? merge_rows(kept, a, scale) : merge_cols(kept, a, scale);
             }
-            if (!merged) group.push_back(a);
+            if (!merged && group.size < group_size) group.member[group.size++] = a;
         }
     }
 
     // Whether `list` is `scale` times `kept`, entry by entry.
-    static bool multiple(const std::vector<Entry>& kept, const std::vector<Entry>& list, double& scale) {
-        if (kept.size() != list.size() || kept.empty()) return false;
+    static bool multiple(const Entry* kept, int kept_size, const Entry* list, int size, double& scale) {
+        if (kept_size != size || size == 0) return false;
         scale = list[0].value / kept[0].value;
-        for (std::size_t k = 0; k < list.size(); ++k) {
+        for (int k = 0; k < size; ++k) {
             if (list[k].index != kept[k].index) return false;
             const double expected = scale * kept[k].value;
             if (std::fabs(list[k].value - expected) > 1e-12 * std::max(std::fabs(list[k].value), std::fabs(expected)))
