@@ -489,9 +489,11 @@ TEST(ReadProblem, LimitsAreAccepted) {
 TEST(RunMode, FirstTwoCharactersOfTheModeArgument) {
     const struct {
         const char* argument;
-        const char* mode;
-    } cases[] = {{"pv", "pv"}, {"pvx", "pv"}, {"rv", "rv"}, {"rvz", "rv"}, {"PV", "PV"},
-                 {"p", "p"},   {"lp", "lp"},  {"", ""},     {nullptr, ""}};
+        RunMode mode;
+    } cases[] = {{"pv", RunMode::cost_sweep}, {"pvx", RunMode::cost_sweep}, {"rv", RunMode::rhs_sweep},
+                 {"rvz", RunMode::rhs_sweep}, {"PV", RunMode::ordinary},    {"p", RunMode::ordinary},
+                 {"lp", RunMode::cut_names},  {"lpx", RunMode::cut_names},  {"l", RunMode::ordinary},
+                 {"", RunMode::ordinary},     {nullptr, RunMode::ordinary}};
     for (const auto& c : cases) EXPECT_EQ(run_mode_of(c.argument), c.mode) << (c.argument ? c.argument : "none");
 }
 

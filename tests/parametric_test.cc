@@ -41,7 +41,7 @@ TEST(ParametricText, Numbers) {
 
 // A form with the given names, variable j costing j and row i limited to
 // 100 + i, and the items taken out of its names.
-SweepItems take_items(DocumentedForm& form, const char* mode, std::vector<std::string> variables,
+SweepItems take_items(DocumentedForm& form, RunMode mode, std::vector<std::string> variables,
                       std::vector<std::string> constraints) {
     form.problem.columns.resize(variables.size());
     form.problem.rows.resize(constraints.size());
@@ -58,7 +58,7 @@ SweepItems take_items(DocumentedForm& form, const char* mode, std::vector<std::s
 
 TEST(ParametricItems, ObjectiveItems) {
     DocumentedForm form;
-    const SweepItems items = take_items(form, "pv", {"x1$$$10&&&25", "plain", "x$$$5", "$$$1&&&2", "x$$$&&&7",
+    const SweepItems items = take_items(form, RunMode::cost_sweep, {"x1$$$10&&&25", "plain", "x$$$5", "$$$1&&&2", "x$$$&&&7",
                                                      "y$$$1e2&&&2.5E+2", "z&&&"},
                                         {"cap$$$100&&&150"});
     ASSERT_EQ(items.count(), 4);
@@ -81,7 +81,7 @@ TEST(ParametricItems, ObjectiveItems) {
 
 TEST(ParametricItems, RightHandSideItems) {
     DocumentedForm form;
-    const SweepItems items = take_items(form, "rv", {"x1$$$10&&&25"}, {"a", "cap$$$ 100&&& 150", "b$$$-3&&&"});
+    const SweepItems items = take_items(form, RunMode::rhs_sweep, {"x1$$$10&&&25"}, {"a", "cap$$$ 100&&& 150", "b$$$-3&&&"});
     ASSERT_EQ(items.count(), 2);
     EXPECT_FALSE(items.objective);
     EXPECT_EQ(items.index[1], 2);
@@ -96,13 +96,13 @@ TEST(ParametricItems, RightHandSideItems) {
 
 TEST(ParametricItems, TextThatIsNotANumberStopsTheRun) {
     const struct {
-        const char* mode;
+        RunMode mode;
         const char* name;
         const char* explanation;
     } cases[] = {
-        {"pv", "x1&&&25$$$10", "variable 1 'x1&&&25$$$10': the end value '25$$$10' is not a number"},
-        {"pv", "x$$$-1.5 x&&&2", "variable 1 'x$$$-1.5 x&&&2': the start value '-1.5 x' is not a number"},
-        {"rv", "c$$$1&&&\t2", "constraint 1 'c$$$1&&&\t2': the end value '\t2' is not a number"},
+        {RunMode::cost_sweep, "x1&&&25$$$10", "variable 1 'x1&&&25$$$10': the end value '25$$$10' is not a number"},
+        {RunMode::cost_sweep, "x$$$-1.5 x&&&2", "variable 1 'x$$$-1.5 x&&&2': the start value '-1.5 x' is not a number"},
+        {RunMode::rhs_sweep, "c$$$1&&&\t2", "constraint 1 'c$$$1&&&\t2': the end value '\t2' is not a number"},
     };
     for (const auto& c : cases) {
         DocumentedForm form;

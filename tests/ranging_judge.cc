@@ -243,10 +243,10 @@ Verdicts judge_cost_sweep(const Problem& original, int column, Extended start, E
     const std::vector<ModelSweepItem> swept =
         start_model_sweep(model, {name + ":" + std::to_string(static_cast<double>(start)) + ":" +
                                   std::to_string(static_cast<double>(end))},
-                          "pv");
+                          RunMode::cost_sweep);
     std::vector<std::string> said;
     ConvertedModel c = convert_model(model, said);
-    SweepItems items = extract_parametric_items(c.form, "pv");
+    SweepItems items = extract_parametric_items(c.form, RunMode::cost_sweep);
     add_model_sweep_items(items, c.form, c.map, swept);
     Channel console;
     std::unique_ptr<SolveEngine> engine;

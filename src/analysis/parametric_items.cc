@@ -29,9 +29,9 @@ StoredReal item_value(bool pv, int index, const Name& name, std::string_view tex
 
 }  // namespace
 
-SweepItems extract_parametric_items(DocumentedForm& form, const std::string& mode) {
+SweepItems extract_parametric_items(DocumentedForm& form, RunMode mode) {
     SweepItems items;
-    const bool pv = mode == "pv";
+    const bool pv = mode == RunMode::cost_sweep;
     items.objective = pv;
     const int count = pv ? form.variables() : form.rows();
     for (int i = 1; i <= count; ++i) {
@@ -72,8 +72,8 @@ StoredReal sweep_value(Extended value, const std::string& name, const char* whic
 }  // namespace
 
 std::vector<ModelSweepItem> start_model_sweep(Problem& model, const std::vector<std::string>& texts,
-                                              const std::string& mode) {
-    const bool pv = mode == "pv";
+                                              RunMode mode) {
+    const bool pv = mode == RunMode::cost_sweep;
     std::vector<ModelSweepItem> items;
     for (const std::string& text : texts) {
         const std::size_t second = text.rfind(':');

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "form/documented_form.h"
+#include "form/run_mode.h"
 
 namespace lpsens {
 
@@ -59,14 +60,14 @@ std::optional<Extended> parse_parametric_text(std::string_view text);
 // names to the plain name and writes each start value into the form.  Ends
 // with strip_name_suffixes.  A start or end text that is not a number is
 // runtime error 106, one too large for the stored format 205.
-SweepItems extract_parametric_items(DocumentedForm& form, const std::string& mode);
+SweepItems extract_parametric_items(DocumentedForm& form, RunMode mode);
 
 // Imported models: finds each item's model column (pv) or row (rv) and sets
 // its cost or right-hand side to the start value, in the model's own sense,
 // before the model is converted.  RunError 106 for an unknown name or a
 // value that is not a number.
 std::vector<ModelSweepItem> start_model_sweep(Problem& model, const std::vector<std::string>& texts,
-                                              const std::string& mode);
+                                              RunMode mode);
 
 // Adds the form's items of a model sweep: every form variable or row a model
 // item became, moving as the model item moves, and the objective constant

@@ -57,11 +57,14 @@ bool names_model(const char* argument) {
 
 }  // namespace
 
-std::string run_mode_of(const char* mode_argument) {
-    if (mode_argument == nullptr) return {};
+RunMode run_mode_of(const char* mode_argument) {
+    if (mode_argument == nullptr) return RunMode::ordinary;
     std::string mode(mode_argument);
     if (mode.size() > 2) mode.resize(2);
-    return mode;
+    if (mode == "pv") return RunMode::cost_sweep;
+    if (mode == "rv") return RunMode::rhs_sweep;
+    if (mode == "lp") return RunMode::cut_names;
+    return RunMode::ordinary;
 }
 
 std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, std::string& error) {
@@ -197,12 +200,12 @@ std::optional<RunOptions> parse_command_line(int argc, const char* const* argv, 
         }
         options.input = model;
     }
-    const std::string mode = options.mode == nullptr ? "" : std::string(options.mode).substr(0, 2);
-    if (!options.sweeps.empty() && mode != "pv" && mode != "rv") {
+    const bool sweep = is_sweep(run_mode_of(options.mode));
+    if (!options.sweeps.empty() && !sweep) {
         error = "--sweep needs the mode pv or rv";
         return std::nullopt;
     }
-    if (!options.chart.empty() && mode != "pv" && mode != "rv") {
+    if (!options.chart.empty() && !sweep) {
         error = "--chart needs the mode pv or rv";
         return std::nullopt;
     }

@@ -13,6 +13,7 @@
 
 #include "engine/kernel_kind.h"
 #include "engine/settings.h"
+#include "form/run_mode.h"
 
 namespace lpsens {
 
@@ -51,9 +52,9 @@ struct RunOptions {
 // Whether the options name a model file (not standard input).
 inline bool reads_file(const RunOptions& options) { return !options.input.empty() && options.input != "-"; }
 
-// The run mode: the first two characters of the mode argument (all of a
-// shorter one, empty without one).
-std::string run_mode_of(const char* mode_argument);
+// The run mode from the first two characters of the mode argument
+// (case-sensitive: "pv", "rv", "lp"; anything else, or none, is ordinary).
+RunMode run_mode_of(const char* mode_argument);
 
 // Parses argv[1..argc-1].  On a bad command line returns nullopt and sets
 // `error` to what is wrong.

@@ -163,8 +163,8 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     Channel& out = channels.out;
     Channel& console = channels.console;
     console.set_quiet(options.quiet);
-    const std::string mode = run_mode_of(options.mode);
-    const bool parametric = mode == "pv" || mode == "rv";
+    const RunMode mode = run_mode_of(options.mode);
+    const bool parametric = is_sweep(mode);
     const std::string infinity_text =
         options.utf8 || (::isatty(1) && locale_is_utf8()) ? "\xE2\x88\x9E" : std::string(infinity_sign);  // U+221E
 

@@ -9,15 +9,15 @@ void cut_at_marker(Name& name) {
     if (p != Name::npos) name.resize(p);
 }
 
-void strip_name_suffixes(DocumentedForm& form, const std::string& mode) {
-    if (mode == "pv" || mode == "lp")
+void strip_name_suffixes(DocumentedForm& form, RunMode mode) {
+    if (mode == RunMode::cost_sweep || mode == RunMode::cut_names)
         for (int i = 1; i <= form.rows(); ++i) cut_at_marker(form.row_name(i));
-    if (mode == "rv" || mode == "lp")
+    if (mode == RunMode::rhs_sweep || mode == RunMode::cut_names)
         for (int j = 1; j <= form.variables(); ++j) cut_at_marker(form.column_name(j));
 }
 
-void mark_sweep_items(DocumentedForm& form, const std::vector<std::string>& items, const std::string& mode) {
-    const bool pv = mode == "pv";
+void mark_sweep_items(DocumentedForm& form, const std::vector<std::string>& items, RunMode mode) {
+    const bool pv = mode == RunMode::cost_sweep;
     for (const std::string& item : items) {
         const std::size_t second = item.rfind(':');
         const std::size_t first = item.rfind(':', second - 1);

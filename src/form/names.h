@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "form/documented_form.h"
+#include "form/run_mode.h"
 
 namespace lpsens {
 
@@ -18,10 +19,10 @@ void cut_at_marker(Name& name);
 
 // Mode "pv" or "lp": constraint names are cut before their first "$$$".
 // Mode "rv" or "lp": variable names likewise.  Other modes change nothing.
-void strip_name_suffixes(DocumentedForm& form, const std::string& mode);
+void strip_name_suffixes(DocumentedForm& form, RunMode mode);
 
 // Adds "$$$start&&&end" to the name each item "NAME:START:END" names: a
 // variable in mode "pv", a row in mode "rv".  RunError 106 when no such name.
-void mark_sweep_items(DocumentedForm& form, const std::vector<std::string>& items, const std::string& mode);
+void mark_sweep_items(DocumentedForm& form, const std::vector<std::string>& items, RunMode mode);
 
 }  // namespace lpsens

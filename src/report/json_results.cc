@@ -120,7 +120,7 @@ namespace {
 void make_json(const DocumentedForm& form, const RunResults& run, const ResultChecker& checker, Pieces& pieces) {
     const int n = form.variables();
     const int m = form.rows();
-    const bool parametric = run.mode == "pv" || run.mode == "rv";
+    const bool parametric = is_sweep(run.mode);
     // Values the engine computed: within its tolerance of zero they are 0.
     const auto value = [&](double x) { return number(std::fabs(x) <= run.tolerance ? 0.0 : x); };
     // A run stopped before its verdict proves nothing and is not checked.
@@ -130,7 +130,7 @@ void make_json(const DocumentedForm& form, const RunResults& run, const ResultCh
     std::string& j = pieces.text;
     j += "{\n";
     j += "  \"title\": " + quoted(form.title()) + ",\n";
-    j += "  \"mode\": \"" + std::string(parametric ? run.mode : "ordinary") + "\",\n";
+    j += "  \"mode\": \"" + std::string(parametric ? mode_name(run.mode) : "ordinary") + "\",\n";
     j += "  \"engine\": \"" + std::string(run.accurate ? "accurate" : "classic") + "\",\n";
     // A verdict the checks could not confirm is not stated as a fact.
     j += "  \"status\": \"" + (verified || stopped ? status : std::string("unverified")) + "\",\n";

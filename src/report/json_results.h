@@ -19,7 +19,7 @@ namespace lpsens {
 
 // What a run has to say, whatever it reached.
 struct RunResults {
-    std::string mode;      // the run mode ("pv", "rv", or another: ordinary)
+    RunMode mode = RunMode::ordinary;
     bool accurate = false;
     // The first result's verdict, or how the run stopped before one (then
     // `solution` of an ordinary run is the best basis found, `feasible` or
