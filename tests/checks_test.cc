@@ -13,7 +13,7 @@
 #include "classic/pivot.h"
 #include "classic/tableau_init.h"
 #include "driver/options.h"
-#include "factor/basis_solution.h"
+#include "basis/basis_solution.h"
 #include "form/problem_as_read.h"
 #include "test_support.h"
 

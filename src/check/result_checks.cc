@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "factor/basis_solution.h"
+#include "basis/basis_solution.h"
 #include "numeric/fields.h"
 
 namespace lpsens {

@@ -1,4 +1,4 @@
-#include "factor/basis_solution.h"
+#include "basis/basis_solution.h"
 
 #include <algorithm>
 #include <cmath>
