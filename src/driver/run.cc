@@ -130,6 +130,20 @@ bool warn_negative_rhs(const DocumentedForm& form, Channel& console) {
     return any;
 }
 
+// The tableau listing, or, for a model beyond lpsens's own sizes whose
+// listing passes a million entries, the note that it is left out (unless
+// `asked`).
+std::string write_listing(Channel& out, const TableauView& tableau, const DocumentedForm& form, bool asked) {
+    const long long entries = static_cast<long long>(form.rows()) * form.column_count();
+    const bool beyond = form.rows() > max_rows || form.variables() > max_vars;
+    if (!beyond || entries <= 1000000 || asked) {
+        write_tableau_listing(out, tableau, form);
+        return {};
+    }
+    return "lpsens: the tableau listing (" + std::to_string(form.rows()) + " rows by " +
+           std::to_string(form.column_count()) + " columns) is left out; --listing writes it\n";
+}
+
 // Checks every record of a sweep as it is taken and says each verdict on the
 // report channel as it comes.
 class SweepReporter final : public SweepObserver {
@@ -157,214 +171,251 @@ private:
 
 }  // namespace
 
-int run_sequence(Channels& channels, ByteSource& input, const RunOptions& options, bool touch_marker) {
-    // --time-limit counts from here.
-    const RunClock::time_point started = RunClock::now();
-    Channel& out = channels.out;
-    Channel& console = channels.console;
-    console.set_quiet(options.quiet);
-    const RunMode mode = run_mode_of(options.mode);
-    const bool parametric = is_sweep(mode);
-    const std::string infinity_text =
-        options.utf8 || (::isatty(1) && locale_is_utf8()) ? "\xE2\x88\x9E" : std::string(infinity_sign);  // U+221E
+namespace {
 
-    // The problem from --input or standard input, in any format.
-    std::optional<ByteSource> file;
-    FileCloser closer;
-    ByteSource* source = &input;
-    const bool from_file = reads_file(options);
-    if (from_file) {
-        closer.fd = open_input_file(options.input);
-        file.emplace(closer.fd);
-        file->origin = options.input;
-        source = &*file;
+// The input of a run: --input, opened (and closed at the end of the run), or
+// standard input; and every file the run will write found writable before
+// anything is read: a run never solves for long only to find that out at its
+// end.
+class RunInput {
+public:
+    RunInput(ByteSource& standard_input, const RunOptions& options) : source_(&standard_input) {
+        from_file_ = reads_file(options);
+        if (from_file_) {
+            closer_.fd = open_input_file(options.input);
+            file_.emplace(closer_.fd);
+            file_->origin = options.input;
+            source_ = &*file_;
+        }
+        for (const std::string* path : {&options.json, &options.chart, &options.write_problem})
+            if (!path->empty()) check_output_file(*path);
     }
-    // Every file the run will write can be written: a run never solves for
-    // long only to find that out at its end.
-    for (const std::string* path : {&options.json, &options.chart, &options.write_problem})
-        if (!path->empty()) check_output_file(*path);
-    Problem model = read_problem(*source, input_format(options.format, from_file ? options.input : ""));
-    for (const std::string& w : model.warnings) console.write("lpsens: warning: " + w + "\n");
-    // lpsens's own problems keep the classic engine, whose bytes their users
-    // rely on; imported models have none to keep and get the accurate one.
-    const bool accurate = options.accurate || (!options.classic && !model.native);
-    std::optional<ModelMap> imported;
+    ByteSource& source() { return *source_; }
+    bool from_file() const { return from_file_; }
+
+private:
+    FileCloser closer_;
+    std::optional<ByteSource> file_;
+    ByteSource* source_;
+    bool from_file_ = false;
+};
+
+// The problem as read and the form the engines solve, with the items of a
+// sweep.
+struct PreparedRun {
+    RunMode mode = RunMode::ordinary;
+    bool parametric = false;
+    bool accurate = false;
+    Problem model;                    // an imported model as read
+    std::optional<ModelMap> imported; // its map to the form
     DocumentedForm form;
     std::vector<ModelSweepItem> model_sweep;
-    if (model.native) {
-        form = native_form(std::move(model));
-        if (!options.write_problem.empty()) write_text_file(options.write_problem, problem_text(form, accurate));
-        mark_sweep_items(form, options.sweeps, mode);
+    SweepItems items;
+    // The model and map of the model's own terms (an identity map of the
+    // form for lpsens's own problems).
+    const Problem& terms_model() const { return imported ? model : form.problem; }
+};
+
+PreparedRun prepare(ByteSource& source, const RunOptions& options, bool from_file, Channel& console) {
+    PreparedRun p;
+    p.mode = run_mode_of(options.mode);
+    p.parametric = is_sweep(p.mode);
+    p.model = read_problem(source, input_format(options.format, from_file ? options.input : ""));
+    for (const std::string& w : p.model.warnings) console.write("lpsens: warning: " + w + "\n");
+    // lpsens's own problems keep the classic engine, whose bytes their users
+    // rely on; imported models have none to keep and get the accurate one.
+    p.accurate = options.accurate || (!options.classic && !p.model.native);
+    if (p.model.native) {
+        p.form = native_form(std::move(p.model));
+        if (!options.write_problem.empty()) write_text_file(options.write_problem, problem_text(p.form, p.accurate));
+        mark_sweep_items(p.form, options.sweeps, p.mode);
     } else {
         std::vector<std::string> lines;
-        ConvertedModel converted = convert_model(model, lines);
+        ConvertedModel converted = convert_model(p.model, lines);
         for (const std::string& line : lines) console.note("lpsens: " + line + "\n");
         check_stored_range(converted.form);
-        if (!accurate) check_classic_size(converted.form, "the classic engine");
+        if (!p.accurate) check_classic_size(converted.form, "the classic engine");
         if (!options.write_problem.empty()) {
             check_classic_size(converted.form, "lpsens's own format (--write-problem)");
-            write_text_file(options.write_problem, problem_text(converted.form, accurate));
+            write_text_file(options.write_problem, problem_text(converted.form, p.accurate));
         }
         // A sweep names the model's own rows and columns, at its own values:
         // the model takes the start values and is converted again.
-        if (parametric && !options.sweeps.empty()) {
-            model_sweep = start_model_sweep(model, options.sweeps, mode);
-            converted = convert_model(model, lines);
+        if (p.parametric && !options.sweeps.empty()) {
+            p.model_sweep = start_model_sweep(p.model, options.sweeps, p.mode);
+            converted = convert_model(p.model, lines);
             check_stored_range(converted.form);
         }
-        form = std::move(converted.form);
-        imported = std::move(converted.map);
+        p.form = std::move(converted.form);
+        p.imported = std::move(converted.map);
     }
-    SweepItems items;
-    if (parametric) items = extract_parametric_items(form, mode);
-    if (imported) add_model_sweep_items(items, form, *imported, model_sweep);
+    if (p.parametric) p.items = extract_parametric_items(p.form, p.mode);
+    if (p.imported) add_model_sweep_items(p.items, p.form, *p.imported, p.model_sweep);
+    return p;
+}
 
-    ResultChecker checker(form, accurate);
-    EngineSettings settings{options.max_exchanges, options.kernel, options.threads};
-    settings.presolve = options.presolve;
-    if (options.time_limit > 0)
-        settings.deadline = started + std::chrono::duration_cast<RunClock::duration>(
-                                          std::chrono::duration<double>(options.time_limit));
+// The engine of a run and what the checks' warnings need to know of it.
+struct RunEngine {
+    EngineSettings settings;
     std::unique_ptr<SolveEngine> engine;
     AccurateEngine* model_engine = nullptr;  // the accurate engine of an imported model
     CheckAdvice advice;
-    advice.accurate = accurate;
-    if (accurate) {
-        if (imported) {
-            auto own = std::make_unique<AccurateEngine>(form, model, *imported, settings, console);
-            model_engine = own.get();
-            engine = std::move(own);
-        } else
-            engine = std::make_unique<AccurateEngine>(form, settings, console);
+};
+
+RunEngine make_engine(const PreparedRun& p, const RunOptions& options, RunClock::time_point started,
+                      Channel& console) {
+    RunEngine e;
+    e.settings = EngineSettings{options.max_exchanges, options.kernel, options.threads};
+    e.settings.presolve = options.presolve;
+    if (options.time_limit > 0)
+        e.settings.deadline = started + std::chrono::duration_cast<RunClock::duration>(
+                                            std::chrono::duration<double>(options.time_limit));
+    e.advice.accurate = p.accurate;
+    if (p.accurate) {
+        if (p.imported) {
+            auto own = std::make_unique<AccurateEngine>(p.form, p.model, *p.imported, e.settings, console);
+            e.model_engine = own.get();
+            e.engine = std::move(own);
+        } else {
+            e.engine = std::make_unique<AccurateEngine>(p.form, e.settings, console);
+        }
     } else {
         bool negative = false;
-        for (int i = 1; i <= form.rows() && !negative; ++i) negative = narrowed(form.rhs(i)).value < 0;
-        engine = std::make_unique<ClassicEngine>(form, settings, console, negative);
-        advice.negative_rhs = warn_negative_rhs(form, console);
+        for (int i = 1; i <= p.form.rows() && !negative; ++i) negative = narrowed(p.form.rhs(i)).value < 0;
+        e.engine = std::make_unique<ClassicEngine>(p.form, e.settings, console, negative);
+        e.advice.negative_rhs = warn_negative_rhs(p.form, console);
     }
-    console.mark('.');
+    return e;
+}
 
-    const SolveResult result = engine->solve();
-    // How the run ends: the first result's verdict, or a stop before one
-    // (of the solve, or of a sweep's re-optimisation).
-    Status end = result.status;
+// What a run found past its first solve: the verdict it ends with, the
+// analyses and sweeps, and what the writers read of them.  Its members are
+// pointed at by `run`: it stays where it is made.
+struct RunOutcome {
+    Status end = Status::optimal;
     RunResults run;
-    run.mode = mode;
-    run.accurate = accurate;
-    run.tolerance = accurate ? 1e-9 : 0.00001;
-    if (imported) {
-        run.model = &model;
-        run.map = &*imported;
-    }
     std::optional<ModelResults> model_results;
     std::optional<Ranging> ranging;
     std::vector<SweepRecord> records;
+    std::optional<TermsSweep> terms;
     std::string listing_note;  // for the console, when the listing is left out
-    // The CSV report, or the readable one in the model's terms instead.
+};
+
+// After the first solve: the CSV report as it comes (the solution report
+// and listing, or the sweep's table), the ranging in the model's terms and
+// the sweeps, each checked.
+void analyse(PreparedRun& p, RunEngine& e, const SolveResult& result, const RunOptions& options, Channel& out,
+             const std::string& infinity_text, ResultChecker& checker, RunOutcome& o) {
+    DocumentedForm& form = p.form;
     const bool csv = !options.text_report;
+    o.end = result.status;
+    o.run.mode = p.mode;
+    o.run.accurate = p.accurate;
+    o.run.tolerance = p.accurate ? 1e-9 : 0.00001;
+    if (p.imported) {
+        o.run.model = &p.model;
+        o.run.map = &*p.imported;
+    }
     // The model's own terms: for the JSON of an imported model and for the
     // readable report.
     const auto in_model_terms = [&] {
-        if ((imported && !options.json.empty()) || !csv)
-            model_results = lpsens::model_results(imported ? model : form.problem,
-                                                  imported ? *imported : identity_map(form), form, result,
-                                                  engine->tableau(), run.tolerance, options.threads);
-        if (imported && model_results) run.model_results = &*model_results;
+        if ((p.imported && !options.json.empty()) || !csv)
+            o.model_results = lpsens::model_results(p.terms_model(), p.imported ? *p.imported : identity_map(form), form,
+                                                    result, e.engine->tableau(), o.run.tolerance, options.threads);
+        if (p.imported && o.model_results) o.run.model_results = &*o.model_results;
     };
     // The sweep in the model's own terms.
-    std::optional<TermsSweep> terms;
     const auto start_terms_sweep = [&] {
-        terms = imported ? imported_terms_sweep(model, model_sweep, items.objective) : native_terms_sweep(form, items);
-        set_limits(*terms, options.max_records, settings, form.rows(), form.column_count());
+        o.terms = p.imported ? imported_terms_sweep(p.model, p.model_sweep, p.items.objective)
+                             : native_terms_sweep(form, p.items);
+        set_limits(*o.terms, options.max_records, e.settings, form.rows(), form.column_count());
     };
-    if (parametric && model_engine != nullptr && is_verdict(result.status)) {
+    if (p.parametric && e.model_engine != nullptr && is_verdict(result.status)) {
         // An imported model's sweep is the one in its terms, wherever it
         // begins (perhaps later than the start, where there is an optimum);
         // the CSV's records are taken where it records.
         if (result.status != Status::optimal) checker.check_final(result, false);
         start_terms_sweep();
-        run_terms_sweep(*terms, checker, *model_engine, items, form.variables(), form.rows(), records);
-        const Status ended = end_status(terms->result);
+        run_terms_sweep(*o.terms, checker, *e.model_engine, p.items, form.variables(), form.rows(), o.records);
+        const Status ended = end_status(o.terms->result);
         if (csv && ended != Status::optimal) write_status_line(out, ended);
-        if (csv && !records.empty()) write_parametric_report(out, form, items, records);
-        end = !is_verdict(ended) || records.empty() ? ended : Status::optimal;
-        run.items = &items;
-        run.records = &records;
+        if (csv && !o.records.empty()) write_parametric_report(out, form, p.items, o.records);
+        o.end = !is_verdict(ended) || o.records.empty() ? ended : Status::optimal;
+        o.run.items = &p.items;
+        o.run.records = &o.records;
     } else if (!is_verdict(result.status)) {
         // Stopped before any verdict: the stop line instead of a report, and
         // the best basis for the JSON and the readable report, not checked
         // (it claims nothing) and without ranging.
         if (csv) write_status_line(out, result.status);
-        run.feasible = result.feasible;
-        if (!parametric) {
-            strip_name_suffixes(form, mode);
-            run.solution = &result.solution;
+        o.run.feasible = result.feasible;
+        if (!p.parametric) {
+            strip_name_suffixes(form, p.mode);
+            o.run.solution = &result.solution;
             in_model_terms();
         }
-    } else if (result.status == Status::infeasible || (parametric && result.status == Status::unbounded)) {
+    } else if (result.status == Status::infeasible || (p.parametric && result.status == Status::unbounded)) {
         // A sweep starts only from an optimum.
         if (csv) write_status_line(out, result.status);
         checker.check_final(result, false);
     } else {
         if (result.status == Status::unbounded && csv) write_status_line(out, result.status);
-        if (parametric) {
-            SweepReporter reporter(csv ? &out : nullptr, checker, items);
-            records = parametric_sweep(*engine, items, form.variables(), result, reporter);
-            if (!is_verdict(reporter.end())) end = reporter.end();
-            if (csv) write_parametric_report(out, form, items, records);
-            run.items = &items;
-            run.records = &records;
+        if (p.parametric) {
+            SweepReporter reporter(csv ? &out : nullptr, checker, p.items);
+            o.records = parametric_sweep(*e.engine, p.items, form.variables(), result, reporter);
+            if (!is_verdict(reporter.end())) o.end = reporter.end();
+            if (csv) write_parametric_report(out, form, p.items, o.records);
+            o.run.items = &p.items;
+            o.run.records = &o.records;
         } else {
-            strip_name_suffixes(form, mode);
+            strip_name_suffixes(form, p.mode);
             if (csv) write_title_line(out, form.title());
-            ranging = compute_ranging(engine->tableau(), form.variables(), options.threads);
+            o.ranging = compute_ranging(e.engine->tableau(), form.variables(), options.threads);
             if (csv) {
-                write_solution_report(out, form, result.solution, *ranging, infinity_text);
-                // The listing of a model beyond lpsens's own sizes is written
-                // on request once it passes a million entries.
-                const long long entries = static_cast<long long>(form.rows()) * form.column_count();
-                const bool beyond = form.rows() > max_rows || form.variables() > max_vars;
-                if (!beyond || entries <= 1000000 || options.listing)
-                    write_tableau_listing(out, engine->tableau(), form);
-                else
-                    listing_note = "lpsens: the tableau listing (" + std::to_string(form.rows()) + " rows by " +
-                                   std::to_string(form.column_count()) + " columns) is left out; --listing writes it\n";
+                write_solution_report(out, form, result.solution, *o.ranging, infinity_text);
+                o.listing_note = write_listing(out, e.engine->tableau(), form, options.listing);
             }
             checker.check_final(result, csv);
-            run.solution = &result.solution;
-            run.ranging = &*ranging;
+            o.run.solution = &result.solution;
+            o.run.ranging = &*o.ranging;
             in_model_terms();
         }
     }
     // Beside the documented sweep, the one in the model's terms where an
     // output in those terms asks for it (an imported model always has one).
-    if (parametric && !terms && is_verdict(end) && is_verdict(result.status) &&
-        (imported || !csv || !options.json.empty() || !options.chart.empty())) {
+    if (p.parametric && !o.terms && is_verdict(o.end) && is_verdict(result.status) &&
+        (p.imported || !csv || !options.json.empty() || !options.chart.empty())) {
         start_terms_sweep();
-        run_terms_sweep(*terms, checker);
-        if (!is_verdict(end_status(terms->result))) end = end_status(terms->result);
+        run_terms_sweep(*o.terms, checker);
+        if (!is_verdict(end_status(o.terms->result))) o.end = end_status(o.terms->result);
     }
-    if (terms) {
-        run.model_sweep = &terms->result;
-        run.swept = &terms->items;
-        run.sweep_model = terms->model;
-        run.sweep_costs = terms->target.costs;
+    if (o.terms) {
+        o.run.model_sweep = &o.terms->result;
+        o.run.swept = &o.terms->items;
+        o.run.sweep_model = o.terms->model;
+        o.run.sweep_costs = o.terms->target.costs;
     }
-    run.status = end;
-    if (!csv) {
+    o.run.status = o.end;
+}
+
+// The reports that are written whole at the end: the readable one on
+// standard output (instead of the CSV), the JSON and the chart.
+void write_reports(const PreparedRun& p, const RunOptions& options, bool from_file, const SolveResult& result,
+                   const ResultChecker& checker, const RunOutcome& o, Channel& out) {
+    if (options.text_report) {
         TextReportRun text;
-        text.source = imported ? form.problem.source : from_file ? options.input : "";
-        text.accurate = accurate;
-        text.verified = is_verdict(end) && checker.passed();
-        text.status = end;
+        text.source = p.imported ? p.form.problem.source : from_file ? options.input : "";
+        text.accurate = p.accurate;
+        text.verified = is_verdict(o.end) && checker.passed();
+        text.status = o.end;
         text.feasible = result.feasible;
-        text.results = model_results ? &*model_results : nullptr;
-        if (terms) {
-            text.sweep = &terms->result;
-            text.swept = &terms->items;
+        text.results = o.model_results ? &*o.model_results : nullptr;
+        if (o.terms) {
+            text.sweep = &o.terms->result;
+            text.swept = &o.terms->items;
             text.max_records = options.max_records;
         }
-        std::string report = text_report(imported ? model : form.problem, imported ? *imported : identity_map(form), text);
+        std::string report = text_report(p.terms_model(), p.imported ? *p.imported : identity_map(p.form), text);
         // Every line lpsens writes ends with CR LF.
         std::string lines;
         for (const char c : report) lines += c == '\n' ? std::string(line_end) : std::string(1, c);
@@ -372,41 +423,67 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     }
     if (!options.json.empty()) {
         TextFileWriter file(options.json);
-        write_json_results(form, run, checker, [&](std::string_view piece) { file.write(piece); });
+        write_json_results(p.form, o.run, checker, [&](std::string_view piece) { file.write(piece); });
         file.close();
     }
-    if (!options.chart.empty() && terms) {
+    if (!options.chart.empty() && o.terms) {
         SweepChartInput chart;
-        chart.title = form.title();
-        chart.maximise = terms->model->maximise;
-        chart.costs = terms->target.costs;
-        chart.items = terms->items.names;
-        chart.starts = terms->items.starts;
-        chart.ends = terms->items.ends;
-        chart.sweep = &terms->result;
+        chart.title = p.form.title();
+        chart.maximise = o.terms->model->maximise;
+        chart.costs = o.terms->target.costs;
+        chart.items = o.terms->items.names;
+        chart.starts = o.terms->items.starts;
+        chart.ends = o.terms->items.ends;
+        chart.sweep = &o.terms->result;
         write_text_file(options.chart, sweep_chart(chart));
     }
-    // Everything for standard output is out before the run counts as done.
-    out.flush();
+}
+
+// The console's end of the run (the end of the marks, the notes, a stop, the
+// checks' warnings) and the exit code.
+int finish(const PreparedRun& p, const RunEngine& e, const RunOptions& options, const ResultChecker& checker,
+           const RunOutcome& o, Channel& console, bool touch_marker) {
     console.mark(line_end);
-    console.note(listing_note);
-    if (terms) {
-        const std::string before = before_words(terms->items, terms->result);
+    console.note(o.listing_note);
+    if (o.terms) {
+        const std::string before = before_words(o.terms->items, o.terms->result);
         if (!before.empty()) console.note("lpsens: sweep: " + before + "\n");
-        console.note("lpsens: sweep: " + counted(static_cast<long>(terms->result.records.size()), "record", "records") +
-                     "; " + end_words(terms->items, terms->result, options.max_records) + "\n");
+        console.note("lpsens: sweep: " + counted(static_cast<long>(o.terms->result.records.size()), "record", "records") +
+                     "; " + end_words(o.terms->items, o.terms->result, options.max_records) + "\n");
     }
-    if (!is_verdict(end))
-        console.write(stop_message(end, exchange_cap(settings, form.rows(), form.column_count()), options.time_limit,
-                                   records.size()));
-    report_all_checks(console, checker, options.show_checks, advice);
+    if (!is_verdict(o.end))
+        console.write(stop_message(o.end, exchange_cap(e.settings, p.form.rows(), p.form.column_count()),
+                                   options.time_limit, o.records.size()));
+    report_all_checks(console, checker, options.show_checks, e.advice);
     // A run without a verdict has its own exit code, before that of a
     // failed check; like a failed check under --strict it leaves the
     // marker file alone.
-    if (!is_verdict(end)) return end == Status::numerical_trouble ? exit_numerical : exit_limit;
+    if (!is_verdict(o.end)) return o.end == Status::numerical_trouble ? exit_numerical : exit_limit;
     const bool failed = options.strict && !checker.passed();
     if (touch_marker && !failed) reset_marker_file();
     return failed ? exit_check_failed : 0;
+}
+
+}  // namespace
+
+int run_sequence(Channels& channels, ByteSource& input, const RunOptions& options, bool touch_marker) {
+    // --time-limit counts from here.
+    const RunClock::time_point started = RunClock::now();
+    channels.console.set_quiet(options.quiet);
+    const std::string infinity_text =
+        options.utf8 || (::isatty(1) && locale_is_utf8()) ? "\xE2\x88\x9E" : std::string(infinity_sign);  // U+221E
+    RunInput in(input, options);
+    PreparedRun p = prepare(in.source(), options, in.from_file(), channels.console);
+    ResultChecker checker(p.form, p.accurate);
+    RunEngine e = make_engine(p, options, started, channels.console);
+    channels.console.mark('.');
+    const SolveResult result = e.engine->solve();
+    RunOutcome o;
+    analyse(p, e, result, options, channels.out, infinity_text, checker, o);
+    write_reports(p, options, in.from_file(), result, checker, o, channels.out);
+    // Everything for standard output is out before the run counts as done.
+    channels.out.flush();
+    return finish(p, e, options, checker, o, channels.console, touch_marker);
 }
 
 namespace {
