@@ -415,11 +415,7 @@ void write_reports(const PreparedRun& p, const RunOptions& options, bool from_fi
             text.swept = &o.terms->items;
             text.max_records = options.max_records;
         }
-        std::string report = text_report(p.terms_model(), p.imported ? *p.imported : identity_map(p.form), text);
-        // Every line lpsens writes ends with CR LF.
-        std::string lines;
-        for (const char c : report) lines += c == '\n' ? std::string(line_end) : std::string(1, c);
-        out.write(lines);
+        write_text_report(out, p.terms_model(), p.imported ? *p.imported : identity_map(p.form), text);
     }
     if (!options.json.empty()) {
         TextFileWriter file(options.json);

@@ -229,4 +229,15 @@ std::string text_report(const Problem& model, const ModelMap& map, const TextRep
     return out;
 }
 
+void write_text_report(Channel& out, const Problem& model, const ModelMap& map, const TextReportRun& run) {
+    const std::string report = text_report(model, map, run);
+    std::string lines;
+    lines.reserve(report.size() + report.size() / 16);
+    for (const char c : report) {
+        if (c == '\n') lines += line_end;
+        else lines += c;
+    }
+    out.write(lines);
+}
+
 }  // namespace lpsens

@@ -10,6 +10,7 @@
 
 #include "analysis/model_terms.h"
 #include "analysis/parametric_sweep.h"
+#include "io/channel.h"
 #include "report/sweep_words.h"
 #include "sweep/sweep_types.h"
 
@@ -31,6 +32,10 @@ struct TextReportRun {
     long max_records = 0;
 };
 
+// The report, its lines ended by "\n".
 std::string text_report(const Problem& model, const ModelMap& map, const TextReportRun& run);
+
+// The report on `out`, every line ended with CR LF as all of lpsens's lines.
+void write_text_report(Channel& out, const Problem& model, const ModelMap& map, const TextReportRun& run);
 
 }  // namespace lpsens
