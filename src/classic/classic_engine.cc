@@ -1,20 +1,29 @@
 #include "classic/classic_engine.h"
 
+#include "classic/classic_state.h"
 #include "classic/phases.h"
 #include "classic/pivot.h"
+#include "classic/state_view.h"
 #include "classic/sweep_steps.h"
 #include "classic/tableau_init.h"
 
 namespace lpsens {
 
 ClassicEngine::ClassicEngine(const DocumentedForm& form, const EngineSettings& settings, Channel& console,
-                             bool objective_may_fall) {
+                             bool objective_may_fall, KernelKind kernel)
+    : state_(std::make_unique<ClassicState>()), cs_(*state_), view_(std::make_unique<StateView>(cs_)) {
     cs_.settings = settings;
+    cs_.kernel = kernel;
     cs_.console = &console;
     cs_.objective_may_fall = objective_may_fall;
     load_form(cs_, form);
     initialise_tableau(cs_);
 }
+
+ClassicEngine::~ClassicEngine() = default;
+
+const TableauView& ClassicEngine::tableau() const { return *view_; }
+const ExchangeLog& ClassicEngine::log() const { return cs_.log; }
 
 SolveResult classic_result(const ClassicState& cs, Status status) {
     const StateView view(cs);

@@ -3,24 +3,31 @@
 // and re-optimises with phase 2.
 #pragma once
 
-#include "classic/classic_state.h"
-#include "classic/state_view.h"
+#include <memory>
+
+#include "classic/kernel_kind.h"
 #include "engine/engine.h"
 #include "form/documented_form.h"
+#include "io/channel.h"
 
 namespace lpsens {
+
+struct ClassicState;
+class StateView;
 
 class ClassicEngine final : public SolveEngine {
 public:
     // Loads the form into the tableau and builds the starting tableau.
-    // `objective_may_fall` is set when a right-hand side starts negative.
+    // `objective_may_fall` is set when a right-hand side starts negative;
+    // `kernel` is the exchange step's inner loop (the same values from each).
     ClassicEngine(const DocumentedForm& form, const EngineSettings& settings, Channel& console,
-                  bool objective_may_fall = false);
+                  bool objective_may_fall = false, KernelKind kernel = KernelKind::best);
+    ~ClassicEngine() override;
 
     SolveResult solve() override;
     SolveResult reoptimise(const ParameterMove& move) override;
-    const TableauView& tableau() const override { return view_; }
-    const ExchangeLog& log() const override { return cs_.log; }
+    const TableauView& tableau() const override;
+    const ExchangeLog& log() const override;
 
 private:
     SolveResult result(Status status) const;
@@ -30,8 +37,11 @@ private:
     // Phase 2 from the current (feasible) basis.
     SolveResult phase2();
 
-    ClassicState cs_;
-    StateView view_{cs_};
+    // The state is the engine's own: nothing outside the classic engine
+    // sees it but through the tableau view.
+    std::unique_ptr<ClassicState> state_;
+    ClassicState& cs_;
+    std::unique_ptr<StateView> view_;
 };
 
 // The result of a tableau in `status`: basis, values, and for "unbounded"

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/progress.h"
+#include "classic/kernel_kind.h"
 #include "engine/settings.h"
 #include "form/variable_id.h"
 #include "io/channel.h"
@@ -70,6 +71,9 @@ struct ClassicState {
     std::int32_t leaving_row = 0;
 
     EngineSettings settings;
+    // The inner loop of the exchange step; every kind gives the same stored
+    // values.
+    KernelKind kernel = KernelKind::best;
     // Set while a parametric sweep re-optimises: no artificial variable may
     // take a nonzero value, so a basic one away from zero is an infeasible
     // row and a nonbasic one enters only where it stays at zero.
@@ -83,6 +87,8 @@ struct ClassicState {
     // off to compare against the plain loop.
     bool skip_zero_work = true;
     ExchangeLog log;
+    long longest_stall = 0;    // the longest stretch of exchanges without progress beyond noise
+    int perturbations = 0;     // times the right-hand sides were perturbed
     std::shared_ptr<ExchangeTeam> team;  // the worker thread, made on first use
     Channel* console = nullptr;          // progress marks and warnings
     StatusLine status_line;              // on a terminal, during long solves

@@ -35,7 +35,7 @@
 
 #include <cstddef>
 
-#include "engine/kernel_kind.h"
+#include "classic/kernel_kind.h"
 
 namespace lpsens {
 

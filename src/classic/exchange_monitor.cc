@@ -19,6 +19,7 @@ long stall_limit(const ClassicState& cs) { return 5 * problem_size(cs) + 500; }
 
 ExchangeMonitor::ExchangeMonitor(ClassicState& cs, Extended start_objective)
     : log_(cs.log),
+      longest_stall_(cs.longest_stall),
       cap_(exchange_cap(cs)),
       stall_limit_(stall_limit(cs)),
       start_(start_objective),
@@ -39,7 +40,7 @@ ExchangeMonitor::Event ExchangeMonitor::exchanged(Extended objective) {
         stall_reported_ = false;
     } else {
         ++stretch_;
-        log_.longest_stall = std::max(log_.longest_stall, stretch_);
+        longest_stall_ = std::max(longest_stall_, stretch_);
         best_ = std::max(best_, objective);
     }
     if (watch_fall_ && objective < best_ - fall_limit()) return Event::numbers_lost;

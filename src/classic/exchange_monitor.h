@@ -56,6 +56,7 @@ private:
     Extended fall_limit() const;
 
     ExchangeLog& log_;
+    long& longest_stall_;
     long cap_;
     long stall_limit_;
     long count_ = 0;

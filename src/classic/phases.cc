@@ -47,7 +47,7 @@ public:
         case ExchangeMonitor::Event::stalled:
             if (perturbations_ < max_perturbations && !perturbation_.active()) {
                 ++perturbations_;
-                ++cs_.log.perturbations;
+                ++cs_.perturbations;
                 warn(std::string(name_) + " made no progress in " + std::to_string(stall_limit(cs_)) +
                      " exchanges; the right-hand sides are perturbed slightly to leave the degenerate vertex "
                      "and restored afterwards");

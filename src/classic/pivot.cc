@@ -150,7 +150,7 @@ void pivot(ClassicState& cs, int r, int s) {
         }
         eliminate(cs.phase1_row.data(), pivot_row, load_real(cs.phase1_row[s]), last, s, false, Site::pivot_phase1_row);
     } else {
-        const EliminateFunction kernel = kernel_function(cs.settings.kernel);
+        const EliminateFunction kernel = kernel_function(cs.kernel);
         auto rows = [&](int from, int to) {
             for (int i = from; i < to; ++i)
                 if (i != r) eliminate_with(kernel, cs.tableau.row(i), pivot_row, last, s, Site::pivot_other_rows);

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/kernel_kind.h"
+#include "classic/kernel_kind.h"
 #include "engine/settings.h"
 #include "form/run_mode.h"
 

@@ -265,7 +265,8 @@ struct RunEngine {
 RunEngine make_engine(const PreparedRun& p, const RunOptions& options, RunClock::time_point started,
                       Channel& console) {
     RunEngine e;
-    e.settings = EngineSettings{options.max_exchanges, options.kernel, options.threads};
+    e.settings.max_exchanges = options.max_exchanges;
+    e.settings.threads = options.threads;
     e.settings.presolve = options.presolve;
     if (options.time_limit > 0)
         e.settings.deadline = started + std::chrono::duration_cast<RunClock::duration>(
@@ -282,7 +283,7 @@ RunEngine make_engine(const PreparedRun& p, const RunOptions& options, RunClock:
     } else {
         bool negative = false;
         for (int i = 1; i <= p.form.rows() && !negative; ++i) negative = narrowed(p.form.rhs(i)).value < 0;
-        e.engine = std::make_unique<ClassicEngine>(p.form, e.settings, console, negative);
+        e.engine = std::make_unique<ClassicEngine>(p.form, e.settings, console, negative, options.kernel);
         e.advice.negative_rhs = warn_negative_rhs(p.form, console);
     }
     return e;

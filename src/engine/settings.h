@@ -3,8 +3,6 @@
 
 #include <chrono>
 
-#include "engine/kernel_kind.h"
-
 namespace lpsens {
 
 using RunClock = std::chrono::steady_clock;
@@ -22,10 +20,9 @@ struct EngineSettings {
     // Exchanges one loop (a phase, a re-optimisation, a restoration) may
     // make; 0 means in proportion to the size (see exchange_cap).
     long max_exchanges = 0;
-    // The inner loop of the exchange step and how many threads share its
-    // rows (0: both cores on large problems).  Every choice gives the same
-    // stored values.
-    KernelKind kernel = KernelKind::best;
+    // How many threads share the work that can be shared: the rows of the
+    // classic exchange step, the ranging passes (0: both cores on large
+    // problems).  Every choice gives the same values.
     int threads = 0;
     // The moment the run's time is up (--time-limit): an exchange loop
     // looks before every exchange, the first too, and stops there.
@@ -44,8 +41,6 @@ inline bool past_deadline(const EngineSettings& settings) {
 // their figures.
 struct ExchangeLog {
     long exchanges = 0;        // all exchanges of the run
-    long longest_stall = 0;    // longest stretch without progress beyond noise
-    int perturbations = 0;     // times the right-hand sides were perturbed
     int stopped_early = 0;     // loops stopped by a lost objective or a repeated basis
     int stopped_at_cap = 0;    // loops stopped by the exchange cap
 };

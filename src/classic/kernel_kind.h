@@ -1,4 +1,4 @@
-// Which inner loop the exchange step runs (see classic/exchange_kernel.h).
+// Which inner loop the classic exchange step runs (see exchange_kernel.h).
 #pragma once
 
 namespace lpsens {
