@@ -211,9 +211,15 @@ struct PreparedRun {
     DocumentedForm form;
     std::vector<ModelSweepItem> model_sweep;
     SweepItems items;
-    // The model and map of the model's own terms (an identity map of the
-    // form for lpsens's own problems).
+    // The model of the model's own terms (the form for lpsens's own problems).
     const Problem& terms_model() const { return imported ? model : form.problem; }
+    // Its map: an imported model's own, not copied, or one made in `made`
+    // from the form as it stands (its names cut).
+    const ModelMap& terms_map(std::optional<ModelMap>& made) const {
+        if (imported) return *imported;
+        made = identity_map(form);
+        return *made;
+    }
 };
 
 PreparedRun prepare(ByteSource& source, const RunOptions& options, bool from_file, Channel& console) {
@@ -320,9 +326,11 @@ void analyse(PreparedRun& p, RunEngine& e, const SolveResult& result, const RunO
     // The model's own terms: for the JSON of an imported model and for the
     // readable report.
     const auto in_model_terms = [&] {
-        if ((p.imported && !options.json.empty()) || !csv)
-            o.model_results = lpsens::model_results(p.terms_model(), p.imported ? *p.imported : identity_map(form), form,
-                                                    result, e.engine->tableau(), o.run.tolerance, options.threads);
+        if ((p.imported && !options.json.empty()) || !csv) {
+            std::optional<ModelMap> made;
+            o.model_results = lpsens::model_results(p.terms_model(), p.terms_map(made), form, result,
+                                                    e.engine->tableau(), o.run.tolerance, options.threads);
+        }
         if (p.imported && o.model_results) o.run.model_results = &*o.model_results;
     };
     // The sweep in the model's own terms.
@@ -416,7 +424,8 @@ void write_reports(const PreparedRun& p, const RunOptions& options, bool from_fi
             text.swept = &o.terms->items;
             text.max_records = options.max_records;
         }
-        write_text_report(out, p.terms_model(), p.imported ? *p.imported : identity_map(p.form), text);
+        std::optional<ModelMap> made;
+        write_text_report(out, p.terms_model(), p.terms_map(made), text);
     }
     if (!options.json.empty()) {
         TextFileWriter file(options.json);
