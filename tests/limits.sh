@@ -52,18 +52,20 @@ check "numerical trouble: the stop line alone" cmp -s n.out <(crlf "Stopped by n
 check "numerical trouble: JSON status" grep -q '^  "status": "numerical trouble",$' n.json
 check "numerical trouble: the marker file left alone" [ "$(cat 'KVT_DMY.$$$')" = before ]
 
-# A long solve (a dense 999 x 999 problem takes many seconds) stopped after
-# 2.5 s: on a terminal a status line once the solve has run a second, on a
-# line of its own; off a terminal, and with --quiet, none.
+# A long solve (a dense 999 x 999 problem takes many seconds) stopped by the
+# time limit: on a terminal a status line once the solve has run a second, on
+# a line of its own; off a terminal, and with --quiet, none. Reading the
+# problem takes over a second in an instrumented build on a busy machine, and
+# the limit counts from the start, so the terminal run is given 4.5 s.
 if command -v script > /dev/null; then
     "$generate" 999 999 1 1 > dense999.lp
     status='^lpsens: phase [12]: [0-9]+ exchanges, objective [-0-9.e+]+, primal infeasibility [-0-9.e+]+, [0-9]+\.[0-9] s'
-    timeout 60 script -qec "$bin --time-limit=2.5 --input=dense999.lp > tty.out" /dev/null < /dev/null > tty.err 2>&1
+    timeout 60 script -qec "$bin --time-limit=4.5 --input=dense999.lp > tty.out" /dev/null < /dev/null > tty.err 2>&1
     tr -d '\r' < tty.err > tty.txt
     check "terminal: a status line" grep -Eq "$status\$" tty.txt
-    check "terminal: at most one a second" [ "$(grep -Ec "$status" tty.txt)" -le 3 ]
+    check "terminal: at most one a second" [ "$(grep -Ec "$status" tty.txt)" -le 4 ]
     check "terminal: the marks go on after it" eval "grep -A1 -E '$status' tty.txt | grep -q '^[:.]'"
-    check "terminal: the stop" grep -q '^lpsens: stopped at the time limit of 2.5 s: no verdict$' tty.txt
+    check "terminal: the stop" grep -q '^lpsens: stopped at the time limit of 4.5 s: no verdict$' tty.txt
     timeout 60 "$bin" --time-limit=2.5 < dense999.lp > file.out 2> file.err
     check "file: exit code 75" [ $? = 75 ]
     check "file: no status line" eval "! grep -Eq 'exchanges, objective' file.err"
