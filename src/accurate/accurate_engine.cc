@@ -85,19 +85,17 @@ namespace {
 // the presolve's moved bounds and substitutions may take away (a phase of
 // its own to find one again).
 bool own_start_feasible(const revised::LpData& lp) {
-    std::vector<double> activity(static_cast<std::size_t>(lp.rows), 0.0);
+    std::vector<double> activity(lp.rows, 0.0);
     for (int j = 0; j < lp.cols; ++j) {
-        const auto c = static_cast<std::size_t>(j);
-        const double x = std::isfinite(lp.col_lower[c]) ? lp.col_lower[c] : std::isfinite(lp.col_upper[c]) ? lp.col_upper[c] : 0.0;
+        const double x = std::isfinite(lp.col_lower[j]) ? lp.col_lower[j] : std::isfinite(lp.col_upper[j]) ? lp.col_upper[j] : 0.0;
         if (x == 0) continue;
-        for (int e = lp.start[c]; e < lp.start[c + 1]; ++e)
-            activity[static_cast<std::size_t>(lp.row_index[static_cast<std::size_t>(e)])] += lp.value[static_cast<std::size_t>(e)] * x;
+        for (int e = lp.start[j]; e < lp.start[j + 1]; ++e)
+            activity[lp.row_index[e]] += lp.value[e] * x;
     }
     constexpr double tolerance = 1e-9;
     for (int i = 0; i < lp.rows; ++i) {
-        const auto r = static_cast<std::size_t>(i);
-        const double slack = tolerance * (1 + std::fabs(activity[r]));
-        if (activity[r] < lp.row_lower[r] - slack || activity[r] > lp.row_upper[r] + slack) return false;
+        const double slack = tolerance * (1 + std::fabs(activity[i]));
+        if (activity[i] < lp.row_lower[i] - slack || activity[i] > lp.row_upper[i] + slack) return false;
     }
     return true;
 }
@@ -185,23 +183,23 @@ SolveResult AccurateEngine::reoptimise(const ParameterMove& move) {
         const int index = move.index[k];
         const double value = at_t(move.start[k], move.delta[k]);
         if (move.objective) {
-            problem_.objective[static_cast<std::size_t>(index)] = value;
-            const int c = map_->variable_of[static_cast<std::size_t>(index)];
-            const VariableMap& v = map_->variables[static_cast<std::size_t>(c)];
+            problem_.objective[index] = value;
+            const int c = map_->variable_of[index];
+            const VariableMap& v = map_->variables[c];
             const Extended cost = index == v.part ? value / (sense * v.sign) : -value / sense;
             simplex_->set_cost(c, static_cast<double>(cost));
             continue;
         }
-        problem_.rhs[static_cast<std::size_t>(index)] = value;
-        const FormRowOrigin& origin = map_->form_rows[static_cast<std::size_t>(index)];
+        problem_.rhs[index] = value;
+        const FormRowOrigin& origin = map_->form_rows[index];
         const auto side = static_cast<double>(origin.sign * static_cast<Extended>(value) + origin.offset);
         const revised::LpData& lp = simplex_->lp();
         if (origin.bound_of >= 0) {
-            const auto c = static_cast<std::size_t>(origin.bound_of);
+            const int c = origin.bound_of;
             bounds.insert_or_assign(origin.bound_of, Sides{index, lp.col_lower[c], side});
             continue;
         }
-        const auto r = static_cast<std::size_t>(origin.model_row);
+        const int r = origin.model_row;
         Sides& sides = rows.try_emplace(origin.model_row, Sides{index, lp.row_lower[r], lp.row_upper[r]}).first->second;
         if (origin.side != 'U') sides.lower = side;
         if (origin.side != 'L') sides.upper = side;
@@ -212,8 +210,8 @@ SolveResult AccurateEngine::reoptimise(const ParameterMove& move) {
     std::vector<double> crossed;
     for (const auto& [c, sides] : bounds) {
         if (sides.lower > sides.upper) {
-            crossed.assign(static_cast<std::size_t>(problem_.rows) + 1, 0.0);
-            crossed[static_cast<std::size_t>(sides.form_row)] = map_->form_rows[static_cast<std::size_t>(sides.form_row)].sign;
+            crossed.assign(problem_.rows + 1, 0.0);
+            crossed[sides.form_row] = map_->form_rows[sides.form_row].sign;
             break;
         }
         simplex_->set_col_bounds(c, sides.lower, sides.upper);
@@ -221,9 +219,9 @@ SolveResult AccurateEngine::reoptimise(const ParameterMove& move) {
     for (const auto& [r, sides] : rows) {
         if (!crossed.empty()) break;
         if (sides.lower > sides.upper) {
-            crossed.assign(static_cast<std::size_t>(problem_.rows) + 1, 0.0);
-            for (const auto& [row, sign] : map_->rows[static_cast<std::size_t>(r)].rows)
-                crossed[static_cast<std::size_t>(row)] = map_->form_rows[static_cast<std::size_t>(row)].side == 'U' ? sign : -sign;
+            crossed.assign(problem_.rows + 1, 0.0);
+            for (const auto& [row, sign] : map_->rows[r].rows)
+                crossed[row] = map_->form_rows[row].side == 'U' ? sign : -sign;
             break;
         }
         simplex_->set_row_bounds(r, sides.lower, sides.upper);

@@ -21,12 +21,12 @@ struct Marks {
     // The slack or surplus of row i basic (for an equality row its
     // artificial variable).
     void side_basic(const ProblemAsRead& p, int i) {
-        if (p.kind[static_cast<std::size_t>(i)] == RowKind::greater_or_equal) {
-            const int c = surplus_of[static_cast<std::size_t>(i)];
-            column_basic[static_cast<std::size_t>(c)] = 1;
-            preferred[static_cast<std::size_t>(c)] = i;
+        if (p.kind[i] == RowKind::greater_or_equal) {
+            const int c = surplus_of[i];
+            column_basic[c] = 1;
+            preferred[c] = i;
         } else {
-            row_basic[static_cast<std::size_t>(i)] = 1;
+            row_basic[i] = 1;
         }
     }
 };
@@ -34,7 +34,7 @@ struct Marks {
 }  // namespace
 
 VariableId row_variable(const ProblemAsRead& problem, int i) {
-    switch (problem.kind[static_cast<std::size_t>(i)]) {
+    switch (problem.kind[i]) {
         case RowKind::less_or_equal: return {VariableKind::slack, i};
         case RowKind::equality: return {VariableKind::equality_artificial, i};
         case RowKind::greater_or_equal: break;
@@ -47,13 +47,13 @@ FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised:
     const revised::Solution& s = engine.solution();
     Marks marks;
     marks.n = n;
-    marks.row_basic.assign(static_cast<std::size_t>(m) + 1, 0);
-    marks.column_basic.assign(static_cast<std::size_t>(columns) + 1, 0);
-    marks.preferred.assign(static_cast<std::size_t>(columns) + 1, 0);
-    marks.surplus_of.assign(static_cast<std::size_t>(m) + 1, 0);
+    marks.row_basic.assign(m + 1, 0);
+    marks.column_basic.assign(columns + 1, 0);
+    marks.preferred.assign(columns + 1, 0);
+    marks.surplus_of.assign(m + 1, 0);
     // A row listed twice among the >= rows has two surplus variables; the
     // first stands for it.
-    for (int k = p.surplus_count(); k >= 1; --k) marks.surplus_of[static_cast<std::size_t>(p.ge_rows[static_cast<std::size_t>(k)])] = n + k;
+    for (int k = p.surplus_count(); k >= 1; --k) marks.surplus_of[p.ge_rows[k]] = n + k;
 
     // The row of each basic model column's position in the engine's basis.
     std::vector<int> position_row(map.variables.size(), 0);
@@ -61,7 +61,7 @@ FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised:
     for (std::size_t q = 0; q < header.size(); ++q) {
         if (header[q].kind != revised::Variable::Kind::column) continue;
         const auto& rows = map.rows[q].rows;
-        if (!rows.empty()) position_row[static_cast<std::size_t>(header[q].index)] = rows.front().first;
+        if (!rows.empty()) position_row[header[q].index] = rows.front().first;
     }
 
     for (std::size_t c = 0; c < map.variables.size(); ++c) {
@@ -72,30 +72,30 @@ FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised:
         if (v.negative_part != 0) {
             if (!basic) continue;
             const int part = s.col_value[c] >= 0 ? v.part : v.negative_part;
-            marks.column_basic[static_cast<std::size_t>(part)] = 1;
-            marks.preferred[static_cast<std::size_t>(part)] = position_row[c];
+            marks.column_basic[part] = 1;
+            marks.preferred[part] = position_row[c];
             continue;
         }
         if (v.bound_row != 0) {
             // The part is basic unless the column sits at its lower bound
             // (the part's 0); the bound row's slack unless at its upper.
             if (status != BasisStatus::at_lower) {
-                marks.column_basic[static_cast<std::size_t>(v.part)] = 1;
-                marks.preferred[static_cast<std::size_t>(v.part)] = basic ? position_row[c] : v.bound_row;
+                marks.column_basic[v.part] = 1;
+                marks.preferred[v.part] = basic ? position_row[c] : v.bound_row;
             }
             if (status != BasisStatus::at_upper) marks.side_basic(p, v.bound_row);
             continue;
         }
         if (basic) {
-            marks.column_basic[static_cast<std::size_t>(v.part)] = 1;
-            marks.preferred[static_cast<std::size_t>(v.part)] = position_row[c];
+            marks.column_basic[v.part] = 1;
+            marks.preferred[v.part] = position_row[c];
         }
     }
     for (std::size_t r = 0; r < map.rows.size(); ++r) {
         const BasisStatus status = s.basis.row_status[r];
         for (const auto& [row, sign] : map.rows[r].rows) {
             (void)sign;
-            const char side = map.form_rows[static_cast<std::size_t>(row)].side;
+            const char side = map.form_rows[row].side;
             const bool basic = status == BasisStatus::basic || (side == 'L' && status == BasisStatus::at_upper) ||
                                (side == 'U' && status == BasisStatus::at_lower);
             if (basic) marks.side_basic(p, row);
@@ -104,28 +104,28 @@ FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised:
 
     // Rows first: a basic row variable stands in its own row.
     FormBasis out;
-    out.basic.assign(static_cast<std::size_t>(m) + 1, VariableId{});
-    out.nonbasic.assign(static_cast<std::size_t>(columns) + 1, VariableId{});
-    std::vector<char> taken(static_cast<std::size_t>(m) + 1, 0);
+    out.basic.assign(m + 1, VariableId{});
+    out.nonbasic.assign(columns + 1, VariableId{});
+    std::vector<char> taken(m + 1, 0);
     int free_rows = 0;
     for (int i = 1; i <= m; ++i) {
-        if (marks.row_basic[static_cast<std::size_t>(i)]) {
-            out.basic[static_cast<std::size_t>(i)] = row_variable(p, i);
-            taken[static_cast<std::size_t>(i)] = 1;
+        if (marks.row_basic[i]) {
+            out.basic[i] = row_variable(p, i);
+            taken[i] = 1;
         } else {
             ++free_rows;
         }
     }
     const auto variable = [&](int c) { return c <= n ? structural_variable(c) : surplus_variable(c - n); };
-    std::vector<int> placed(static_cast<std::size_t>(columns) + 1, 0);
+    std::vector<int> placed(columns + 1, 0);
     int basic_columns = 0;
     for (int c = 1; c <= columns; ++c) {
-        if (!marks.column_basic[static_cast<std::size_t>(c)]) continue;
+        if (!marks.column_basic[c]) continue;
         ++basic_columns;
-        const int want = marks.preferred[static_cast<std::size_t>(c)];
-        if (want > 0 && !taken[static_cast<std::size_t>(want)]) {
-            taken[static_cast<std::size_t>(want)] = 1;
-            placed[static_cast<std::size_t>(c)] = want;
+        const int want = marks.preferred[c];
+        if (want > 0 && !taken[want]) {
+            taken[want] = 1;
+            placed[c] = want;
         }
     }
     if (basic_columns != free_rows)
@@ -134,19 +134,19 @@ FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised:
                            std::to_string(basic_columns) + " basic columns for " + std::to_string(free_rows) + " rows)");
     int next = 1;
     for (int c = 1; c <= columns; ++c) {
-        if (!marks.column_basic[static_cast<std::size_t>(c)] || placed[static_cast<std::size_t>(c)] != 0) continue;
-        while (taken[static_cast<std::size_t>(next)]) ++next;
-        taken[static_cast<std::size_t>(next)] = 1;
-        placed[static_cast<std::size_t>(c)] = next;
+        if (!marks.column_basic[c] || placed[c] != 0) continue;
+        while (taken[next]) ++next;
+        taken[next] = 1;
+        placed[c] = next;
     }
     // A basic column variable and the row variable it replaced trade places.
     for (int c = 1; c <= columns; ++c) {
-        const int row = placed[static_cast<std::size_t>(c)];
+        const int row = placed[c];
         if (row == 0) {
-            out.nonbasic[static_cast<std::size_t>(c)] = variable(c);
+            out.nonbasic[c] = variable(c);
         } else {
-            out.basic[static_cast<std::size_t>(row)] = variable(c);
-            out.nonbasic[static_cast<std::size_t>(c)] = row_variable(p, row);
+            out.basic[row] = variable(c);
+            out.nonbasic[c] = row_variable(p, row);
         }
     }
     return out;
@@ -154,7 +154,7 @@ FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised:
 
 std::vector<double> form_farkas(const ProblemAsRead& p, const ModelMap& map, const revised::LpData& lp,
                                 const std::vector<double>& farkas) {
-    std::vector<double> w(static_cast<std::size_t>(p.rows) + 1, 0.0);
+    std::vector<double> w(p.rows + 1, 0.0);
     // A model row's multiplier goes to the form row of the side it weighs:
     // y > 0 the lower side, y < 0 the upper.  The form row states
     // sign * (its row) against the side, so the form's multiplier is
@@ -163,8 +163,8 @@ std::vector<double> form_farkas(const ProblemAsRead& p, const ModelMap& map, con
         const double y = farkas[r];
         if (y == 0) continue;
         for (const auto& [row, sign] : map.rows[r].rows) {
-            const char side = map.form_rows[static_cast<std::size_t>(row)].side;
-            if (side == 'E' || (side == 'L') == (y > 0)) w[static_cast<std::size_t>(row)] = -sign * y;
+            const char side = map.form_rows[row].side;
+            if (side == 'E' || (side == 'L') == (y > 0)) w[row] = -sign * y;
         }
     }
     // A column whose upper bound carries weight (z_j > 0) weighs its bound
@@ -174,8 +174,8 @@ std::vector<double> form_farkas(const ProblemAsRead& p, const ModelMap& map, con
         if (v.bound_row == 0) continue;
         double z = 0;
         for (int e = lp.start[c]; e < lp.start[c + 1]; ++e)
-            z += lp.value[static_cast<std::size_t>(e)] * farkas[static_cast<std::size_t>(lp.row_index[static_cast<std::size_t>(e)])];
-        if (z > 0) w[static_cast<std::size_t>(v.bound_row)] = map.form_rows[static_cast<std::size_t>(v.bound_row)].sign * z;
+            z += lp.value[e] * farkas[lp.row_index[e]];
+        if (z > 0) w[v.bound_row] = map.form_rows[v.bound_row].sign * z;
     }
     // At a scale the checks can judge: the largest multiplier 1.
     double largest = 0;
@@ -186,15 +186,15 @@ std::vector<double> form_farkas(const ProblemAsRead& p, const ModelMap& map, con
 }
 
 std::vector<double> form_ray(const ProblemAsRead& p, const ModelMap& map, const std::vector<double>& ray) {
-    std::vector<double> d(static_cast<std::size_t>(p.variables) + 1, 0.0);
+    std::vector<double> d(p.variables + 1, 0.0);
     for (std::size_t c = 0; c < map.variables.size(); ++c) {
         const VariableMap& v = map.variables[c];
         if (v.part == 0) continue;
         const double dx = ray[c];
         if (v.negative_part != 0) {
-            d[static_cast<std::size_t>(dx >= 0 ? v.part : v.negative_part)] = std::fabs(dx);
+            d[dx >= 0 ? v.part : v.negative_part] = std::fabs(dx);
         } else {
-            d[static_cast<std::size_t>(v.part)] = v.sign * dx;
+            d[v.part] = v.sign * dx;
         }
     }
     return d;

@@ -14,54 +14,54 @@ FormTableau::FormTableau(const ProblemAsRead& problem, std::vector<VariableId> b
       n_columns_(problem.variables + problem.surplus_count()),
       basic_(std::move(basic)),
       nonbasic_(std::move(nonbasic)) {
-    row_position_.assign(static_cast<std::size_t>(m_) + 1, 0);
-    column_position_.assign(static_cast<std::size_t>(n_columns_) + 1, 0);
+    row_position_.assign(m_ + 1, 0);
+    column_position_.assign(n_columns_ + 1, 0);
     const auto place = [&](VariableId v, int position) {
-        if (v.is_row_variable()) row_position_[static_cast<std::size_t>(v.index)] = position;
-        else column_position_[static_cast<std::size_t>(v.is_surplus() ? n_ + v.index : v.index)] = position;
+        if (v.is_row_variable()) row_position_[v.index] = position;
+        else column_position_[v.is_surplus() ? n_ + v.index : v.index] = position;
     };
-    for (int i = 1; i <= m_; ++i) place(basic_[static_cast<std::size_t>(i)], i);
-    for (int j = 1; j <= n_columns_; ++j) place(nonbasic_[static_cast<std::size_t>(j)], -j);
+    for (int i = 1; i <= m_; ++i) place(basic_[i], i);
+    for (int j = 1; j <= n_columns_; ++j) place(nonbasic_[j], -j);
 
     // The structural columns 0-based; a logical column follows for each row.
     start_.assign(1, 0);
     for (int j = 1; j <= n_; ++j) {
-        for (int e = problem_.start[static_cast<std::size_t>(j)]; e < problem_.start[static_cast<std::size_t>(j) + 1]; ++e) {
-            row_index_.push_back(problem_.row_of[static_cast<std::size_t>(e)] - 1);
-            value_.push_back(problem_.value[static_cast<std::size_t>(e)]);
+        for (int e = problem_.start[j]; e < problem_.start[j + 1]; ++e) {
+            row_index_.push_back(problem_.row_of[e] - 1);
+            value_.push_back(problem_.value[e]);
         }
         start_.push_back(static_cast<int>(row_index_.size()));
     }
     // The nonbasic columns of A by rows (0-based rows, 1-based columns) for
     // the tableau rows: a basic column's entry in its own row's line is
     // never read, and the basis of a tableau does not change.
-    const auto nonbasic_column = [&](int j) { return column_position_[static_cast<std::size_t>(j)] < 0; };
-    row_start_.assign(static_cast<std::size_t>(m_) + 1, 0);
+    const auto nonbasic_column = [&](int j) { return column_position_[j] < 0; };
+    row_start_.assign(m_ + 1, 0);
     for (int j = 1; j <= n_; ++j) {
         if (!nonbasic_column(j)) continue;
-        for (int e = start_[static_cast<std::size_t>(j) - 1]; e < start_[static_cast<std::size_t>(j)]; ++e)
-            ++row_start_[static_cast<std::size_t>(row_index_[static_cast<std::size_t>(e)]) + 1];
+        for (int e = start_[j - 1]; e < start_[j]; ++e)
+            ++row_start_[(row_index_[e]) + 1];
     }
-    for (int r = 0; r < m_; ++r) row_start_[static_cast<std::size_t>(r) + 1] += row_start_[static_cast<std::size_t>(r)];
-    column_of_.resize(static_cast<std::size_t>(row_start_.back()));
-    row_value_.resize(static_cast<std::size_t>(row_start_.back()));
+    for (int r = 0; r < m_; ++r) row_start_[r + 1] += row_start_[r];
+    column_of_.resize(row_start_.back());
+    row_value_.resize(row_start_.back());
     {
         std::vector<int> fill(row_start_.begin(), row_start_.end() - 1);
         for (int j = 1; j <= n_; ++j)
-            for (int e = start_[static_cast<std::size_t>(j) - 1]; nonbasic_column(j) && e < start_[static_cast<std::size_t>(j)]; ++e) {
-                const int at = fill[static_cast<std::size_t>(row_index_[static_cast<std::size_t>(e)])]++;
-                column_of_[static_cast<std::size_t>(at)] = j;
-                row_value_[static_cast<std::size_t>(at)] = value_[static_cast<std::size_t>(e)];
+            for (int e = start_[j - 1]; nonbasic_column(j) && e < start_[j]; ++e) {
+                const int at = fill[row_index_[e]]++;
+                column_of_[at] = j;
+                row_value_[at] = value_[e];
             }
     }
-    accumulated_.assign(static_cast<std::size_t>(n_) + 1, 0.0);
-    listed_.assign(static_cast<std::size_t>(n_) + 1, 0);
-    logical_columns_.resize(static_cast<std::size_t>(m_) + 1);
+    accumulated_.assign(n_ + 1, 0.0);
+    listed_.assign(n_ + 1, 0);
+    logical_columns_.resize(m_ + 1);
     for (int j = 1; j <= n_columns_; ++j) {
-        const VariableId v = nonbasic_[static_cast<std::size_t>(j)];
+        const VariableId v = nonbasic_[j];
         if (v.is_structural()) continue;
-        const int row = v.is_surplus() ? problem_.ge_rows[static_cast<std::size_t>(v.index)] : v.index;
-        logical_columns_[static_cast<std::size_t>(row)].push_back({j, sign_of(v)});
+        const int row = v.is_surplus() ? problem_.ge_rows[v.index] : v.index;
+        logical_columns_[row].push_back({j, sign_of(v)});
     }
 
     factorise();
@@ -69,36 +69,36 @@ FormTableau::FormTableau(const ProblemAsRead& problem, std::vector<VariableId> b
     // The values and prices as the reports print them: solved with the
     // factors, the residuals worked out in extended precision and solved
     // for again until they stop shrinking.
-    std::vector<Extended> rhs(static_cast<std::size_t>(m_) + 1, 0), cost(static_cast<std::size_t>(m_) + 1, 0);
-    for (int i = 1; i <= m_; ++i) rhs[static_cast<std::size_t>(i)] = problem_.rhs[static_cast<std::size_t>(i)];
+    std::vector<Extended> rhs(m_ + 1, 0), cost(m_ + 1, 0);
+    for (int i = 1; i <= m_; ++i) rhs[i] = problem_.rhs[i];
     Extended objective = problem_.objective[0];
     const std::vector<Extended> x = refined_solve(rhs, false);
-    values_.assign(static_cast<std::size_t>(m_) + 1, 0.0);
+    values_.assign(m_ + 1, 0.0);
     for (int p = 1; p <= m_; ++p) {
-        values_[static_cast<std::size_t>(p)] = static_cast<double>(x[static_cast<std::size_t>(p)]);
-        const VariableId v = basic_[static_cast<std::size_t>(p)];
+        values_[p] = static_cast<double>(x[p]);
+        const VariableId v = basic_[p];
         if (v.is_structural()) {
-            cost[static_cast<std::size_t>(p)] = problem_.objective[static_cast<std::size_t>(v.index)];
-            objective += cost[static_cast<std::size_t>(p)] * x[static_cast<std::size_t>(p)];
+            cost[p] = problem_.objective[v.index];
+            objective += cost[p] * x[p];
         }
     }
     values_[0] = static_cast<double>(objective);
     const std::vector<Extended> y = refined_solve(cost, true);
-    prices_.assign(static_cast<std::size_t>(n_columns_) + 1, 0.0);
+    prices_.assign(n_columns_ + 1, 0.0);
     prices_[0] = values_[0];
     for (int j = 1; j <= n_columns_; ++j) {
-        const VariableId v = nonbasic_[static_cast<std::size_t>(j)];
+        const VariableId v = nonbasic_[j];
         Extended d = 0;
         if (v.is_structural()) {
-            for (int e = problem_.start[static_cast<std::size_t>(v.index)]; e < problem_.start[static_cast<std::size_t>(v.index) + 1]; ++e)
-                d += static_cast<Extended>(problem_.value[static_cast<std::size_t>(e)]) *
-                     y[static_cast<std::size_t>(problem_.row_of[static_cast<std::size_t>(e)])];
-            d -= problem_.objective[static_cast<std::size_t>(v.index)];
+            for (int e = problem_.start[v.index]; e < problem_.start[v.index + 1]; ++e)
+                d += static_cast<Extended>(problem_.value[e]) *
+                     y[problem_.row_of[e]];
+            d -= problem_.objective[v.index];
         } else {
-            const int row = v.is_surplus() ? problem_.ge_rows[static_cast<std::size_t>(v.index)] : v.index;
-            d = sign_of(v) * y[static_cast<std::size_t>(row)];
+            const int row = v.is_surplus() ? problem_.ge_rows[v.index] : v.index;
+            d = sign_of(v) * y[row];
         }
-        prices_[static_cast<std::size_t>(j)] = static_cast<double>(d);
+        prices_[j] = static_cast<double>(d);
     }
 }
 
@@ -139,8 +139,8 @@ void FormTableau::factorise() {
     view.row_index = row_index_.data();
     view.value = value_.data();
     factor_.setup(view);
-    std::vector<int> columns(static_cast<std::size_t>(m_));
-    for (int p = 1; p <= m_; ++p) columns[static_cast<std::size_t>(p - 1)] = factor_column(basic_[static_cast<std::size_t>(p)]);
+    std::vector<int> columns(m_);
+    for (int p = 1; p <= m_; ++p) columns[p - 1] = factor_column(basic_[p]);
     if (factor_.build(columns) > 0)
         throw RunError(error_code::overflow, Site::pivot_other_rows,
                        "the final basis of the accurate engine is singular in the documented form");
@@ -154,43 +154,42 @@ void FormTableau::factorise() {
 // B x = b (b by row, x by position) or B^T y = c (c by position, y by row),
 // both 1-based.
 std::vector<Extended> FormTableau::refined_solve(const std::vector<Extended>& b, bool transposed) const {
-    const auto m = static_cast<std::size_t>(m_);
-    std::vector<Extended> x(m + 1, 0), r(b);
+    std::vector<Extended> x(m_ + 1, 0), r(b);
     Extended last = HUGE_VALL;
     for (int round = 0; round < 4; ++round) {
         Extended size = 0;
-        for (std::size_t k = 1; k <= m; ++k) size = std::max(size, std::fabs(r[k]));
+        for (int k = 1; k <= m_; ++k) size = std::max(size, std::fabs(r[k]));
         if (size == 0 || !(size < last / 2)) break;
         last = size;
         work_.clear();
-        for (std::size_t k = 1; k <= m; ++k) {
+        for (int k = 1; k <= m_; ++k) {
             if (r[k] == 0) continue;
             // The factor's basis has +e at a surplus position.
             const double v = static_cast<double>(r[k]);
-            if (transposed) work_.add(static_cast<int>(k) - 1, v * sign_of(basic_[k]));
-            else work_.add(static_cast<int>(k) - 1, v);
+            if (transposed) work_.add(k - 1, v * sign_of(basic_[k]));
+            else work_.add(k - 1, v);
         }
         if (transposed) factor_.btran(work_);
         else factor_.ftran(work_);
-        for (std::size_t k = 1; k <= m; ++k) {
+        for (int k = 1; k <= m_; ++k) {
             const double v = work_.value[k - 1];
             x[k] += transposed ? v : v * sign_of(basic_[k]);
         }
         // r = b - B x, or c - B^T y.
         r = b;
         for (int p = 1; p <= m_; ++p) {
-            const VariableId v = basic_[static_cast<std::size_t>(p)];
+            const VariableId v = basic_[p];
             if (v.is_structural()) {
-                for (int e = problem_.start[static_cast<std::size_t>(v.index)]; e < problem_.start[static_cast<std::size_t>(v.index) + 1]; ++e) {
-                    const auto i = static_cast<std::size_t>(problem_.row_of[static_cast<std::size_t>(e)]);
-                    const Extended a = problem_.value[static_cast<std::size_t>(e)];
-                    if (transposed) r[static_cast<std::size_t>(p)] -= a * x[i];
-                    else r[i] -= a * x[static_cast<std::size_t>(p)];
+                for (int e = problem_.start[v.index]; e < problem_.start[v.index + 1]; ++e) {
+                    const int i = problem_.row_of[e];
+                    const Extended a = problem_.value[e];
+                    if (transposed) r[p] -= a * x[i];
+                    else r[i] -= a * x[p];
                 }
             } else {
-                const auto i = static_cast<std::size_t>(v.is_surplus() ? problem_.ge_rows[static_cast<std::size_t>(v.index)] : v.index);
-                if (transposed) r[static_cast<std::size_t>(p)] -= sign_of(v) * x[i];
-                else r[i] -= sign_of(v) * x[static_cast<std::size_t>(p)];
+                const int i = v.is_surplus() ? problem_.ge_rows[v.index] : v.index;
+                if (transposed) r[p] -= sign_of(v) * x[i];
+                else r[i] -= sign_of(v) * x[p];
             }
         }
     }
@@ -199,7 +198,7 @@ std::vector<Extended> FormTableau::refined_solve(const std::vector<Extended>& b,
 
 int FormTableau::factor_column(VariableId v) const {
     if (v.is_structural()) return v.index - 1;
-    const int row = v.is_surplus() ? problem_.ge_rows[static_cast<std::size_t>(v.index)] : v.index;
+    const int row = v.is_surplus() ? problem_.ge_rows[v.index] : v.index;
     return n_ + row - 1;
 }
 
@@ -211,30 +210,30 @@ void FormTableau::price_entries(Visit visit) const {
     if (work_.count < 0) work_.rebuild_index();
     touched_.clear();
     for (int k = 0; k < work_.count; ++k) {
-        const int r = work_.index[static_cast<std::size_t>(k)];
-        const double rho = work_.value[static_cast<std::size_t>(r)];
+        const int r = work_.index[k];
+        const double rho = work_.value[r];
         if (rho == 0) continue;
-        for (int e = row_start_[static_cast<std::size_t>(r)]; e < row_start_[static_cast<std::size_t>(r) + 1]; ++e) {
+        for (int e = row_start_[r]; e < row_start_[r + 1]; ++e) {
             const auto j = static_cast<std::size_t>(column_of_[static_cast<std::size_t>(e)]);
             if (!listed_[j]) {
                 listed_[j] = 1;
                 touched_.push_back(static_cast<int>(j));
             }
-            accumulated_[j] += row_value_[static_cast<std::size_t>(e)] * rho;
+            accumulated_[j] += row_value_[e] * rho;
         }
-        for (const auto& [column, sign] : logical_columns_[static_cast<std::size_t>(r) + 1]) visit(column, sign * rho);
+        for (const auto& [column, sign] : logical_columns_[r + 1]) visit(column, sign * rho);
     }
     for (const int j : touched_) {
-        const int position = column_position_[static_cast<std::size_t>(j)];
-        if (position < 0) visit(-position, accumulated_[static_cast<std::size_t>(j)]);
-        accumulated_[static_cast<std::size_t>(j)] = 0;
-        listed_[static_cast<std::size_t>(j)] = 0;
+        const int position = column_position_[j];
+        if (position < 0) visit(-position, accumulated_[j]);
+        accumulated_[j] = 0;
+        listed_[j] = 0;
     }
 }
 
 void FormTableau::price(std::vector<double>& out) const {
-    out.assign(static_cast<std::size_t>(n_columns_) + 1, 0.0);
-    price_entries([&](int column, double entry) { out[static_cast<std::size_t>(column)] = entry; });
+    out.assign(n_columns_ + 1, 0.0);
+    price_entries([&](int column, double entry) { out[column] = entry; });
 }
 
 // rho = B^-T sum w_p e_p: the factor's basis has +e at every logical, so a
@@ -243,8 +242,8 @@ double FormTableau::solve_rows(const std::vector<std::pair<int, double>>& rows) 
     work_.clear();
     double objective = 0;
     for (const auto& [p, w] : rows) {
-        work_.add(p - 1, w * sign_of(basic_[static_cast<std::size_t>(p)]));
-        objective += w * values_[static_cast<std::size_t>(p)];
+        work_.add(p - 1, w * sign_of(basic_[p]));
+        objective += w * values_[p];
     }
     factor_.btran(work_, 0.05);
     return objective;
@@ -275,7 +274,7 @@ void FormTableau::row_entries(int i, std::vector<std::pair<int, double>>& out) c
     // sparse (cheaper than a whole line, even for a tableau kept whole).
     if (const std::vector<double>* kept = rows_.find(i)) {
         for (int j = 1; j <= n_columns_; ++j)
-            if ((*kept)[static_cast<std::size_t>(j)] != 0) out.push_back({j, (*kept)[static_cast<std::size_t>(j)]});
+            if ((*kept)[j] != 0) out.push_back({j, (*kept)[j]});
         return;
     }
     solve_rows({{i, 1.0}});
@@ -288,7 +287,7 @@ void FormTableau::column_entries(int j, std::vector<std::pair<int, double>>& out
     out.clear();
     if (const std::vector<double>* kept = columns_.find(j)) {
         for (int i = 1; i <= m_; ++i)
-            if ((*kept)[static_cast<std::size_t>(i)] != 0) out.push_back({i, (*kept)[static_cast<std::size_t>(i)]});
+            if ((*kept)[i] != 0) out.push_back({i, (*kept)[i]});
         return;
     }
     load_column(j);
@@ -299,7 +298,7 @@ double FormTableau::row_combination(const std::vector<std::pair<int, double>>& r
                                     std::vector<std::pair<int, double>>& out) const {
     if (rows.size() == 1 && rows.front().second == 1) {
         row_entries(rows.front().first, out);
-        return values_[static_cast<std::size_t>(rows.front().first)];
+        return values_[rows.front().first];
     }
     const double objective = solve_rows(rows);
     out.clear();
@@ -311,33 +310,33 @@ double FormTableau::row_combination(const std::vector<std::pair<int, double>>& r
 
 void FormTableau::solve_column(std::vector<double>& out) const {
     factor_.ftran(work_, 0.05);
-    out.assign(static_cast<std::size_t>(m_) + 1, 0.0);
+    out.assign(m_ + 1, 0.0);
     for (int p = 1; p <= m_; ++p)
-        out[static_cast<std::size_t>(p)] = sign_of(basic_[static_cast<std::size_t>(p)]) * work_.value[static_cast<std::size_t>(p) - 1];
+        out[p] = sign_of(basic_[p]) * work_.value[p - 1];
 }
 
 void FormTableau::solve_column_entries(std::vector<std::pair<int, double>>& out) const {
     factor_.ftran(work_, 0.05);
     out.clear();
     const auto take = [&](int k) {
-        const double v = work_.value[static_cast<std::size_t>(k)];
-        if (v != 0) out.push_back({k + 1, sign_of(basic_[static_cast<std::size_t>(k) + 1]) * v});
+        const double v = work_.value[k];
+        if (v != 0) out.push_back({k + 1, sign_of(basic_[k + 1]) * v});
     };
     if (work_.count < 0) {
         for (int k = 0; k < m_; ++k) take(k);
     } else {
-        for (int e = 0; e < work_.count; ++e) take(work_.index[static_cast<std::size_t>(e)]);
+        for (int e = 0; e < work_.count; ++e) take(work_.index[e]);
     }
 }
 
 void FormTableau::load_column(int j) const {
-    const VariableId v = nonbasic_[static_cast<std::size_t>(j)];
+    const VariableId v = nonbasic_[j];
     work_.clear();
     if (v.is_structural()) {
-        for (int e = problem_.start[static_cast<std::size_t>(v.index)]; e < problem_.start[static_cast<std::size_t>(v.index) + 1]; ++e)
-            work_.add(problem_.row_of[static_cast<std::size_t>(e)] - 1, problem_.value[static_cast<std::size_t>(e)]);
+        for (int e = problem_.start[v.index]; e < problem_.start[v.index + 1]; ++e)
+            work_.add(problem_.row_of[e] - 1, problem_.value[e]);
     } else {
-        const int row = v.is_surplus() ? problem_.ge_rows[static_cast<std::size_t>(v.index)] : v.index;
+        const int row = v.is_surplus() ? problem_.ge_rows[v.index] : v.index;
         work_.add(row - 1, sign_of(v));
     }
 }
@@ -353,7 +352,7 @@ void FormTableau::column(int j, std::vector<double>& out) const {
     }
     load_column(j);
     solve_column(out);
-    out[0] = prices_[static_cast<std::size_t>(j)];
+    out[0] = prices_[j];
     columns_.keep(j, out);
 }
 
@@ -366,36 +365,36 @@ double FormTableau::rhs_rates(const std::vector<std::pair<int, double>>& rows,
     double objective = 0;
     for (const auto& [i, w] : rows) {
         work_.add(i - 1, w);
-        const int position = row_position_[static_cast<std::size_t>(i)];
-        if (position < 0) objective += w * prices_[static_cast<std::size_t>(-position)];
+        const int position = row_position_[i];
+        if (position < 0) objective += w * prices_[-position];
     }
     solve_column_entries(out);
     return objective;
 }
 
 double FormTableau::entry(int i, int j) const {
-    if (i == 0) return prices_[static_cast<std::size_t>(j)];
-    if (j == 0) return values_[static_cast<std::size_t>(i)];
+    if (i == 0) return prices_[j];
+    if (j == 0) return values_[i];
     std::vector<double> line;
     row(i, line);
-    return line[static_cast<std::size_t>(j)];
+    return line[j];
 }
 
 double FormTableau::phase1_entry(int j) const {
     if (phase1_.empty()) {
         // The phase-1 row of the condensed tableau: minus the sum of the
         // artificial variables, 1 under a nonbasic artificial column.
-        phase1_.assign(static_cast<std::size_t>(n_columns_) + 1, 0.0);
+        phase1_.assign(n_columns_ + 1, 0.0);
         for (int c = 1; c <= n_columns_; ++c)
-            if (nonbasic_[static_cast<std::size_t>(c)].is_artificial()) phase1_[static_cast<std::size_t>(c)] = 1;
+            if (nonbasic_[c].is_artificial()) phase1_[c] = 1;
         std::vector<double> line;
         for (int p = 1; p <= m_; ++p) {
-            if (!basic_[static_cast<std::size_t>(p)].is_artificial()) continue;
+            if (!basic_[p].is_artificial()) continue;
             row(p, line);
-            for (int c = 0; c <= n_columns_; ++c) phase1_[static_cast<std::size_t>(c)] -= line[static_cast<std::size_t>(c)];
+            for (int c = 0; c <= n_columns_; ++c) phase1_[c] -= line[c];
         }
     }
-    return phase1_[static_cast<std::size_t>(j)];
+    return phase1_[j];
 }
 
 }  // namespace lpsens

@@ -32,10 +32,10 @@ public:
     int columns() const override { return n_columns_; }
     double entry(int i, int j) const override;
     double phase1_entry(int j) const override;
-    VariableId basic(int i) const override { return basic_[static_cast<std::size_t>(i)]; }
-    VariableId nonbasic(int j) const override { return nonbasic_[static_cast<std::size_t>(j)]; }
-    int row_position(int i) const override { return row_position_[static_cast<std::size_t>(i)]; }
-    int column_position(int v) const override { return column_position_[static_cast<std::size_t>(v)]; }
+    VariableId basic(int i) const override { return basic_[i]; }
+    VariableId nonbasic(int j) const override { return nonbasic_[j]; }
+    int row_position(int i) const override { return row_position_[i]; }
+    int column_position(int v) const override { return column_position_[v]; }
     void row(int i, std::vector<double>& out) const override;
     void column(int j, std::vector<double>& out) const override;
     void row_entries(int i, std::vector<std::pair<int, double>>& out) const override;

@@ -27,43 +27,41 @@ revised::LpData lp_from_model(const Problem& model) {
     lp.cols = model.column_count();
     lp.sense = model.maximise ? revised::Sense::maximise : revised::Sense::minimise;
     lp.offset = to_double(model.constant);
-    lp.start.reserve(static_cast<std::size_t>(lp.cols) + 1);
+    lp.start.reserve(lp.cols + 1);
     lp.start.push_back(0);
     // A row met twice in a column: its entries add up (in extended
     // precision), and an entry that adds up to 0 is left out.
-    std::vector<Extended> sum(static_cast<std::size_t>(lp.rows), 0);
-    std::vector<int> slot(static_cast<std::size_t>(lp.rows), -1);
+    std::vector<Extended> sum(lp.rows, 0);
+    std::vector<int> slot(lp.rows, -1);
     std::vector<int> rows_met;
     for (int j = 0; j < lp.cols; ++j) {
-        const ProblemColumn& c = model.columns[static_cast<std::size_t>(j)];
+        const ProblemColumn& c = model.columns[j];
         rows_met.clear();
         model.matrix.for_each(j, [&](int row, Extended value) {
-            const auto r = static_cast<std::size_t>(row);
-            if (slot[r] < 0) {
-                slot[r] = static_cast<int>(rows_met.size());
+            if (slot[row] < 0) {
+                slot[row] = static_cast<int>(rows_met.size());
                 rows_met.push_back(row);
             }
-            sum[r] += value;
+            sum[row] += value;
         });
         for (const int row : rows_met) {
-            const auto r = static_cast<std::size_t>(row);
-            if (sum[r] != 0) {
+            if (sum[row] != 0) {
                 lp.row_index.push_back(row);
-                lp.value.push_back(to_double(sum[r]));
+                lp.value.push_back(to_double(sum[row]));
             }
-            sum[r] = 0;
-            slot[r] = -1;
+            sum[row] = 0;
+            slot[row] = -1;
         }
         lp.start.push_back(static_cast<int>(lp.row_index.size()));
         lp.cost.push_back(to_double(c.cost));
         lp.col_lower.push_back(to_double(c.lower));
         lp.col_upper.push_back(to_double(c.upper));
     }
-    lp.row_lower.resize(static_cast<std::size_t>(lp.rows));
-    lp.row_upper.resize(static_cast<std::size_t>(lp.rows));
+    lp.row_lower.resize(lp.rows);
+    lp.row_upper.resize(lp.rows);
     for (int i = 0; i < lp.rows; ++i)
-        row_bounds(model.rows[static_cast<std::size_t>(i)], lp.row_lower[static_cast<std::size_t>(i)],
-                   lp.row_upper[static_cast<std::size_t>(i)]);
+        row_bounds(model.rows[i], lp.row_lower[i],
+                   lp.row_upper[i]);
     return lp;
 }
 

@@ -103,15 +103,15 @@ struct ModelRanger {
     void row(const TableauBase& base, int r, ModelRowResult& result) const {
         // A model row's right-hand side moves each form row it became.
         std::vector<std::pair<int, double>> direction;
-        for (const auto& [i, sign] : map.rows[static_cast<std::size_t>(r)].rows) direction.push_back({i, sign});
+        for (const auto& [i, sign] : map.rows[r].rows) direction.push_back({i, sign});
         const DirectionRange range = range_rhs(base, direction, tolerance);
-        result.rhs = in_model_terms(range, map, form, static_cast<double>(model.rows[static_cast<std::size_t>(r)].rhs), f,
+        result.rhs = in_model_terms(range, map, form, static_cast<double>(model.rows[r].rhs), f,
                                     sf * range.rate, tolerance);
     }
 
     void column(const TableauBase& base, int j, bool proven, ModelColumnResult& col) const {
-        const VariableMap& v = map.variables[static_cast<std::size_t>(j)];
-        const ProblemColumn& c = model.columns[static_cast<std::size_t>(j)];
+        const VariableMap& v = map.variables[j];
+        const ProblemColumn& c = model.columns[j];
         const double value = col.value;
         // The cost: the costs of the parts move with it.
         std::vector<std::pair<int, double>> costs;
@@ -124,7 +124,7 @@ struct ModelRanger {
         // value) moves the right-hand side of every row it is in.
         std::vector<std::pair<int, double>> shifted;
         model.matrix.for_each(j, [&](int r, Extended a) {
-            for (const auto& [i, sign] : map.rows[static_cast<std::size_t>(r)].rows)
+            for (const auto& [i, sign] : map.rows[r].rows)
                 shifted.push_back({i, -sign * static_cast<double>(a)});
         });
         DirectionRange form_range;
@@ -162,9 +162,9 @@ struct ModelRanger {
 }  // namespace
 
 ModelPlace model_place(const ModelMap& map, const DocumentedForm& form, VariableId v) {
-    if (v.is_structural()) return {ModelPlace::Kind::column, map.variable_of[static_cast<std::size_t>(v.index)]};
-    const int row = v.is_surplus() ? form.ge_rows[static_cast<std::size_t>(v.index)] : v.index;
-    const FormRowOrigin& origin = map.form_rows[static_cast<std::size_t>(row)];
+    if (v.is_structural()) return {ModelPlace::Kind::column, map.variable_of[v.index]};
+    const int row = v.is_surplus() ? form.ge_rows[v.index] : v.index;
+    const FormRowOrigin& origin = map.form_rows[row];
     if (origin.bound_of >= 0) return {ModelPlace::Kind::bound, origin.bound_of};
     return {ModelPlace::Kind::row, origin.model_row};
 }
@@ -178,31 +178,31 @@ ModelResults model_results(const Problem& model, const ModelMap& map, const Docu
     ModelResults out;
     out.objective = snapped(sense * static_cast<Extended>(s.objective), tolerance);
 
-    std::vector<Extended> x(static_cast<std::size_t>(columns), 0);
+    std::vector<Extended> x(columns, 0);
     for (int j = 0; j < columns; ++j) {
-        const VariableMap& v = map.variables[static_cast<std::size_t>(j)];
+        const VariableMap& v = map.variables[j];
         Extended value = v.shift;
-        if (v.part) value += v.sign * static_cast<Extended>(s.column[static_cast<std::size_t>(v.part)].level);
-        if (v.negative_part) value -= static_cast<Extended>(s.column[static_cast<std::size_t>(v.negative_part)].level);
-        x[static_cast<std::size_t>(j)] = value;
+        if (v.part) value += v.sign * static_cast<Extended>(s.column[v.part].level);
+        if (v.negative_part) value -= static_cast<Extended>(s.column[v.negative_part].level);
+        x[j] = value;
     }
-    std::vector<Extended> activity(static_cast<std::size_t>(rows), 0), dual(static_cast<std::size_t>(rows), 0);
+    std::vector<Extended> activity(rows, 0), dual(rows, 0);
     for (int j = 0; j < columns; ++j)
-        model.matrix.for_each(j, [&](int r, Extended a) { activity[static_cast<std::size_t>(r)] += a * x[static_cast<std::size_t>(j)]; });
+        model.matrix.for_each(j, [&](int r, Extended a) { activity[r] += a * x[j]; });
     for (int r = 0; r < rows; ++r)
-        for (const auto& [i, sign] : map.rows[static_cast<std::size_t>(r)].rows)
-            dual[static_cast<std::size_t>(r)] += sense * sign * static_cast<Extended>(s.row[static_cast<std::size_t>(i)].price);
-    out.rows.resize(static_cast<std::size_t>(rows));
+        for (const auto& [i, sign] : map.rows[r].rows)
+            dual[r] += sense * sign * static_cast<Extended>(s.row[i].price);
+    out.rows.resize(rows);
     for (int r = 0; r < rows; ++r) {
-        out.rows[static_cast<std::size_t>(r)].activity = snapped(activity[static_cast<std::size_t>(r)], tolerance);
-        out.rows[static_cast<std::size_t>(r)].dual = snapped(dual[static_cast<std::size_t>(r)], tolerance);
+        out.rows[r].activity = snapped(activity[r], tolerance);
+        out.rows[r].dual = snapped(dual[r], tolerance);
     }
-    out.columns.resize(static_cast<std::size_t>(columns));
+    out.columns.resize(columns);
     for (int j = 0; j < columns; ++j) {
-        Extended reduced = model.columns[static_cast<std::size_t>(j)].cost;
-        model.matrix.for_each(j, [&](int r, Extended a) { reduced -= dual[static_cast<std::size_t>(r)] * a; });
-        out.columns[static_cast<std::size_t>(j)].value = snapped(x[static_cast<std::size_t>(j)], tolerance);
-        out.columns[static_cast<std::size_t>(j)].reduced_cost = snapped(reduced, tolerance);
+        Extended reduced = model.columns[j].cost;
+        model.matrix.for_each(j, [&](int r, Extended a) { reduced -= dual[r] * a; });
+        out.columns[j].value = snapped(x[j], tolerance);
+        out.columns[j].reduced_cost = snapped(reduced, tolerance);
     }
     if (result.status != Status::optimal) return out;
 
@@ -217,8 +217,8 @@ ModelResults model_results(const Problem& model, const ModelMap& map, const Docu
     // what they found there).
     shared_pass(view, rows + columns, threads, [&](const TableauView& v) {
         return [&, base = std::make_unique<TableauBase>(v, partners)](int k) {
-            if (k < rows) ranger.row(*base, k, out.rows[static_cast<std::size_t>(k)]);
-            else ranger.column(*base, k - rows, proven, out.columns[static_cast<std::size_t>(k - rows)]);
+            if (k < rows) ranger.row(*base, k, out.rows[k]);
+            else ranger.column(*base, k - rows, proven, out.columns[k - rows]);
         };
     });
     return out;

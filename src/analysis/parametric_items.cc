@@ -51,8 +51,7 @@ SweepItems extract_parametric_items(DocumentedForm& form, RunMode mode) {
         name = s.substr(0, p);
     }
     for (int k = 1; k <= items.count(); ++k) {
-        const auto sk = static_cast<std::size_t>(k);
-        (pv ? form.cost(items.index[sk]) : form.rhs(items.index[sk])) = load_real(items.start[sk]);
+        (pv ? form.cost(items.index[k]) : form.rhs(items.index[k])) = load_real(items.start[k]);
     }
     strip_name_suffixes(form, mode);
     return items;
@@ -93,14 +92,14 @@ std::vector<ModelSweepItem> start_model_sweep(Problem& model, const std::vector<
         const int count = pv ? model.column_count() : model.row_count();
         item.index = -1;
         for (int k = 0; k < count && item.index < 0; ++k)
-            if ((pv ? model.columns[static_cast<std::size_t>(k)].name : model.rows[static_cast<std::size_t>(k)].name) ==
+            if ((pv ? model.columns[k].name : model.rows[k].name) ==
                 item.name)
                 item.index = k;
         if (item.index < 0)
             throw RunError(error_code::invalid_number, Site::parametric_text,
                            "--sweep: there is no " + std::string(pv ? "variable" : "row") + " named '" + item.name + "'");
-        (pv ? model.columns[static_cast<std::size_t>(item.index)].cost
-            : model.rows[static_cast<std::size_t>(item.index)].rhs) = item.start;
+        (pv ? model.columns[item.index].cost
+            : model.rows[item.index].rhs) = item.start;
         items.push_back(item);
     }
     return items;
@@ -123,7 +122,7 @@ void add_model_sweep_items(SweepItems& items, DocumentedForm& form, const ModelM
     for (const ModelSweepItem& item : model_items) {
         const Extended move = item.end - item.start;
         if (items.objective) {
-            const VariableMap& v = map.variables[static_cast<std::size_t>(item.index)];
+            const VariableMap& v = map.variables[item.index];
             if (v.part != 0) add(v.part, sense * v.sign, move, item.name);
             if (v.negative_part != 0) add(v.negative_part, -sense, move, item.name);
             if (v.shift != 0) {
@@ -131,7 +130,7 @@ void add_model_sweep_items(SweepItems& items, DocumentedForm& form, const ModelM
                 constant_end += sense * v.shift * move;
             }
         } else {
-            for (const auto& [row, sign] : map.rows[static_cast<std::size_t>(item.index)].rows)
+            for (const auto& [row, sign] : map.rows[item.index].rows)
                 add(row, sign, move, item.name);
         }
         items.model_items.push_back({item.name, item.start, item.end});

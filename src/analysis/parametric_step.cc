@@ -22,7 +22,7 @@ void search_breakpoint(const std::vector<StoredReal>& direction, SweepState& sta
     state.step_length = no_breakpoint_length;
     state.ratio = StoredReal{};
     for (int x = 1; x <= count; ++x) {
-        const Extended d = load_real(direction[static_cast<std::size_t>(x)]);
+        const Extended d = load_real(direction[x]);
         if (!(d < negative_limit)) continue;
         store_real(static_cast<Extended>(value_at(x)) / -d, state.ratio, site);
         if (load_real(state.ratio) > breakpoint_minimum && state.ratio.value < state.step_length.value)
@@ -47,9 +47,9 @@ bool tie_breakpoint(const TableauView& view, const std::vector<StoredReal>& dire
                     SweepState& state) {
     Extended nearest = -1;
     for (int j = 1; j < static_cast<int>(direction.size()); ++j) {
-        const Extended d = load_real(direction[static_cast<std::size_t>(j)]);
+        const Extended d = load_real(direction[j]);
         if (!(d < negative_limit) || view.nonbasic(j).is_artificial()) continue;
-        const Extended reduced = costs[static_cast<std::size_t>(j)];
+        const Extended reduced = costs[j];
         if (reduced > -d * breakpoint_minimum || reduced <= -tie_reach) continue;
         const Extended step = (reduced + tie_target) / -d;
         if (nearest < 0 || step < nearest) nearest = step;
@@ -84,54 +84,54 @@ void next_breakpoint(const TableauView& view, const SweepItems& items, const std
         // A basic item moves the objective row by delta times its row, a
         // nonbasic one its own column by -delta.
         const int columns = view.columns();
-        std::vector<StoredReal> direction(static_cast<std::size_t>(columns) + 1);
+        std::vector<StoredReal> direction(columns + 1);
         std::vector<double> line;
         for (int k = 1; k <= items.count(); ++k) {
-            const int position = view.column_position(items.index[static_cast<std::size_t>(k)]);
-            const Extended d = load_real(delta[static_cast<std::size_t>(k)]);
+            const int position = view.column_position(items.index[k]);
+            const Extended d = load_real(delta[k]);
             if (position > 0) {
                 view.row(position, line);
                 for (int j = 1; j <= columns; ++j) {
-                    StoredReal& target = direction[static_cast<std::size_t>(j)];
-                    store_real(load_real(target) + d * static_cast<Extended>(line[static_cast<std::size_t>(j)]), target,
+                    StoredReal& target = direction[j];
+                    store_real(load_real(target) + d * static_cast<Extended>(line[j]), target,
                                Site::objective_step);
                 }
             } else {
-                StoredReal& target = direction[static_cast<std::size_t>(-position)];
+                StoredReal& target = direction[-position];
                 store_real(load_real(target) - d, target, Site::objective_step);
             }
         }
         view.row(0, line);
         if (!items.model_terms || !tie_breakpoint(view, direction, line, state))
-            search_breakpoint(direction, state, columns, [&](int j) { return line[static_cast<std::size_t>(j)]; },
+            search_breakpoint(direction, state, columns, [&](int j) { return line[j]; },
                               Site::objective_step);
     } else {
         // A nonbasic item's row variable moves the right-hand sides by delta
         // times its column, a basic one its own row by delta.
         const int m = view.rows();
-        std::vector<StoredReal> direction(static_cast<std::size_t>(m) + 1);
+        std::vector<StoredReal> direction(m + 1);
         std::vector<double> line;
         for (int k = 1; k <= items.count(); ++k) {
-            const int position = view.row_position(items.index[static_cast<std::size_t>(k)]);
-            const Extended d = load_real(delta[static_cast<std::size_t>(k)]);
+            const int position = view.row_position(items.index[k]);
+            const Extended d = load_real(delta[k]);
             if (position < 0) {
                 view.column(-position, line);
                 for (int i = 1; i <= m; ++i) {
-                    StoredReal& target = direction[static_cast<std::size_t>(i)];
-                    store_real(load_real(target) + d * static_cast<Extended>(line[static_cast<std::size_t>(i)]), target,
+                    StoredReal& target = direction[i];
+                    store_real(load_real(target) + d * static_cast<Extended>(line[i]), target,
                                Site::rhs_step);
                 }
             } else {
-                StoredReal& target = direction[static_cast<std::size_t>(position)];
+                StoredReal& target = direction[position];
                 store_real(load_real(target) + d, target, Site::rhs_step);
             }
         }
         // Half of a free variable of the model reaching zero is no event:
         // its other half takes its place, nothing else changes.
         for (int i = 1; i <= m; ++i)
-            if (free_half(items.free_partner, view.basic(i))) direction[static_cast<std::size_t>(i)] = StoredReal{};
+            if (free_half(items.free_partner, view.basic(i))) direction[i] = StoredReal{};
         view.column(0, line);
-        search_breakpoint(direction, state, m, [&](int i) { return line[static_cast<std::size_t>(i)]; }, Site::rhs_step);
+        search_breakpoint(direction, state, m, [&](int i) { return line[i]; }, Site::rhs_step);
     }
     advance_parameter(state);
 }

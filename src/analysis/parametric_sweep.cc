@@ -12,10 +12,9 @@ constexpr Extended sweep_end_test = 0.99999L;
 
 SweepMove sweep_move(const SweepItems& items) {
     SweepMove m;
-    m.delta.assign(static_cast<std::size_t>(items.count()) + 1, StoredReal{});
+    m.delta.assign(items.count() + 1, StoredReal{});
     for (int k = 1; k <= items.count(); ++k) {
-        const auto sk = static_cast<std::size_t>(k);
-        store_real(load_real(items.end[sk]) - load_real(items.start[sk]), m.delta[sk], Site::sweep_record);
+        store_real(load_real(items.end[k]) - load_real(items.start[k]), m.delta[k], Site::sweep_record);
     }
     if (items.moves_constant)
         store_real(load_real(items.constant_end) - load_real(items.constant_start), m.constant_delta, Site::sweep_record);
@@ -24,10 +23,9 @@ SweepMove sweep_move(const SweepItems& items) {
     move.constant_start = items.constant_start.value;
     move.constant_delta = m.constant_delta.value;
     for (int k = 1; k <= items.count(); ++k) {
-        const auto sk = static_cast<std::size_t>(k);
-        move.index.push_back(items.index[sk]);
-        move.start.push_back(items.start[sk].value);
-        move.delta.push_back(m.delta[sk].value);
+        move.index.push_back(items.index[k]);
+        move.start.push_back(items.start[k].value);
+        move.delta.push_back(m.delta[k].value);
     }
     return m;
 }
@@ -39,23 +37,22 @@ SweepRecord take_record(const Solution& solution, const SweepItems& items, const
     if (items.moves_constant)
         store_real(load_real(items.constant_start) + load_real(move.constant_delta) * load_real(t), r.constant,
                    Site::sweep_record);
-    r.items.assign(static_cast<std::size_t>(items.count()) + 1, StoredReal{});
+    r.items.assign(items.count() + 1, StoredReal{});
     for (int k = 1; k <= items.count(); ++k) {
-        const auto sk = static_cast<std::size_t>(k);
-        store_real(load_real(items.start[sk]) + load_real(move.delta[sk]) * load_real(t), r.items[sk],
+        store_real(load_real(items.start[k]) + load_real(move.delta[k]) * load_real(t), r.items[k],
                    Site::sweep_record);
     }
     r.values.assign(2 * (static_cast<std::size_t>(n) + static_cast<std::size_t>(m)) + 1, 0.0);
     r.values[0] = solution.objective;
     for (int j = 1; j <= n; ++j) {
-        const SolutionValue& v = solution.column[static_cast<std::size_t>(j)];
-        r.values[static_cast<std::size_t>(j)] = v.level;
-        r.values[static_cast<std::size_t>(n + m + j)] = v.price;
+        const SolutionValue& v = solution.column[j];
+        r.values[j] = v.level;
+        r.values[n + m + j] = v.price;
     }
     for (int i = 1; i <= m; ++i) {
-        const SolutionValue& v = solution.row[static_cast<std::size_t>(i)];
-        r.values[static_cast<std::size_t>(n + i)] = v.level;
-        r.values[static_cast<std::size_t>(2 * n + m + i)] = v.price;
+        const SolutionValue& v = solution.row[i];
+        r.values[n + i] = v.level;
+        r.values[2 * n + m + i] = v.price;
     }
     return r;
 }

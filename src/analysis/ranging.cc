@@ -73,10 +73,10 @@ Ranging compute_ranging(const TableauView& view, int variables, int threads) {
     const int n = variables;
     const int columns = view.columns();
     Ranging r;
-    r.rhs_lower.assign(static_cast<std::size_t>(m) + 1, minus_infinity_bound.value);
-    r.rhs_upper.assign(static_cast<std::size_t>(m) + 1, infinity_bound.value);
-    r.cost_lower.assign(static_cast<std::size_t>(columns) + 1, minus_infinity_bound.value);
-    r.cost_upper.assign(static_cast<std::size_t>(columns) + 1, infinity_bound.value);
+    r.rhs_lower.assign(m + 1, minus_infinity_bound.value);
+    r.rhs_upper.assign(m + 1, infinity_bound.value);
+    r.cost_lower.assign(columns + 1, minus_infinity_bound.value);
+    r.cost_upper.assign(columns + 1, infinity_bound.value);
 
     std::vector<double> objective, values;
     view.row(0, objective);
@@ -89,43 +89,43 @@ Ranging compute_ranging(const TableauView& view, int variables, int threads) {
         const VariableId b = view.basic(i);
         if (b.is_row_variable()) {
             StoredReal lower;
-            store_real(-static_cast<Extended>(values[static_cast<std::size_t>(i)]), lower, Site::ranging);
-            r.rhs_lower[static_cast<std::size_t>(b.index)] = lower.value;
+            store_real(-static_cast<Extended>(values[i]), lower, Site::ranging);
+            r.rhs_lower[b.index] = lower.value;
             // The row's own right-hand side moves its artificial variable one
             // for one: the range ends where it stands, at zero.
-            if (held_at_zero(view, i)) r.rhs_upper[static_cast<std::size_t>(b.index)] = std::max(lower.value, 0.0);
+            if (held_at_zero(view, i)) r.rhs_upper[b.index] = std::max(lower.value, 0.0);
             return;
         }
         const auto v = static_cast<std::size_t>(b.is_structural() ? b.index : n + b.index);
         view.row_entries(i, line);
         for (const auto& [j, entry] : line) {
             const Extended t = entry;
-            if (negligible(t, objective[static_cast<std::size_t>(j)])) continue;
-            if (cannot_offer(objective[static_cast<std::size_t>(j)], entry, r.cost_lower[v], r.cost_upper[v])) continue;
+            if (negligible(t, objective[j])) continue;
+            if (cannot_offer(objective[j], entry, r.cost_lower[v], r.cost_upper[v])) continue;
             StoredReal ratio;
-            store_real(-static_cast<Extended>(objective[static_cast<std::size_t>(j)]) / t, ratio, Site::ranging);
+            store_real(-static_cast<Extended>(objective[j]) / t, ratio, Site::ranging);
             offer_ratio(ratio, t, r.cost_lower[v], r.cost_upper[v]);
         }
     };
     const auto nonbasic = [&](const TableauView& view, int j, std::vector<std::pair<int, double>>& line) {
         const VariableId c = view.nonbasic(j);
         if (c.is_surplus()) {
-            r.cost_upper[static_cast<std::size_t>(n + c.index)] = objective[static_cast<std::size_t>(j)];
+            r.cost_upper[n + c.index] = objective[j];
         } else if (c.is_structural()) {
-            r.cost_upper[static_cast<std::size_t>(c.index)] = objective[static_cast<std::size_t>(j)];
+            r.cost_upper[c.index] = objective[j];
         } else {
-            const auto k = static_cast<std::size_t>(c.index);
+            const int k = c.index;
             view.column_entries(j, line);
             for (const auto& [i, entry] : line) {
                 const Extended t = entry;
-                if (negligible(t, values[static_cast<std::size_t>(i)])) continue;
+                if (negligible(t, values[i])) continue;
                 if (held_at_zero(view, i)) {
                     limit_both_sides_at_zero(r.rhs_lower[k], r.rhs_upper[k]);
                     continue;
                 }
-                if (cannot_offer(values[static_cast<std::size_t>(i)], entry, r.rhs_lower[k], r.rhs_upper[k])) continue;
+                if (cannot_offer(values[i], entry, r.rhs_lower[k], r.rhs_upper[k])) continue;
                 StoredReal ratio;
-                store_real(-static_cast<Extended>(values[static_cast<std::size_t>(i)]) / t, ratio, Site::ranging);
+                store_real(-static_cast<Extended>(values[i]) / t, ratio, Site::ranging);
                 offer_ratio(ratio, t, r.rhs_lower[k], r.rhs_upper[k]);
             }
         }

@@ -34,7 +34,7 @@ int leaving_row(const TableauBase& base, const std::vector<std::pair<int, double
         if (base.free_in_row(i)) continue;
         const bool artificial = base.held_in_row(i);
         if (artificial ? std::fabs(t) <= tolerance : t <= tolerance) continue;
-        const double ratio = artificial ? 0 : at_least_zero(values[static_cast<std::size_t>(i)], tolerance) / t;
+        const double ratio = artificial ? 0 : at_least_zero(values[i], tolerance) / t;
         if (wins(ratio < best_ratio, ratio == best_ratio, i, best)) {
             best_ratio = ratio;
             best = i;
@@ -58,7 +58,7 @@ int entering_column(const TableauBase& base, const std::vector<std::pair<int, do
         if (base.closed_column(j)) continue;
         // x_i changes by -theta t when column j rises by theta.
         if (sign < 0 ? t >= -tolerance : t <= tolerance) continue;
-        const double ratio = at_least_zero(costs[static_cast<std::size_t>(j)], tolerance) / std::fabs(t);
+        const double ratio = at_least_zero(costs[j], tolerance) / std::fabs(t);
         if (wins(ratio < best_ratio, ratio == best_ratio, j, best)) {
             best_ratio = ratio;
             best = j;
@@ -86,11 +86,11 @@ void offer_lower(double move, int index, RangeEnd& end, int& at) {
 }  // namespace
 
 std::vector<int> free_partners(const ModelMap& map, int variables) {
-    std::vector<int> partner(static_cast<std::size_t>(variables) + 1, 0);
+    std::vector<int> partner(variables + 1, 0);
     for (const VariableMap& v : map.variables)
         if (v.part != 0 && v.negative_part != 0) {
-            partner[static_cast<std::size_t>(v.part)] = v.negative_part;
-            partner[static_cast<std::size_t>(v.negative_part)] = v.part;
+            partner[v.part] = v.negative_part;
+            partner[v.negative_part] = v.part;
         }
     return partner;
 }
@@ -98,19 +98,19 @@ std::vector<int> free_partners(const ModelMap& map, int variables) {
 TableauBase::TableauBase(const TableauView& v, std::vector<int> halves) : view(v), partner(std::move(halves)) {
     view.column(0, values);
     view.row(0, costs);
-    row_kind.assign(static_cast<std::size_t>(view.rows()) + 1, RowKind::plain);
+    row_kind.assign(view.rows() + 1, RowKind::plain);
     for (int i = 1; i <= view.rows(); ++i)
-        if (free_half(partner, view.basic(i))) row_kind[static_cast<std::size_t>(i)] = RowKind::free_half;
-        else if (held_at_zero(view, i)) row_kind[static_cast<std::size_t>(i)] = RowKind::held;
-    column_kind.assign(static_cast<std::size_t>(view.columns()) + 1, ColumnKind::open);
+        if (free_half(partner, view.basic(i))) row_kind[i] = RowKind::free_half;
+        else if (held_at_zero(view, i)) row_kind[i] = RowKind::held;
+    column_kind.assign(view.columns() + 1, ColumnKind::open);
     for (int j = 1; j <= view.columns(); ++j) {
         const VariableId c = view.nonbasic(j);
-        if (c.is_artificial()) column_kind[static_cast<std::size_t>(j)] = ColumnKind::artificial;
-        else if (free_half(partner, c) && view.column_position(partner[static_cast<std::size_t>(c.index)]) > 0)
-            column_kind[static_cast<std::size_t>(j)] = ColumnKind::tied;
+        if (c.is_artificial()) column_kind[j] = ColumnKind::artificial;
+        else if (free_half(partner, c) && view.column_position(partner[c.index]) > 0)
+            column_kind[j] = ColumnKind::tied;
     }
     entering_.assign(2 * (static_cast<std::size_t>(view.rows()) + 1), -1);
-    leaving_.assign(static_cast<std::size_t>(view.columns()) + 1, -1);
+    leaving_.assign(view.columns() + 1, -1);
 }
 
 int TableauBase::entering_for(int i, int sign, double tolerance) const {
@@ -123,7 +123,7 @@ int TableauBase::entering_for(int i, int sign, double tolerance) const {
 }
 
 int TableauBase::leaving_for(int j, double tolerance) const {
-    int& known = leaving_[static_cast<std::size_t>(j)];
+    int& known = leaving_[j];
     if (known < 0) {
         view.column_entries(j, line_);
         known = leaving_row(*this, line_, tolerance);
@@ -133,7 +133,7 @@ int TableauBase::leaving_for(int j, double tolerance) const {
 
 bool duals_prove_optimum(const TableauBase& base, double tolerance) {
     for (int j = 1; j <= base.view.columns(); ++j)
-        if (!base.view.nonbasic(j).is_artificial() && base.costs[static_cast<std::size_t>(j)] < -tolerance)
+        if (!base.view.nonbasic(j).is_artificial() && base.costs[j] < -tolerance)
             return false;
     return true;
 }
@@ -158,7 +158,7 @@ DirectionRange range_rhs(const TableauBase& base, const std::vector<std::pair<in
             offer_upper(0.0, i, range.upper, upper_row);
             offer_lower(0.0, i, range.lower, lower_row);
         } else {
-            const double value = at_least_zero(values[static_cast<std::size_t>(i)], tolerance);
+            const double value = at_least_zero(values[i], tolerance);
             if (r < 0) offer_upper(value / -r, i, range.upper, upper_row);
             else offer_lower(-value / r, i, range.lower, lower_row);
         }
@@ -210,7 +210,7 @@ DirectionRange range_costs(const TableauBase& base, const std::vector<std::pair<
     for (const auto& [j, r] : rate) {
         if (r == 0 || base.closed_column(j)) continue;
         if (std::fabs(r) <= tolerance) continue;
-        const double d = at_least_zero(reduced[static_cast<std::size_t>(j)], tolerance);
+        const double d = at_least_zero(reduced[j], tolerance);
         if (r < 0) offer_upper(d / -r, j, range.upper, upper_column);
         else offer_lower(-d / r, j, range.lower, lower_column);
     }

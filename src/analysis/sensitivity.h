@@ -43,7 +43,7 @@ std::vector<int> free_partners(const ModelMap& map, int variables);
 // Whether variable v of the form is half of a split free variable.
 inline bool free_half(const std::vector<int>& partner, VariableId v) {
     return v.is_structural() && static_cast<std::size_t>(v.index) < partner.size() &&
-           partner[static_cast<std::size_t>(v.index)] != 0;
+           partner[v.index] != 0;
 }
 
 // Column 0 and row 0 of a final tableau, read once for many ranges, and the
@@ -62,14 +62,14 @@ struct TableauBase {
     std::vector<int> partner;
 
     // Whether the variable basic in row i (1..M) is half of a free variable.
-    bool free_in_row(int i) const { return row_kind[static_cast<std::size_t>(i)] == RowKind::free_half; }
+    bool free_in_row(int i) const { return row_kind[i] == RowKind::free_half; }
     // Whether the variable basic in row i is held at zero (held_at_zero).
-    bool held_in_row(int i) const { return row_kind[static_cast<std::size_t>(i)] == RowKind::held; }
+    bool held_in_row(int i) const { return row_kind[i] == RowKind::held; }
     // Whether the nonbasic variable of column j (1..N+K2) is the half of a
     // free variable whose other half is basic.
-    bool tied_column(int j) const { return column_kind[static_cast<std::size_t>(j)] == ColumnKind::tied; }
+    bool tied_column(int j) const { return column_kind[j] == ColumnKind::tied; }
     // Whether column j may never enter: an artificial variable, or tied.
-    bool closed_column(int j) const { return column_kind[static_cast<std::size_t>(j)] != ColumnKind::open; }
+    bool closed_column(int j) const { return column_kind[j] != ColumnKind::open; }
 
     // The column that enters when the variable of row i leaves past its
     // limit, falling below zero (`sign` -1) or an artificial one rising

@@ -23,28 +23,27 @@ BasisSolution::BasisSolution(const ProblemAsRead& problem, const std::vector<Var
     covering_.assign(size, 0);
     local_row_.assign(size, -1);
     for (int p = 1; p <= m_; ++p) {
-        const VariableId v = basic[static_cast<std::size_t>(p)];
-        const auto sp = static_cast<std::size_t>(p);
+        const VariableId v = basic[p];
         if (v.is_structural()) {
-            structural_[sp] = v.index;
+            structural_[p] = v.index;
             columns_.push_back(p);
             continue;
         }
         int row = v.index;
         if (v.is_surplus()) {
-            row = problem.ge_rows[static_cast<std::size_t>(v.index)];
-            unit_sign_[sp] = -1;
+            row = problem.ge_rows[v.index];
+            unit_sign_[p] = -1;
         }
-        unit_row_[sp] = row;
-        if (covering_[static_cast<std::size_t>(row)] != 0) {
+        unit_row_[p] = row;
+        if (covering_[row] != 0) {
             singular_ = true;  // two unit columns on one row
             smallest_pivot_ratio_ = 0;
         }
-        covering_[static_cast<std::size_t>(row)] = p;
+        covering_[row] = p;
     }
     for (int i = 1; i <= m_; ++i)
-        if (covering_[static_cast<std::size_t>(i)] == 0) {
-            local_row_[static_cast<std::size_t>(i)] = static_cast<int>(rows_.size());
+        if (covering_[i] == 0) {
+            local_row_[i] = static_cast<int>(rows_.size());
             rows_.push_back(i);
         }
     if (!singular_ && rows_.size() != columns_.size()) {
@@ -61,12 +60,12 @@ void BasisSolution::factorise() {
         sparse_ = true;
         k_start_.assign(1, 0);
         for (std::size_t b = 0; b < k; ++b) {
-            const int j = structural_[static_cast<std::size_t>(columns_[b])];
-            for (int e = problem_.start[static_cast<std::size_t>(j)]; e < problem_.start[static_cast<std::size_t>(j) + 1]; ++e) {
-                const int a = local_row_[static_cast<std::size_t>(problem_.row_of[static_cast<std::size_t>(e)])];
+            const int j = structural_[columns_[b]];
+            for (int e = problem_.start[j]; e < problem_.start[j + 1]; ++e) {
+                const int a = local_row_[problem_.row_of[e]];
                 if (a < 0) continue;
                 k_row_.push_back(a);
-                k_value_.push_back(problem_.value[static_cast<std::size_t>(e)]);
+                k_value_.push_back(problem_.value[e]);
             }
             k_start_.push_back(static_cast<int>(k_row_.size()));
         }
@@ -108,12 +107,12 @@ void BasisSolution::factorise_partial_pivoting() {
     std::vector<std::vector<Slot>> column_rows(k);  // by column: where its entries are
     std::vector<double> column_max(k, 0.0);
     for (std::size_t b = 0; b < k; ++b) {
-        const int j = structural_[static_cast<std::size_t>(columns_[b])];
-        for (int e = problem_.start[static_cast<std::size_t>(j)]; e < problem_.start[static_cast<std::size_t>(j) + 1]; ++e) {
-            const int a = local_row_[static_cast<std::size_t>(problem_.row_of[static_cast<std::size_t>(e)])];
+        const int j = structural_[columns_[b]];
+        for (int e = problem_.start[j]; e < problem_.start[j + 1]; ++e) {
+            const int a = local_row_[problem_.row_of[e]];
             if (a < 0) continue;
-            const double v = problem_.value[static_cast<std::size_t>(e)];
-            auto& row = rows[static_cast<std::size_t>(a)];
+            const double v = problem_.value[e];
+            auto& row = rows[a];
             column_rows[b].push_back({a, static_cast<int>(row.size())});
             row.push_back({static_cast<int>(b), v});
             column_max[b] = std::max(column_max[b], std::fabs(v));
@@ -132,7 +131,7 @@ void BasisSolution::factorise_partial_pivoting() {
         for (const Slot& c : column_rows[i]) {
             const auto position = static_cast<std::size_t>(position_of[static_cast<std::size_t>(c.row)]);
             if (position < i) continue;
-            const double v = std::fabs(rows[static_cast<std::size_t>(c.row)][static_cast<std::size_t>(c.slot)].value);
+            const double v = std::fabs(rows[c.row][c.slot].value);
             if (v > best_value || (v == best_value && position < best)) {
                 best_value = v;
                 best = position;
@@ -147,34 +146,34 @@ void BasisSolution::factorise_partial_pivoting() {
         }
         pivot_row_[i] = static_cast<int>(best);
         std::swap(row_at[i], row_at[best]);
-        position_of[static_cast<std::size_t>(row_at[i])] = static_cast<int>(i);
-        position_of[static_cast<std::size_t>(row_at[best])] = static_cast<int>(best);
+        position_of[row_at[i]] = static_cast<int>(i);
+        position_of[row_at[best]] = static_cast<int>(best);
 
         double pivot = 0;
         pivot_entries.clear();
-        for (const Entry& e : rows[static_cast<std::size_t>(row_at[i])]) {
+        for (const Entry& e : rows[row_at[i]]) {
             if (static_cast<std::size_t>(e.index) == i) pivot = e.value;
             else if (static_cast<std::size_t>(e.index) > i && e.value != 0.0) pivot_entries.push_back(e);
         }
         for (const Slot& c : column_rows[i]) {
             if (static_cast<std::size_t>(position_of[static_cast<std::size_t>(c.row)]) <= i) continue;
-            auto& row = rows[static_cast<std::size_t>(c.row)];
-            if (row[static_cast<std::size_t>(c.slot)].value == 0.0) continue;
-            const double l = row[static_cast<std::size_t>(c.slot)].value / pivot;
-            row[static_cast<std::size_t>(c.slot)].value = l;
-            for (std::size_t t = 0; t < row.size(); ++t) slot_of_column[static_cast<std::size_t>(row[t].index)] = static_cast<int>(t);
+            auto& row = rows[c.row];
+            if (row[c.slot].value == 0.0) continue;
+            const double l = row[c.slot].value / pivot;
+            row[c.slot].value = l;
+            for (std::size_t t = 0; t < row.size(); ++t) slot_of_column[row[t].index] = static_cast<int>(t);
             for (const Entry& u : pivot_entries) {
-                const int slot = slot_of_column[static_cast<std::size_t>(u.index)];
+                const int slot = slot_of_column[u.index];
                 if (slot >= 0) {
-                    row[static_cast<std::size_t>(slot)].value -= l * u.value;
+                    row[slot].value -= l * u.value;
                 } else {
                     double fill = 0.0;
                     fill -= l * u.value;
-                    column_rows[static_cast<std::size_t>(u.index)].push_back({c.row, static_cast<int>(row.size())});
+                    column_rows[u.index].push_back({c.row, static_cast<int>(row.size())});
                     row.push_back({u.index, fill});
                 }
             }
-            for (const Entry& e : row) slot_of_column[static_cast<std::size_t>(e.index)] = -1;
+            for (const Entry& e : row) slot_of_column[e.index] = -1;
         }
     }
     // The factors by position, each row's entries in column order: L left of
@@ -184,7 +183,7 @@ void BasisSolution::factorise_partial_pivoting() {
     lu_diagonal_.assign(k, 0.0);
     lu_entries_.clear();
     for (std::size_t p = 0; p < k; ++p) {
-        auto& row = rows[static_cast<std::size_t>(row_at[p])];
+        auto& row = rows[row_at[p]];
         std::sort(row.begin(), row.end(), [](const Entry& a, const Entry& b) { return a.index < b.index; });
         for (const Entry& e : row) {
             if (static_cast<std::size_t>(e.index) == p)
@@ -196,14 +195,14 @@ void BasisSolution::factorise_partial_pivoting() {
         std::vector<Entry>().swap(row);
     }
     std::vector<int> next(k + 1, 0);
-    for (const Entry& e : lu_entries_) ++next[static_cast<std::size_t>(e.index) + 1];
+    for (const Entry& e : lu_entries_) ++next[e.index + 1];
     for (std::size_t c = 0; c < k; ++c) next[c + 1] += next[c];
     lu_column_start_ = next;
     lu_by_column_.resize(lu_entries_.size());
     for (std::size_t p = 0; p < k; ++p)
         for (int t = lu_start_[p]; t < lu_start_[p + 1]; ++t) {
-            const Entry& e = lu_entries_[static_cast<std::size_t>(t)];
-            lu_by_column_[static_cast<std::size_t>(next[static_cast<std::size_t>(e.index)]++)] = {static_cast<int>(p), e.value};
+            const Entry& e = lu_entries_[t];
+            lu_by_column_[next[e.index]++] = {static_cast<int>(p), e.value};
         }
 }
 
@@ -217,22 +216,22 @@ void BasisSolution::lu_solve(std::vector<double>& v) const {
         for (std::size_t i = 0; i < k; ++i) v[i] = work_.value[i];
         return;
     }
-    for (std::size_t i = 0; i < k; ++i) std::swap(v[i], v[static_cast<std::size_t>(pivot_row_[i])]);
+    for (std::size_t i = 0; i < k; ++i) std::swap(v[i], v[pivot_row_[i]]);
     // Row i of the factors: L in the columns before i, then U after it.
     for (std::size_t i = 0; i < k; ++i) {
         double s = v[i];
         for (int t = lu_start_[i]; t < lu_start_[i + 1]; ++t) {
-            const Entry& e = lu_entries_[static_cast<std::size_t>(t)];
+            const Entry& e = lu_entries_[t];
             if (static_cast<std::size_t>(e.index) > i) break;
-            s -= e.value * v[static_cast<std::size_t>(e.index)];
+            s -= e.value * v[e.index];
         }
         v[i] = s;
     }
     for (std::size_t i = k; i-- > 0;) {
         double s = v[i];
         for (int t = lu_start_[i]; t < lu_start_[i + 1]; ++t) {
-            const Entry& e = lu_entries_[static_cast<std::size_t>(t)];
-            if (static_cast<std::size_t>(e.index) > i) s -= e.value * v[static_cast<std::size_t>(e.index)];
+            const Entry& e = lu_entries_[t];
+            if (static_cast<std::size_t>(e.index) > i) s -= e.value * v[e.index];
         }
         v[i] = s / lu_diagonal_[i];
     }
@@ -253,32 +252,32 @@ void BasisSolution::lu_solve_transposed(std::vector<double>& v) const {
     for (std::size_t i = 0; i < k; ++i) {
         double s = v[i];
         for (int t = lu_column_start_[i]; t < lu_column_start_[i + 1]; ++t) {
-            const Entry& e = lu_by_column_[static_cast<std::size_t>(t)];
+            const Entry& e = lu_by_column_[t];
             if (static_cast<std::size_t>(e.index) > i) break;
-            s -= e.value * v[static_cast<std::size_t>(e.index)];
+            s -= e.value * v[e.index];
         }
         v[i] = s / lu_diagonal_[i];
     }
     for (std::size_t i = k; i-- > 0;) {
         double s = v[i];
         for (int t = lu_column_start_[i]; t < lu_column_start_[i + 1]; ++t) {
-            const Entry& e = lu_by_column_[static_cast<std::size_t>(t)];
-            if (static_cast<std::size_t>(e.index) > i) s -= e.value * v[static_cast<std::size_t>(e.index)];
+            const Entry& e = lu_by_column_[t];
+            if (static_cast<std::size_t>(e.index) > i) s -= e.value * v[e.index];
         }
         v[i] = s;
     }
-    for (std::size_t i = k; i-- > 0;) std::swap(v[i], v[static_cast<std::size_t>(pivot_row_[i])]);
+    for (std::size_t i = k; i-- > 0;) std::swap(v[i], v[pivot_row_[i]]);
 }
 
 std::vector<Extended> BasisSolution::solve(const std::vector<Extended>& rhs, int refinements) const {
     const auto k = static_cast<std::size_t>(k_);
     std::vector<Extended> z(k, 0);
-    std::vector<Extended> activity(static_cast<std::size_t>(m_) + 1, 0);
+    std::vector<Extended> activity(m_ + 1, 0);
     auto compute_activity = [&] {
         std::fill(activity.begin(), activity.end(), Extended{0});
         for (std::size_t b = 0; b < k; ++b) {
             if (z[b] == 0) continue;
-            for_each_entry(columns_[b], [&](int row, Extended a) { activity[static_cast<std::size_t>(row)] += a * z[b]; });
+            for_each_entry(columns_[b], [&](int row, Extended a) { activity[row] += a * z[b]; });
         }
     };
     std::vector<double> correction(k);
@@ -295,23 +294,21 @@ std::vector<Extended> BasisSolution::solve(const std::vector<Extended>& rhs, int
         for (std::size_t b = 0; b < k; ++b) z[b] += correction[b];
     }
     compute_activity();
-    std::vector<Extended> v(static_cast<std::size_t>(m_) + 1, 0);
-    for (std::size_t b = 0; b < k; ++b) v[static_cast<std::size_t>(columns_[b])] = z[b];
+    std::vector<Extended> v(m_ + 1, 0);
+    for (std::size_t b = 0; b < k; ++b) v[columns_[b]] = z[b];
     for (int p = 1; p <= m_; ++p) {
-        const auto sp = static_cast<std::size_t>(p);
-        if (structural_[sp] != 0) continue;
-        const auto row = static_cast<std::size_t>(unit_row_[sp]);
-        v[sp] = unit_sign_[sp] * (rhs[row] - activity[row]);
+        if (structural_[p] != 0) continue;
+        const auto row = static_cast<std::size_t>(unit_row_[p]);
+        v[p] = unit_sign_[p] * (rhs[row] - activity[row]);
     }
     return v;
 }
 
 std::vector<Extended> BasisSolution::solve_transposed(const std::vector<Extended>& cost) const {
     const auto k = static_cast<std::size_t>(k_);
-    std::vector<Extended> y(static_cast<std::size_t>(m_) + 1, 0);
+    std::vector<Extended> y(m_ + 1, 0);
     for (int p = 1; p <= m_; ++p) {
-        const auto sp = static_cast<std::size_t>(p);
-        if (structural_[sp] == 0) y[static_cast<std::size_t>(unit_row_[sp])] = unit_sign_[sp] * cost[sp];
+        if (structural_[p] == 0) y[unit_row_[p]] = unit_sign_[p] * cost[p];
     }
     // What the structural columns still need: c_j - a_j^T y over the covered
     // rows, then less the part of the uncovered rows found so far.
@@ -319,14 +316,14 @@ std::vector<Extended> BasisSolution::solve_transposed(const std::vector<Extended
     for (int step = 0; step <= refinement_steps; ++step) {
         bool zero = true;
         for (std::size_t b = 0; b < k; ++b) {
-            Extended need = cost[static_cast<std::size_t>(columns_[b])];
-            for_each_entry(columns_[b], [&](int row, Extended a) { need -= a * y[static_cast<std::size_t>(row)]; });
+            Extended need = cost[columns_[b]];
+            for_each_entry(columns_[b], [&](int row, Extended a) { need -= a * y[row]; });
             correction[b] = static_cast<double>(need);
             zero = zero && correction[b] == 0.0;
         }
         if (zero) break;
         lu_solve_transposed(correction);
-        for (std::size_t a = 0; a < k; ++a) y[static_cast<std::size_t>(rows_[a])] += correction[a];
+        for (std::size_t a = 0; a < k; ++a) y[rows_[a]] += correction[a];
     }
     return y;
 }

@@ -52,13 +52,13 @@ public:
     // Column p as (row, value) pairs.
     template <class Visit>
     void for_each_entry(int p, Visit visit) const {
-        const int j = structural_[static_cast<std::size_t>(p)];
+        const int j = structural_[p];
         if (j == 0) {
-            visit(unit_row_[static_cast<std::size_t>(p)], static_cast<Extended>(unit_sign_[static_cast<std::size_t>(p)]));
+            visit(unit_row_[p], static_cast<Extended>(unit_sign_[p]));
             return;
         }
-        for (int e = problem_.start[static_cast<std::size_t>(j)]; e < problem_.start[static_cast<std::size_t>(j) + 1]; ++e)
-            visit(problem_.row_of[static_cast<std::size_t>(e)], static_cast<Extended>(problem_.value[static_cast<std::size_t>(e)]));
+        for (int e = problem_.start[j]; e < problem_.start[j + 1]; ++e)
+            visit(problem_.row_of[e], static_cast<Extended>(problem_.value[e]));
     }
 
 private:

@@ -17,8 +17,8 @@ void ResultChecker::check_record(const SweepItems& items, int s, const SweepReco
     std::vector<double> objective = problem_.objective;
     std::vector<double>& swept = items.objective ? objective : rhs;
     for (int k = 1; k <= items.count(); ++k)
-        swept[static_cast<std::size_t>(items.index[static_cast<std::size_t>(k)])] =
-            record.items[static_cast<std::size_t>(k)].value;
+        swept[items.index[k]] =
+            record.items[k].value;
     if (items.moves_constant) objective[0] = record.constant.value;
     const PrintedValues printed = printed_by_record(record.values, problem_.variables, problem_.rows);
     char context[80];

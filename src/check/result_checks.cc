@@ -30,7 +30,7 @@ std::string number(Extended x, int digits = 6) {
 std::string variable_name(const DocumentedForm& form, const ProblemAsRead& p, VariableId v) {
     if (v.is_structural()) return "variable " + quoted(form.column_name(v.index));
     if (v.is_surplus()) {
-        const int row = p.ge_rows[static_cast<std::size_t>(v.index)];
+        const int row = p.ge_rows[v.index];
         return "the surplus of row " + quoted(form.row_name(row));
     }
     const std::string row = quoted(form.row_name(v.index));
@@ -78,23 +78,23 @@ struct Recomputed {
 };
 
 Extended& level_of(Recomputed& r, int n, VariableId v) {
-    if (v.is_structural()) return r.column_level[static_cast<std::size_t>(v.index)];
-    if (v.is_surplus()) return r.column_level[static_cast<std::size_t>(n + v.index)];
-    return r.row_level[static_cast<std::size_t>(v.index)];
+    if (v.is_structural()) return r.column_level[v.index];
+    if (v.is_surplus()) return r.column_level[n + v.index];
+    return r.row_level[v.index];
 }
 
 Extended& price_of(Recomputed& r, int n, VariableId v) {
-    if (v.is_structural()) return r.column_price[static_cast<std::size_t>(v.index)];
-    if (v.is_surplus()) return r.column_price[static_cast<std::size_t>(n + v.index)];
-    return r.row_price[static_cast<std::size_t>(v.index)];
+    if (v.is_structural()) return r.column_price[v.index];
+    if (v.is_surplus()) return r.column_price[n + v.index];
+    return r.row_price[v.index];
 }
 
 // a_j^T y for structural column j.
 Extended column_dot(const ProblemAsRead& p, int j, const std::vector<Extended>& y, Extended* scale = nullptr) {
     Extended sum = 0;
     Extended largest = 0;
-    for (int e = p.start[static_cast<std::size_t>(j)]; e < p.start[static_cast<std::size_t>(j) + 1]; ++e) {
-        const Extended term = p.value[static_cast<std::size_t>(e)] * y[static_cast<std::size_t>(p.row_of[static_cast<std::size_t>(e)])];
+    for (int e = p.start[j]; e < p.start[j + 1]; ++e) {
+        const Extended term = p.value[e] * y[p.row_of[e]];
         sum += term;
         largest = std::max(largest, std::fabs(term));
     }
@@ -106,13 +106,13 @@ Extended column_dot(const ProblemAsRead& p, int j, const std::vector<Extended>& 
 Extended price_for(const ProblemAsRead& p, const std::vector<double>& objective, VariableId v,
                    const std::vector<Extended>& y, Extended* scale) {
     if (v.is_structural()) {
-        const Extended d = column_dot(p, v.index, y, scale) - objective[static_cast<std::size_t>(v.index)];
-        *scale = std::max({Extended{1}, *scale, std::fabs(static_cast<Extended>(objective[static_cast<std::size_t>(v.index)]))});
+        const Extended d = column_dot(p, v.index, y, scale) - objective[v.index];
+        *scale = std::max({Extended{1}, *scale, std::fabs(static_cast<Extended>(objective[v.index]))});
         return d;
     }
     *scale = 1;
-    if (v.is_surplus()) return -y[static_cast<std::size_t>(p.ge_rows[static_cast<std::size_t>(v.index)])];
-    return y[static_cast<std::size_t>(v.index)];
+    if (v.is_surplus()) return -y[p.ge_rows[v.index]];
+    return y[v.index];
 }
 
 void check_printed(const PrintedValues& printed, const Recomputed& r, const DocumentedForm& form, CheckReport& report) {
@@ -130,14 +130,12 @@ void check_printed(const PrintedValues& printed, const Recomputed& r, const Docu
     };
     compare(printed.objective, r.objective, "optimal value");
     for (int j = 1; j <= form.variables(); ++j) {
-        const auto sj = static_cast<std::size_t>(j);
-        compare(printed.column_level[sj], r.column_level[sj], "level of " + quoted(form.column_name(j)));
-        compare(printed.column_price[sj], r.column_price[sj], "shadow price of " + quoted(form.column_name(j)));
+        compare(printed.column_level[j], r.column_level[j], "level of " + quoted(form.column_name(j)));
+        compare(printed.column_price[j], r.column_price[j], "shadow price of " + quoted(form.column_name(j)));
     }
     for (int i = 1; i <= form.rows(); ++i) {
-        const auto si = static_cast<std::size_t>(i);
-        compare(printed.row_level[si], r.row_level[si], "residual of row " + quoted(form.row_name(i)));
-        compare(printed.row_price[si], r.row_price[si], "shadow price of row " + quoted(form.row_name(i)));
+        compare(printed.row_level[i], r.row_level[i], "residual of row " + quoted(form.row_name(i)));
+        compare(printed.row_price[i], r.row_price[i], "shadow price of row " + quoted(form.row_name(i)));
     }
     list.flush(report.findings, "printed value", "printed values");
 }
@@ -148,12 +146,12 @@ std::string multiplier_flaw(const ProblemAsRead& p, const std::vector<double>& r
                             std::vector<Extended> y, CheckReport& report) {
     const int m = p.rows;
     Extended largest = 0;
-    for (int i = 1; i <= m; ++i) largest = std::max(largest, std::fabs(y[static_cast<std::size_t>(i)]));
+    for (int i = 1; i <= m; ++i) largest = std::max(largest, std::fabs(y[i]));
     const Extended sign_slack = certificate_tolerance * std::max(Extended{1}, largest);
     std::string flaw;
     for (int i = 1; i <= m && flaw.empty(); ++i) {
-        Extended& yi = y[static_cast<std::size_t>(i)];
-        const RowKind kind = p.kind[static_cast<std::size_t>(i)];
+        Extended& yi = y[i];
+        const RowKind kind = p.kind[i];
         const bool wrong = (kind == RowKind::less_or_equal && yi < 0) || (kind == RowKind::greater_or_equal && yi > 0);
         if (!wrong) continue;
         if (std::fabs(yi) <= sign_slack)
@@ -171,7 +169,7 @@ std::string multiplier_flaw(const ProblemAsRead& p, const std::vector<double>& r
     Extended gap = 0;
     Extended gap_scale = 0;
     for (int i = 1; i <= m; ++i) {
-        const Extended term = y[static_cast<std::size_t>(i)] * rhs[static_cast<std::size_t>(i)];
+        const Extended term = y[i] * rhs[i];
         gap += term;
         gap_scale = std::max(gap_scale, std::fabs(term));
     }
@@ -206,30 +204,29 @@ void check_ray_direction(const ProblemAsRead& p, const std::vector<double>& obje
                          const std::vector<double>& d, CheckReport& report) {
     const int m = p.rows, n = p.variables;
     Extended size = 0;
-    for (int j = 1; j <= n; ++j) size = std::max(size, std::fabs(static_cast<Extended>(d[static_cast<std::size_t>(j)])));
+    for (int j = 1; j <= n; ++j) size = std::max(size, std::fabs(static_cast<Extended>(d[j])));
     std::string flaw;
     if (size == 0) flaw = "it is zero";
-    std::vector<Extended> move(static_cast<std::size_t>(m) + 1, 0), scale(static_cast<std::size_t>(m) + 1, 0);
+    std::vector<Extended> move(m + 1, 0), scale(m + 1, 0);
     Extended gain = 0, gain_scale = 0;
     for (int j = 1; j <= n && flaw.empty(); ++j) {
-        const Extended dj = d[static_cast<std::size_t>(j)] / size;
+        const Extended dj = d[j] / size;
         if (dj < -certificate_tolerance) flaw = "it lowers " + variable_name(form, p, structural_variable(j)) + " below zero";
         if (dj == 0) continue;
-        gain += objective[static_cast<std::size_t>(j)] * dj;
-        gain_scale = std::max(gain_scale, std::fabs(objective[static_cast<std::size_t>(j)] * dj));
-        for (int e = p.start[static_cast<std::size_t>(j)]; e < p.start[static_cast<std::size_t>(j) + 1]; ++e) {
+        gain += objective[j] * dj;
+        gain_scale = std::max(gain_scale, std::fabs(objective[j] * dj));
+        for (int e = p.start[j]; e < p.start[j + 1]; ++e) {
             const auto i = static_cast<std::size_t>(p.row_of[static_cast<std::size_t>(e)]);
-            const Extended term = p.value[static_cast<std::size_t>(e)] * dj;
+            const Extended term = p.value[e] * dj;
             move[i] += term;
             scale[i] = std::max(scale[i], std::fabs(term));
         }
     }
     for (int i = 1; i <= m && flaw.empty(); ++i) {
-        const auto si = static_cast<std::size_t>(i);
-        const Extended limit = certificate_tolerance * std::max(Extended{1}, scale[si]);
-        const RowKind kind = p.kind[si];
-        const bool wrong = (kind != RowKind::greater_or_equal && move[si] > limit) ||
-                           (kind != RowKind::less_or_equal && move[si] < -limit);
+        const Extended limit = certificate_tolerance * std::max(Extended{1}, scale[i]);
+        const RowKind kind = p.kind[i];
+        const bool wrong = (kind != RowKind::greater_or_equal && move[i] > limit) ||
+                           (kind != RowKind::less_or_equal && move[i] < -limit);
         if (wrong) flaw = "along it row " + quoted(form.row_name(i)) + " leaves its bounds";
     }
     if (flaw.empty() && !(gain > certificate_tolerance * std::max(Extended{1}, gain_scale)))
@@ -246,19 +243,19 @@ void check_ray_direction(const ProblemAsRead& p, const std::vector<double>& obje
 void check_infeasibility(const ProblemAsRead& p, const std::vector<double>& rhs, const DocumentedForm& form,
                          const std::vector<VariableId>& basic, const BasisSolution& basis, CheckReport& report) {
     const int m = p.rows;
-    std::vector<Extended> cost(static_cast<std::size_t>(m) + 1, 0);
+    std::vector<Extended> cost(m + 1, 0);
     for (int q = 1; q <= m; ++q)
-        if (basic[static_cast<std::size_t>(q)].is_artificial()) cost[static_cast<std::size_t>(q)] = -1;
+        if (basic[q].is_artificial()) cost[q] = -1;
     std::string flaw = certificate_flaw(p, rhs, form, basis, cost, report);
     if (flaw.empty()) return;
-    std::vector<Extended> b(static_cast<std::size_t>(m) + 1, 0);
-    for (int i = 1; i <= m; ++i) b[static_cast<std::size_t>(i)] = rhs[static_cast<std::size_t>(i)];
+    std::vector<Extended> b(m + 1, 0);
+    for (int i = 1; i <= m; ++i) b[i] = rhs[i];
     const std::vector<Extended> values = basis.solve(b);
     for (int q = 1; q <= m; ++q) {
-        const Extended v = values[static_cast<std::size_t>(q)];
-        const bool artificial = basic[static_cast<std::size_t>(q)].is_artificial();
+        const Extended v = values[q];
+        const bool artificial = basic[q].is_artificial();
         // An artificial variable is infeasible on either side of zero.
-        cost[static_cast<std::size_t>(q)] = v < -absolute_tolerance ? 1 : artificial && v > absolute_tolerance ? -1 : 0;
+        cost[q] = v < -absolute_tolerance ? 1 : artificial && v > absolute_tolerance ? -1 : 0;
     }
     CheckReport second;
     if (certificate_flaw(p, rhs, form, basis, cost, second).empty()) {
@@ -269,13 +266,13 @@ void check_infeasibility(const ProblemAsRead& p, const std::vector<double>& rhs,
     // proves it alone (the row of B^-1 is the certificate); the worst first.
     std::vector<std::pair<Extended, int>> rows;
     for (int q = 1; q <= m; ++q)
-        if (cost[static_cast<std::size_t>(q)] != 0)
-            rows.push_back({std::fabs(values[static_cast<std::size_t>(q)]), q});
+        if (cost[q] != 0)
+            rows.push_back({std::fabs(values[q]), q});
     std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     if (rows.size() > 50) rows.resize(50);
     for (const auto& [size, q] : rows) {
-        std::vector<Extended> single(static_cast<std::size_t>(m) + 1, 0);
-        single[static_cast<std::size_t>(q)] = cost[static_cast<std::size_t>(q)];
+        std::vector<Extended> single(m + 1, 0);
+        single[q] = cost[q];
         if (certificate_flaw(p, rhs, form, basis, single, second).empty()) {
             report.certificate_bound = second.certificate_bound;
             return;
@@ -290,27 +287,27 @@ void check_ray(const ProblemAsRead& p, const std::vector<double>& objective, con
                const SolveResult& result, const BasisSolution& basis, CheckReport& report) {
     const int m = p.rows;
     const VariableId entering = result.ray;
-    std::vector<Extended> column(static_cast<std::size_t>(m) + 1, 0);
+    std::vector<Extended> column(m + 1, 0);
     Extended gain = 0;
     if (entering.is_structural()) {
-        const auto j = static_cast<std::size_t>(entering.index);
+        const int j = entering.index;
         for (int e = p.start[j]; e < p.start[j + 1]; ++e)
-            column[static_cast<std::size_t>(p.row_of[static_cast<std::size_t>(e)])] = p.value[static_cast<std::size_t>(e)];
+            column[p.row_of[e]] = p.value[e];
         gain = objective[j];
     } else if (entering.is_surplus()) {
-        column[static_cast<std::size_t>(p.ge_rows[static_cast<std::size_t>(entering.index)])] = -1;
+        column[p.ge_rows[entering.index]] = -1;
     } else {
-        column[static_cast<std::size_t>(entering.index)] = 1;
+        column[entering.index] = 1;
     }
     const std::vector<Extended> w = basis.solve(column);
     Extended size = 1;
-    for (int q = 1; q <= m; ++q) size = std::max(size, std::fabs(w[static_cast<std::size_t>(q)]));
+    for (int q = 1; q <= m; ++q) size = std::max(size, std::fabs(w[q]));
     std::string flaw;
     if (entering.is_artificial()) flaw = "it would raise " + variable_name(form, p, entering);
     for (int q = 1; q <= m && flaw.empty(); ++q) {
-        const VariableId c = result.basis[static_cast<std::size_t>(q)];
-        const Extended move = -w[static_cast<std::size_t>(q)] / size;  // change of the basic variable per step
-        if (c.is_structural()) gain += objective[static_cast<std::size_t>(c.index)] * -w[static_cast<std::size_t>(q)];
+        const VariableId c = result.basis[q];
+        const Extended move = -w[q] / size;  // change of the basic variable per step
+        if (c.is_structural()) gain += objective[c.index] * -w[q];
         const bool wrong = c.is_artificial() ? std::fabs(move) > certificate_tolerance : move < -certificate_tolerance;
         if (wrong) flaw = "along it " + variable_name(form, p, c) + " leaves its bounds";
     }
@@ -325,17 +322,17 @@ void check_ray(const ProblemAsRead& p, const std::vector<double>& objective, con
 PrintedValues printed_by_report(const Solution& solution, int n, int m) {
     PrintedValues v;
     v.objective = solution.objective;
-    v.column_level.resize(static_cast<std::size_t>(n) + 1);
-    v.column_price.resize(static_cast<std::size_t>(n) + 1);
-    v.row_level.resize(static_cast<std::size_t>(m) + 1);
-    v.row_price.resize(static_cast<std::size_t>(m) + 1);
+    v.column_level.resize(n + 1);
+    v.column_price.resize(n + 1);
+    v.row_level.resize(m + 1);
+    v.row_price.resize(m + 1);
     for (int j = 1; j <= n; ++j) {
-        v.column_level[static_cast<std::size_t>(j)] = solution.column[static_cast<std::size_t>(j)].level;
-        v.column_price[static_cast<std::size_t>(j)] = solution.column[static_cast<std::size_t>(j)].price;
+        v.column_level[j] = solution.column[j].level;
+        v.column_price[j] = solution.column[j].price;
     }
     for (int i = 1; i <= m; ++i) {
-        v.row_level[static_cast<std::size_t>(i)] = solution.row[static_cast<std::size_t>(i)].level;
-        v.row_price[static_cast<std::size_t>(i)] = solution.row[static_cast<std::size_t>(i)].price;
+        v.row_level[i] = solution.row[i].level;
+        v.row_price[i] = solution.row[i].price;
     }
     return v;
 }
@@ -344,17 +341,17 @@ PrintedValues printed_by_record(const std::vector<double>& record, int n, int m)
     PrintedValues v;
     v.width = 10;
     v.objective = record[0];
-    v.column_level.resize(static_cast<std::size_t>(n) + 1);
-    v.column_price.resize(static_cast<std::size_t>(n) + 1);
-    v.row_level.resize(static_cast<std::size_t>(m) + 1);
-    v.row_price.resize(static_cast<std::size_t>(m) + 1);
+    v.column_level.resize(n + 1);
+    v.column_price.resize(n + 1);
+    v.row_level.resize(m + 1);
+    v.row_price.resize(m + 1);
     for (int j = 1; j <= n; ++j) {
-        v.column_level[static_cast<std::size_t>(j)] = record[static_cast<std::size_t>(j)];
-        v.column_price[static_cast<std::size_t>(j)] = record[static_cast<std::size_t>(n + m + j)];
+        v.column_level[j] = record[j];
+        v.column_price[j] = record[n + m + j];
     }
     for (int i = 1; i <= m; ++i) {
-        v.row_level[static_cast<std::size_t>(i)] = record[static_cast<std::size_t>(n + i)];
-        v.row_price[static_cast<std::size_t>(i)] = record[static_cast<std::size_t>(2 * n + m + i)];
+        v.row_level[i] = record[n + i];
+        v.row_price[i] = record[2 * n + m + i];
     }
     return v;
 }
@@ -373,7 +370,7 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
         report.singular = true;
         std::string where;
         if (basis.singular_position() != 0)
-            where = " (at " + variable_name(form, p, result.basis[static_cast<std::size_t>(basis.singular_position())]) + ")";
+            where = " (at " + variable_name(form, p, result.basis[basis.singular_position()]) + ")";
         report.findings.push_back("the final basis is singular" + where +
                                   ": its values are no solution of the problem, so the printed values cannot be trusted");
         return report;
@@ -387,41 +384,41 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
     }
 
     // Values of the basis.
-    std::vector<Extended> b(static_cast<std::size_t>(m) + 1, 0);
-    for (int i = 1; i <= m; ++i) b[static_cast<std::size_t>(i)] = rhs[static_cast<std::size_t>(i)];
+    std::vector<Extended> b(m + 1, 0);
+    for (int i = 1; i <= m; ++i) b[i] = rhs[i];
     const std::vector<Extended> values = basis.solve(b);
     Recomputed r;
-    r.column_level.assign(static_cast<std::size_t>(columns) + 1, 0);
-    r.column_price.assign(static_cast<std::size_t>(columns) + 1, 0);
-    r.row_level.assign(static_cast<std::size_t>(m) + 1, 0);
-    r.row_price.assign(static_cast<std::size_t>(m) + 1, 0);
-    for (int q = 1; q <= m; ++q) level_of(r, n, result.basis[static_cast<std::size_t>(q)]) = values[static_cast<std::size_t>(q)];
+    r.column_level.assign(columns + 1, 0);
+    r.column_price.assign(columns + 1, 0);
+    r.row_level.assign(m + 1, 0);
+    r.row_price.assign(m + 1, 0);
+    for (int q = 1; q <= m; ++q) level_of(r, n, result.basis[q]) = values[q];
     r.objective = objective[0];
     Extended largest_x = 1;
     for (int j = 1; j <= n; ++j) {
-        r.objective += objective[static_cast<std::size_t>(j)] * r.column_level[static_cast<std::size_t>(j)];
-        largest_x = std::max(largest_x, std::fabs(r.column_level[static_cast<std::size_t>(j)]));
+        r.objective += objective[j] * r.column_level[j];
+        largest_x = std::max(largest_x, std::fabs(r.column_level[j]));
     }
     report.objective = r.objective;
     report.have_objective = true;
 
     // Primal feasibility: every basic variable within its bounds.
-    std::vector<Extended> row_scale(static_cast<std::size_t>(m) + 1, 1);
-    for (int i = 1; i <= m; ++i) row_scale[static_cast<std::size_t>(i)] = std::max<Extended>(1, std::fabs(rhs[static_cast<std::size_t>(i)]));
+    std::vector<Extended> row_scale(m + 1, 1);
+    for (int i = 1; i <= m; ++i) row_scale[i] = std::max<Extended>(1, std::fabs(rhs[i]));
     for (int j = 1; j <= n; ++j)
-        for (int e = p.start[static_cast<std::size_t>(j)]; e < p.start[static_cast<std::size_t>(j) + 1]; ++e) {
-            Extended& scale = row_scale[static_cast<std::size_t>(p.row_of[static_cast<std::size_t>(e)])];
-            scale = std::max(scale, std::fabs(p.value[static_cast<std::size_t>(e)] * r.column_level[static_cast<std::size_t>(j)]));
+        for (int e = p.start[j]; e < p.start[j + 1]; ++e) {
+            Extended& scale = row_scale[p.row_of[e]];
+            scale = std::max(scale, std::fabs(p.value[e] * r.column_level[j]));
         }
     FindingList primal;
     bool primal_ok = true;
     for (int q = 1; q <= m; ++q) {
-        const VariableId c = result.basis[static_cast<std::size_t>(q)];
-        const Extended v = values[static_cast<std::size_t>(q)];
+        const VariableId c = result.basis[q];
+        const Extended v = values[q];
         Extended scale = largest_x;
         if (!c.is_structural()) {
-            const int row = c.is_surplus() ? p.ge_rows[static_cast<std::size_t>(c.index)] : c.index;
-            scale = row_scale[static_cast<std::size_t>(row)];
+            const int row = c.is_surplus() ? p.ge_rows[c.index] : c.index;
+            scale = row_scale[row];
         }
         const Extended violation = c.is_artificial() ? std::fabs(v) : -v;
         const double relative = static_cast<double>(std::max<Extended>(0, violation) / scale);
@@ -435,10 +432,10 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
     report.feasible = primal_ok;
 
     // Prices of the basis.
-    std::vector<Extended> cost(static_cast<std::size_t>(m) + 1, 0);
+    std::vector<Extended> cost(m + 1, 0);
     for (int q = 1; q <= m; ++q) {
-        const VariableId c = result.basis[static_cast<std::size_t>(q)];
-        if (c.is_structural()) cost[static_cast<std::size_t>(q)] = objective[static_cast<std::size_t>(c.index)];
+        const VariableId c = result.basis[q];
+        if (c.is_structural()) cost[q] = objective[c.index];
     }
     r.y = basis.solve_transposed(cost);
     // Phase 2 bars the columns that would raise a basic artificial variable
@@ -446,11 +443,11 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
     // some multiple lambda >= 0 of the phase-1 prices (cost -1 on every basic
     // artificial variable) are nowhere below zero: artificial variables are
     // fixed at zero, so their own prices are free.
-    std::vector<Extended> cost1(static_cast<std::size_t>(m) + 1, 0);
+    std::vector<Extended> cost1(m + 1, 0);
     bool any_artificial = false;
     for (int q = 1; q <= m; ++q)
-        if (result.basis[static_cast<std::size_t>(q)].is_artificial()) {
-            cost1[static_cast<std::size_t>(q)] = -1;
+        if (result.basis[q].is_artificial()) {
+            cost1[q] = -1;
             any_artificial = true;
         }
     std::vector<Extended> y1;
@@ -462,7 +459,7 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
     std::vector<Column> eligible;
     const std::vector<double> phase1_objective(objective.size(), 0.0);  // zero outside the artificial variables
     for (int j = 1; j <= columns; ++j) {
-        const VariableId c = result.nonbasic[static_cast<std::size_t>(j)];
+        const VariableId c = result.nonbasic[j];
         Extended scale = 1;
         const Extended price = price_for(p, objective, c, r.y, &scale);
         price_of(r, n, c) = price;

@@ -32,7 +32,7 @@ SolveResult classic_result(const ClassicState& cs, Status status) {
     take_basis(view, r);
     if (status == Status::infeasible) return r;
     r.solution = solution_from(view, cs.var_count);
-    if (status == Status::unbounded) r.ray = cs.column_label[static_cast<std::size_t>(cs.entering_column)];
+    if (status == Status::unbounded) r.ray = cs.column_label[cs.entering_column];
     return r;
 }
 

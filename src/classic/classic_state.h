@@ -34,7 +34,7 @@ public:
         rows_ = rows;
         columns_ = columns;
         stride_ = (static_cast<std::size_t>(columns) + 7) / 8 * 8;
-        cells_.assign(static_cast<std::size_t>(rows) * stride_ + 8, StoredReal{});
+        cells_.assign(rows * stride_ + 8, StoredReal{});
         const auto address = reinterpret_cast<std::uintptr_t>(cells_.data());
         offset_ = ((64 - address % 64) % 64) / sizeof(StoredReal);
     }

@@ -17,7 +17,7 @@ Extended next_uniform(std::uint64_t& state) {
 
 void Perturbation::apply(ClassicState& cs) {
     const int m = cs.row_count;
-    shift_.assign(static_cast<std::size_t>(m) + 2, 0);
+    shift_.assign(m + 2, 0);
     std::uint64_t state = 0x5DEECE66DULL + static_cast<std::uint64_t>(applications_++);
     for (int i = 1; i <= m; ++i) {
         const Extended value = load_real(cs.tableau(i, 0));
@@ -25,7 +25,7 @@ void Perturbation::apply(ClassicState& cs) {
         StoredReal& target = cs.tableau(i, 0);
         store_real(value + amount, target, Site::pivot_row);
         // What was really added, after the store's rounding.
-        shift_[static_cast<std::size_t>(i)] = load_real(target) - value;
+        shift_[i] = load_real(target) - value;
     }
     active_ = true;
 }
@@ -34,22 +34,22 @@ void Perturbation::track_exchange(const ClassicState& cs, int r, int s) {
     if (!active_) return;
     const int m = cs.row_count;
     const Extended p = load_real(cs.tableau(r, s));
-    const Extended moved = shift_[static_cast<std::size_t>(r)] / p;
+    const Extended moved = shift_[r] / p;
     for (int i = 0; i <= m; ++i) {
         if (i == r) continue;
-        shift_[static_cast<std::size_t>(i)] -= moved * load_real(cs.tableau(i, s));
+        shift_[i] -= moved * load_real(cs.tableau(i, s));
     }
-    shift_[static_cast<std::size_t>(m) + 1] -= moved * load_real(cs.phase1_row[s]);
-    shift_[static_cast<std::size_t>(r)] = moved;
+    shift_[m + 1] -= moved * load_real(cs.phase1_row[s]);
+    shift_[r] = moved;
 }
 
 void Perturbation::remove(ClassicState& cs) {
     if (!active_) return;
     const int m = cs.row_count;
     for (int i = 0; i <= m; ++i)
-        store_real(load_real(cs.tableau(i, 0)) - shift_[static_cast<std::size_t>(i)], cs.tableau(i, 0),
+        store_real(load_real(cs.tableau(i, 0)) - shift_[i], cs.tableau(i, 0),
                    Site::pivot_row);
-    store_real(load_real(cs.phase1_row[0]) - shift_[static_cast<std::size_t>(m) + 1], cs.phase1_row[0],
+    store_real(load_real(cs.phase1_row[0]) - shift_[m + 1], cs.phase1_row[0],
                Site::pivot_phase1_row);
     active_ = false;
 }

@@ -249,8 +249,8 @@ void choose_phase2_exchange(ClassicState& cs, bool cycling) {
         const bool enters_at_zero =
             cs.leaving_row != 0 && std::fabs(load_real(cs.tableau(cs.leaving_row, 0))) <= pivot_tolerance;
         if (!cs.column_label[s].is_artificial() || enters_at_zero) return;
-        if (barred.empty()) barred.assign(static_cast<std::size_t>(cs.column_count()) + 1, 0);
-        barred[static_cast<std::size_t>(s)] = 1;
+        if (barred.empty()) barred.assign(cs.column_count() + 1, 0);
+        barred[s] = 1;
     }
 }
 

@@ -12,11 +12,11 @@ public:
     int rows() const override { return cs_.row_count; }
     int columns() const override { return cs_.column_count(); }
     double entry(int i, int j) const override { return cs_.tableau(i, j).value; }
-    double phase1_entry(int j) const override { return cs_.phase1_row[static_cast<std::size_t>(j)].value; }
-    VariableId basic(int i) const override { return cs_.basis_label[static_cast<std::size_t>(i)]; }
-    VariableId nonbasic(int j) const override { return cs_.column_label[static_cast<std::size_t>(j)]; }
-    int row_position(int i) const override { return cs_.row_origin[static_cast<std::size_t>(i)]; }
-    int column_position(int v) const override { return cs_.column_origin[static_cast<std::size_t>(v)]; }
+    double phase1_entry(int j) const override { return cs_.phase1_row[j].value; }
+    VariableId basic(int i) const override { return cs_.basis_label[i]; }
+    VariableId nonbasic(int j) const override { return cs_.column_label[j]; }
+    int row_position(int i) const override { return cs_.row_origin[i]; }
+    int column_position(int v) const override { return cs_.column_origin[v]; }
 
 private:
     const ClassicState& cs_;

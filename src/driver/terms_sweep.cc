@@ -58,9 +58,8 @@ TermsSweep native_terms_sweep(const DocumentedForm& form, const SweepItems& item
     s.model = &form.problem;
     s.target.costs = items.objective;
     for (int k = 1; k <= items.count(); ++k) {
-        const auto sk = static_cast<std::size_t>(k);
-        const int index = items.index[sk];
-        const double start = items.start[sk].value, end = items.end[sk].value;
+        const int index = items.index[k];
+        const double start = items.start[k].value, end = items.end[k].value;
         s.target.items.push_back({index - 1, start, end, start});
         s.items.names.push_back(items.objective ? form.column_name(index) : form.row_name(index));
         s.items.starts.push_back(start);

@@ -24,12 +24,12 @@ public:
     // 0..M: how readers that walk a whole line should ask, since an engine
     // without a dense tableau makes each line at once.
     virtual void row(int i, std::vector<double>& out) const {
-        out.resize(static_cast<std::size_t>(columns()) + 1);
-        for (int j = 0; j <= columns(); ++j) out[static_cast<std::size_t>(j)] = entry(i, j);
+        out.resize(columns() + 1);
+        for (int j = 0; j <= columns(); ++j) out[j] = entry(i, j);
     }
     virtual void column(int j, std::vector<double>& out) const {
-        out.resize(static_cast<std::size_t>(rows()) + 1);
-        for (int i = 0; i <= rows(); ++i) out[static_cast<std::size_t>(i)] = entry(i, j);
+        out.resize(rows() + 1);
+        for (int i = 0; i <= rows(); ++i) out[i] = entry(i, j);
     }
     // The entries of row i (columns 1..N+K2) or of column j (rows 1..M)
     // that are not zero, as (column or row, entry) in no particular order:
@@ -39,14 +39,14 @@ public:
         row(i, line);
         out.clear();
         for (int j = 1; j < static_cast<int>(line.size()); ++j)
-            if (line[static_cast<std::size_t>(j)] != 0) out.push_back({j, line[static_cast<std::size_t>(j)]});
+            if (line[j] != 0) out.push_back({j, line[j]});
     }
     virtual void column_entries(int j, std::vector<std::pair<int, double>>& out) const {
         std::vector<double> line;
         column(j, line);
         out.clear();
         for (int i = 1; i < static_cast<int>(line.size()); ++i)
-            if (line[static_cast<std::size_t>(i)] != 0) out.push_back({i, line[static_cast<std::size_t>(i)]});
+            if (line[i] != 0) out.push_back({i, line[i]});
     }
     // How the basic variables and the objective move per unit when the
     // right-hand side of each row i moves by w: the sum of w times the
@@ -57,11 +57,11 @@ public:
     // factorises, however many rows move.
     virtual double rhs_rates(const std::vector<std::pair<int, double>>& rows,
                              std::vector<std::pair<int, double>>& out) const {
-        std::vector<double> sum(static_cast<std::size_t>(this->rows()) + 1, 0.0), line;
+        std::vector<double> sum(this->rows() + 1, 0.0), line;
         for (const auto& [i, w] : rows) {
             const int position = row_position(i);
             if (position > 0) {
-                sum[static_cast<std::size_t>(position)] += w;
+                sum[position] += w;
                 continue;
             }
             column(-position, line);
@@ -69,21 +69,21 @@ public:
         }
         out.clear();
         for (int k = 1; k < static_cast<int>(sum.size()); ++k)
-            if (sum[static_cast<std::size_t>(k)] != 0) out.push_back({k, sum[static_cast<std::size_t>(k)]});
+            if (sum[k] != 0) out.push_back({k, sum[k]});
         return sum[0];
     }
     // The sum of w times row p over (p, w): its entries 1..N+K2 that are not
     // zero in `out`, as rhs_rates gives them; entry 0 returned.
     virtual double row_combination(const std::vector<std::pair<int, double>>& rows,
                                    std::vector<std::pair<int, double>>& out) const {
-        std::vector<double> sum(static_cast<std::size_t>(columns()) + 1, 0.0), line;
+        std::vector<double> sum(columns() + 1, 0.0), line;
         for (const auto& [p, w] : rows) {
             row(p, line);
             for (std::size_t k = 0; k < sum.size(); ++k) sum[k] += w * line[k];
         }
         out.clear();
         for (int k = 1; k < static_cast<int>(sum.size()); ++k)
-            if (sum[static_cast<std::size_t>(k)] != 0) out.push_back({k, sum[static_cast<std::size_t>(k)]});
+            if (sum[k] != 0) out.push_back({k, sum[k]});
         return sum[0];
     }
     // A view of the same tableau for another thread: the lines it gives are

@@ -32,10 +32,10 @@ struct SparseVector {
     // value[i] += v, listing i when it was zero; inline: the engines call
     // it for every entry of every column they solve with.
     void add(int i, double v) {
-        double& entry = value[static_cast<std::size_t>(i)];
+        double& entry = value[i];
         if (entry == 0.0 && count >= 0) {
             if (static_cast<std::size_t>(count) >= index.size()) grow_index();
-            index[static_cast<std::size_t>(count++)] = i;
+            index[count++] = i;
         }
         entry += v;
     }

@@ -41,8 +41,8 @@ std::string compare_copies(std::vector<Entry>& by_rows, std::vector<Entry>& by_c
 std::string LuFactors::check_invariants() const {
     if (!built) return {};
     const int pivots = static_cast<int>(pivot_row.size());
-    std::vector<int> live_of_row(static_cast<std::size_t>(rows), -1);
-    std::vector<int> live_of_position(static_cast<std::size_t>(rows), -1);
+    std::vector<int> live_of_row(rows, -1);
+    std::vector<int> live_of_position(rows, -1);
     int live = 0;
     for (int k = 0; k < pivots; ++k) {
         if (!pivot_live[k]) continue;

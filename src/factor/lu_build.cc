@@ -153,14 +153,13 @@ int LuFactors::repair_deficiency(std::vector<int>& basic) {
 void LuFactors::store_factors() {
     const int m = rows;
     PivotSequence& s = sequence;
-    const auto um = static_cast<std::size_t>(m);
     pivot_row = s.row;
     pivot_position = s.position;
     pivot_value = s.value;
-    pivot_live.assign(um, 1);
-    pivot_of_row.resize(um);
-    pivot_of_position.resize(um);
-    build_rank_of_row.resize(um);
+    pivot_live.assign(m, 1);
+    pivot_of_row.resize(m);
+    pivot_of_position.resize(m);
+    build_rank_of_row.resize(m);
     for (int k = 0; k < m; ++k) {
         pivot_of_row[s.row[k]] = k;
         pivot_of_position[s.position[k]] = k;
@@ -174,7 +173,7 @@ void LuFactors::store_factors() {
     l_start.assign(1, 0);
     l_row.clear();
     l_value.clear();
-    l_eta_of_row.assign(um, -1);
+    l_eta_of_row.assign(m, -1);
     for (int k = 0; k < m; ++k) {
         const int begin = s.l_start[k];
         const int end = s.l_start[k + 1];
@@ -187,9 +186,9 @@ void LuFactors::store_factors() {
     }
     // L row-wise.
     const std::size_t l_entries = l_row.size();
-    lt_start.assign(um + 1, 0);
+    lt_start.assign(m + 1, 0);
     for (std::size_t e = 0; e < l_entries; ++e) ++lt_start[l_row[e] + 1];
-    for (std::size_t r = 0; r < um; ++r) lt_start[r + 1] += lt_start[r];
+    for (int r = 0; r < m; ++r) lt_start[r + 1] += lt_start[r];
     lt_row.resize(l_entries);
     lt_value.resize(l_entries);
     {
@@ -210,9 +209,9 @@ void LuFactors::store_factors() {
     // U row-wise, by row, exactly as long as needed; updates move a row that
     // grows to the end of the pool.
     const std::size_t u_entries = s.u_position.size();
-    ur_start.resize(um);
-    ur_count.resize(um);
-    ur_room.resize(um);
+    ur_start.resize(m);
+    ur_count.resize(m);
+    ur_room.resize(m);
     ur_position.swap(s.u_position);  // the sequence is scratch: it takes the old arrays
     ur_value.swap(s.u_value);
     for (int k = 0; k < m; ++k) {
@@ -223,10 +222,10 @@ void LuFactors::store_factors() {
     }
     for (double v : ur_value) u_largest = std::max(u_largest, std::fabs(v));
     // U column-wise, by pivot.
-    uc_start.assign(um + 1, 0);
-    uc_count.assign(um, 0);
+    uc_start.assign(m + 1, 0);
+    uc_count.assign(m, 0);
     for (std::size_t e = 0; e < u_entries; ++e) ++uc_count[pivot_of_position[ur_position[e]]];
-    for (std::size_t k = 0; k < um; ++k) uc_start[k + 1] = uc_start[k] + uc_count[k];
+    for (int k = 0; k < m; ++k) uc_start[k + 1] = uc_start[k] + uc_count[k];
     uc_start.pop_back();
     uc_row.resize(u_entries);
     uc_value.resize(u_entries);

@@ -18,10 +18,10 @@ namespace {
 class CountLists {
 public:
     void reset(int size, int largest_count) {
-        head_.assign(static_cast<std::size_t>(largest_count) + 1, -1);
-        next_.assign(static_cast<std::size_t>(size), -1);
-        previous_.assign(static_cast<std::size_t>(size), -1);
-        count_of_.assign(static_cast<std::size_t>(size), -1);
+        head_.assign(largest_count + 1, -1);
+        next_.assign(size, -1);
+        previous_.assign(size, -1);
+        count_of_.assign(size, -1);
     }
     void insert(int x, int count) {
         count_of_[x] = count;
@@ -307,7 +307,7 @@ void LuFactors::factorise_nucleus() {
     if (size == 0) return;
 
     Nucleus n;
-    const auto m = static_cast<std::size_t>(rows);
+    const int m = rows;
     n.col_start.assign(m, 0);
     n.col_count.assign(m, 0);
     n.col_room.assign(m, 0);

@@ -3,14 +3,14 @@
 namespace lpsens::factor {
 
 void SparseVector::resize(int size) {
-    value.assign(static_cast<std::size_t>(size), 0.0);
-    index.assign(static_cast<std::size_t>(size), 0);
+    value.assign(size, 0.0);
+    index.assign(size, 0);
     count = 0;
 }
 
 void SparseVector::clear() {
     if (count >= 0 && count < size() / 4) {
-        for (int k = 0; k < count; ++k) value[static_cast<std::size_t>(index[k])] = 0.0;
+        for (int k = 0; k < count; ++k) value[index[k]] = 0.0;
     } else {
         value.assign(value.size(), 0.0);
     }
@@ -24,7 +24,7 @@ void SparseVector::rebuild_index() {
     if (index.size() < value.size()) index.resize(value.size());
     count = 0;
     for (int i = 0; i < size(); ++i)
-        if (value[static_cast<std::size_t>(i)] != 0.0) index[static_cast<std::size_t>(count++)] = i;
+        if (value[i] != 0.0) index[count++] = i;
 }
 
 }  // namespace lpsens::factor

@@ -335,7 +335,7 @@ namespace {
 // A vector from outside: a list of the right length, rebuilt when unknown.
 void prepare(SparseVector& v, int rows) {
     assert(v.size() == rows);
-    if (static_cast<int>(v.index.size()) < rows) v.index.resize(static_cast<std::size_t>(rows));
+    if (static_cast<int>(v.index.size()) < rows) v.index.resize(rows);
     if (v.count < 0) v.rebuild_index();
 }
 

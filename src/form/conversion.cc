@@ -97,9 +97,8 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
         out.map.variable_of.push_back(static_cast<int>(out.map.variables.size()));
         const int v = static_cast<int>(names.size());
         for (const auto& [r, a] : entries) {
-            const auto rr = static_cast<std::size_t>(r);
-            rows[static_cast<std::size_t>(first_row[rr])].add(v, sign * a);
-            if (second_row[rr] >= 0) rows[static_cast<std::size_t>(second_row[rr])].add(v, sign * a);
+            rows[first_row[r]].add(v, sign * a);
+            if (second_row[r] >= 0) rows[second_row[r]].add(v, sign * a);
         }
         return v;
     };
@@ -107,14 +106,13 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
                                 Extended value) {
         constant += sense * c.cost * value;
         for (const auto& [r, a] : entries) {
-            const auto rr = static_cast<std::size_t>(r);
-            rows[static_cast<std::size_t>(first_row[rr])].rhs -= a * value;
-            if (second_row[rr] >= 0) rows[static_cast<std::size_t>(second_row[rr])].rhs -= a * value;
+            rows[first_row[r]].rhs -= a * value;
+            if (second_row[r] >= 0) rows[second_row[r]].rhs -= a * value;
         }
     };
     std::vector<std::vector<std::pair<int, Extended>>> entries_of(model.columns.size());
     for (int j = 0; j < model.column_count(); ++j)
-        model.matrix.for_each(j, [&](int r, Extended a) { entries_of[static_cast<std::size_t>(j)].push_back({r, a}); });
+        model.matrix.for_each(j, [&](int r, Extended a) { entries_of[j].push_back({r, a}); });
     for (std::size_t column = 0; column < model.columns.size(); ++column) {
         const ProblemColumn& c = model.columns[column];
         const auto& entries = entries_of[column];
@@ -156,7 +154,7 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
     // less the row's right-hand side now.
     for (OutRow& r : rows) {
         if (r.origin.model_row < 0) continue;
-        const ProblemRow& row = model.rows[static_cast<std::size_t>(r.origin.model_row)];
+        const ProblemRow& row = model.rows[r.origin.model_row];
         Extended side_value = row.rhs;
         if (row.ranged) {
             const Extended size = row.range < 0 ? -row.range : row.range;
@@ -199,7 +197,7 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
         const FormRowOrigin& origin = rows[i].origin;
         out.map.form_rows.push_back(origin);
         if (origin.model_row >= 0)
-            out.map.rows[static_cast<std::size_t>(origin.model_row)].rows.push_back({static_cast<int>(i + 1), origin.sign});
+            out.map.rows[origin.model_row].rows.push_back({static_cast<int>(i + 1), origin.sign});
     }
 
     // The form.
@@ -217,7 +215,7 @@ ConvertedModel convert_model(const Problem& model, std::vector<std::string>& con
     std::vector<std::vector<std::pair<int, Extended>>> columns(n);
     for (std::size_t i = 0; i < m; ++i)
         for (const auto& [v, a] : rows[i].entries)
-            if (a != 0) columns[static_cast<std::size_t>(v - 1)].push_back({static_cast<int>(i), a});
+            if (a != 0) columns[v - 1].push_back({static_cast<int>(i), a});
     for (std::size_t j = 0; j < n; ++j) {
         ProblemColumn column;
         column.name = cut_name(names[j]);

@@ -36,14 +36,14 @@ struct DocumentedForm {
     int column_count() const { return variables() + ge_count(); }            // N + K2
 
     // 1-based access: row i in 1..M, variable j in 1..N.
-    Name& row_name(int i) { return problem.rows[static_cast<std::size_t>(i - 1)].name; }
-    const Name& row_name(int i) const { return problem.rows[static_cast<std::size_t>(i - 1)].name; }
-    Name& column_name(int j) { return problem.columns[static_cast<std::size_t>(j - 1)].name; }
-    const Name& column_name(int j) const { return problem.columns[static_cast<std::size_t>(j - 1)].name; }
-    Extended& rhs(int i) { return problem.rows[static_cast<std::size_t>(i - 1)].rhs; }
-    Extended rhs(int i) const { return problem.rows[static_cast<std::size_t>(i - 1)].rhs; }
-    Extended& cost(int j) { return problem.columns[static_cast<std::size_t>(j - 1)].cost; }
-    Extended cost(int j) const { return problem.columns[static_cast<std::size_t>(j - 1)].cost; }
+    Name& row_name(int i) { return problem.rows[i - 1].name; }
+    const Name& row_name(int i) const { return problem.rows[i - 1].name; }
+    Name& column_name(int j) { return problem.columns[j - 1].name; }
+    const Name& column_name(int j) const { return problem.columns[j - 1].name; }
+    Extended& rhs(int i) { return problem.rows[i - 1].rhs; }
+    Extended rhs(int i) const { return problem.rows[i - 1].rhs; }
+    Extended& cost(int j) { return problem.columns[j - 1].cost; }
+    Extended cost(int j) const { return problem.columns[j - 1].cost; }
     Extended constant() const { return problem.constant; }
     const std::string& title() const { return problem.title; }
     // Entries of column j (1..N) as (row 1..M, value) calls.

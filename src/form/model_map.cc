@@ -14,7 +14,7 @@ ModelMap identity_map(const DocumentedForm& form) {
     }
     for (int i = 1; i <= form.rows(); ++i) {
         map.rows.push_back({{{i, 1}}});
-        const char type = form.problem.rows[static_cast<std::size_t>(i - 1)].type;
+        const char type = form.problem.rows[i - 1].type;
         const char side = type == 'L' ? 'U' : type == 'G' ? 'L' : 'E';
         map.form_rows.push_back({i - 1, -1, false, 1, side, 0});
     }

@@ -9,21 +9,21 @@ ProblemAsRead capture_problem(const DocumentedForm& form, bool exact) {
     const int n = form.variables();
     p.rows = m;
     p.variables = n;
-    p.kind.assign(static_cast<std::size_t>(m) + 1, RowKind::less_or_equal);
+    p.kind.assign(m + 1, RowKind::less_or_equal);
     for (int t = 1; t <= form.eq_count(); ++t)
-        p.kind[static_cast<std::size_t>(form.eq_rows[static_cast<std::size_t>(t)])] = RowKind::equality;
+        p.kind[form.eq_rows[t]] = RowKind::equality;
     // A row in both lists counts as greater-or-equal, as the tableau sees it.
     p.ge_rows = form.ge_rows;
     for (int k = 1; k <= form.ge_count(); ++k)
-        p.kind[static_cast<std::size_t>(form.ge_rows[static_cast<std::size_t>(k)])] = RowKind::greater_or_equal;
-    p.rhs.assign(static_cast<std::size_t>(m) + 1, 0.0);
-    for (int i = 1; i <= m; ++i) p.rhs[static_cast<std::size_t>(i)] = value_of(form.rhs(i));
-    p.objective.assign(static_cast<std::size_t>(n) + 1, 0.0);
+        p.kind[form.ge_rows[k]] = RowKind::greater_or_equal;
+    p.rhs.assign(m + 1, 0.0);
+    for (int i = 1; i <= m; ++i) p.rhs[i] = value_of(form.rhs(i));
+    p.objective.assign(n + 1, 0.0);
     p.objective[0] = value_of(form.constant());
-    for (int j = 1; j <= n; ++j) p.objective[static_cast<std::size_t>(j)] = value_of(form.cost(j));
-    p.start.assign(static_cast<std::size_t>(n) + 2, 0);
+    for (int j = 1; j <= n; ++j) p.objective[j] = value_of(form.cost(j));
+    p.start.assign(n + 2, 0);
     for (int j = 1; j <= n; ++j) {
-        p.start[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(p.value.size());
+        p.start[j] = static_cast<std::int32_t>(p.value.size());
         form.for_each_entry(j, [&](int i, Extended x) {
             const double a = value_of(x);
             if (a == 0.0) return;
@@ -31,7 +31,7 @@ ProblemAsRead capture_problem(const DocumentedForm& form, bool exact) {
             p.value.push_back(a);
         });
     }
-    p.start[static_cast<std::size_t>(n) + 1] = static_cast<std::int32_t>(p.value.size());
+    p.start[n + 1] = static_cast<std::int32_t>(p.value.size());
     return p;
 }
 

@@ -335,7 +335,7 @@ void LpParser::read_constraint(std::size_t& k, const std::string& name, int line
     }
     const int r = static_cast<int>(model_.rows.size());
     for (const auto& [v, c] : terms)
-        if (c != 0) entries_[static_cast<std::size_t>(v)].push_back({r, c});
+        if (c != 0) entries_[v].push_back({r, c});
     model_.rows.push_back(row);
 }
 
@@ -356,7 +356,7 @@ Problem LpParser::parse() {
     }
     std::map<int, Extended> objective;
     read_terms(k, objective, model_.constant, 1);
-    for (const auto& [v, c] : objective) model_.columns[static_cast<std::size_t>(v)].cost += c;
+    for (const auto& [v, c] : objective) model_.columns[v].cost += c;
     bool ended = false;
     while (k < tokens_.size() && !ended) {
         section = section_at(k, length);
@@ -406,8 +406,8 @@ Problem LpParser::parse() {
                 auto column = [&](const Token& t) -> ProblemColumn& {
                     const auto it = columns_.find(t.text);
                     if (it == columns_.end()) fail(t.line, "bound on unknown variable '" + t.text + "'");
-                    bound_line_[static_cast<std::size_t>(it->second)] = line;
-                    return model_.columns[static_cast<std::size_t>(it->second)];
+                    bound_line_[it->second] = line;
+                    return model_.columns[it->second];
                 };
                 auto apply = [&](ProblemColumn& col, const std::string& op, Extended v) {
                     if (op == "<=" || op == "=<" || op == "<") col.upper = v;
@@ -441,7 +441,7 @@ Problem LpParser::parse() {
                 const Token& t = tokens_[k++];
                 const auto it = columns_.find(t.text);
                 if (it == columns_.end()) fail(t.line, "unknown variable '" + t.text + "'");
-                ProblemColumn& col = model_.columns[static_cast<std::size_t>(it->second)];
+                ProblemColumn& col = model_.columns[it->second];
                 col.integer = true;
                 if (section == "binary") {
                     col.lower = 0;

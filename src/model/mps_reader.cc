@@ -53,7 +53,7 @@ private:
         if (it == rows_.end()) fail("unknown row '" + name + "'");
         return it->second;
     }
-    int row_index(const std::string& name) const { return index_of_[static_cast<std::size_t>(row_number(name))]; }
+    int row_index(const std::string& name) const { return index_of_[row_number(name)]; }
     int column_index(const std::string& name) const {
         const auto it = columns_.find(name);
         if (it == columns_.end()) fail("unknown column '" + name + "'");
@@ -225,15 +225,15 @@ Problem MpsParser::parse() {
                 fail("column '" + f[0] + "' appears again after column '" + model_.columns.back().name +
                      "'; the entries of a column must stand together");
             }
-            ProblemColumn& column = model_.columns[static_cast<std::size_t>(it->second)];
+            ProblemColumn& column = model_.columns[it->second];
             value_pairs(f, 1, "COLUMNS", [&](const std::string& row, Extended v) {
                 const int number = row_number(row);
-                const int r = index_of_[static_cast<std::size_t>(number)];
-                int& last = column_in_row_[static_cast<std::size_t>(number)];
+                const int r = index_of_[number];
+                int& last = column_in_row_[number];
                 if (last == it->second + 1) fail("column '" + f[0] + "' has a second entry in row '" + row + "'");
                 last = it->second + 1;
                 if (r == -1) column.cost += v;
-                else if (r >= 0) entries_[static_cast<std::size_t>(it->second)].push_back({r, v});
+                else if (r >= 0) entries_[it->second].push_back({r, v});
             });
         } else if (section == "RHS" || section == "RANGES") {
             if (fixed_) f = data_fields(line);
@@ -245,10 +245,10 @@ Problem MpsParser::parse() {
                     fail(section + (set.empty() ? "" : " set '" + set + "'") + ": row '" + row + "' is given twice");
                 if (section == "RHS") {
                     if (r == -1) model_.constant = v;  // read as the objective constant, as glpsol does
-                    else if (r >= 0) model_.rows[static_cast<std::size_t>(r)].rhs = v;
+                    else if (r >= 0) model_.rows[r].rhs = v;
                 } else if (r >= 0) {
-                    model_.rows[static_cast<std::size_t>(r)].ranged = true;
-                    model_.rows[static_cast<std::size_t>(r)].range = v;
+                    model_.rows[r].ranged = true;
+                    model_.rows[r].range = v;
                 }
             });
         } else if (section == "BOUNDS") {
@@ -267,12 +267,12 @@ Problem MpsParser::parse() {
                 if (type == "BV" && f.size() == 4) value_text = f[3];
             }
             const int j = column_index(column_name);
-            ProblemColumn& c = model_.columns[static_cast<std::size_t>(j)];
+            ProblemColumn& c = model_.columns[j];
             const std::string set = (takes_value ? f.size() == 4 : f.size() >= 3) ? f[1] : "";
             if (!bounds_given_.emplace(set, column_name, type).second)
                 fail("column '" + column_name + "' has a second " + type + " bound" +
                      (set.empty() ? "" : " in set '" + set + "'"));
-            bound_line_[static_cast<std::size_t>(j)] = line_number_;
+            bound_line_[j] = line_number_;
             const Extended v = value_text.empty() ? 0 : number(value_text);
             const Extended bound = v >= infinite_bound ? model_infinity : v <= -infinite_bound ? -model_infinity : v;
             if (type == "UP" || type == "UI") {

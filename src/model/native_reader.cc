@@ -210,8 +210,8 @@ Problem read_native_problem(ByteSource& source) {
         }
 
     // A row in both lists counts as greater-or-equal, as the tableau sees it.
-    for (const std::int32_t r : p.equality_list) p.rows[static_cast<std::size_t>(r - 1)].type = 'E';
-    for (const std::int32_t r : p.greater_list) p.rows[static_cast<std::size_t>(r - 1)].type = 'G';
+    for (const std::int32_t r : p.equality_list) p.rows[r - 1].type = 'E';
+    for (const std::int32_t r : p.greater_list) p.rows[r - 1].type = 'G';
     std::size_t kept = 0;
     matrix.row.reserve(rows * columns);
     for (std::size_t j = 0; j < columns; ++j) {

@@ -53,8 +53,7 @@ struct ColumnMatrix {
     // Entries of column j as (row, value) calls.
     template <class Visit>
     void for_each(int j, Visit visit) const {
-        const auto sj = static_cast<std::size_t>(j);
-        for (auto e = static_cast<std::size_t>(start[sj]); e < static_cast<std::size_t>(start[sj + 1]); ++e)
+        for (auto e = static_cast<std::size_t>(start[j]); e < static_cast<std::size_t>(start[j + 1]); ++e)
             visit(static_cast<int>(row[e]), value[e]);
     }
     // Appends a column.

@@ -120,11 +120,11 @@ Digits exact_digits(const Binary& b) {
 
 void increment_before(std::string& text, int cut) {
     for (int i = cut - 1; i >= 0; --i) {
-        if (text[static_cast<std::size_t>(i)] != '9') {
-            ++text[static_cast<std::size_t>(i)];
+        if (text[i] != '9') {
+            ++text[i];
             return;
         }
-        text[static_cast<std::size_t>(i)] = '0';
+        text[i] = '0';
     }
 }
 
@@ -133,11 +133,11 @@ void increment_before(std::string& text, int cut) {
 void round_half_even(std::string& text, int cut) {
     const auto n = static_cast<int>(text.size());
     if (cut >= n) return;
-    const char first = text[static_cast<std::size_t>(cut)];
+    const char first = text[cut];
     bool up = first > '5';
     if (first == '5') {
         const bool beyond = text.find_first_not_of('0', static_cast<std::size_t>(cut) + 1) != std::string::npos;
-        up = beyond || ((text[static_cast<std::size_t>(cut) - 1] - '0') % 2 == 1);
+        up = beyond || ((text[cut - 1] - '0') % 2 == 1);
     }
     std::fill(text.begin() + cut, text.end(), '0');
     if (up) increment_before(text, cut);
@@ -147,7 +147,7 @@ void round_half_even(std::string& text, int cut) {
 void round_half_away(std::string& text, int cut) {
     const auto n = static_cast<int>(text.size());
     if (cut >= n) return;
-    const bool up = text[static_cast<std::size_t>(cut)] >= '5';
+    const bool up = text[cut] >= '5';
     std::fill(text.begin() + cut, text.end(), '0');
     if (up) increment_before(text, cut);
 }
@@ -166,7 +166,7 @@ void append_scientific(std::string& out, bool negative, const Binary& b, int wid
     lead = first_nonzero(d.text);
     const int exponent = d.integer - lead - 1;
     std::string field(1, negative ? '-' : ' ');
-    field += d.text[static_cast<std::size_t>(lead)];
+    field += d.text[lead];
     field += '.';
     field.append(d.text, static_cast<std::size_t>(lead) + 1, static_cast<std::size_t>(wanted) - 1);
     field += 'E';

@@ -55,7 +55,7 @@ public:
         revised::LpData& r = out_.reduced;
         r.sense = lp.sense;
         r.offset = w_.offset;
-        std::vector<int> new_row(static_cast<std::size_t>(w_.rows), -1);
+        std::vector<int> new_row(w_.rows, -1);
         for (int i = 0; i < w_.rows; ++i)
             if (w_.row_on[i]) {
                 new_row[i] = static_cast<int>(out_.row_origin.size());
@@ -368,9 +368,9 @@ private:
     void duplicates(bool rows) {
         const int count = rows ? w_.rows : w_.cols;
         std::unordered_map<std::size_t, Group> groups;
-        groups.reserve(static_cast<std::size_t>(count));
+        groups.reserve(count);
         std::vector<Entry> lists;
-        std::vector<int> begin(static_cast<std::size_t>(count), 0), end(static_cast<std::size_t>(count), 0);
+        std::vector<int> begin(count, 0), end(count, 0);
         for (int a = 0; a < count; ++a) {
             if (!(rows ? w_.row_on[a] : w_.col_on[a])) continue;
             if ((rows ? w_.row_count[a] : w_.col_count[a]) < (rows ? 2 : 1)) continue;

@@ -13,7 +13,7 @@ WorkLp::WorkLp(const revised::LpData& lp)
       row_upper(lp.row_upper), row_version_(static_cast<std::size_t>(lp.rows), 1),
       activity_version_(static_cast<std::size_t>(lp.rows), 0), activity_(static_cast<std::size_t>(lp.rows)) {
     // A row met twice in a column counts once, with the sum of its entries.
-    std::vector<int> slot(static_cast<std::size_t>(rows), -1);
+    std::vector<int> slot(rows, -1);
     for (int j = 0; j < cols; ++j) {
         std::vector<Entry>& column = by_col[j];
         for (int k = lp.start[j]; k < lp.start[j + 1]; ++k) {

@@ -61,7 +61,7 @@ void place(std::string& out, const std::optional<ModelPlace>& p, const Problem& 
         out += "null";
         return;
     }
-    const auto i = static_cast<std::size_t>(p->index);
+    const int i = p->index;
     switch (p->kind) {
     case ModelPlace::Kind::column: out += "{\"column\": "; out += quoted(model.columns[i].name); break;
     case ModelPlace::Kind::row: out += "{\"row\": "; out += quoted(model.rows[i].name); break;
@@ -145,34 +145,32 @@ void make_json(const DocumentedForm& form, const RunResults& run, const ResultCh
         j += "  \"objective\": " + value(solution.objective) + ",\n";
         j += "  \"variables\": ";
         list(pieces, 1, n, [&](int v) {
-            const auto sv = static_cast<std::size_t>(v);
             const StoredReal cost = narrowed(form.cost(v));
             std::string text = "{\"name\": " + quoted(form.column_name(v)) + ", \"cost\": " + number(cost.value) +
-                               ", \"level\": " + value(solution.column[sv].level) +
-                               ", \"reduced_cost\": " + value(solution.column[sv].price);
+                               ", \"level\": " + value(solution.column[v].level) +
+                               ", \"reduced_cost\": " + value(solution.column[v].price);
             if (ranging != nullptr)
-                text += ", \"cost_lower\": " + limit(cost, ranging->cost_lower[sv], false) +
-                        ", \"cost_upper\": " + limit(cost, ranging->cost_upper[sv], true);
+                text += ", \"cost_lower\": " + limit(cost, ranging->cost_lower[v], false) +
+                        ", \"cost_upper\": " + limit(cost, ranging->cost_upper[v], true);
             return text + "}";
         });
         j += ",\n";
         // A row's activity is A x of the form's values.
-        std::vector<Extended> activity(static_cast<std::size_t>(m) + 1, 0);
+        std::vector<Extended> activity(m + 1, 0);
         for (int v = 1; v <= n; ++v)
             form.for_each_entry(v, [&](int i, Extended a) {
-                activity[static_cast<std::size_t>(i)] += a * static_cast<Extended>(solution.column[static_cast<std::size_t>(v)].level);
+                activity[i] += a * static_cast<Extended>(solution.column[v].level);
             });
         j += "  \"rows\": ";
         list(pieces, 1, m, [&](int i) {
-            const auto si = static_cast<std::size_t>(i);
             const StoredReal rhs = narrowed(form.rhs(i));
             std::string text = "{\"name\": " + quoted(form.row_name(i)) + ", \"rhs\": " + number(rhs.value) +
-                               ", \"residual\": " + value(solution.row[si].level) +
-                               ", \"activity\": " + value(static_cast<double>(activity[si])) +
-                               ", \"shadow_price\": " + value(solution.row[si].price);
+                               ", \"residual\": " + value(solution.row[i].level) +
+                               ", \"activity\": " + value(static_cast<double>(activity[i])) +
+                               ", \"shadow_price\": " + value(solution.row[i].price);
             if (ranging != nullptr)
-                text += ", \"rhs_lower\": " + limit(rhs, ranging->rhs_lower[si], false) +
-                        ", \"rhs_upper\": " + limit(rhs, ranging->rhs_upper[si], true);
+                text += ", \"rhs_lower\": " + limit(rhs, ranging->rhs_lower[i], false) +
+                        ", \"rhs_upper\": " + limit(rhs, ranging->rhs_upper[i], true);
             return text + "}";
         });
         j += ",\n";
@@ -184,17 +182,16 @@ void make_json(const DocumentedForm& form, const RunResults& run, const ResultCh
         const double sense = imported && !run.map->maximise ? -1 : 1;
         j += "  \"items\": ";
         list(pieces, 1, items.count(), [&](int k) {
-            const auto sk = static_cast<std::size_t>(k);
-            const int index = items.index[sk];
+            const int index = items.index[k];
             return "{\"name\": " + quoted(items.objective ? form.column_name(index) : form.row_name(index)) +
-                   ", \"start\": " + number(items.start[sk].value) + ", \"end\": " + number(items.end[sk].value) + "}";
+                   ", \"start\": " + number(items.start[k].value) + ", \"end\": " + number(items.end[k].value) + "}";
         });
         j += ",\n";
         if (imported)
             {
             j += "  \"model_items\": ";
             list(pieces, 0, static_cast<int>(items.model_items.size()) - 1, [&](int k) {
-                const SweepItems::ModelItem& item = items.model_items[static_cast<std::size_t>(k)];
+                const SweepItems::ModelItem& item = items.model_items[k];
                 return "{\"name\": " + quoted(item.name) + ", \"start\": " + number(static_cast<double>(item.start)) +
                        ", \"end\": " + number(static_cast<double>(item.end)) + "}";
             });
@@ -202,16 +199,16 @@ void make_json(const DocumentedForm& form, const RunResults& run, const ResultCh
         }
         j += "  \"records\": ";
         list(pieces, 1, static_cast<int>(records.size()), [&](int s) {
-            const SweepRecord& record = records[static_cast<std::size_t>(s - 1)];
+            const SweepRecord& record = records[s - 1];
             const std::vector<double>& r = record.values;
             auto values = [&](int from, int count) {
                 std::string out = "[";
-                for (int x = 0; x < count; ++x) out += (x ? ", " : "") + value(r[static_cast<std::size_t>(from + x)]);
+                for (int x = 0; x < count; ++x) out += (x ? ", " : "") + value(r[from + x]);
                 return out + "]";
             };
             std::string item_values = "[";
             for (int k = 1; k <= items.count(); ++k)
-                item_values += (k > 1 ? ", " : "") + number(record.items[static_cast<std::size_t>(k)].value);
+                item_values += (k > 1 ? ", " : "") + number(record.items[k].value);
             std::string text = "{\"t\": " + number(record.t.value) + ", \"items\": " + item_values +
                                "], \"objective\": " + value(r[0]) + ", \"model_objective\": " + value(sense * r[0]);
             if (imported) {
@@ -237,8 +234,8 @@ void make_json(const DocumentedForm& form, const RunResults& run, const ResultCh
              number(static_cast<double>(model.constant)) + ",\n";
         j += "    \"rows\": ";
         list(pieces, 0, model.row_count() - 1, [&](int r) {
-            const ProblemRow& row = model.rows[static_cast<std::size_t>(r)];
-            const ModelRowResult& result = results.rows[static_cast<std::size_t>(r)];
+            const ProblemRow& row = model.rows[r];
+            const ModelRowResult& result = results.rows[r];
             const auto [lower, upper] = row_bounds(row);
             std::string text = "{\"name\": " + quoted(row.name) + ", \"type\": \"" + row_type(row) +
                    "\", \"rhs\": " + number(static_cast<double>(row.rhs)) + ", \"lower\": " + number(lower) +
@@ -250,8 +247,8 @@ void make_json(const DocumentedForm& form, const RunResults& run, const ResultCh
         j += ",\n";
         j += "    \"variables\": ";
         list(pieces, 0, model.column_count() - 1, [&](int c) {
-            const ProblemColumn& column = model.columns[static_cast<std::size_t>(c)];
-            const ModelColumnResult& result = results.columns[static_cast<std::size_t>(c)];
+            const ProblemColumn& column = model.columns[c];
+            const ModelColumnResult& result = results.columns[c];
             std::string text = "{\"name\": " + quoted(column.name) +
                                ", \"cost\": " + number(static_cast<double>(column.cost)) +
                                ", \"lower\": " + bound(column.lower) + ", \"upper\": " + bound(column.upper) +
@@ -275,7 +272,7 @@ void make_json(const DocumentedForm& form, const RunResults& run, const ResultCh
     const auto& reports = checker.reports();
     j += "  \"checks\": ";
     list(pieces, 0, static_cast<int>(reports.size()) - 1, [&](int k) {
-        const auto& [context, r] = reports[static_cast<std::size_t>(k)];
+        const auto& [context, r] = reports[k];
         std::string c = "{\"context\": " + quoted(context) + ", \"passed\": " + (r.passed() ? "true" : "false");
         if (r.have_objective) c += ", \"recomputed_objective\": " + number(static_cast<double>(r.objective));
         if (r.certificate_checked) c += ", \"certificate_bound\": " + number(static_cast<double>(r.certificate_bound));

@@ -18,7 +18,7 @@ double value_at(const SweptItems& items, const sweep::Result& result, double t) 
 }
 
 std::string place(const Problem& model, revised::Variable v) {
-    const auto i = static_cast<std::size_t>(v.index);
+    const int i = v.index;
     return v.kind == revised::Variable::Kind::column ? "{\"column\": " + quoted(model.columns[i].name) + "}"
                                                      : "{\"row\": " + quoted(model.rows[i].name) + "}";
 }

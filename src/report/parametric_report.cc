@@ -30,7 +30,7 @@ void write_parametric_report(Channel& out, const DocumentedForm& form, const Swe
     const int n = form.variables();
     const int m = form.rows();
     const int step_count = static_cast<int>(records.size());
-    auto record = [&](int s) -> const SweepRecord& { return records[static_cast<std::size_t>(s - 1)]; };
+    auto record = [&](int s) -> const SweepRecord& { return records[s - 1]; };
     std::string line = form.title();
     line += line_end;
     out.write(line);
@@ -50,9 +50,9 @@ void write_parametric_report(Channel& out, const DocumentedForm& form, const Swe
 
     for (int k = 1; k <= items.count(); ++k) {
         line.clear();
-        const int item = items.index[static_cast<std::size_t>(k)];
+        const int item = items.index[k];
         append_label(line, k, items.objective ? form.column_name(item) : form.row_name(item));
-        append_value_row(line, step_count, [&](int s) { return record(s).items[static_cast<std::size_t>(k)].value; });
+        append_value_row(line, step_count, [&](int s) { return record(s).items[k].value; });
         out.write(line);
     }
 
@@ -70,7 +70,7 @@ void write_parametric_report(Channel& out, const DocumentedForm& form, const Swe
             std::string row_line;
             append_label(row_line, x, rows ? form.row_name(x) : form.column_name(x));
             append_value_row(row_line, step_count,
-                             [&](int s) { return record(s).values[static_cast<std::size_t>(offset + x)]; });
+                             [&](int s) { return record(s).values[offset + x]; });
             out.write(row_line);
         }
     };

@@ -82,15 +82,13 @@ void write_solution_report(Channel& out, const DocumentedForm& form, const Solut
 
     write_heading(out, "Profit coefficient", "Operational level");
     for (int j = 1; j <= form.variables(); ++j) {
-        const auto sj = static_cast<std::size_t>(j);
-        write_item_line(out, j, form.column_name(j), narrowed(form.cost(j)), solution.column[sj], ranging.cost_lower[sj],
-                        ranging.cost_upper[sj], infinity_text);
+        write_item_line(out, j, form.column_name(j), narrowed(form.cost(j)), solution.column[j], ranging.cost_lower[j],
+                        ranging.cost_upper[j], infinity_text);
     }
     write_heading(out, "Constraint", "Resitual");
     for (int i = 1; i <= form.rows(); ++i) {
-        const auto si = static_cast<std::size_t>(i);
-        write_item_line(out, i, form.row_name(i), narrowed(form.rhs(i)), solution.row[si], ranging.rhs_lower[si],
-                        ranging.rhs_upper[si], infinity_text);
+        write_item_line(out, i, form.row_name(i), narrowed(form.rhs(i)), solution.row[i], ranging.rhs_lower[i],
+                        ranging.rhs_upper[i], infinity_text);
     }
 }
 

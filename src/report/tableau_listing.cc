@@ -8,7 +8,7 @@ namespace lpsens {
 
 std::string display_name(const DocumentedForm& form, VariableId v) {
     if (v.is_row_variable()) return "\"" + form.row_name(v.index) + "\"";
-    if (v.is_surplus()) return "\"Surplus/" + form.row_name(form.ge_rows[static_cast<std::size_t>(v.index)]) + "\"";
+    if (v.is_surplus()) return "\"Surplus/" + form.row_name(form.ge_rows[v.index]) + "\"";
     return "\"" + form.column_name(v.index) + "\"";
 }
 
@@ -67,7 +67,7 @@ void write_tableau_listing(Channel& out, const TableauView& view, const Document
     std::vector<double> values;
     write_special_row(out, "  -1", "Artificial coefficient", [&](int j) { return view.phase1_entry(j); }, last);
     view.row(0, values);
-    write_special_row(out, "   0", "Profit coefficient", [&](int j) { return values[static_cast<std::size_t>(j)]; }, last);
+    write_special_row(out, "   0", "Profit coefficient", [&](int j) { return values[j]; }, last);
 
     for (int i = 1; i <= view.rows(); ++i) {
         const VariableId b = view.basic(i);
@@ -75,12 +75,12 @@ void write_tableau_listing(Channel& out, const TableauView& view, const Document
         line.clear();
         // A basic surplus variable is labelled with its row's number.
         append_integer(line,
-                       variable_code(b.is_surplus() ? surplus_variable(form.ge_rows[static_cast<std::size_t>(b.index)]) : b, unit),
+                       variable_code(b.is_surplus() ? surplus_variable(form.ge_rows[b.index]) : b, unit),
                        4);
         line += ',';
         append_text(line, display_name(form, b), 18);
         line += ',';
-        append_values(line, [&](int j) { return values[static_cast<std::size_t>(j)]; }, last);
+        append_values(line, [&](int j) { return values[j]; }, last);
         out.write(line);
     }
 }

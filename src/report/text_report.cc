@@ -55,7 +55,7 @@ private:
 
 std::string place(const std::optional<ModelPlace>& p, const Problem& model) {
     if (!p) return "-";
-    const auto i = static_cast<std::size_t>(p->index);
+    const int i = p->index;
     switch (p->kind) {
     case ModelPlace::Kind::column: return model.columns[i].name;
     case ModelPlace::Kind::row: return model.rows[i].name + " (row)";
@@ -107,7 +107,7 @@ const std::string range_align = "rrllrrll";
 
 // A name of the model for a core variable: a column, or a row's slack.
 std::string place(const Problem& model, revised::Variable v) {
-    const auto i = static_cast<std::size_t>(v.index);
+    const int i = v.index;
     return v.kind == revised::Variable::Kind::column ? model.columns[i].name : model.rows[i].name + " (row)";
 }
 
@@ -178,8 +178,8 @@ std::string text_report(const Problem& model, const ModelMap& map, const TextRep
     out += "\nRows\n";
     Table rows({"Name", "Type", "Activity", "Lower", "Upper", "Dual value"}, "llrrrr");
     for (int i = 0; i < model.row_count(); ++i) {
-        const ProblemRow& row = model.rows[static_cast<std::size_t>(i)];
-        const ModelRowResult& result = r.rows[static_cast<std::size_t>(i)];
+        const ProblemRow& row = model.rows[i];
+        const ModelRowResult& result = r.rows[i];
         const auto [lower, upper] = row_bounds(row);
         rows.add({row.name, row_type(row), number(result.activity), lower, upper, number(result.dual)});
     }
@@ -188,8 +188,8 @@ std::string text_report(const Problem& model, const ModelMap& map, const TextRep
     out += "\nColumns\n";
     Table columns({"Name", "Value", "Lower", "Upper", "Cost", "Reduced cost"}, "lrrrrr");
     for (int j = 0; j < model.column_count(); ++j) {
-        const ProblemColumn& c = model.columns[static_cast<std::size_t>(j)];
-        const ModelColumnResult& result = r.columns[static_cast<std::size_t>(j)];
+        const ProblemColumn& c = model.columns[j];
+        const ModelColumnResult& result = r.columns[j];
         columns.add({c.name, number(result.value), bound(c.lower), bound(c.upper), number(static_cast<double>(c.cost)),
                      number(result.reduced_cost)});
     }
@@ -199,9 +199,9 @@ std::string text_report(const Problem& model, const ModelMap& map, const TextRep
     out += "\nRanging of costs: the solution stays optimal between the limits\n";
     Table costs(with({"Name", "Cost"}, range_heading), "lr" + range_align);
     for (int j = 0; j < model.column_count(); ++j) {
-        const ModelColumnResult& result = r.columns[static_cast<std::size_t>(j)];
-        costs.add(with({model.columns[static_cast<std::size_t>(j)].name,
-                        number(static_cast<double>(model.columns[static_cast<std::size_t>(j)].cost))},
+        const ModelColumnResult& result = r.columns[j];
+        costs.add(with({model.columns[j].name,
+                        number(static_cast<double>(model.columns[j].cost))},
                        range_cells(*result.cost, model)));
     }
     out += costs.text();
@@ -209,16 +209,16 @@ std::string text_report(const Problem& model, const ModelMap& map, const TextRep
     out += "\nRanging of right-hand sides: the basis stays feasible between the limits\n";
     Table rhs(with({"Name", "Rhs"}, range_heading), "lr" + range_align);
     for (int i = 0; i < model.row_count(); ++i)
-        rhs.add(with({model.rows[static_cast<std::size_t>(i)].name,
-                      number(static_cast<double>(model.rows[static_cast<std::size_t>(i)].rhs))},
-                     range_cells(*r.rows[static_cast<std::size_t>(i)].rhs, model)));
+        rhs.add(with({model.rows[i].name,
+                      number(static_cast<double>(model.rows[i].rhs))},
+                     range_cells(*r.rows[i].rhs, model)));
     out += rhs.text();
 
     out += "\nRanging of bounds: the basis stays feasible between the limits\n";
     Table bounds(with({"Name", "Bound", "Value"}, range_heading), "llr" + range_align);
     for (int j = 0; j < model.column_count(); ++j) {
-        const ProblemColumn& c = model.columns[static_cast<std::size_t>(j)];
-        const ModelColumnResult& result = r.columns[static_cast<std::size_t>(j)];
+        const ProblemColumn& c = model.columns[j];
+        const ModelColumnResult& result = r.columns[j];
         // A fixed column's two bounds move apart, each with its own range.
         if (result.lower_bound)
             bounds.add(with({c.name, "lower", bound(c.lower)}, range_cells(*result.lower_bound, model)));

@@ -29,7 +29,7 @@ void ParametricLp::set_up(const Target& target) {
         if (added) {
             moving_.push_back(item.index);
             const revised::LpData& data = core_->lp();
-            const auto i = static_cast<std::size_t>(item.index);
+            const int i = item.index;
             base_lower_.push_back(costs_ ? data.cost[i] : data.row_lower[i]);
             base_upper_.push_back(costs_ ? data.cost[i] : data.row_upper[i]);
             offset_.push_back(0.0);

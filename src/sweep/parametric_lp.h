@@ -34,7 +34,7 @@ public:
     // The swept columns (costs) or rows (sides) with their rates per unit
     // of theta: where the LP moves.
     const std::vector<int>& moving() const { return moving_; }
-    double rate(int k) const { return rate_[static_cast<std::size_t>(k)]; }
+    double rate(int k) const { return rate_[k]; }
     // The rate of the objective along theta for a solution of the current
     // basis: the moving costs times their columns' values, or the moving
     // sides times their rows' duals.

@@ -25,7 +25,7 @@ FirstOptimum least_theta(LpData aux, const revised::Options& options) {
     const int theta_column = core.lp().cols - 1;
     double theta = s.col_value.back();
     const int position = core.position_of(revised::Variable::column(theta_column));
-    if (position >= 0) theta = BasisValues(core, s.basis).basic_values()[static_cast<std::size_t>(position)];
+    if (position >= 0) theta = BasisValues(core, s.basis).basic_values()[position];
     first.theta = std::max(0.0, theta);
     return first;
 }
