@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "run_support.h"
 #include "test_support.h"
 
 namespace lpsens {

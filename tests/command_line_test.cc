@@ -377,5 +377,60 @@ TEST(FormatByContent, TheExamplesReadAsTheirFormat) {
     }
 }
 
+TEST(CommandLine, OptionsAnywhereAndTheirErrors) {
+    struct Case {
+        std::vector<const char*> args;
+        const char* mode;   // expected mode, or null
+        bool strict, show;  // expected flags
+        long max;           // expected --max-exchanges
+        const char* error;  // expected error text, or null when it parses
+    };
+    const std::vector<Case> cases = {
+        {{}, nullptr, false, false, 0, nullptr},
+        {{"pv"}, "pv", false, false, 0, nullptr},
+        {{"--strict", "rvz", "x"}, "rvz", true, false, 0, nullptr},  // later plain arguments are ignored
+        {{"lp", "--show-checks", "--max-exchanges=5000"}, "lp", false, true, 5000, nullptr},
+        {{"-x"}, nullptr, false, false, 0, "unknown option -x"},  // one dash is an option too
+        {{"--strict", "--strict"}, nullptr, false, false, 0, "the option --strict is given twice"},
+        {{"--bogus"}, nullptr, false, false, 0, "unknown option --bogus"},
+        {{"--"}, nullptr, false, false, 0, "unknown option --"},
+        {{"--strict=1"}, nullptr, false, false, 0, "the option --strict takes no value"},
+        {{"--max-exchanges"}, nullptr, false, false, 0, "the option --max-exchanges needs"},
+        {{"--max-exchanges=0"}, nullptr, false, false, 0, "the option --max-exchanges needs"},
+        {{"--max-exchanges=-3"}, nullptr, false, false, 0, "the option --max-exchanges needs"},
+        {{"--max-exchanges=99999999999999999999"}, nullptr, false, false, 0, "the option --max-exchanges needs"},
+        {{"--max-exchanges", "100"}, nullptr, false, false, 0, "the option --max-exchanges needs"},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> argv = {"lpsens"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        std::string error;
+        const auto parsed = parse_command_line(static_cast<int>(argv.size()), argv.data(), error);
+        const std::string label = c.args.empty() ? "(none)" : c.args[0];
+        if (c.error != nullptr) {
+            EXPECT_FALSE(parsed) << label;
+            EXPECT_EQ(error.rfind(c.error, 0), 0u) << label << ": " << error;
+            continue;
+        }
+        ASSERT_TRUE(parsed) << label << ": " << error;
+        EXPECT_EQ(parsed->mode == nullptr ? std::string("-") : std::string(parsed->mode),
+                  c.mode == nullptr ? std::string("-") : std::string(c.mode));
+        EXPECT_EQ(parsed->strict, c.strict) << label;
+        EXPECT_EQ(parsed->show_checks, c.show) << label;
+        EXPECT_EQ(parsed->max_exchanges, c.max) << label;
+    }
+}
+
+TEST(RunMode, FirstTwoCharactersOfTheModeArgument) {
+    const struct {
+        const char* argument;
+        RunMode mode;
+    } cases[] = {{"pv", RunMode::cost_sweep}, {"pvx", RunMode::cost_sweep}, {"rv", RunMode::rhs_sweep},
+                 {"rvz", RunMode::rhs_sweep}, {"PV", RunMode::ordinary},    {"p", RunMode::ordinary},
+                 {"lp", RunMode::cut_names},  {"lpx", RunMode::cut_names},  {"l", RunMode::ordinary},
+                 {"", RunMode::ordinary},     {nullptr, RunMode::ordinary}};
+    for (const auto& c : cases) EXPECT_EQ(run_mode_of(c.argument), c.mode) << (c.argument ? c.argument : "none");
+}
+
 }  // namespace
 }  // namespace lpsens

@@ -20,6 +20,8 @@
 #include "driver/options.h"
 #include "engine/progress.h"
 #include "problem_generator.h"
+#include "form_support.h"
+#include "run_support.h"
 #include "test_support.h"
 
 #ifndef LPSENS_EXAMPLES

@@ -10,6 +10,7 @@
 #include "form/documented_form.h"
 #include "numeric/run_error.h"
 #include "report/problem_file.h"
+#include "run_support.h"
 #include "test_support.h"
 
 namespace lpsens {

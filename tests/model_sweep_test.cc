@@ -14,6 +14,7 @@
 #include "driver/options.h"
 #include "model/problem.h"
 #include "sweep/model_sweep.h"
+#include "run_support.h"
 #include "test_support.h"
 
 namespace lpsens {

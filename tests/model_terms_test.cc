@@ -12,6 +12,7 @@
 #include "accurate/accurate_engine.h"
 #include "analysis/model_terms.h"
 #include "form/documented_form.h"
+#include "run_support.h"
 #include "test_support.h"
 
 namespace lpsens {

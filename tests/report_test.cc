@@ -10,6 +10,8 @@
 #include "form/names.h"
 #include "report/solution_report.h"
 #include "report/tableau_listing.h"
+#include "form_support.h"
+#include "classic_support.h"
 #include "test_support.h"
 
 namespace lpsens {
@@ -79,62 +81,6 @@ TEST(Ranging, RatioOverflowIsARuntimeError) {
     }
 }
 
-// An artificial variable basic at zero must stay at zero: a row where one
-// stands limits every right-hand side that moves it, both ways, at once.
-// max -5 x1 with c1: 4 x1 <= 24, c2: 3 x1 <= 18 and c3: 4 x1 >= 24 (or = 24):
-// the classic engine ends with c3's artificial variable basic at zero, and
-// below 24 c1 leaves no solution (x1 >= 6 and x1 <= rhs / 4), above 24 for
-// c3 neither.  Re-solving says the same (ranging_random_test.cc).
-TEST(Ranging, AnArtificialVariableBasicAtZeroStaysThere) {
-    const struct {
-        const char* lists;  // the dimension line and the list of c3
-        const char* list;
-    } cases[] = {{"3 1 0 1", "3"}, {"3 1 1 0", "3"}};
-    for (const auto& c : cases) {
-        const auto result = testing::run_text(
-            lines({"Small", c.lists, c.list, "x1", "c1", "c2", "c3", "0", "-5", "24", "4", "18", "3", "24", "4"}));
-        ASSERT_EQ(result.exit_code, 0) << result.console;
-        const std::string constraints = result.out.substr(result.out.find("    1, \"c1\""));
-        EXPECT_EQ(constraints.substr(0, constraints.find("\r\n", constraints.find("    3, \"c3\"")) + 2),
-                  "    1, \"c1\",      24.000,       0.000,      -1.250,      24.000,      24.000\r\n"
-                  "    2, \"c2\",      18.000,       0.000,       0.000,      18.000,          \x81\x87\r\n"
-                  "    3, \"c3\",      24.000,       0.000,       0.000,      24.000,      24.000\r\n")
-            << c.lists;
-    }
-}
-
-TEST(SolutionReport, EmptyNamesTitleAndNoRows) {
-    const auto result = testing::run_text(lines({"", "0 1 0 0", "", "0", "-1"}));
-    EXPECT_EQ(result.out,
-              " \r\n"
-              "Optimal value : ,          0.000\r\n"
-              "                    Profit coefficient,Operational level,Shadow price, Lower bound, Upper bound\r\n"
-              "    1, \" \",      -1.000,       0.000,       1.000,         -\x81\x87,       0.000\r\n"
-              "                            Constraint,    Resitual,Shadow price, Lower bound, Upper bound\r\n"
-              "                                          1\r\n"
-              "                                           \"\"\r\n"
-              "  -1,Artificial coefficient,     0.000,     0.000\r\n"
-              "   0,Profit coefficient,     0.000,     1.000\r\n");
-}
-
-TEST(SolutionReport, UnboundedRunStillReports) {
-    const auto result = testing::run_text(lines({"U", "1 2 0 0", "x", "y", "r", "0", "1", "1", "4", "1", "-1"}));
-    EXPECT_EQ(result.out.substr(0, 23), "Unbounded solution\r\nU\r\n");
-    EXPECT_NE(result.out.find("Optimal value : ,          4.000"), std::string::npos);
-}
-
-TEST(TableauListing, OneColumnAndLongNames) {
-    const std::string long_name = "a_rather_long_variable";
-    const auto result = testing::run_text(lines({"L", "1 1 0 0", long_name, "r", "0", "1", "4", "1"}));
-    const auto listing = result.out.substr(result.out.find("                                 "));
-    EXPECT_EQ(listing,
-              "                                       1001\r\n"
-              "                                          \"r\"\r\n"
-              "  -1,Artificial coefficient,     0.000,     0.000\r\n"
-              "   0,Profit coefficient,     4.000,     1.000\r\n"
-              "   1,\"a_rather_long_variable\",     4.000,     1.000\r\n");
-}
-
 TEST(TableauListing, ArtificialRowsAndSurplusLabels) {
     const DocumentedForm form =
         testing::read_form(lines({"T", "3 1 1 1", "1", "3", "x", "e", "le", "ge", "0", "0", "0", "0", "0", "0", "0", "0"}));
@@ -154,19 +100,18 @@ TEST(TableauListing, ArtificialRowsAndSurplusLabels) {
 
 TEST(NameSuffixes, ByMode) {
     const struct {
-        const char* mode;
+        RunMode mode;
         const char* variable;
         const char* constraint;
         const char* variable_after;
         const char* constraint_after;
     } cases[] = {
-        {"lp", "$$$x", "cap$$$10&&&20", "", "cap"},
-        {"lp", "a$$b$$$c", "a$$b", "a$$b", "a$$b"},
-        {"lp", "x&&&1", "y$$$1$$$2", "x&&&1", "y"},
-        {nullptr, "x$$$1", "c$$$2", "x$$$1", "c$$$2"},
-        {"LP", "x$$$1", "c$$$2", "x$$$1", "c$$$2"},
-        {"pv", "x$$$5", "c$$$2", "x$$$5", "c"},
-        {"rv", "y$$$9", "c$$$2", "y", "c$$$2"},
+        {RunMode::cut_names, "$$$x", "cap$$$10&&&20", "", "cap"},
+        {RunMode::cut_names, "a$$b$$$c", "a$$b", "a$$b", "a$$b"},
+        {RunMode::cut_names, "x&&&1", "y$$$1$$$2", "x&&&1", "y"},
+        {RunMode::ordinary, "x$$$1", "c$$$2", "x$$$1", "c$$$2"},
+        {RunMode::cost_sweep, "x$$$5", "c$$$2", "x$$$5", "c"},
+        {RunMode::rhs_sweep, "y$$$9", "c$$$2", "y", "c$$$2"},
     };
     for (const auto& c : cases) {
         DocumentedForm form;
@@ -174,9 +119,9 @@ TEST(NameSuffixes, ByMode) {
         form.problem.rows.resize(1);
         form.column_name(1) = c.variable;
         form.row_name(1) = c.constraint;
-        strip_name_suffixes(form, run_mode_of(c.mode));
-        EXPECT_EQ(form.column_name(1), c.variable_after) << (c.mode ? c.mode : "none");
-        EXPECT_EQ(form.row_name(1), c.constraint_after) << (c.mode ? c.mode : "none");
+        strip_name_suffixes(form, c.mode);
+        EXPECT_EQ(form.column_name(1), c.variable_after) << mode_name(c.mode);
+        EXPECT_EQ(form.row_name(1), c.constraint_after) << mode_name(c.mode);
     }
 }
 

@@ -14,6 +14,7 @@
 #include "form/documented_form.h"
 #include "model/read_problem.h"
 #include "problem_generator.h"
+#include "form_support.h"
 #include "test_support.h"
 
 #ifndef LPSENS_EXAMPLES

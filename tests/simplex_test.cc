@@ -16,11 +16,13 @@
 #include "classic/tableau_init.h"
 #include "engine/solution.h"
 #include "problem_generator.h"
+#include "classic_support.h"
 #include "test_support.h"
 
 namespace lpsens {
 namespace {
 
+using testing::beale;
 using testing::lines;
 
 // Expects tableau rows 0..M and then the phase-1 row to equal `rows`.
@@ -186,43 +188,6 @@ TEST(Simplex, PivotFormulas) {
     expect_tableau(cs, {{2.5, 0.5, -0.125}, {4.5, 0.5, 0.375}, {-1, 0, -0.25}, {0, 0, 0}});
 }
 
-TEST(Simplex, Outcomes) {
-    const struct {
-        const char* name;
-        std::vector<std::string> problem;
-        int exit_code;
-        const char* out_start;
-        const char* console;
-    } cases[] = {
-        {"infeasible", {"T", "1 1 1 0", "1", "x", "r", "0", "1", "5", "0"}, 0, "No feasible solution\r\n", ".\r\n"},
-        {"unbounded", {"T", "1 2 0 0", "x", "y", "r", "0", "1", "1", "4", "1", "-1"}, 0,
-         "Unbounded solution\r\nT\r\n", "...\r\n"},
-        {"no rows, positive objective", {"T", "0 1 0 0", "x", "0", "1"}, 0, "Unbounded solution\r\n", "..\r\n"},
-        {"no rows, nothing to gain", {"T", "0 1 0 0", "x", "0", "-1"}, 0, "T\r\n", "..\r\n"},
-        // Phase-1 row constant just inside -0.00001: feasible.
-        {"nearly feasible", {"T", "1 1 1 0", "1", "x", "r", "0", "-1", "0.000009", "0"}, 0, "T\r\n", "..\r\n"},
-    };
-    for (const auto& c : cases) {
-        const auto result = testing::run_text(lines(c.problem));
-        EXPECT_EQ(result.exit_code, c.exit_code) << c.name;
-        EXPECT_EQ(result.out.substr(0, std::string(c.out_start).size()), c.out_start) << c.name;
-        EXPECT_EQ(result.console, c.console) << c.name;
-    }
-}
-
-TEST(Simplex, NegativeRightHandSideIsKeptWithAWarning) {
-    const auto result = testing::run_text(lines({"T", "2 1 0 0", "x", "r1", "r2", "0", "1", "4", "1", "-2", "1"}));
-    EXPECT_EQ(result.console,
-              "lpsens: warning: row 2 has a negative right-hand side; it is not made feasible, so the reported "
-              "solution may violate it\n...\r\n"
-              "lpsens: warning: the checks of the result failed:\n"
-              "lpsens: warning:   variable \"x\" is -2, below zero\n"
-              "lpsens: warning:   rows with a negative right-hand side are not made feasible; multiply them by -1 "
-              "(swapping <= and >=) and run again\n");
-    // The negative ratio of row 2 wins: x enters at -2.
-    EXPECT_NE(result.out.find("Optimal value : ,         -2.000"), std::string::npos);
-}
-
 TEST(Simplex, BasicArtificialAtLevelZeroStaysBasic) {
     // x + y = 0 (equality with zero right-hand side), x + y <= 4, max x.
     testing::Loaded loaded(lines({"T", "2 2 1 0", "1", "x", "y", "e", "c", "0", "1", "0", "0", "1", "1", "4", "1", "1"}));
@@ -241,13 +206,6 @@ TEST(Simplex, BasicArtificialAtLevelZeroStaysBasic) {
     EXPECT_EQ(check_positions(cs), "");
 }
 
-// Beale's example: max 0.75 x1 - 150 x2 + 0.02 x3 - 6 x4 subject to
-// 0.25 x1 - 60 x2 - 0.04 x3 + 9 x4 <= 0, 0.5 x1 - 90 x2 - 0.02 x3 + 3 x4 <= 0,
-// x3 <= 1.  Optimum 0.05 at x1 = 0.04, x3 = 1.
-std::string beale() {
-    return lines({"Beale", "3 4 0 0", "x1", "x2", "x3", "x4", "r1", "r2", "r3", "0", "0.75", "-150", "0.02", "-6",
-                  "0", "0.25", "-60", "-0.04", "9", "0", "0.5", "-90", "-0.02", "3", "1", "0", "0", "1", "0"});
-}
 
 TEST(Cycling, BealesExampleCyclesUnderThePlainRules) {
     testing::Loaded loaded(beale());
@@ -266,14 +224,6 @@ TEST(Cycling, BealesExampleCyclesUnderThePlainRules) {
     }
     EXPECT_TRUE(repeated);
     EXPECT_EQ(cs.tableau(0, 0).value, 0);  // no progress at all
-}
-
-TEST(Cycling, GuardReachesTheOptimum) {
-    const auto result = testing::run_text(beale());
-    EXPECT_EQ(result.exit_code, 0);
-    EXPECT_NE(result.out.find("Optimal value : ,          0.050"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("    1, \"x1\",       0.750,       0.040,"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("    3, \"x3\",       0.020,       1.000,"), std::string::npos) << result.out;
 }
 
 // Skipping zero factors and zero pivot-row entries changes no stored entry:
@@ -308,109 +258,6 @@ TEST(Pivot, SkippingZeroWorkChangesNothing) {
         }
         EXPECT_GT(exchanges, 5);
     }
-}
-
-}  // namespace
-}  // namespace lpsens
-
-namespace lpsens {
-namespace {
-
-// An independent reference for small problems: every vertex of the feasible
-// region (N active constraints among the rows and x >= 0), the best one wins.
-struct SmallProblem {
-    int m, n;
-    std::vector<int> kind;              // 0 <=, 1 =, 2 >=
-    std::vector<std::vector<int>> a;    // m rows of n
-    std::vector<int> b, c;
-};
-
-std::optional<long double> best_vertex(const SmallProblem& p) {
-    // The rows (= gives both sides), then x >= 0.
-    testing::Polyhedron region;
-    region.n = p.n;
-    for (int i = 0; i < p.m; ++i) {
-        const std::vector<long double> row(p.a[i].begin(), p.a[i].end());
-        region.add_range(row, p.kind[i] == 0 ? -HUGE_VALL : p.b[i], p.kind[i] == 2 ? HUGE_VALL : p.b[i]);
-    }
-    for (int j = 0; j < p.n; ++j) {
-        std::vector<long double> unit(static_cast<std::size_t>(p.n), 0);
-        unit[static_cast<std::size_t>(j)] = 1;
-        region.add_range(unit, 0, HUGE_VALL);
-    }
-    return testing::best_vertex(region, std::vector<long double>(p.c.begin(), p.c.end()));
-}
-
-std::string text_of(const SmallProblem& p) {
-    std::vector<std::string> t = {"Small"};
-    std::vector<std::string> eq, ge;
-    for (int i = 0; i < p.m; ++i) {
-        if (p.kind[i] == 1) eq.push_back(std::to_string(i + 1));
-        if (p.kind[i] == 2) ge.push_back(std::to_string(i + 1));
-    }
-    testing::add_dimensions(t, p.m, p.n, eq, ge);
-    for (int j = 0; j < p.n; ++j) t.push_back("x" + std::to_string(j + 1));
-    for (int i = 0; i < p.m; ++i) t.push_back("r" + std::to_string(i + 1));
-    t.push_back("0");
-    for (int j = 0; j < p.n; ++j) t.push_back(std::to_string(p.c[j]));
-    for (int i = 0; i < p.m; ++i) {
-        t.push_back(std::to_string(p.b[i]));
-        for (int j = 0; j < p.n; ++j) t.push_back(std::to_string(p.a[i][j]));
-    }
-    return lines(t);
-}
-
-// Both engines against vertex enumeration.  The accurate one also gets
-// negative right-hand sides, which it makes feasible, and must pass its
-// checks (exit 0 under --strict).
-void expect_vertex_optima(bool accurate, int lowest_rhs, unsigned seed) {
-    std::mt19937 rng(seed);
-    RunOptions options;
-    options.accurate = accurate;
-    options.strict = accurate;
-    int infeasible = 0, solved = 0;
-    for (int trial = 0; trial < 600; ++trial) {
-        SmallProblem p;
-        p.n = 1 + static_cast<int>(rng() % 3);
-        p.m = 1 + static_cast<int>(rng() % 4);
-        for (int i = 0; i < p.m; ++i) {
-            const unsigned u = rng() % 10;
-            p.kind.push_back(u < 6 ? 0 : (u < 8 ? 1 : 2));
-            std::vector<int> row;
-            for (int j = 0; j < p.n; ++j) row.push_back(static_cast<int>(rng() % 11) - 3);
-            p.a.push_back(row);
-            p.b.push_back(lowest_rhs + static_cast<int>(rng() % static_cast<unsigned>(21 - lowest_rhs)));
-        }
-        // A box keeps every problem bounded.
-        p.kind.push_back(0);
-        p.a.push_back(std::vector<int>(static_cast<std::size_t>(p.n), 1));
-        p.b.push_back(50);
-        ++p.m;
-        for (int j = 0; j < p.n; ++j) p.c.push_back(static_cast<int>(rng() % 11) - 4);
-
-        const auto expected = best_vertex(p);
-        const auto result = testing::run_text(text_of(p), options);
-        ASSERT_EQ(result.exit_code, 0) << text_of(p) << result.console;
-        if (!expected) {
-            EXPECT_EQ(result.out, "No feasible solution\r\n") << text_of(p);
-            ++infeasible;
-            continue;
-        }
-        const auto at = result.out.find("Optimal value : ,");
-        ASSERT_NE(at, std::string::npos) << text_of(p) << result.out;
-        const long double value = std::strtold(result.out.c_str() + at + 17, nullptr);
-        EXPECT_NEAR(static_cast<double>(value), static_cast<double>(*expected), 0.0015) << text_of(p);
-        ++solved;
-    }
-    EXPECT_GT(infeasible, 20);
-    EXPECT_GT(solved, 300);
-}
-
-TEST(Simplex, OptimumMatchesVertexEnumerationOnSmallProblems) { expect_vertex_optima(false, 0, 31337); }
-
-TEST(Accurate, OptimumMatchesVertexEnumerationOnSmallProblems) {
-    expect_vertex_optima(true, 0, 31337);
-    expect_vertex_optima(true, -5, 4711);
 }
 
 }  // namespace

@@ -3,18 +3,12 @@
 #include <dirent.h>
 
 #include <algorithm>
-
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
-
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <functional>
-
-#include "classic/tableau_init.h"
-#include "driver/run.h"
-#include "model/native_reader.h"
+#include <sstream>
 
 namespace lpsens::testing {
 
@@ -34,35 +28,6 @@ void add_dimensions(std::vector<std::string>& text, int rows, int vars, const st
         for (const auto& r : *list) line += r + " ";
         text.push_back(line);
     }
-}
-
-DocumentedForm read_form(const std::string& text) {
-    ByteSource source(text);
-    return native_form(read_native_problem(source));
-}
-
-Loaded::Loaded(const std::string& text) : form(read_form(text)) {
-    cs.console = &console;
-    load_form(cs, form);
-}
-
-Blank::Blank(int rows, int variables) {
-    cs.console = &console;
-    allocate_state(cs, rows, variables, {0}, {0});
-    initialise_tableau(cs);
-}
-
-RunResult run_text(const std::string& text, const RunOptions& options) {
-    Channels channels;
-    ByteSource source(text);
-    const int code = run_program(channels, source, options, false);
-    return {code, channels.out.captured(), channels.console.captured()};
-}
-
-RunResult run_text(const std::string& text, const char* mode) {
-    RunOptions options;
-    options.mode = mode;
-    return run_text(text, options);
 }
 
 std::string hex_bytes(StoredReal r) {
@@ -90,6 +55,30 @@ std::string sample_problem(const std::string& x1_name, const std::string& c1_nam
     return lines({"Sample", "2 2 0 0", x1_name, "x2", c1_name, "c2", "0", "3", "2", "4", "1", "1", "6", "1", "3"});
 }
 
+
+std::string polygon(int sides, const std::string& x1_item) {
+    std::vector<std::string> text = {"Polygon", std::to_string(sides) + " 2 0 0", x1_item, "x2"};
+    for (int i = 1; i <= sides; ++i) text.push_back("side" + std::to_string(i));
+    text.insert(text.end(), {"0", "0", "1"});
+    for (int i = 0; i < sides; ++i) {
+        const double angle = (i + 0.5) * (M_PI / 2) / sides;
+        char buf[3][32];
+        std::snprintf(buf[0], sizeof buf[0], "%.4f", std::cos(angle));
+        std::snprintf(buf[1], sizeof buf[1], "%.4f", std::sin(angle));
+        text.insert(text.end(), {"10", buf[0], buf[1]});
+    }
+    return lines(text);
+}
+
+std::string three_kinds() {
+    return lines({"T", "3 2 1 1", "3", "2", "x1", "x2", "c", "g", "e", "0", "3", "2", "4", "1", "1", "6", "1", "3",
+                  "1", "2", "-1"});
+}
+
+std::string beale() {
+    return lines({"Beale", "3 4 0 0", "x1", "x2", "x3", "x4", "r1", "r2", "r3", "0", "0.75", "-150", "0.02", "-6",
+                  "0", "0.25", "-60", "-0.04", "9", "0", "0.5", "-90", "-0.02", "3", "1", "0", "0", "1", "0"});
+}
 
 void Polyhedron::add(std::vector<long double> row, long double bound) {
     g.push_back(std::move(row));

@@ -1,4 +1,6 @@
-// Helpers shared by the unit tests: problems from text, whole runs in memory.
+// Helpers shared by the unit tests of every layer: problem texts, files,
+// numbers in JSON, stored reals as bytes, and an independent reference
+// optimum for small problems.
 #pragma once
 
 #include <array>
@@ -7,9 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "classic/classic_state.h"
-#include "driver/options.h"
-#include "form/documented_form.h"
+#include "numeric/stored_real.h"
 
 namespace lpsens::testing {
 
@@ -20,37 +20,6 @@ std::string lines(const std::vector<std::string>& text);
 // its lists of equality and >= rows (each list's line only when not empty).
 void add_dimensions(std::vector<std::string>& text, int rows, int vars, const std::vector<std::string>& eq,
                     const std::vector<std::string>& ge);
-
-// The documented form of a problem text in lpsens's own format.
-DocumentedForm read_form(const std::string& text);
-
-// A problem text loaded into a classic state (not yet initialised), its
-// console in memory.
-struct Loaded {
-    explicit Loaded(const std::string& text);
-    Loaded(const Loaded&) = delete;
-    Channel console;
-    DocumentedForm form;
-    ClassicState cs;
-};
-
-// An empty classic state of M rows and N variables, initialised.
-struct Blank {
-    Blank(int rows, int variables);
-    Blank(const Blank&) = delete;
-    Channel console;
-    ClassicState cs;
-};
-
-struct RunResult {
-    int exit_code;
-    std::string out;
-    std::string console;
-};
-
-// The whole run sequence in memory, without the marker file.
-RunResult run_text(const std::string& text, const char* mode = nullptr);
-RunResult run_text(const std::string& text, const RunOptions& options);
 
 // An independent reference for small problems: constraints g x <= h over n
 // variables, and the best vertex of the region they bound (every choice of n
@@ -88,5 +57,20 @@ std::string worked_example();
 
 // The two-variable sample: max 3 x1 + 2 x2, x1 + x2 <= 4, x1 + 3 x2 <= 6.
 std::string sample_problem(const std::string& x1_name = "x1", const std::string& c1_name = "c1");
+
+// A polygon of `sides` sides around the first quadrant's corner, with the
+// objective coefficient of x1 named `x1_item` (a sweep item, say): the
+// optimum runs over many vertices as that coefficient moves.
+std::string polygon(int sides, const std::string& x1_item);
+
+// max 3 x1 + 2 x2 subject to x1 + x2 <= 4, x1 + 3 x2 >= 6 and
+// 2 x1 - x2 = 1: a row of each kind.
+std::string three_kinds();
+
+// Beale's example: max 0.75 x1 - 150 x2 + 0.02 x3 - 6 x4 subject to
+// 0.25 x1 - 60 x2 - 0.04 x3 + 9 x4 <= 0, 0.5 x1 - 90 x2 - 0.02 x3 + 3 x4 <= 0,
+// x3 <= 1, which cycles under the plain rules.  Optimum 0.05 at x1 = 0.04,
+// x3 = 1.
+std::string beale();
 
 }  // namespace lpsens::testing

@@ -1,76 +1,22 @@
-// The parts that make every run end and every result checked: the command
-// line, the basis rebuilt from the problem, the exchange monitor, the
-// perturbation and the bounded cycle memory.
+// The basis of the form rebuilt from the problem and solved both ways: unit
+// and structural columns, singular bases, and its two factorisations judged
+// against each other and against plain dense elimination.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 #include <set>
 
-#include "classic/cycle_guard.h"
-#include "classic/exchange_monitor.h"
-#include "classic/perturbation.h"
-#include "classic/pivot.h"
-#include "classic/tableau_init.h"
-#include "driver/options.h"
 #include "basis/basis_solution.h"
 #include "form/problem_as_read.h"
+#include "form_support.h"
 #include "test_support.h"
 
 namespace lpsens {
 namespace {
 
 using testing::lines;
-
-TEST(CommandLine, OptionsAnywhereAndTheirErrors) {
-    struct Case {
-        std::vector<const char*> args;
-        const char* mode;   // expected mode, or null
-        bool strict, show;  // expected flags
-        long max;           // expected --max-exchanges
-        const char* error;  // expected error text, or null when it parses
-    };
-    const std::vector<Case> cases = {
-        {{}, nullptr, false, false, 0, nullptr},
-        {{"pv"}, "pv", false, false, 0, nullptr},
-        {{"--strict", "rvz", "x"}, "rvz", true, false, 0, nullptr},  // later plain arguments are ignored
-        {{"lp", "--show-checks", "--max-exchanges=5000"}, "lp", false, true, 5000, nullptr},
-        {{"-x"}, nullptr, false, false, 0, "unknown option -x"},  // one dash is an option too
-        {{"--strict", "--strict"}, nullptr, false, false, 0, "the option --strict is given twice"},
-        {{"--bogus"}, nullptr, false, false, 0, "unknown option --bogus"},
-        {{"--"}, nullptr, false, false, 0, "unknown option --"},
-        {{"--strict=1"}, nullptr, false, false, 0, "the option --strict takes no value"},
-        {{"--max-exchanges"}, nullptr, false, false, 0, "the option --max-exchanges needs"},
-        {{"--max-exchanges=0"}, nullptr, false, false, 0, "the option --max-exchanges needs"},
-        {{"--max-exchanges=-3"}, nullptr, false, false, 0, "the option --max-exchanges needs"},
-        {{"--max-exchanges=99999999999999999999"}, nullptr, false, false, 0, "the option --max-exchanges needs"},
-        {{"--max-exchanges", "100"}, nullptr, false, false, 0, "the option --max-exchanges needs"},
-    };
-    for (const Case& c : cases) {
-        std::vector<const char*> argv = {"lpsens"};
-        argv.insert(argv.end(), c.args.begin(), c.args.end());
-        std::string error;
-        const auto parsed = parse_command_line(static_cast<int>(argv.size()), argv.data(), error);
-        const std::string label = c.args.empty() ? "(none)" : c.args[0];
-        if (c.error != nullptr) {
-            EXPECT_FALSE(parsed) << label;
-            EXPECT_EQ(error.rfind(c.error, 0), 0u) << label << ": " << error;
-            continue;
-        }
-        ASSERT_TRUE(parsed) << label << ": " << error;
-        EXPECT_EQ(parsed->mode == nullptr ? std::string("-") : std::string(parsed->mode),
-                  c.mode == nullptr ? std::string("-") : std::string(c.mode));
-        EXPECT_EQ(parsed->strict, c.strict) << label;
-        EXPECT_EQ(parsed->show_checks, c.show) << label;
-        EXPECT_EQ(parsed->max_exchanges, c.max) << label;
-    }
-}
-
-// max 3 x1 + 2 x2, x1 + x2 <= 4 (slack), x1 + 3 x2 >= 6, 2 x1 - x2 = 1.
-std::string three_kinds() {
-    return lines({"T", "3 2 1 1", "3", "2", "x1", "x2", "c", "g", "e", "0", "3", "2", "4", "1", "1", "6", "1", "3",
-                  "1", "2", "-1"});
-}
+using testing::three_kinds;
 
 TEST(BasisSolution, SolvesBothWaysWithUnitAndStructuralColumns) {
     const ProblemAsRead p = capture_problem(testing::read_form(three_kinds()), false);
@@ -224,82 +170,6 @@ TEST(BasisSolution, SmallBasesPivotAsDenseEliminationDoes) {
             EXPECT_NEAR(static_cast<double>(ya[si]), static_cast<double>(yb[si]), 1e-11 * (1 + std::fabs(static_cast<double>(ya[si]))));
         }
     }
-}
-
-TEST(ExchangeMonitor, EventsAtTheirBounds) {
-    ClassicState ws;
-    ws.row_count = 10;
-    ws.var_count = 10;
-    EXPECT_EQ(stall_limit(ws), 5 * 20 + 500);
-    EXPECT_EQ(exchange_cap(ws), 50 * 20 + 1000);
-    ws.settings.max_exchanges = 3;
-    EXPECT_EQ(exchange_cap(ws), 3);
-
-    {  // A fall within the noise passes; one beyond it is lost numbers.
-        ExchangeMonitor m(ws, -1000);
-        EXPECT_EQ(m.exchanged(-500), ExchangeMonitor::Event::none);
-        EXPECT_EQ(m.exchanged(-500 - 0.9e-6L * 1000), ExchangeMonitor::Event::none);
-        EXPECT_EQ(m.exchanged(-500 - 1.1e-6L * 1000), ExchangeMonitor::Event::numbers_lost);
-    }
-    {  // Inputs with negative right-hand sides may fall on purpose.
-        ws.objective_may_fall = true;
-        ExchangeMonitor m(ws, 0);
-        EXPECT_EQ(m.exchanged(-2), ExchangeMonitor::Event::none);
-        ws.objective_may_fall = false;
-    }
-    {  // The cap counts every exchange.
-        ExchangeMonitor m(ws, 0);
-        EXPECT_EQ(m.exchanged(1), ExchangeMonitor::Event::none);
-        EXPECT_EQ(m.exchanged(2), ExchangeMonitor::Event::none);
-        EXPECT_EQ(m.exchanged(3), ExchangeMonitor::Event::cap_reached);
-    }
-    ws.settings.max_exchanges = 0;
-    {  // A stall is reported once, after exactly the limit, and again only after progress.
-        ExchangeMonitor m(ws, 5);
-        for (long k = 1; k < stall_limit(ws); ++k) ASSERT_EQ(m.exchanged(5 + 1e-12L), ExchangeMonitor::Event::none);
-        EXPECT_EQ(m.exchanged(5), ExchangeMonitor::Event::stalled);
-        EXPECT_EQ(m.exchanged(5), ExchangeMonitor::Event::none);
-        EXPECT_EQ(m.exchanged(6), ExchangeMonitor::Event::none);
-    }
-}
-
-TEST(Perturbation, TakingItAwayRestoresTheRightHandSides) {
-    // The same exchanges with and without a perturbation in between end with
-    // column 0 equal to within a few units of the stored format.
-    const std::string text = three_kinds();
-    testing::Loaded plain_problem(text), perturbed_problem(text);
-    ClassicState& plain = plain_problem.cs;
-    ClassicState& perturbed = perturbed_problem.cs;
-    for (ClassicState* cs : {&plain, &perturbed}) initialise_tableau(*cs);
-    Perturbation perturbation;
-    perturbation.apply(perturbed);
-    EXPECT_NE(perturbed.tableau(1, 0).value, plain.tableau(1, 0).value);
-    for (auto [r, s] : {std::pair{3, 1}, std::pair{2, 2}}) {
-        perturbation.track_exchange(perturbed, r, s);
-        pivot(perturbed, r, s);
-        pivot(plain, r, s);
-    }
-    perturbation.remove(perturbed);
-    EXPECT_FALSE(perturbation.active());
-    for (int i = 0; i <= 3; ++i)
-        EXPECT_NEAR(perturbed.tableau(i, 0).value, plain.tableau(i, 0).value, 1e-9) << "row " << i;
-    EXPECT_NEAR(perturbed.phase1_row[0].value, plain.phase1_row[0].value, 1e-9);
-}
-
-TEST(CycleGuard, MemoryIsBoundedByItsWindow) {
-    ClassicState ws;
-    ws.row_count = 1;
-    ws.basis_label.assign(2, VariableId{});
-    CycleGuard guard(4);
-    for (int b = 1; b <= 10; ++b) {
-        ws.basis_label[1] = structural_variable(b);
-        EXPECT_EQ(guard.observe(ws), CycleGuard::Verdict::normal);
-    }
-    EXPECT_EQ(guard.remembered(), 4u);
-    ws.basis_label[1] = structural_variable(2);  // forgotten: not seen as a repeat
-    EXPECT_EQ(guard.observe(ws), CycleGuard::Verdict::normal);
-    ws.basis_label[1] = structural_variable(10);  // remembered
-    EXPECT_EQ(guard.observe(ws), CycleGuard::Verdict::cycling);
 }
 
 }  // namespace
