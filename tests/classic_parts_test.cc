@@ -1,8 +1,11 @@
 // The parts of the classic engine that make every solve end: the exchange
-// monitor, the perturbation and the bounded cycle memory.
+// monitor, the perturbation, the bounded cycle memory, and the dual
+// exchanges that make a sweep's basis feasible again.
 #include <gtest/gtest.h>
 
 #include "classic/cycle_guard.h"
+#include "classic/invariants.h"
+#include "classic/sweep_steps.h"
 #include "classic/exchange_monitor.h"
 #include "classic/perturbation.h"
 #include "classic/pivot.h"
@@ -99,6 +102,29 @@ TEST(Tableau, TheLargestProblemIsAccepted) {
     testing::Loaded loaded(lines({"T", "999 999 0 0"}));
     EXPECT_EQ(loaded.cs.tableau.rows(), 1000);
     EXPECT_EQ(loaded.cs.tableau.columns(), 1000);
+}
+
+TEST(RestoreFeasibility, LowestNegativeRowFirst) {
+    testing::Blank blank(2, 2);
+    ClassicState& cs = blank.cs;
+    const double rows[3][3] = {{0, 1, 2}, {-1, -1, 0}, {-1, -1, -1}};
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) cs.tableau(i, j) = stored(rows[i][j]);
+    EXPECT_TRUE(restore_feasibility(cs));
+    // Row 1 went first; the exchange made row 2 feasible as well.
+    EXPECT_EQ(variable_code(cs.basis_label[1]), 1);
+    EXPECT_EQ(variable_code(cs.basis_label[2]), 1002);
+    EXPECT_EQ(cs.tableau(1, 0).value, 1);
+    EXPECT_EQ(cs.tableau(2, 0).value, 0);
+    EXPECT_EQ(check_positions(cs), "");
+}
+
+TEST(RestoreFeasibility, NoEntryToPivotOn) {
+    testing::Blank blank(1, 1);
+    ClassicState& cs = blank.cs;
+    cs.tableau(1, 0) = stored(-1);
+    cs.tableau(1, 1) = stored(-0.00001L);  // not below -0.00001
+    EXPECT_FALSE(restore_feasibility(cs));
 }
 
 }  // namespace

@@ -7,10 +7,6 @@
 
 #include "analysis/parametric_items.h"
 #include "analysis/parametric_step.h"
-#include "classic/invariants.h"
-#include "classic/sweep_steps.h"
-#include "classic/tableau_init.h"
-#include "classic_support.h"
 #include "test_support.h"
 
 namespace lpsens {
@@ -145,30 +141,6 @@ TEST(AdvanceParameter, Rules) {
     // The stored real nearest 0.80002 is one unit below the step's result.
     EXPECT_EQ(hex_bytes(stored(0.80002L)), "80 25 58 1C CE 4C");
 }
-
-TEST(RestoreFeasibility, LowestNegativeRowFirst) {
-    testing::Blank blank(2, 2);
-    ClassicState& cs = blank.cs;
-    const double rows[3][3] = {{0, 1, 2}, {-1, -1, 0}, {-1, -1, -1}};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) cs.tableau(i, j) = stored(rows[i][j]);
-    EXPECT_TRUE(restore_feasibility(cs));
-    // Row 1 went first; the exchange made row 2 feasible as well.
-    EXPECT_EQ(variable_code(cs.basis_label[1]), 1);
-    EXPECT_EQ(variable_code(cs.basis_label[2]), 1002);
-    EXPECT_EQ(cs.tableau(1, 0).value, 1);
-    EXPECT_EQ(cs.tableau(2, 0).value, 0);
-    EXPECT_EQ(check_positions(cs), "");
-}
-
-TEST(RestoreFeasibility, NoEntryToPivotOn) {
-    testing::Blank blank(1, 1);
-    ClassicState& cs = blank.cs;
-    cs.tableau(1, 0) = stored(-1);
-    cs.tableau(1, 1) = stored(-0.00001L);  // not below -0.00001
-    EXPECT_FALSE(restore_feasibility(cs));
-}
-
 
 }  // namespace
 }  // namespace lpsens

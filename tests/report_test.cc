@@ -5,13 +5,11 @@
 #include <cmath>
 
 #include "analysis/ranging.h"
-#include "classic/state_view.h"
-#include "classic/tableau_init.h"
 #include "form/names.h"
 #include "report/solution_report.h"
 #include "report/tableau_listing.h"
+#include "dense_tableau.h"
 #include "form_support.h"
-#include "classic_support.h"
 #include "test_support.h"
 
 namespace lpsens {
@@ -19,14 +17,17 @@ namespace {
 
 using testing::lines;
 
-// x1 basic in row 1; columns hold the slack of row 1, x2 and x3.
-void ranging_tableau(ClassicState& cs, std::vector<double> objective, std::vector<double> row) {
-    cs.basis_label[1] = structural_variable(1);
-    cs.column_label[1] = {VariableKind::slack, 1};
+// x1 basic in row 1; columns hold the slack of row 1, x2 and x3; the
+// entries as the stored format holds them.
+testing::DenseTableau ranging_tableau(const std::vector<double>& objective, const std::vector<double>& row) {
+    testing::DenseTableau t(1, 3);
+    t.set_basic(1, structural_variable(1));
+    t.set_nonbasic(1, {VariableKind::slack, 1});
     for (int j = 0; j <= 3; ++j) {
-        cs.tableau(0, j) = stored(objective[static_cast<std::size_t>(j)]);
-        cs.tableau(1, j) = stored(row[static_cast<std::size_t>(j)]);
+        t.at(0, j) = stored(objective[j]).value;
+        t.at(1, j) = stored(row[j]).value;
     }
+    return t;
 }
 
 TEST(Ranging, DegenerateRatios) {
@@ -51,9 +52,7 @@ TEST(Ranging, DegenerateRatios) {
         {{5, 3, 1, 2}, {1, 0.0000101, 0, 0}, -3 / 0.0000101, 9e30, "an entry just above 1e-05 takes part"},
     };
     for (const auto& c : cases) {
-        testing::Blank blank(1, 3);
-        ranging_tableau(blank.cs, c.objective, c.row);
-        const Ranging r = compute_ranging(StateView(blank.cs), 3);
+        const Ranging r = compute_ranging(ranging_tableau(c.objective, c.row), 3);
         const double lower = r.cost_lower[1], upper = r.cost_upper[1];
         if (c.lower == -9e30)
             EXPECT_EQ(lower, stored(-9e30L).value) << c.why;
@@ -70,10 +69,9 @@ TEST(Ranging, DegenerateRatios) {
 }
 
 TEST(Ranging, RatioOverflowIsARuntimeError) {
-    testing::Blank blank(1, 3);
-    ranging_tableau(blank.cs, {5, 1e38, 0, 0}, {1, 0.0001, 0, 0});
+    const testing::DenseTableau t = ranging_tableau({5, 1e38, 0, 0}, {1, 0.0001, 0, 0});
     try {
-        compute_ranging(StateView(blank.cs), 3);
+        compute_ranging(t, 3);
         FAIL() << "no runtime error";
     } catch (const RunError& e) {
         EXPECT_EQ(e.code(), 205);
@@ -89,10 +87,14 @@ TEST(TableauListing, ArtificialRowsAndSurplusLabels) {
     EXPECT_EQ(display_name(form, {VariableKind::greater_artificial, 3}), "\"ge\"");
     EXPECT_EQ(display_name(form, surplus_variable(1)), "\"Surplus/ge\"");
     EXPECT_EQ(display_name(form, structural_variable(1)), "\"x\"");
-    testing::Loaded loaded(lines({"T", "3 1 1 1", "1", "3", "x", "e", "le", "ge", "0", "0", "0", "0", "0", "0", "0", "0"}));
-    initialise_tableau(loaded.cs);
+    // The starting tableau: the artificial variables of rows 1 and 3 and the
+    // slack of row 2 basic, x and the surplus of row 3 in the columns.
+    testing::DenseTableau start(3, 1, 1);
+    start.set_basic(1, {VariableKind::equality_artificial, 1});
+    start.set_basic(3, {VariableKind::greater_artificial, 3});
+    start.at(3, 2) = -1;
     Channel out;
-    write_tableau_listing(out, StateView(loaded.cs), loaded.form);
+    write_tableau_listing(out, start, form);
     EXPECT_NE(out.captured().find("2001,               \"e\","), std::string::npos);
     EXPECT_NE(out.captured().find("3003,              \"ge\","), std::string::npos);
     EXPECT_NE(out.captured().find("         1,      4001\r\n"), std::string::npos);
