@@ -118,8 +118,8 @@ Extended price_for(const ProblemAsRead& p, const std::vector<double>& objective,
 void check_printed(const PrintedValues& printed, const Recomputed& r, const DocumentedForm& form, CheckReport& report) {
     FindingList list;
     auto compare = [&](double shown, Extended exact, const std::string& what) {
-        const Extended value = std::strtold(format_real(shown, printed.width, 3).c_str(), nullptr);
-        const Extended unit = printed_unit(value, printed.width);
+        const Extended value = std::strtold(format_real(shown, printed.field.width, printed.field.decimals).c_str(), nullptr);
+        const Extended unit = printed_unit(value, printed.field.width);
         const Extended spacing = std::ldexp(std::fabs(exact), -39);
         const Extended difference = std::fabs(value - exact);
         const double units = static_cast<double>(difference / unit);
@@ -339,7 +339,7 @@ PrintedValues printed_by_report(const Solution& solution, int n, int m) {
 
 PrintedValues printed_by_record(const std::vector<double>& record, int n, int m) {
     PrintedValues v;
-    v.width = 10;
+    v.field = record_field;
     v.objective = record[0];
     v.column_level.resize(n + 1);
     v.column_price.resize(n + 1);

@@ -25,6 +25,7 @@
 #include "engine/engine.h"
 #include "form/documented_form.h"
 #include "form/problem_as_read.h"
+#include "numeric/fields.h"
 
 namespace lpsens {
 
@@ -35,7 +36,7 @@ struct PrintedValues {
     std::vector<double> column_price;  // 1..N
     std::vector<double> row_level;     // 1..M
     std::vector<double> row_price;     // 1..M
-    int width = 12;                    // the field width they were printed in
+    RealField field = solution_field;  // the field they were shown in
 };
 
 // The printed values of the solution report.

@@ -37,4 +37,21 @@ void append_real_exactly(std::string& out, Extended value, int width, int decima
 
 std::string format_real(Extended value, int width, int decimals);
 
+// The real fields the reports show values in: the solution report's levels,
+// prices and ranges, and the sweep table's values.  The checks judge a
+// value to the last digit its field shows, so both take them from here.
+struct RealField {
+    int width;
+    int decimals;
+};
+inline constexpr RealField solution_field{12, 3};
+inline constexpr RealField record_field{10, 3};
+
+inline void append_real(std::string& out, Extended value, RealField field) {
+    append_real(out, value, field.width, field.decimals);
+}
+inline void append_real(std::string& out, double value, RealField field) {
+    append_real(out, value, field.width, field.decimals);
+}
+
 }  // namespace lpsens

@@ -18,7 +18,7 @@ template <class ValueOf>
 void append_value_row(std::string& line, int step_count, ValueOf value_of) {
     for (int s = 1; s <= step_count; ++s) {
         if (s > 1) line += ',';
-        append_real(line, value_of(s), 10, 3);
+        append_real(line, value_of(s), record_field);
     }
     line += line_end;
 }

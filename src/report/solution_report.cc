@@ -6,24 +6,24 @@ namespace lpsens {
 
 namespace {
 
-// The infinity sign in a field of width 12: its two bytes fill one column
+// The infinity sign in a field of the solution report: its two bytes fill one column
 // on the terminals it was made for, so a longer spelling (UTF-8, three
 // bytes) widens the field by the difference to keep the columns aligned.
 void append_infinity(std::string& line, const std::string& sign, bool negative) {
     const std::string text = (negative ? "-" : "") + sign;
-    append_text(line, text, 12 + static_cast<int>(sign.size()) - static_cast<int>(infinity_sign.size()));
+    append_text(line, text, solution_field.width + static_cast<int>(sign.size()) - static_cast<int>(infinity_sign.size()));
 }
 
 void append_lower_bound(std::string& line, StoredReal base, double offset, const std::string& sign) {
     if (static_cast<Extended>(offset) > -9e30L)
-        append_real(line, load_real(base) + static_cast<Extended>(offset), 12, 3);
+        append_real(line, load_real(base) + static_cast<Extended>(offset), solution_field);
     else
         append_infinity(line, sign, true);
 }
 
 void append_upper_bound(std::string& line, StoredReal base, double offset, const std::string& sign) {
     if (static_cast<Extended>(offset) < 9e30L)
-        append_real(line, load_real(base) + static_cast<Extended>(offset), 12, 3);
+        append_real(line, load_real(base) + static_cast<Extended>(offset), solution_field);
     else
         append_infinity(line, sign, false);
 }
@@ -36,11 +36,11 @@ void write_item_line(Channel& out, int index, const Name& name, StoredReal base,
     line += ", \"";
     append_text(line, name, 1);
     line += "\",";
-    append_real(line, load_real(base), 12, 3);
+    append_real(line, load_real(base), solution_field);
     line += ',';
-    append_real(line, value.level, 12, 3);
+    append_real(line, value.level, solution_field);
     line += ',';
-    append_real(line, value.price, 12, 3);
+    append_real(line, value.price, solution_field);
     line += ',';
     append_lower_bound(line, base, lower, infinity_text);
     line += ',';
@@ -53,13 +53,13 @@ void write_heading(Channel& out, std::string_view first, std::string_view second
     std::string line;
     append_text(line, first, 38);
     line += ',';
-    append_text(line, second, 12);
+    append_text(line, second, solution_field.width);
     line += ',';
-    append_text(line, "Shadow price", 12);
+    append_text(line, "Shadow price", solution_field.width);
     line += ',';
-    append_text(line, "Lower bound", 12);
+    append_text(line, "Lower bound", solution_field.width);
     line += ',';
-    append_text(line, "Upper bound", 12);
+    append_text(line, "Upper bound", solution_field.width);
     line += line_end;
     out.write(line);
 }
