@@ -60,8 +60,7 @@ FormTableau::FormTableau(const ProblemAsRead& problem, std::vector<VariableId> b
     for (int j = 1; j <= n_columns_; ++j) {
         const VariableId v = nonbasic_[j];
         if (v.is_structural()) continue;
-        const int row = v.is_surplus() ? problem_.ge_rows[v.index] : v.index;
-        logical_columns_[row].push_back({j, sign_of(v)});
+        logical_columns_[problem_.logical_row(v)].push_back({j, sign_of(v)});
     }
 
     factorise();
@@ -88,16 +87,8 @@ FormTableau::FormTableau(const ProblemAsRead& problem, std::vector<VariableId> b
     prices_[0] = values_[0];
     for (int j = 1; j <= n_columns_; ++j) {
         const VariableId v = nonbasic_[j];
-        Extended d = 0;
-        if (v.is_structural()) {
-            for (int e = problem_.start[v.index]; e < problem_.start[v.index + 1]; ++e)
-                d += static_cast<Extended>(problem_.value[e]) *
-                     y[problem_.row_of[e]];
-            d -= problem_.objective[v.index];
-        } else {
-            const int row = v.is_surplus() ? problem_.ge_rows[v.index] : v.index;
-            d = sign_of(v) * y[row];
-        }
+        Extended d = problem_.dot(v, y);
+        if (v.is_structural()) d -= problem_.objective[v.index];
         prices_[j] = static_cast<double>(d);
     }
 }
@@ -187,7 +178,7 @@ std::vector<Extended> FormTableau::refined_solve(const std::vector<Extended>& b,
                     else r[i] -= a * x[p];
                 }
             } else {
-                const int i = v.is_surplus() ? problem_.ge_rows[v.index] : v.index;
+                const int i = problem_.logical_row(v);
                 if (transposed) r[p] -= sign_of(v) * x[i];
                 else r[i] -= sign_of(v) * x[p];
             }
@@ -198,8 +189,7 @@ std::vector<Extended> FormTableau::refined_solve(const std::vector<Extended>& b,
 
 int FormTableau::factor_column(VariableId v) const {
     if (v.is_structural()) return v.index - 1;
-    const int row = v.is_surplus() ? problem_.ge_rows[v.index] : v.index;
-    return n_ + row - 1;
+    return n_ + problem_.logical_row(v) - 1;
 }
 
 // The entries of the nonbasic columns against rho (in work_, by row):
@@ -332,13 +322,7 @@ void FormTableau::solve_column_entries(std::vector<std::pair<int, double>>& out)
 void FormTableau::load_column(int j) const {
     const VariableId v = nonbasic_[j];
     work_.clear();
-    if (v.is_structural()) {
-        for (int e = problem_.start[v.index]; e < problem_.start[v.index + 1]; ++e)
-            work_.add(problem_.row_of[e] - 1, problem_.value[e]);
-    } else {
-        const int row = v.is_surplus() ? problem_.ge_rows[v.index] : v.index;
-        work_.add(row - 1, sign_of(v));
-    }
+    problem_.for_each_entry(v, [&](int row, double a) { work_.add(row - 1, a); });
 }
 
 void FormTableau::column(int j, std::vector<double>& out) const {

@@ -52,7 +52,7 @@ private:
     // The index of a variable in [A | I] (structural j-1, or the logical of
     // its row) and the sign of its column there (-1 for a surplus).
     int factor_column(VariableId v) const;
-    int sign_of(VariableId v) const { return v.is_surplus() ? -1 : 1; }
+    static int sign_of(VariableId v) { return ProblemAsRead::sign_of(v); }
     template <class Visit>
     void price_entries(Visit visit) const;
     void price(std::vector<double>& out) const;

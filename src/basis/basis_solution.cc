@@ -29,11 +29,8 @@ BasisSolution::BasisSolution(const ProblemAsRead& problem, const std::vector<Var
             columns_.push_back(p);
             continue;
         }
-        int row = v.index;
-        if (v.is_surplus()) {
-            row = problem.ge_rows[v.index];
-            unit_sign_[p] = -1;
-        }
+        const int row = problem.logical_row(v);
+        unit_sign_[p] = ProblemAsRead::sign_of(v);
         unit_row_[p] = row;
         if (covering_[row] != 0) {
             singular_ = true;  // two unit columns on one row

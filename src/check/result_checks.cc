@@ -29,10 +29,7 @@ std::string number(Extended x, int digits = 6) {
 
 std::string variable_name(const DocumentedForm& form, const ProblemAsRead& p, VariableId v) {
     if (v.is_structural()) return "variable " + quoted(form.column_name(v.index));
-    if (v.is_surplus()) {
-        const int row = p.ge_rows[v.index];
-        return "the surplus of row " + quoted(form.row_name(row));
-    }
+    if (v.is_surplus()) return "the surplus of row " + quoted(form.row_name(p.logical_row(v)));
     const std::string row = quoted(form.row_name(v.index));
     return (v.is_artificial() ? "the artificial variable of row " : "the slack of row ") + row;
 }
@@ -89,30 +86,16 @@ Extended& price_of(Recomputed& r, int n, VariableId v) {
     return r.row_price[v.index];
 }
 
-// a_j^T y for structural column j.
-Extended column_dot(const ProblemAsRead& p, int j, const std::vector<Extended>& y, Extended* scale = nullptr) {
-    Extended sum = 0;
-    Extended largest = 0;
-    for (int e = p.start[j]; e < p.start[j + 1]; ++e) {
-        const Extended term = p.value[e] * y[p.row_of[e]];
-        sum += term;
-        largest = std::max(largest, std::fabs(term));
-    }
-    if (scale != nullptr) *scale = largest;
-    return sum;
-}
-
 // The dual value a nonbasic code's price is made of: y^T column - cost.
 Extended price_for(const ProblemAsRead& p, const std::vector<double>& objective, VariableId v,
                    const std::vector<Extended>& y, Extended* scale) {
     if (v.is_structural()) {
-        const Extended d = column_dot(p, v.index, y, scale) - objective[v.index];
+        const Extended d = p.dot(v, y, scale) - objective[v.index];
         *scale = std::max({Extended{1}, *scale, std::fabs(static_cast<Extended>(objective[v.index]))});
         return d;
     }
     *scale = 1;
-    if (v.is_surplus()) return -y[p.ge_rows[v.index]];
-    return y[v.index];
+    return p.dot(v, y);
 }
 
 void check_printed(const PrintedValues& printed, const Recomputed& r, const DocumentedForm& form, CheckReport& report) {
@@ -162,7 +145,7 @@ std::string multiplier_flaw(const ProblemAsRead& p, const std::vector<double>& r
     }
     for (int j = 1; j <= p.variables && flaw.empty(); ++j) {
         Extended scale = 0;
-        const Extended d = column_dot(p, j, y, &scale);
+        const Extended d = p.dot(structural_variable(j), y, &scale);
         if (d < -certificate_tolerance * std::max(Extended{1}, scale))
             flaw = "it fails on variable " + quoted(form.column_name(j)) + " (" + number(d) + ")";
     }
@@ -289,16 +272,8 @@ void check_ray(const ProblemAsRead& p, const std::vector<double>& objective, con
     const VariableId entering = result.ray;
     std::vector<Extended> column(m + 1, 0);
     Extended gain = 0;
-    if (entering.is_structural()) {
-        const int j = entering.index;
-        for (int e = p.start[j]; e < p.start[j + 1]; ++e)
-            column[p.row_of[e]] = p.value[e];
-        gain = objective[j];
-    } else if (entering.is_surplus()) {
-        column[p.ge_rows[entering.index]] = -1;
-    } else {
-        column[entering.index] = 1;
-    }
+    p.for_each_entry(entering, [&](int row, double a) { column[row] = a; });
+    if (entering.is_structural()) gain = objective[entering.index];
     const std::vector<Extended> w = basis.solve(column);
     Extended size = 1;
     for (int q = 1; q <= m; ++q) size = std::max(size, std::fabs(w[q]));
@@ -416,10 +391,7 @@ CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs,
         const VariableId c = result.basis[q];
         const Extended v = values[q];
         Extended scale = largest_x;
-        if (!c.is_structural()) {
-            const int row = c.is_surplus() ? p.ge_rows[c.index] : c.index;
-            scale = row_scale[row];
-        }
+        if (!c.is_structural()) scale = row_scale[p.logical_row(c)];
         const Extended violation = c.is_artificial() ? std::fabs(v) : -v;
         const double relative = static_cast<double>(std::max<Extended>(0, violation) / scale);
         report.primal_infeasibility = std::max(report.primal_infeasibility, relative);

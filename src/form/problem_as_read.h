@@ -3,10 +3,14 @@
 // results can be checked against the problem itself.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
 #include "form/documented_form.h"
+#include "form/variable_id.h"
+#include "numeric/stored_real.h"
 
 namespace lpsens {
 
@@ -25,6 +29,37 @@ struct ProblemAsRead {
     std::vector<double> value;
 
     int surplus_count() const { return static_cast<int>(ge_rows.size()) - 1; }
+
+    // The column of variable v in the form's matrix [A | I | -I]: a
+    // structural column's entries, or a unit column on the row of a slack,
+    // artificial or surplus variable, -1 for a surplus and +1 otherwise.
+    int logical_row(VariableId v) const { return v.is_surplus() ? ge_rows[v.index] : v.index; }
+    static int sign_of(VariableId v) { return v.is_surplus() ? -1 : 1; }
+    template <class Visit>
+    void for_each_entry(VariableId v, Visit visit) const {
+        if (!v.is_structural()) {
+            visit(logical_row(v), static_cast<double>(sign_of(v)));
+            return;
+        }
+        for (int e = start[v.index]; e < start[v.index + 1]; ++e) visit(row_of[e], value[e]);
+    }
+    // The column of v times y (by row 1..M), summed in extended precision in
+    // the column's order; `largest` gets the largest term's magnitude.
+    Extended dot(VariableId v, const std::vector<Extended>& y, Extended* largest = nullptr) const {
+        if (!v.is_structural()) {
+            const Extended term = sign_of(v) * y[logical_row(v)];
+            if (largest != nullptr) *largest = std::fabs(term);
+            return term;
+        }
+        Extended sum = 0, most = 0;
+        for (int e = start[v.index]; e < start[v.index + 1]; ++e) {
+            const Extended term = value[e] * y[row_of[e]];
+            sum += term;
+            most = std::max(most, std::fabs(term));
+        }
+        if (largest != nullptr) *largest = most;
+        return sum;
+    }
 };
 
 // The form's values as read, in double precision (`exact`), or as the
