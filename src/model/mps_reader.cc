@@ -39,6 +39,18 @@ public:
     Problem parse();
 
 private:
+    // Each reads one line of its kind; read_header says whether it was ENDATA.
+    bool read_header(const std::string& line, const std::vector<std::string>& f);
+    void read_data(const std::string& line, std::vector<std::string>& f);
+    void read_sense(const std::string& line, const std::vector<std::string>& f);
+    void read_row(const std::string& line, std::vector<std::string>& f);
+    void read_column(const std::string& line, std::vector<std::string>& f);
+    void read_values(const std::string& line, std::vector<std::string>& f);
+    void read_bound(const std::string& line, std::vector<std::string>& f);
+    void set_bound(ProblemColumn& c, const std::string& type, Extended bound);
+    // After ENDATA: every column's bounds in order.
+    void check_bounds();
+
     [[noreturn]] void fail(const std::string& what) const {
         throw RunError(error_code::invalid_number, Site::read_mps,
                        model_.source + ":" + std::to_string(line_number_) + ": " + what);
@@ -117,6 +129,9 @@ private:
     std::unordered_map<std::string, int> columns_;
     std::string objective_;
     int line_number_ = 0;
+    std::string section_;
+    bool integer_block_ = false;  // between the INTORG and INTEND markers
+    bool sense_next_ = false;     // OBJSENSE alone: its word on the next line
     // By row number: the last column with an entry in the row, +1 (0 for
     // none); the sets' rows given so far.
     std::vector<int> column_in_row_;
@@ -137,9 +152,6 @@ std::optional<bool> objective_sense(std::string word) {
 }
 
 Problem MpsParser::parse() {
-    std::string section;
-    bool integer_block = false;
-    bool sense_next = false;
     bool ended = false;
     std::string line;
     std::vector<std::string> f;
@@ -152,161 +164,197 @@ Problem MpsParser::parse() {
         if (line.empty() || line[0] == '*') continue;
         blank_fields(line, f);
         if (f.empty()) continue;
-        if (line[0] != ' ' && line[0] != '\t') {  // a section header
-            section = f[0];
-            if (section == "NAME") {
-                model_.title = f.size() > 1 ? line.substr(line.find(f[1])) : "";
-            } else if (section == "OBJSENSE" || section == "OBJSENCE") {
-                section = "OBJSENSE";
-                if (f.size() > 2) fail("OBJSENSE takes one word, MAX or MIN");
-                if (f.size() > 1) {
-                    const auto sense = objective_sense(f[1]);
-                    if (!sense) fail("unknown objective sense '" + f[1] + "'");
-                    model_.maximise = *sense;
-                } else {
-                    sense_next = true;
-                }
-            } else if (section == "ENDATA") {
+        if (line[0] != ' ' && line[0] != '\t') {
+            if (read_header(line, f)) {
                 ended = true;
                 break;
-            } else if (section != "ROWS" && section != "COLUMNS" && section != "RHS" && section != "RANGES" &&
-                       section != "BOUNDS") {
-                fail("unknown section '" + section + "'");
-            }
-            continue;
-        }
-        if (section == "OBJSENSE") {
-            if (!sense_next) fail("a second objective sense");
-            const auto sense = objective_sense(f[0]);
-            if (!sense || f.size() > 1) fail("unknown objective sense '" + line.substr(line.find(f[0])) + "'");
-            model_.maximise = *sense;
-            sense_next = false;
-        } else if (section == "ROWS") {
-            if (fixed_) f = fixed_fields(line);
-            if (f.size() != 2) fail("a ROWS line needs a type and a name");
-            const std::string& type = f[0];
-            if (rows_.count(f[1])) fail("duplicate row '" + f[1] + "'");
-            int index = 0;
-            if (type == "N") {
-                if (objective_.empty()) {
-                    objective_ = f[1];
-                    index = -1;
-                } else {
-                    index = -2;  // a further free row: dropped
-                }
-            } else if (type == "L" || type == "G" || type == "E") {
-                index = static_cast<int>(model_.rows.size());
-                model_.rows.push_back({f[1], type[0], 0, false, 0});
-            } else {
-                fail("unknown row type '" + type + "'");
-            }
-            rows_.emplace(f[1], static_cast<int>(index_of_.size()));
-            index_of_.push_back(index);
-            column_in_row_.push_back(0);
-        } else if (section == "COLUMNS") {
-            if (f.size() >= 3 && f[1] == "'MARKER'") {
-                if (line.find("'INTORG'") != std::string::npos) integer_block = true;
-                else if (line.find("'INTEND'") != std::string::npos) integer_block = false;
-                else fail("unknown marker");
-                continue;
-            }
-            if (fixed_) f = data_fields(line);
-            if (f.size() != 3 && f.size() != 5) fail("a COLUMNS line needs a column and one or two row-value pairs");
-            auto it = columns_.find(f[0]);
-            if (it == columns_.end()) {
-                it = columns_.emplace(f[0], static_cast<int>(model_.columns.size())).first;
-                ProblemColumn c;
-                c.name = f[0];
-                c.integer = integer_block;
-                model_.columns.push_back(c);
-                entries_.emplace_back();
-                bound_line_.push_back(0);
-            } else if (it->second + 1 != static_cast<int>(model_.columns.size())) {
-                fail("column '" + f[0] + "' appears again after column '" + model_.columns.back().name +
-                     "'; the entries of a column must stand together");
-            }
-            ProblemColumn& column = model_.columns[it->second];
-            value_pairs(f, 1, "COLUMNS", [&](const std::string& row, Extended v) {
-                const int number = row_number(row);
-                const int r = index_of_[number];
-                int& last = column_in_row_[number];
-                if (last == it->second + 1) fail("column '" + f[0] + "' has a second entry in row '" + row + "'");
-                last = it->second + 1;
-                if (r == -1) column.cost += v;
-                else if (r >= 0) entries_[it->second].push_back({r, v});
-            });
-        } else if (section == "RHS" || section == "RANGES") {
-            if (fixed_) f = data_fields(line);
-            const std::size_t first = f.size() % 2;  // an odd count begins with the set name
-            const std::string set = first == 1 ? f[0] : "";
-            value_pairs(f, first, section.c_str(), [&](const std::string& row, Extended v) {
-                const int r = row_index(row);
-                if (!set_entries_.emplace(section, set, row).second)
-                    fail(section + (set.empty() ? "" : " set '" + set + "'") + ": row '" + row + "' is given twice");
-                if (section == "RHS") {
-                    if (r == -1) model_.constant = v;  // read as the objective constant, as glpsol does
-                    else if (r >= 0) model_.rows[r].rhs = v;
-                } else if (r >= 0) {
-                    model_.rows[r].ranged = true;
-                    model_.rows[r].range = v;
-                }
-            });
-        } else if (section == "BOUNDS") {
-            if (fixed_) f = fixed_fields(line);
-            const std::string type = f[0];
-            const bool takes_value = type != "FR" && type != "MI" && type != "PL" && type != "BV";
-            std::string column_name, value_text;
-            if (takes_value) {
-                if (f.size() == 4) column_name = f[2], value_text = f[3];
-                else if (f.size() == 3) column_name = f[1], value_text = f[2];
-                else fail("a " + type + " bound needs a column and a number");
-            } else {
-                if (f.size() >= 3) column_name = f[2];
-                else if (f.size() == 2) column_name = f[1];
-                else fail("a " + type + " bound needs a column");
-                if (type == "BV" && f.size() == 4) value_text = f[3];
-            }
-            const int j = column_index(column_name);
-            ProblemColumn& c = model_.columns[j];
-            const std::string set = (takes_value ? f.size() == 4 : f.size() >= 3) ? f[1] : "";
-            if (!bounds_given_.emplace(set, column_name, type).second)
-                fail("column '" + column_name + "' has a second " + type + " bound" +
-                     (set.empty() ? "" : " in set '" + set + "'"));
-            bound_line_[j] = line_number_;
-            const Extended v = value_text.empty() ? 0 : number(value_text);
-            const Extended bound = v >= infinite_bound ? model_infinity : v <= -infinite_bound ? -model_infinity : v;
-            if (type == "UP" || type == "UI") {
-                c.upper = bound;
-                if (bound < 0 && c.lower == 0) {
-                    c.lower = -model_infinity;
-                    model_.warnings.push_back("column '" + c.name + "' has a negative upper bound and lower bound 0: "
-                                              "its lower bound is taken as minus infinity");
-                }
-                if (type == "UI") c.integer = true;
-            } else if (type == "LO" || type == "LI") {
-                c.lower = bound;
-                if (type == "LI") c.integer = true;
-            } else if (type == "FX") {
-                c.lower = c.upper = bound;
-            } else if (type == "FR") {
-                c.lower = -model_infinity;
-                c.upper = model_infinity;
-            } else if (type == "MI") {
-                c.lower = -model_infinity;
-            } else if (type == "PL") {
-                c.upper = model_infinity;
-            } else if (type == "BV") {
-                c.lower = 0;
-                c.upper = 1;
-                c.integer = true;
-            } else {
-                fail("unknown bound type '" + type + "'");
             }
         } else {
-            fail("data before the first section");
+            read_data(line, f);
         }
     }
     if (!ended) fail("the file ends without ENDATA");
+    check_bounds();
+    finish_model(model_, entries_);
+    return model_;
+}
+
+bool MpsParser::read_header(const std::string& line, const std::vector<std::string>& f) {
+    section_ = f[0];
+    if (section_ == "NAME") {
+        model_.title = f.size() > 1 ? line.substr(line.find(f[1])) : "";
+    } else if (section_ == "OBJSENSE" || section_ == "OBJSENCE") {
+        section_ = "OBJSENSE";
+        if (f.size() > 2) fail("OBJSENSE takes one word, MAX or MIN");
+        if (f.size() > 1) {
+            const auto sense = objective_sense(f[1]);
+            if (!sense) fail("unknown objective sense '" + f[1] + "'");
+            model_.maximise = *sense;
+        } else {
+            sense_next_ = true;
+        }
+    } else if (section_ == "ENDATA") {
+        return true;
+    } else if (section_ != "ROWS" && section_ != "COLUMNS" && section_ != "RHS" && section_ != "RANGES" &&
+               section_ != "BOUNDS") {
+        fail("unknown section '" + section_ + "'");
+    }
+    return false;
+}
+
+void MpsParser::read_data(const std::string& line, std::vector<std::string>& f) {
+    if (section_ == "OBJSENSE") read_sense(line, f);
+    else if (section_ == "ROWS") read_row(line, f);
+    else if (section_ == "COLUMNS") read_column(line, f);
+    else if (section_ == "RHS" || section_ == "RANGES") read_values(line, f);
+    else if (section_ == "BOUNDS") read_bound(line, f);
+    else fail("data before the first section");
+}
+
+void MpsParser::read_sense(const std::string& line, const std::vector<std::string>& f) {
+    if (!sense_next_) fail("a second objective sense");
+    const auto sense = objective_sense(f[0]);
+    if (!sense || f.size() > 1) fail("unknown objective sense '" + line.substr(line.find(f[0])) + "'");
+    model_.maximise = *sense;
+    sense_next_ = false;
+}
+
+void MpsParser::read_row(const std::string& line, std::vector<std::string>& f) {
+    if (fixed_) f = fixed_fields(line);
+    if (f.size() != 2) fail("a ROWS line needs a type and a name");
+    const std::string& type = f[0];
+    if (rows_.count(f[1])) fail("duplicate row '" + f[1] + "'");
+    int index = 0;
+    if (type == "N") {
+        if (objective_.empty()) {
+            objective_ = f[1];
+            index = -1;
+        } else {
+            index = -2;  // a further free row: dropped
+        }
+    } else if (type == "L" || type == "G" || type == "E") {
+        index = static_cast<int>(model_.rows.size());
+        model_.rows.push_back({f[1], type[0], 0, false, 0});
+    } else {
+        fail("unknown row type '" + type + "'");
+    }
+    rows_.emplace(f[1], static_cast<int>(index_of_.size()));
+    index_of_.push_back(index);
+    column_in_row_.push_back(0);
+}
+
+void MpsParser::read_column(const std::string& line, std::vector<std::string>& f) {
+    if (f.size() >= 3 && f[1] == "'MARKER'") {
+        if (line.find("'INTORG'") != std::string::npos) integer_block_ = true;
+        else if (line.find("'INTEND'") != std::string::npos) integer_block_ = false;
+        else fail("unknown marker");
+        return;
+    }
+    if (fixed_) f = data_fields(line);
+    if (f.size() != 3 && f.size() != 5) fail("a COLUMNS line needs a column and one or two row-value pairs");
+    auto it = columns_.find(f[0]);
+    if (it == columns_.end()) {
+        it = columns_.emplace(f[0], static_cast<int>(model_.columns.size())).first;
+        ProblemColumn c;
+        c.name = f[0];
+        c.integer = integer_block_;
+        model_.columns.push_back(c);
+        entries_.emplace_back();
+        bound_line_.push_back(0);
+    } else if (it->second + 1 != static_cast<int>(model_.columns.size())) {
+        fail("column '" + f[0] + "' appears again after column '" + model_.columns.back().name +
+             "'; the entries of a column must stand together");
+    }
+    ProblemColumn& column = model_.columns[it->second];
+    value_pairs(f, 1, "COLUMNS", [&](const std::string& row, Extended v) {
+        const int number = row_number(row);
+        const int r = index_of_[number];
+        int& last = column_in_row_[number];
+        if (last == it->second + 1) fail("column '" + f[0] + "' has a second entry in row '" + row + "'");
+        last = it->second + 1;
+        if (r == -1) column.cost += v;
+        else if (r >= 0) entries_[it->second].push_back({r, v});
+    });
+}
+
+// A line of the RHS or the RANGES section.
+void MpsParser::read_values(const std::string& line, std::vector<std::string>& f) {
+    if (fixed_) f = data_fields(line);
+    const std::size_t first = f.size() % 2;  // an odd count begins with the set name
+    const std::string set = first == 1 ? f[0] : "";
+    value_pairs(f, first, section_.c_str(), [&](const std::string& row, Extended v) {
+        const int r = row_index(row);
+        if (!set_entries_.emplace(section_, set, row).second)
+            fail(section_ + (set.empty() ? "" : " set '" + set + "'") + ": row '" + row + "' is given twice");
+        if (section_ == "RHS") {
+            if (r == -1) model_.constant = v;  // read as the objective constant, as glpsol does
+            else if (r >= 0) model_.rows[r].rhs = v;
+        } else if (r >= 0) {
+            model_.rows[r].ranged = true;
+            model_.rows[r].range = v;
+        }
+    });
+}
+
+void MpsParser::read_bound(const std::string& line, std::vector<std::string>& f) {
+    if (fixed_) f = fixed_fields(line);
+    const std::string type = f[0];
+    const bool takes_value = type != "FR" && type != "MI" && type != "PL" && type != "BV";
+    std::string column_name, value_text;
+    if (takes_value) {
+        if (f.size() == 4) column_name = f[2], value_text = f[3];
+        else if (f.size() == 3) column_name = f[1], value_text = f[2];
+        else fail("a " + type + " bound needs a column and a number");
+    } else {
+        if (f.size() >= 3) column_name = f[2];
+        else if (f.size() == 2) column_name = f[1];
+        else fail("a " + type + " bound needs a column");
+        if (type == "BV" && f.size() == 4) value_text = f[3];
+    }
+    const int j = column_index(column_name);
+    const std::string set = (takes_value ? f.size() == 4 : f.size() >= 3) ? f[1] : "";
+    if (!bounds_given_.emplace(set, column_name, type).second)
+        fail("column '" + column_name + "' has a second " + type + " bound" +
+             (set.empty() ? "" : " in set '" + set + "'"));
+    bound_line_[j] = line_number_;
+    const Extended v = value_text.empty() ? 0 : number(value_text);
+    const Extended bound = v >= infinite_bound ? model_infinity : v <= -infinite_bound ? -model_infinity : v;
+    set_bound(model_.columns[j], type, bound);
+}
+
+void MpsParser::set_bound(ProblemColumn& c, const std::string& type, Extended bound) {
+    if (type == "UP" || type == "UI") {
+        c.upper = bound;
+        if (bound < 0 && c.lower == 0) {
+            c.lower = -model_infinity;
+            model_.warnings.push_back("column '" + c.name + "' has a negative upper bound and lower bound 0: "
+                                      "its lower bound is taken as minus infinity");
+        }
+        if (type == "UI") c.integer = true;
+    } else if (type == "LO" || type == "LI") {
+        c.lower = bound;
+        if (type == "LI") c.integer = true;
+    } else if (type == "FX") {
+        c.lower = c.upper = bound;
+    } else if (type == "FR") {
+        c.lower = -model_infinity;
+        c.upper = model_infinity;
+    } else if (type == "MI") {
+        c.lower = -model_infinity;
+    } else if (type == "PL") {
+        c.upper = model_infinity;
+    } else if (type == "BV") {
+        c.lower = 0;
+        c.upper = 1;
+        c.integer = true;
+    } else {
+        fail("unknown bound type '" + type + "'");
+    }
+}
+
+// A column's bounds that contradict each other are an error at the line of
+// its last bound.
+void MpsParser::check_bounds() {
     for (std::size_t j = 0; j < model_.columns.size(); ++j) {
         const ProblemColumn& c = model_.columns[j];
         line_number_ = bound_line_[j];
@@ -315,8 +363,6 @@ Problem MpsParser::parse() {
             fail("column '" + c.name + "' has " +
                  (c.lower == model_infinity ? "a lower bound of 1e30 or more" : "an upper bound of -1e30 or less"));
     }
-    finish_model(model_, entries_);
-    return model_;
 }
 
 }  // namespace
