@@ -117,17 +117,16 @@ std::string bound(Extended b) { return number(std::isinf(b) ? HUGE_VAL : static_
 
 namespace {
 
-void make_json(const DocumentedForm& form, const RunResults& run, const ResultChecker& checker, Pieces& pieces) {
-    const int n = form.variables();
-    const int m = form.rows();
+// Values the engine computed: within its tolerance of zero they are 0.
+struct Computed {
+    double tolerance;
+    std::string operator()(double x) const { return number(std::fabs(x) <= tolerance ? 0.0 : x); }
+};
+
+// The run's title, mode, engine and verdict.
+void head(const DocumentedForm& form, const RunResults& run, bool verified, bool stopped, std::string& j) {
     const bool parametric = is_sweep(run.mode);
-    // Values the engine computed: within its tolerance of zero they are 0.
-    const auto value = [&](double x) { return number(std::fabs(x) <= run.tolerance ? 0.0 : x); };
-    // A run stopped before its verdict proves nothing and is not checked.
-    const bool stopped = !is_verdict(run.status);
-    const bool verified = !stopped && checker.passed();
     const std::string status = status_name(run.status);
-    std::string& j = pieces.text;
     j += "{\n";
     j += "  \"title\": " + quoted(form.title()) + ",\n";
     j += "  \"mode\": \"" + std::string(parametric ? mode_name(run.mode) : "ordinary") + "\",\n";
@@ -136,141 +135,157 @@ void make_json(const DocumentedForm& form, const RunResults& run, const ResultCh
     j += "  \"status\": \"" + (verified || stopped ? status : std::string("unverified")) + "\",\n";
     if (!verified && !stopped) j += "  \"reported_status\": \"" + status + "\",\n";
     j += "  \"verified\": " + std::string(verified ? "true" : "false") + ",\n";
-    // Ranging only where there is a verdict; a stopped run's values are
-    // those of the best basis found, which may not even be feasible.
-    const Ranging* ranging = stopped ? nullptr : run.ranging;
-    if (run.solution != nullptr && !parametric) {
-        const Solution& solution = *run.solution;
-        if (stopped) j += "  \"feasible\": " + std::string(run.feasible ? "true" : "false") + ",\n";
-        j += "  \"objective\": " + value(solution.objective) + ",\n";
-        j += "  \"variables\": ";
-        list(pieces, 1, n, [&](int v) {
-            const StoredReal cost = narrowed(form.cost(v));
-            std::string text = "{\"name\": " + quoted(form.column_name(v)) + ", \"cost\": " + number(cost.value) +
-                               ", \"level\": " + value(solution.column[v].level) +
-                               ", \"reduced_cost\": " + value(solution.column[v].price);
-            if (ranging != nullptr)
-                text += ", \"cost_lower\": " + limit(cost, ranging->cost_lower[v], false) +
-                        ", \"cost_upper\": " + limit(cost, ranging->cost_upper[v], true);
-            return text + "}";
+}
+
+// The solution of an ordinary run: the objective, the variables and the rows,
+// with their ranging when there is any.
+void solution_json(const DocumentedForm& form, const RunResults& run, const Ranging* ranging, bool stopped,
+                   Pieces& pieces) {
+    const int n = form.variables();
+    const int m = form.rows();
+    const Computed value{run.tolerance};
+    const Solution& solution = *run.solution;
+    std::string& j = pieces.text;
+    if (stopped) j += "  \"feasible\": " + std::string(run.feasible ? "true" : "false") + ",\n";
+    j += "  \"objective\": " + value(solution.objective) + ",\n";
+    j += "  \"variables\": ";
+    list(pieces, 1, n, [&](int v) {
+        const StoredReal cost = narrowed(form.cost(v));
+        std::string text = "{\"name\": " + quoted(form.column_name(v)) + ", \"cost\": " + number(cost.value) +
+                           ", \"level\": " + value(solution.column[v].level) +
+                           ", \"reduced_cost\": " + value(solution.column[v].price);
+        if (ranging != nullptr)
+            text += ", \"cost_lower\": " + limit(cost, ranging->cost_lower[v], false) +
+                    ", \"cost_upper\": " + limit(cost, ranging->cost_upper[v], true);
+        return text + "}";
+    });
+    j += ",\n";
+    // A row's activity is A x of the form's values.
+    std::vector<Extended> activity(m + 1, 0);
+    for (int v = 1; v <= n; ++v)
+        form.for_each_entry(v, [&](int i, Extended a) {
+            activity[i] += a * static_cast<Extended>(solution.column[v].level);
         });
-        j += ",\n";
-        // A row's activity is A x of the form's values.
-        std::vector<Extended> activity(m + 1, 0);
-        for (int v = 1; v <= n; ++v)
-            form.for_each_entry(v, [&](int i, Extended a) {
-                activity[i] += a * static_cast<Extended>(solution.column[v].level);
-            });
-        j += "  \"rows\": ";
-        list(pieces, 1, m, [&](int i) {
-            const StoredReal rhs = narrowed(form.rhs(i));
-            std::string text = "{\"name\": " + quoted(form.row_name(i)) + ", \"rhs\": " + number(rhs.value) +
-                               ", \"residual\": " + value(solution.row[i].level) +
-                               ", \"activity\": " + value(static_cast<double>(activity[i])) +
-                               ", \"shadow_price\": " + value(solution.row[i].price);
-            if (ranging != nullptr)
-                text += ", \"rhs_lower\": " + limit(rhs, ranging->rhs_lower[i], false) +
-                        ", \"rhs_upper\": " + limit(rhs, ranging->rhs_upper[i], true);
-            return text + "}";
-        });
-        j += ",\n";
-    }
-    if (parametric && run.records != nullptr && !run.records->empty()) {
-        const SweepItems& items = *run.items;
-        const std::vector<SweepRecord>& records = *run.records;
-        const bool imported = run.map != nullptr;
-        const double sense = imported && !run.map->maximise ? -1 : 1;
-        j += "  \"items\": ";
-        list(pieces, 1, items.count(), [&](int k) {
-            const int index = items.index[k];
-            return "{\"name\": " + quoted(items.objective ? form.column_name(index) : form.row_name(index)) +
-                   ", \"start\": " + number(items.start[k].value) + ", \"end\": " + number(items.end[k].value) + "}";
-        });
-        j += ",\n";
-        if (imported)
-            {
-            j += "  \"model_items\": ";
-            list(pieces, 0, static_cast<int>(items.model_items.size()) - 1, [&](int k) {
-                const SweepItems::ModelItem& item = items.model_items[k];
-                return "{\"name\": " + quoted(item.name) + ", \"start\": " + number(static_cast<double>(item.start)) +
-                       ", \"end\": " + number(static_cast<double>(item.end)) + "}";
-            });
-            j += ",\n";
+    j += "  \"rows\": ";
+    list(pieces, 1, m, [&](int i) {
+        const StoredReal rhs = narrowed(form.rhs(i));
+        std::string text = "{\"name\": " + quoted(form.row_name(i)) + ", \"rhs\": " + number(rhs.value) +
+                           ", \"residual\": " + value(solution.row[i].level) +
+                           ", \"activity\": " + value(static_cast<double>(activity[i])) +
+                           ", \"shadow_price\": " + value(solution.row[i].price);
+        if (ranging != nullptr)
+            text += ", \"rhs_lower\": " + limit(rhs, ranging->rhs_lower[i], false) +
+                    ", \"rhs_upper\": " + limit(rhs, ranging->rhs_upper[i], true);
+        return text + "}";
+    });
+    j += ",\n";
+}
+
+// One record of a sweep: t, the items' values, the objective and the
+// solution's four vectors.
+std::string record_json(const DocumentedForm& form, const RunResults& run, const SweepRecord& record) {
+    const int n = form.variables();
+    const int m = form.rows();
+    const Computed value{run.tolerance};
+    const SweepItems& items = *run.items;
+    const bool imported = run.map != nullptr;
+    const double sense = imported && !run.map->maximise ? -1 : 1;
+    const std::vector<double>& r = record.values;
+    auto values = [&](int from, int count) {
+        std::string out = "[";
+        for (int x = 0; x < count; ++x) out += (x ? ", " : "") + value(r[from + x]);
+        return out + "]";
+    };
+    std::string item_values = "[";
+    for (int k = 1; k <= items.count(); ++k)
+        item_values += (k > 1 ? ", " : "") + number(record.items[k].value);
+    std::string text = "{\"t\": " + number(record.t.value) + ", \"items\": " + item_values +
+                       "], \"objective\": " + value(r[0]) + ", \"model_objective\": " + value(sense * r[0]);
+    if (imported) {
+        std::string model_values = "[";
+        for (std::size_t k = 0; k < items.model_items.size(); ++k) {
+            const SweepItems::ModelItem& item = items.model_items[k];
+            model_values += (k ? ", " : "") + number(static_cast<double>(
+                                                  item.start + (item.end - item.start) * load_real(record.t)));
         }
-        j += "  \"records\": ";
-        list(pieces, 1, static_cast<int>(records.size()), [&](int s) {
-            const SweepRecord& record = records[s - 1];
-            const std::vector<double>& r = record.values;
-            auto values = [&](int from, int count) {
-                std::string out = "[";
-                for (int x = 0; x < count; ++x) out += (x ? ", " : "") + value(r[from + x]);
-                return out + "]";
-            };
-            std::string item_values = "[";
-            for (int k = 1; k <= items.count(); ++k)
-                item_values += (k > 1 ? ", " : "") + number(record.items[k].value);
-            std::string text = "{\"t\": " + number(record.t.value) + ", \"items\": " + item_values +
-                               "], \"objective\": " + value(r[0]) + ", \"model_objective\": " + value(sense * r[0]);
-            if (imported) {
-                std::string model_values = "[";
-                for (std::size_t k = 0; k < items.model_items.size(); ++k) {
-                    const SweepItems::ModelItem& item = items.model_items[k];
-                    model_values += (k ? ", " : "") + number(static_cast<double>(
-                                                          item.start + (item.end - item.start) * load_real(record.t)));
-                }
-                text += ", \"model_items\": " + model_values + "]";
-            }
-            return text + ", \"levels\": " + values(1, n) + ", \"residuals\": " + values(n + 1, m) +
-                   ", \"reduced_costs\": " + values(n + m + 1, n) + ", \"shadow_prices\": " + values(2 * n + m + 1, m) +
-                   "}";
+        text += ", \"model_items\": " + model_values + "]";
+    }
+    return text + ", \"levels\": " + values(1, n) + ", \"residuals\": " + values(n + 1, m) +
+           ", \"reduced_costs\": " + values(n + m + 1, n) + ", \"shadow_prices\": " + values(2 * n + m + 1, m) +
+           "}";
+}
+
+// A sweep's items, in the form's terms and the model's, and its records.
+void sweep_json(const DocumentedForm& form, const RunResults& run, Pieces& pieces) {
+    const SweepItems& items = *run.items;
+    const std::vector<SweepRecord>& records = *run.records;
+    std::string& j = pieces.text;
+    j += "  \"items\": ";
+    list(pieces, 1, items.count(), [&](int k) {
+        const int index = items.index[k];
+        return "{\"name\": " + quoted(items.objective ? form.column_name(index) : form.row_name(index)) +
+               ", \"start\": " + number(items.start[k].value) + ", \"end\": " + number(items.end[k].value) + "}";
+    });
+    j += ",\n";
+    if (run.map != nullptr) {
+        j += "  \"model_items\": ";
+        list(pieces, 0, static_cast<int>(items.model_items.size()) - 1, [&](int k) {
+            const SweepItems::ModelItem& item = items.model_items[k];
+            return "{\"name\": " + quoted(item.name) + ", \"start\": " + number(static_cast<double>(item.start)) +
+                   ", \"end\": " + number(static_cast<double>(item.end)) + "}";
         });
         j += ",\n";
     }
-    if (run.model_results != nullptr && !parametric) {
-        const Problem& model = *run.model;
-        const ModelResults& results = *run.model_results;
-        j += "  \"model\": {\n    \"sense\": \"" + std::string(run.map->maximise ? "max" : "min") +
-             "\",\n    \"objective\": " + number(results.objective) + ",\n    \"constant\": " +
-             number(static_cast<double>(model.constant)) + ",\n";
-        j += "    \"rows\": ";
-        list(pieces, 0, model.row_count() - 1, [&](int r) {
-            const ProblemRow& row = model.rows[r];
-            const ModelRowResult& result = results.rows[r];
-            const auto [lower, upper] = row_bounds(row);
-            std::string text = "{\"name\": " + quoted(row.name) + ", \"type\": \"" + row_type(row) +
-                   "\", \"rhs\": " + number(static_cast<double>(row.rhs)) + ", \"lower\": " + number(lower) +
-                   ", \"upper\": " + number(upper) + ", \"activity\": " + number(result.activity) +
-                   ", \"dual\": " + number(result.dual);
-            if (!stopped) range(text, ", \"rhs_ranging\": ", result.rhs, model);
-            return text + "}";
-        }, "      ", "\n    ]");
-        j += ",\n";
-        j += "    \"variables\": ";
-        list(pieces, 0, model.column_count() - 1, [&](int c) {
-            const ProblemColumn& column = model.columns[c];
-            const ModelColumnResult& result = results.columns[c];
-            std::string text = "{\"name\": " + quoted(column.name) +
-                               ", \"cost\": " + number(static_cast<double>(column.cost)) +
-                               ", \"lower\": " + bound(column.lower) + ", \"upper\": " + bound(column.upper) +
-                               ", \"value\": " + number(result.value) +
-                               ", \"reduced_cost\": " + number(result.reduced_cost);
-            if (!stopped) {
-                range(text, ", \"cost_ranging\": ", result.cost, model);
-                range(text, ", \"lower_bound_ranging\": ", result.lower_bound, model);
-                range(text, ", \"upper_bound_ranging\": ", result.upper_bound, model);
-            }
-            return text + "}";
-        }, "      ", "\n    ]");
-        j += "\n  },\n";
-    }
-    if (run.model_sweep != nullptr) {
-        j += "  \"sweep_end\": " + json_sweep_end(*run.swept, *run.model_sweep) + ",\n";
-        j += "  \"model\": {\n    \"sense\": \"" + std::string(run.sweep_model->maximise ? "max" : "min") +
-             "\",\n    \"sweep\": " +
-             json_model_sweep(*run.sweep_model, run.sweep_costs, *run.swept, *run.model_sweep, run.tolerance) + "\n  },\n";
-    }
+    j += "  \"records\": ";
+    list(pieces, 1, static_cast<int>(records.size()), [&](int s) { return record_json(form, run, records[s - 1]); });
+    j += ",\n";
+}
+
+// An imported model's results in its own terms: its rows and its variables,
+// with their ranging unless the run stopped short.
+void model_json(const RunResults& run, bool stopped, Pieces& pieces) {
+    const Problem& model = *run.model;
+    const ModelResults& results = *run.model_results;
+    std::string& j = pieces.text;
+    j += "  \"model\": {\n    \"sense\": \"" + std::string(run.map->maximise ? "max" : "min") +
+         "\",\n    \"objective\": " + number(results.objective) + ",\n    \"constant\": " +
+         number(static_cast<double>(model.constant)) + ",\n";
+    j += "    \"rows\": ";
+    list(pieces, 0, model.row_count() - 1, [&](int r) {
+        const ProblemRow& row = model.rows[r];
+        const ModelRowResult& result = results.rows[r];
+        const auto [lower, upper] = row_bounds(row);
+        std::string text = "{\"name\": " + quoted(row.name) + ", \"type\": \"" + row_type(row) +
+               "\", \"rhs\": " + number(static_cast<double>(row.rhs)) + ", \"lower\": " + number(lower) +
+               ", \"upper\": " + number(upper) + ", \"activity\": " + number(result.activity) +
+               ", \"dual\": " + number(result.dual);
+        if (!stopped) range(text, ", \"rhs_ranging\": ", result.rhs, model);
+        return text + "}";
+    }, "      ", "\n    ]");
+    j += ",\n";
+    j += "    \"variables\": ";
+    list(pieces, 0, model.column_count() - 1, [&](int c) {
+        const ProblemColumn& column = model.columns[c];
+        const ModelColumnResult& result = results.columns[c];
+        std::string text = "{\"name\": " + quoted(column.name) +
+                           ", \"cost\": " + number(static_cast<double>(column.cost)) +
+                           ", \"lower\": " + bound(column.lower) + ", \"upper\": " + bound(column.upper) +
+                           ", \"value\": " + number(result.value) +
+                           ", \"reduced_cost\": " + number(result.reduced_cost);
+        if (!stopped) {
+            range(text, ", \"cost_ranging\": ", result.cost, model);
+            range(text, ", \"lower_bound_ranging\": ", result.lower_bound, model);
+            range(text, ", \"upper_bound_ranging\": ", result.upper_bound, model);
+        }
+        return text + "}";
+    }, "      ", "\n    ]");
+    j += "\n  },\n";
+}
+
+// What each check found.
+void checks_json(const ResultChecker& checker, Pieces& pieces) {
     const auto& reports = checker.reports();
-    j += "  \"checks\": ";
+    pieces.text += "  \"checks\": ";
     list(pieces, 0, static_cast<int>(reports.size()) - 1, [&](int k) {
         const auto& [context, r] = reports[k];
         std::string c = "{\"context\": " + quoted(context) + ", \"passed\": " + (r.passed() ? "true" : "false");
@@ -283,6 +298,28 @@ void make_json(const DocumentedForm& form, const RunResults& run, const ResultCh
         for (std::size_t f = 0; f < r.findings.size(); ++f) c += (f ? ", " : "") + quoted(r.findings[f]);
         return c + "]}";
     });
+}
+
+void make_json(const DocumentedForm& form, const RunResults& run, const ResultChecker& checker, Pieces& pieces) {
+    const bool parametric = is_sweep(run.mode);
+    // A run stopped before its verdict proves nothing and is not checked.
+    const bool stopped = !is_verdict(run.status);
+    const bool verified = !stopped && checker.passed();
+    std::string& j = pieces.text;
+    head(form, run, verified, stopped, j);
+    // Ranging only where there is a verdict; a stopped run's values are
+    // those of the best basis found, which may not even be feasible.
+    const Ranging* ranging = stopped ? nullptr : run.ranging;
+    if (run.solution != nullptr && !parametric) solution_json(form, run, ranging, stopped, pieces);
+    if (parametric && run.records != nullptr && !run.records->empty()) sweep_json(form, run, pieces);
+    if (run.model_results != nullptr && !parametric) model_json(run, stopped, pieces);
+    if (run.model_sweep != nullptr) {
+        j += "  \"sweep_end\": " + json_sweep_end(*run.swept, *run.model_sweep) + ",\n";
+        j += "  \"model\": {\n    \"sense\": \"" + std::string(run.sweep_model->maximise ? "max" : "min") +
+             "\",\n    \"sweep\": " +
+             json_model_sweep(*run.sweep_model, run.sweep_costs, *run.swept, *run.model_sweep, run.tolerance) + "\n  },\n";
+    }
+    checks_json(checker, pieces);
     j += "\n";
     j += "}\n";
     pieces.finish();
