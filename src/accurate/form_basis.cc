@@ -42,9 +42,11 @@ VariableId row_variable(const ProblemAsRead& problem, int i) {
     return {VariableKind::greater_artificial, i};
 }
 
-FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised::RevisedSimplex& engine) {
+namespace {
+
+// The marks with nothing basic yet, and each >= row's surplus column.
+Marks empty_marks(const ProblemAsRead& p) {
     const int m = p.rows, n = p.variables, columns = n + p.surplus_count();
-    const revised::Solution& s = engine.solution();
     Marks marks;
     marks.n = n;
     marks.row_basic.assign(m + 1, 0);
@@ -54,8 +56,12 @@ FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised:
     // A row listed twice among the >= rows has two surplus variables; the
     // first stands for it.
     for (int k = p.surplus_count(); k >= 1; --k) marks.surplus_of[p.ge_rows[k]] = n + k;
+    return marks;
+}
 
-    // The row of each basic model column's position in the engine's basis.
+// By model column: the form row of its position in the engine's basis when
+// it is basic there, else 0.
+std::vector<int> position_rows(const ModelMap& map, const revised::RevisedSimplex& engine) {
     std::vector<int> position_row(map.variables.size(), 0);
     const std::vector<revised::Variable> header = engine.basis_header();
     for (std::size_t q = 0; q < header.size(); ++q) {
@@ -63,7 +69,12 @@ FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised:
         const auto& rows = map.rows[q].rows;
         if (!rows.empty()) position_row[header[q].index] = rows.front().first;
     }
+    return position_row;
+}
 
+// Marks what each model column's status makes basic in the form.
+void mark_columns(const ProblemAsRead& p, const ModelMap& map, const revised::Solution& s,
+                  const std::vector<int>& position_row, Marks& marks) {
     for (std::size_t c = 0; c < map.variables.size(); ++c) {
         const VariableMap& v = map.variables[c];
         if (v.part == 0) continue;  // fixed: not in the form
@@ -91,6 +102,11 @@ FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised:
             marks.preferred[v.part] = position_row[c];
         }
     }
+}
+
+// Marks the slack or surplus of each form row whose side the model row's
+// status leaves free.
+void mark_rows(const ProblemAsRead& p, const ModelMap& map, const revised::Solution& s, Marks& marks) {
     for (std::size_t r = 0; r < map.rows.size(); ++r) {
         const BasisStatus status = s.basis.row_status[r];
         for (const auto& [row, sign] : map.rows[r].rows) {
@@ -101,8 +117,14 @@ FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised:
             if (basic) marks.side_basic(p, row);
         }
     }
+}
 
-    // Rows first: a basic row variable stands in its own row.
+// The rows of the tableau the marked basis takes.  Rows first: a basic row
+// variable stands in its own row; then each basic column variable the row
+// it prefers, when still free, and the others the free rows in order.  A
+// basic column variable and the row variable it replaced trade places.
+FormBasis place_basis(const ProblemAsRead& p, const Marks& marks) {
+    const int m = p.rows, n = p.variables, columns = n + p.surplus_count();
     FormBasis out;
     out.basic.assign(m + 1, VariableId{});
     out.nonbasic.assign(columns + 1, VariableId{});
@@ -116,7 +138,6 @@ FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised:
             ++free_rows;
         }
     }
-    const auto variable = [&](int c) { return c <= n ? structural_variable(c) : surplus_variable(c - n); };
     std::vector<int> placed(columns + 1, 0);
     int basic_columns = 0;
     for (int c = 1; c <= columns; ++c) {
@@ -139,7 +160,7 @@ FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised:
         taken[next] = 1;
         placed[c] = next;
     }
-    // A basic column variable and the row variable it replaced trade places.
+    const auto variable = [&](int c) { return c <= n ? structural_variable(c) : surplus_variable(c - n); };
     for (int c = 1; c <= columns; ++c) {
         const int row = placed[c];
         if (row == 0) {
@@ -150,6 +171,16 @@ FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised:
         }
     }
     return out;
+}
+
+}  // namespace
+
+FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised::RevisedSimplex& engine) {
+    const revised::Solution& s = engine.solution();
+    Marks marks = empty_marks(p);
+    mark_columns(p, map, s, position_rows(map, engine), marks);
+    mark_rows(p, map, s, marks);
+    return place_basis(p, marks);
 }
 
 std::vector<double> form_farkas(const ProblemAsRead& p, const ModelMap& map, const revised::LpData& lp,
