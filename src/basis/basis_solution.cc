@@ -92,6 +92,24 @@ void BasisSolution::factorise() {
     factorise_partial_pivoting();
 }
 
+// K's entries by row as first numbered (column, value), where each column's
+// entries stand, and the largest magnitude of each column.
+void BasisSolution::load_k(std::vector<std::vector<Entry>>& rows, std::vector<std::vector<Slot>>& column_rows,
+                           std::vector<double>& column_max) const {
+    for (int b = 0; b < k_; ++b) {
+        const int j = structural_[columns_[b]];
+        for (int e = problem_.start[j]; e < problem_.start[j + 1]; ++e) {
+            const int a = local_row_[problem_.row_of[e]];
+            if (a < 0) continue;
+            const double v = problem_.value[e];
+            auto& row = rows[a];
+            column_rows[b].push_back({a, static_cast<int>(row.size())});
+            row.push_back({b, v});
+            column_max[b] = std::max(column_max[b], std::fabs(v));
+        }
+    }
+}
+
 // Gaussian elimination with partial pivoting in column order, as on a dense
 // k x k array, but with only the nonzeros stored: row by row, with a list of
 // the rows of each column. Every entry goes through the same operations in
@@ -103,18 +121,7 @@ void BasisSolution::factorise_partial_pivoting() {
     std::vector<std::vector<Entry>> rows(k);        // by row of K as first numbered: (column, value)
     std::vector<std::vector<Slot>> column_rows(k);  // by column: where its entries are
     std::vector<double> column_max(k, 0.0);
-    for (std::size_t b = 0; b < k; ++b) {
-        const int j = structural_[columns_[b]];
-        for (int e = problem_.start[j]; e < problem_.start[j + 1]; ++e) {
-            const int a = local_row_[problem_.row_of[e]];
-            if (a < 0) continue;
-            const double v = problem_.value[e];
-            auto& row = rows[a];
-            column_rows[b].push_back({a, static_cast<int>(row.size())});
-            row.push_back({static_cast<int>(b), v});
-            column_max[b] = std::max(column_max[b], std::fabs(v));
-        }
-    }
+    load_k(rows, column_rows, column_max);
     std::vector<int> row_at(k), position_of(k);  // position <-> row as first numbered
     for (std::size_t i = 0; i < k; ++i) row_at[i] = position_of[i] = static_cast<int>(i);
     std::vector<int> slot_of_column(k, -1);
@@ -173,9 +180,11 @@ void BasisSolution::factorise_partial_pivoting() {
             for (const Entry& e : row) slot_of_column[e.index] = -1;
         }
     }
-    // The factors by position, each row's entries in column order: L left of
-    // the diagonal, U right of it; and the same by column for the transposed
-    // solves, in position order.
+    store_lu(rows, row_at);
+}
+
+void BasisSolution::store_lu(std::vector<std::vector<Entry>>& rows, const std::vector<int>& row_at) {
+    const auto k = static_cast<std::size_t>(k_);
     lu_start_.assign(k + 1, 0);
     lu_diagonal_.assign(k, 0.0);
     lu_entries_.clear();

@@ -64,6 +64,14 @@ public:
 private:
     void factorise();
     void factorise_partial_pivoting();  // K of at most dense_limit_ columns
+    struct Entry;
+    struct Slot;
+    void load_k(std::vector<std::vector<Entry>>& rows, std::vector<std::vector<Slot>>& column_rows,
+                std::vector<double>& column_max) const;
+    // The factors by position, each row's entries in column order: L left of
+    // the diagonal, U right of it; and the same by column for the transposed
+    // solves, in position order.
+    void store_lu(std::vector<std::vector<Entry>>& rows, const std::vector<int>& row_at);
     void lu_solve(std::vector<double>& v) const;             // K z = v, in place
     void lu_solve_transposed(std::vector<double>& v) const;  // K^T z = v, in place
 
