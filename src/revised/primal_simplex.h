@@ -44,6 +44,29 @@ private:
     bool rebuild();
     void reset_weights();
 
+    // One iteration, in its steps. dir: +1 when the entering variable
+    // rises, -1 when it falls.
+    double entering_direction(int entering) const;
+    void compute_column(int entering);  // FTRAN of the entering column
+    // The ratio test: the position of the leaving variable, or -1 when none
+    // blocks, and the step to it (left alone when none blocks).
+    int choose_leaving(double dir, double& step) const;
+    double smallest_pivot() const;  // column entries below it never pivot
+    double relaxed_step(double dir, double min_alpha) const;
+    int largest_blocking_pivot(double dir, double min_alpha, double relaxed, double& step) const;
+    void record_ray(int entering, double dir);
+    // The entering variable reaches its other bound before any basic one.
+    void flip_entering(int entering, double dir, double range);
+    // Computes the pivot row; false when its pivot disagrees with the
+    // column's after updates (the factors have drifted).
+    bool pivot_row_agrees(int r, int entering);
+    // Exchanges the basis at position r; true when the factors are due to be
+    // rebuilt.
+    bool pivot(int r, int entering, double dir, double step);
+    void update_duals_and_devex(int entering, int leaving, double alpha);
+    void update_dual_weights(int r, double alpha);
+    void update_primals(int entering, int leaving, double theta, bool to_lower);
+
     SimplexState& s_;
     TableauRow row_;
     factor::SparseVector column_, rho_, tau_;
