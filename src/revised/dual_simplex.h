@@ -9,6 +9,7 @@
 // factorisation are updated.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "factor/basis_factor.h"
@@ -46,6 +47,18 @@ private:
     // Refactorises and repairs dual feasibility.
     void rebuild();
     void apply_flips(const std::vector<int>& flips);
+
+    // One iteration, in its steps.
+    void compute_pivot_row(int r);     // BTRAN and the tableau row; r's weight
+    void compute_column(int entering);  // FTRAN of the entering column
+    void compute_tau();                 // FTRAN of rho for the weights
+    // Flips, duals, primals, weights and the basis exchange at position r;
+    // true when the factors are due to be rebuilt.
+    bool pivot(int r, int entering, double delta, double alpha);
+    void update_duals(int entering, int leaving);
+    void update_primals(int entering, int leaving, double bound, double alpha);
+    // The residual check (sets refactor_due), checks and the progress log.
+    void after_iteration(int phase, std::int64_t counter, bool& refactor_due);
 
     SimplexState& s_;
     TableauRow row_;
