@@ -205,17 +205,11 @@ const Solution& RevisedSimplex::solve() {
     return solution_;
 }
 
-void RevisedSimplex::finish_solution(int outcome_code, SolveStatus limit_status) {
-    const auto outcome = static_cast<SolverOutcome>(outcome_code);
-    Engine& e = *engine_;
-    SimplexState& s = e.state;
-    const WorkingLp& w = e.working;
-    const int n = lp_.cols;
-    const int m = lp_.rows;
-    Solution& sol = solution_;
-    sol = Solution{};
+namespace {
 
-    // Values and statuses.
+// Values (unscaled) and statuses as the caller names them, from the working
+// LP's; a row's from its logical, which is minus its activity.
+void take_values_and_statuses(const WorkingLp& w, const SimplexState& s, int n, int m, Solution& sol) {
     sol.col_value.resize(n);
     sol.row_activity.resize(m);
     sol.basis.col_status.resize(n);
@@ -238,88 +232,123 @@ void RevisedSimplex::finish_solution(int outcome_code, SolveStatus limit_status)
             sol.basis.col_status[var] = status;
         }
     }
-    // Nonbasic values exactly at their bounds.
-    for (int j = 0; j < n; ++j) {
-        if (sol.basis.col_status[j] == BasisStatus::at_lower || sol.basis.col_status[j] == BasisStatus::fixed)
-            sol.col_value[j] = lp_.col_lower[j];
-        else if (sol.basis.col_status[j] == BasisStatus::at_upper) sol.col_value[j] = lp_.col_upper[j];
-    }
-    for (int i = 0; i < m; ++i) {
-        if (sol.basis.row_status[i] == BasisStatus::at_lower || sol.basis.row_status[i] == BasisStatus::fixed)
-            sol.row_activity[i] = lp_.row_lower[i];
-        else if (sol.basis.row_status[i] == BasisStatus::at_upper) sol.row_activity[i] = lp_.row_upper[i];
-    }
-    long double objective = lp_.offset;
-    for (int j = 0; j < n; ++j) objective += static_cast<long double>(lp_.cost[j]) * sol.col_value[j];
-    sol.objective = static_cast<double>(objective);
+}
 
-    // Duals from the LP's own costs.
+// Nonbasic values exactly at their bounds.
+void snap_nonbasic_to_bounds(const LpData& lp, Solution& sol) {
+    for (int j = 0; j < lp.cols; ++j) {
+        if (sol.basis.col_status[j] == BasisStatus::at_lower || sol.basis.col_status[j] == BasisStatus::fixed)
+            sol.col_value[j] = lp.col_lower[j];
+        else if (sol.basis.col_status[j] == BasisStatus::at_upper) sol.col_value[j] = lp.col_upper[j];
+    }
+    for (int i = 0; i < lp.rows; ++i) {
+        if (sol.basis.row_status[i] == BasisStatus::at_lower || sol.basis.row_status[i] == BasisStatus::fixed)
+            sol.row_activity[i] = lp.row_lower[i];
+        else if (sol.basis.row_status[i] == BasisStatus::at_upper) sol.row_activity[i] = lp.row_upper[i];
+    }
+}
+
+// The LP's objective at the solution's values, summed in long double.
+double objective_at(const LpData& lp, const Solution& sol) {
+    long double objective = lp.offset;
+    for (int j = 0; j < lp.cols; ++j) objective += static_cast<long double>(lp.cost[j]) * sol.col_value[j];
+    return static_cast<double>(objective);
+}
+
+// Duals from the LP's own costs (a perturbation or shift is taken back).
+void take_duals(SimplexState& s, const WorkingLp& w, int m, Solution& sol) {
     std::vector<double> y_scaled;
     if (s.costs_modified) s.restore_costs();
     compute_reduced_costs(s, &y_scaled);
     sol.row_dual.resize(m);
     for (int i = 0; i < m; ++i) sol.row_dual[i] = w.cost_sign * w.row_scale[i] * y_scaled[i];
+}
+
+// An optimal outcome stands when the point passes its check.
+void judge_optimal(const LpData& lp, const WorkingLp& w, const SimplexState& s, int log_level, double tolerance,
+                   Solution& sol) {
+    const SolutionCheck check = check_solution(lp, w, sol, tolerance, true);
+    sol.status = check.primal_ok && check.dual_ok ? SolveStatus::optimal : SolveStatus::numerical_trouble;
+    if (s.observer != nullptr && log_level >= 1 && sol.status != SolveStatus::optimal) {
+        char line[120];
+        std::snprintf(line, sizeof line, "check: primal %.3g dual %.3g (scaled)", check.primal_scaled,
+                      check.dual_scaled);
+        s.log(1, line);
+    }
+}
+
+// An infeasible outcome stands when rho (scaled, by row) unscaled gives a
+// Farkas certificate, with either sign.
+void judge_infeasible(const LpData& lp, const WorkingLp& w, const SimplexState& s, const std::vector<double>& rho,
+                      double tolerance, Solution& sol) {
+    check_solution(lp, w, sol, tolerance, false);
+    const int m = lp.rows;
+    std::vector<double> y(m);
+    double big = 0;
+    for (int i = 0; i < m; ++i) {
+        y[i] = w.row_scale[i] * rho[i];
+        big = std::max(big, std::fabs(y[i]));
+    }
+    for (double& v : y) v = std::fabs(v) < certificate_drop * big ? 0.0 : v / big;
+    FarkasCheck check = check_farkas(lp, y);
+    if (!check.valid) {
+        for (double& v : y) v = -v;
+        check = check_farkas(lp, y);
+    }
+    if (check.valid) {
+        sol.status = SolveStatus::infeasible;
+        sol.farkas = std::move(y);
+        sol.farkas_lhs_bound = check.lhs_bound;
+        sol.farkas_rhs_bound = check.rhs_bound;
+    } else {
+        sol.status = SolveStatus::numerical_trouble;
+        s.log(1, "Farkas check: " + check.why);
+    }
+}
+
+// An unbounded outcome stands when the point is feasible and the ray (scaled,
+// by var) unscaled passes its check.
+void judge_unbounded(const LpData& lp, const WorkingLp& w, const SimplexState& s, const std::vector<double>& ray,
+                     double tolerance, Solution& sol) {
+    const SolutionCheck feasible = check_solution(lp, w, sol, tolerance, false);
+    const int n = lp.cols;
+    std::vector<double> dx(n);
+    double big = 0;
+    for (int j = 0; j < n; ++j) {
+        dx[j] = w.var_scale[j] * ray[j];
+        big = std::max(big, std::fabs(dx[j]));
+    }
+    if (big > 0)
+        for (double& v : dx) v = std::fabs(v) < certificate_drop * big ? 0.0 : v / big;
+    const RayCheck check = check_ray(lp, dx);
+    if (check.valid && feasible.primal_ok) {
+        sol.status = SolveStatus::unbounded;
+        sol.ray = std::move(dx);
+    } else {
+        sol.status = SolveStatus::numerical_trouble;
+        s.log(1, "ray check: " + check.why + (feasible.primal_ok ? "" : " (point infeasible)"));
+    }
+}
+
+}  // namespace
+
+void RevisedSimplex::finish_solution(int outcome_code, SolveStatus limit_status) {
+    const auto outcome = static_cast<SolverOutcome>(outcome_code);
+    Engine& e = *engine_;
+    SimplexState& s = e.state;
+    const WorkingLp& w = e.working;
+    Solution& sol = solution_;
+    sol = Solution{};
+    take_values_and_statuses(w, s, lp_.cols, lp_.rows, sol);
+    snap_nonbasic_to_bounds(lp_, sol);
+    sol.objective = objective_at(lp_, sol);
+    take_duals(s, w, lp_.rows, sol);
 
     const double tolerance = check_factor * std::max(s.tol.primal, s.tol.dual);
     switch (outcome) {
-        case SolverOutcome::optimal: {
-            const SolutionCheck check = check_solution(lp_, w, sol, tolerance, true);
-            sol.status = check.primal_ok && check.dual_ok ? SolveStatus::optimal : SolveStatus::numerical_trouble;
-            if (s.observer != nullptr && options_.log_level >= 1 && sol.status != SolveStatus::optimal) {
-                char line[120];
-                std::snprintf(line, sizeof line, "check: primal %.3g dual %.3g (scaled)", check.primal_scaled,
-                              check.dual_scaled);
-                s.log(1, line);
-            }
-            break;
-        }
-        case SolverOutcome::infeasible: {
-            check_solution(lp_, w, sol, tolerance, false);
-            const std::vector<double>& rho = e.solver->farkas_row();
-            std::vector<double> y(m);
-            double big = 0;
-            for (int i = 0; i < m; ++i) {
-                y[i] = w.row_scale[i] * rho[i];
-                big = std::max(big, std::fabs(y[i]));
-            }
-            for (double& v : y) v = std::fabs(v) < certificate_drop * big ? 0.0 : v / big;
-            FarkasCheck check = check_farkas(lp_, y);
-            if (!check.valid) {
-                for (double& v : y) v = -v;
-                check = check_farkas(lp_, y);
-            }
-            if (check.valid) {
-                sol.status = SolveStatus::infeasible;
-                sol.farkas = std::move(y);
-                sol.farkas_lhs_bound = check.lhs_bound;
-                sol.farkas_rhs_bound = check.rhs_bound;
-            } else {
-                sol.status = SolveStatus::numerical_trouble;
-                s.log(1, "Farkas check: " + check.why);
-            }
-            break;
-        }
-        case SolverOutcome::unbounded: {
-            const SolutionCheck feasible = check_solution(lp_, w, sol, tolerance, false);
-            const std::vector<double>& ray = e.solver->ray();
-            std::vector<double> dx(n);
-            double big = 0;
-            for (int j = 0; j < n; ++j) {
-                dx[j] = w.var_scale[j] * ray[j];
-                big = std::max(big, std::fabs(dx[j]));
-            }
-            if (big > 0)
-                for (double& v : dx) v = std::fabs(v) < certificate_drop * big ? 0.0 : v / big;
-            const RayCheck check = check_ray(lp_, dx);
-            if (check.valid && feasible.primal_ok) {
-                sol.status = SolveStatus::unbounded;
-                sol.ray = std::move(dx);
-            } else {
-                sol.status = SolveStatus::numerical_trouble;
-                s.log(1, "ray check: " + check.why + (feasible.primal_ok ? "" : " (point infeasible)"));
-            }
-            break;
-        }
+        case SolverOutcome::optimal: judge_optimal(lp_, w, s, options_.log_level, tolerance, sol); break;
+        case SolverOutcome::infeasible: judge_infeasible(lp_, w, s, e.solver->farkas_row(), tolerance, sol); break;
+        case SolverOutcome::unbounded: judge_unbounded(lp_, w, s, e.solver->ray(), tolerance, sol); break;
         case SolverOutcome::limit:
             check_solution(lp_, w, sol, tolerance, true);
             sol.status = limit_status;
