@@ -150,9 +150,9 @@ int LuFactors::repair_deficiency(std::vector<int>& basic) {
     return deficiency;
 }
 
-void LuFactors::store_factors() {
+void LuFactors::store_pivots() {
     const int m = rows;
-    PivotSequence& s = sequence;
+    const PivotSequence& s = sequence;
     pivot_row = s.row;
     pivot_position = s.position;
     pivot_value = s.value;
@@ -167,8 +167,12 @@ void LuFactors::store_factors() {
     }
     u_largest = 0;
     for (double v : s.value) u_largest = std::max(u_largest, std::fabs(v));
+}
 
-    // L column-wise, only the etas with entries.
+// L column-wise, only the etas with entries.
+void LuFactors::store_l_columns() {
+    const int m = rows;
+    const PivotSequence& s = sequence;
     l_pivot_row.clear();
     l_start.assign(1, 0);
     l_row.clear();
@@ -184,7 +188,11 @@ void LuFactors::store_factors() {
         l_value.insert(l_value.end(), s.l_value.begin() + begin, s.l_value.begin() + end);
         l_start.push_back(static_cast<int>(l_row.size()));
     }
-    // L row-wise.
+}
+
+// L row-wise, from its columns; and the rows with entries, latest pivot first.
+void LuFactors::store_l_rows() {
+    const int m = rows;
     const std::size_t l_entries = l_row.size();
     lt_start.assign(m + 1, 0);
     for (std::size_t e = 0; e < l_entries; ++e) ++lt_start[l_row[e] + 1];
@@ -202,17 +210,21 @@ void LuFactors::store_factors() {
     }
     lt_order.clear();
     for (int k = m - 1; k >= 0; --k) {
-        const int r = s.row[k];
+        const int r = sequence.row[k];
         if (lt_start[r + 1] > lt_start[r]) lt_order.push_back(r);
     }
+}
 
-    // U row-wise, by row, exactly as long as needed; updates move a row that
-    // grows to the end of the pool.
-    const std::size_t u_entries = s.u_position.size();
+// U row-wise, by row, exactly as long as needed; updates move a row that
+// grows to the end of the pool. The sequence is scratch: it takes the old
+// arrays.
+void LuFactors::store_u_rows() {
+    const int m = rows;
+    PivotSequence& s = sequence;
     ur_start.resize(m);
     ur_count.resize(m);
     ur_room.resize(m);
-    ur_position.swap(s.u_position);  // the sequence is scratch: it takes the old arrays
+    ur_position.swap(s.u_position);
     ur_value.swap(s.u_value);
     for (int k = 0; k < m; ++k) {
         const int r = s.row[k];
@@ -221,7 +233,13 @@ void LuFactors::store_factors() {
         ur_room[r] = ur_count[r];
     }
     for (double v : ur_value) u_largest = std::max(u_largest, std::fabs(v));
-    // U column-wise, by pivot.
+}
+
+// U column-wise, by pivot, from its rows.
+void LuFactors::store_u_columns() {
+    const int m = rows;
+    const PivotSequence& s = sequence;
+    const std::size_t u_entries = ur_position.size();
     uc_start.assign(m + 1, 0);
     uc_count.assign(m, 0);
     for (std::size_t e = 0; e < u_entries; ++e) ++uc_count[pivot_of_position[ur_position[e]]];
@@ -229,24 +247,30 @@ void LuFactors::store_factors() {
     uc_start.pop_back();
     uc_row.resize(u_entries);
     uc_value.resize(u_entries);
-    {
-        std::vector<int> fill(uc_start.begin(), uc_start.end());
-        for (int k = 0; k < m; ++k)
-            for (int e = s.u_start[k]; e < s.u_start[k + 1]; ++e) {
-                const int j = pivot_of_position[ur_position[e]];
-                const int slot = fill[j]++;
-                uc_row[slot] = s.row[k];
-                uc_value[slot] = ur_value[e];
-            }
-    }
+    std::vector<int> fill(uc_start.begin(), uc_start.end());
+    for (int k = 0; k < m; ++k)
+        for (int e = s.u_start[k]; e < s.u_start[k + 1]; ++e) {
+            const int j = pivot_of_position[ur_position[e]];
+            const int slot = fill[j]++;
+            uc_row[slot] = s.row[k];
+            uc_value[slot] = ur_value[e];
+        }
+}
 
+void LuFactors::store_factors() {
+    store_pivots();
+    store_l_columns();
+    store_l_rows();
+    store_u_rows();
+    store_u_columns();
+    // No row etas yet.
     r_pivot_row.clear();
     r_start.assign(1, 0);
     r_row.clear();
     r_value.clear();
 
-    stats.l_entries = static_cast<int>(l_entries);
-    stats.u_entries = static_cast<int>(u_entries);
+    stats.l_entries = static_cast<int>(l_row.size());
+    stats.u_entries = static_cast<int>(ur_position.size());
     stats.updates = 0;
     stats.update_entries = 0;
 }

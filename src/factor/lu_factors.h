@@ -142,7 +142,12 @@ private:
     void pivot_singletons();
     void factorise_nucleus();
     int repair_deficiency(std::vector<int>& basic);
-    void store_factors();
+    void store_factors();  // the steps below, in this order
+    void store_pivots();
+    void store_l_columns();
+    void store_l_rows();
+    void store_u_rows();
+    void store_u_columns();
 
     // Stages of the solves; each takes and leaves a listed vector.
     void solve_l(SparseVector& v, bool hyper) const;
