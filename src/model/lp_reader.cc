@@ -102,6 +102,16 @@ private:
     }
     // Reads one constraint from position k (after its name) into a row.
     void read_constraint(std::size_t& k, const std::string& name, int line);
+    // The sections, each from position k (after its keyword) up to the next
+    // section; the objective from the start of the file.
+    void read_objective(std::size_t& k);
+    void read_constraints(std::size_t& k);
+    void read_bound(std::size_t& k);  // one line of the bounds section
+    // The tokens of the line from position k, with signs glued to the
+    // numbers they precede.
+    std::vector<Token> bound_line_tokens(std::size_t& k, int line) const;
+    void read_integers(std::size_t& k, bool binary);
+    void check_column_bounds() const;
 
     const std::string& text_;
     Problem model_;
@@ -339,17 +349,14 @@ void LpParser::read_constraint(std::size_t& k, const std::string& name, int line
     model_.rows.push_back(row);
 }
 
-Problem LpParser::parse() {
-    tokenize();
-    std::size_t k = 0;
+void LpParser::read_objective(std::size_t& k) {
     std::size_t length = 0;
-    std::string section = section_at(0, length);
+    const std::string section = section_at(0, length);
     if (section == "unsupported") refuse_section(0, length);
     if (section != "max" && section != "min")
         fail(tokens_.empty() ? 1 : tokens_[0].line, "the file must begin with Maximize or Minimize");
     model_.maximise = section == "max";
     k += length;
-    // The objective.
     if (at(k) && at(k + 1) && at(k + 1)->text == ":" && !at(k)->number) {
         model_.title = at(k)->text;
         k += 2;
@@ -357,104 +364,104 @@ Problem LpParser::parse() {
     std::map<int, Extended> objective;
     read_terms(k, objective, model_.constant, 1);
     for (const auto& [v, c] : objective) model_.columns[v].cost += c;
-    bool ended = false;
-    while (k < tokens_.size() && !ended) {
-        section = section_at(k, length);
-        if (section.empty()) fail(tokens_[k].line, "'" + tokens_[k].text + "' where a section or a constraint was expected");
-        if (section == "unsupported") refuse_section(k, length);
-        k += length;
-        if (section == "st") {
-            while (k < tokens_.size() && section_at(k, length).empty()) {
-                std::string name = "c" + std::to_string(model_.rows.size() + 1);
-                const int line = tokens_[k].line;
-                const bool named = at(k + 1) && at(k + 1)->text == ":" && !tokens_[k].number;
-                if (named) {
-                    name = tokens_[k].text;
-                    k += 2;
-                }
-                const auto [first, fresh] = row_lines_.emplace(name, named ? line : -line);
-                if (!fresh)
-                    fail(line, "constraint '" + name + "' is given twice (first on line " +
-                                   std::to_string(std::abs(first->second)) + ")" +
-                                   (named && first->second > 0 ? "" : "; unnamed constraints are called c1, c2, ..."));
-                read_constraint(k, name, line);
-            }
-        } else if (section == "bounds") {
-            while (k < tokens_.size() && section_at(k, length).empty()) {
-                // One bound a line.
-                const int line = tokens_[k].line;
-                std::vector<Token> b;
-                while (k < tokens_.size() && tokens_[k].line == line) b.push_back(tokens_[k++]);
-                // Signs glued to numbers and infinities.
-                std::vector<Token> c;
-                for (std::size_t q = 0; q < b.size(); ++q) {
-                    if ((b[q].text == "-" || b[q].text == "+") && q + 1 < b.size()) {
-                        Token joined = b[q + 1];
-                        joined.text = b[q].text + joined.text;
-                        c.push_back(joined);
-                        ++q;
-                    } else {
-                        c.push_back(b[q]);
-                    }
-                }
-                auto is_value = [&](const Token& t) {
-                    const std::string l = lower(t.text);
-                    return t.number || l == "inf" || l == "+inf" || l == "-inf" || l == "infinity" ||
-                           l == "+infinity" || l == "-infinity" || ((t.text[0] == '-' || t.text[0] == '+') &&
-                                                                    parse_value(t.text).has_value());
-                };
-                auto column = [&](const Token& t) -> ProblemColumn& {
-                    const auto it = columns_.find(t.text);
-                    if (it == columns_.end()) fail(t.line, "bound on unknown variable '" + t.text + "'");
-                    bound_line_[it->second] = line;
-                    return model_.columns[it->second];
-                };
-                auto apply = [&](ProblemColumn& col, const std::string& op, Extended v) {
-                    if (op == "<=" || op == "=<" || op == "<") col.upper = v;
-                    else if (op == ">=" || op == "=>" || op == ">") col.lower = v;
-                    else col.lower = col.upper = v;
-                };
-                auto flip = [](const std::string& op) {
-                    if (op[0] == '<' || op == "=<") return std::string(">=");
-                    if (op[0] == '>' || op == "=>") return std::string("<=");
-                    return op;
-                };
-                if (c.size() == 2 && lower(c[1].text) == "free" && !is_value(c[0])) {
-                    ProblemColumn& col = column(c[0]);
-                    col.lower = -model_infinity;
-                    col.upper = model_infinity;
-                } else if (c.size() == 3 && !is_value(c[0]) && is_operator(&c[1]) && is_value(c[2])) {
-                    apply(column(c[0]), c[1].text, bound_value(c[2]));
-                } else if (c.size() == 3 && is_value(c[0]) && is_operator(&c[1]) && !is_value(c[2])) {
-                    apply(column(c[2]), flip(c[1].text), bound_value(c[0]));
-                } else if (c.size() == 5 && is_value(c[0]) && is_operator(&c[1]) && !is_value(c[2]) &&
-                           is_operator(&c[3]) && is_value(c[4])) {
-                    ProblemColumn& col = column(c[2]);
-                    apply(col, flip(c[1].text), bound_value(c[0]));
-                    apply(col, c[3].text, bound_value(c[4]));
-                } else {
-                    fail(line, "a bound must read 'x <= 4', '-1 <= x <= 4', 'x = 2' or 'x free'");
-                }
-            }
-        } else if (section == "general" || section == "binary") {
-            while (k < tokens_.size() && section_at(k, length).empty()) {
-                const Token& t = tokens_[k++];
-                const auto it = columns_.find(t.text);
-                if (it == columns_.end()) fail(t.line, "unknown variable '" + t.text + "'");
-                ProblemColumn& col = model_.columns[it->second];
-                col.integer = true;
-                if (section == "binary") {
-                    col.lower = 0;
-                    col.upper = 1;
-                }
-            }
-        } else if (section == "end") {
-            ended = true;
+}
+
+void LpParser::read_constraints(std::size_t& k) {
+    std::size_t length = 0;
+    while (k < tokens_.size() && section_at(k, length).empty()) {
+        std::string name = "c" + std::to_string(model_.rows.size() + 1);
+        const int line = tokens_[k].line;
+        const bool named = at(k + 1) && at(k + 1)->text == ":" && !tokens_[k].number;
+        if (named) {
+            name = tokens_[k].text;
+            k += 2;
+        }
+        const auto [first, fresh] = row_lines_.emplace(name, named ? line : -line);
+        if (!fresh)
+            fail(line, "constraint '" + name + "' is given twice (first on line " +
+                           std::to_string(std::abs(first->second)) + ")" +
+                           (named && first->second > 0 ? "" : "; unnamed constraints are called c1, c2, ..."));
+        read_constraint(k, name, line);
+    }
+}
+
+std::vector<Token> LpParser::bound_line_tokens(std::size_t& k, int line) const {
+    std::vector<Token> b;
+    while (k < tokens_.size() && tokens_[k].line == line) b.push_back(tokens_[k++]);
+    // Signs glued to numbers and infinities.
+    std::vector<Token> c;
+    for (std::size_t q = 0; q < b.size(); ++q) {
+        if ((b[q].text == "-" || b[q].text == "+") && q + 1 < b.size()) {
+            Token joined = b[q + 1];
+            joined.text = b[q].text + joined.text;
+            c.push_back(joined);
+            ++q;
         } else {
-            fail(tokens_[k - length].line, "a second objective");
+            c.push_back(b[q]);
         }
     }
-    if (!ended) fail(tokens_.empty() ? 1 : tokens_.back().line, "the file ends without End");
+    return c;
+}
+
+void LpParser::read_bound(std::size_t& k) {
+    // One bound a line.
+    const int line = tokens_[k].line;
+    const std::vector<Token> c = bound_line_tokens(k, line);
+    auto is_value = [&](const Token& t) {
+        const std::string l = lower(t.text);
+        return t.number || l == "inf" || l == "+inf" || l == "-inf" || l == "infinity" || l == "+infinity" ||
+               l == "-infinity" || ((t.text[0] == '-' || t.text[0] == '+') && parse_value(t.text).has_value());
+    };
+    auto column = [&](const Token& t) -> ProblemColumn& {
+        const auto it = columns_.find(t.text);
+        if (it == columns_.end()) fail(t.line, "bound on unknown variable '" + t.text + "'");
+        bound_line_[it->second] = line;
+        return model_.columns[it->second];
+    };
+    auto apply = [&](ProblemColumn& col, const std::string& op, Extended v) {
+        if (op == "<=" || op == "=<" || op == "<") col.upper = v;
+        else if (op == ">=" || op == "=>" || op == ">") col.lower = v;
+        else col.lower = col.upper = v;
+    };
+    auto flip = [](const std::string& op) {
+        if (op[0] == '<' || op == "=<") return std::string(">=");
+        if (op[0] == '>' || op == "=>") return std::string("<=");
+        return op;
+    };
+    if (c.size() == 2 && lower(c[1].text) == "free" && !is_value(c[0])) {
+        ProblemColumn& col = column(c[0]);
+        col.lower = -model_infinity;
+        col.upper = model_infinity;
+    } else if (c.size() == 3 && !is_value(c[0]) && is_operator(&c[1]) && is_value(c[2])) {
+        apply(column(c[0]), c[1].text, bound_value(c[2]));
+    } else if (c.size() == 3 && is_value(c[0]) && is_operator(&c[1]) && !is_value(c[2])) {
+        apply(column(c[2]), flip(c[1].text), bound_value(c[0]));
+    } else if (c.size() == 5 && is_value(c[0]) && is_operator(&c[1]) && !is_value(c[2]) && is_operator(&c[3]) &&
+               is_value(c[4])) {
+        ProblemColumn& col = column(c[2]);
+        apply(col, flip(c[1].text), bound_value(c[0]));
+        apply(col, c[3].text, bound_value(c[4]));
+    } else {
+        fail(line, "a bound must read 'x <= 4', '-1 <= x <= 4', 'x = 2' or 'x free'");
+    }
+}
+
+void LpParser::read_integers(std::size_t& k, bool binary) {
+    std::size_t length = 0;
+    while (k < tokens_.size() && section_at(k, length).empty()) {
+        const Token& t = tokens_[k++];
+        const auto it = columns_.find(t.text);
+        if (it == columns_.end()) fail(t.line, "unknown variable '" + t.text + "'");
+        ProblemColumn& col = model_.columns[it->second];
+        col.integer = true;
+        if (binary) {
+            col.lower = 0;
+            col.upper = 1;
+        }
+    }
+}
+
+void LpParser::check_column_bounds() const {
     for (std::size_t j = 0; j < model_.columns.size(); ++j) {
         const ProblemColumn& c = model_.columns[j];
         if (c.lower > c.upper) fail(bound_line_[j], "variable '" + c.name + "' has a lower bound above its upper bound");
@@ -462,6 +469,33 @@ Problem LpParser::parse() {
             fail(bound_line_[j], "variable '" + c.name + "' has " +
                                      (c.lower == model_infinity ? "a lower bound of 1e30 or more" : "an upper bound of -1e30 or less"));
     }
+}
+
+Problem LpParser::parse() {
+    tokenize();
+    std::size_t k = 0;
+    read_objective(k);
+    bool ended = false;
+    while (k < tokens_.size() && !ended) {
+        std::size_t length = 0;
+        const std::string section = section_at(k, length);
+        if (section.empty()) fail(tokens_[k].line, "'" + tokens_[k].text + "' where a section or a constraint was expected");
+        if (section == "unsupported") refuse_section(k, length);
+        k += length;
+        if (section == "st") {
+            read_constraints(k);
+        } else if (section == "bounds") {
+            while (k < tokens_.size() && section_at(k, length).empty()) read_bound(k);
+        } else if (section == "general" || section == "binary") {
+            read_integers(k, section == "binary");
+        } else if (section == "end") {
+            ended = true;
+        } else {
+            fail(tokens_[k - length].line, "a second objective");
+        }
+    }
+    if (!ended) fail(tokens_.empty() ? 1 : tokens_.back().line, "the file ends without End");
+    check_column_bounds();
     finish_model(model_, entries_);
     return model_;
 }
