@@ -96,6 +96,8 @@ TEST(ModelReaders, BadInputNamesTheLineAndTheToken) {
         {"mps", "NAME a\nROWS\n N c\nCOLUMNS\n x c 1\nBOUNDS\n LO b x 2\n UP b x 1\nENDATA\n",
          "8: column 'x' has a lower bound above its upper bound"},
         {"mps", "NAME a\nROWS\n N c\n", "3: the file ends without ENDATA"},
+        // Read again in fixed format, the line has no field at all.
+        {"mps", "NAME a\nBOUNDS\n   ?\nENDATA\n", "3: a ? bound needs a column and a number"},
         {"lp", "Maximize\n x\nSubject To\n c: x <= \nEnd\n", "4: constraint 'c' has no right-hand side"},
         {"lp", "Maximize\n x\nSubject To\n c: x 4\nEnd\n", "4: constraint 'c' has no <=, >= or ="},
         {"lp", "Maximize\n x\nBounds\n y <= 4\nEnd\n", "4: bound on unknown variable 'y'"},

@@ -298,6 +298,7 @@ void MpsParser::read_values(const std::string& line, std::vector<std::string>& f
 
 void MpsParser::read_bound(const std::string& line, std::vector<std::string>& f) {
     if (fixed_) f = fixed_fields(line);
+    if (f.empty()) fail("a bound line needs a type and a column");
     const std::string type = f[0];
     const bool takes_value = type != "FR" && type != "MI" && type != "PL" && type != "BV";
     std::string column_name, value_text;
