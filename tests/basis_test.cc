@@ -8,7 +8,7 @@
 #include <set>
 
 #include "basis/basis_solution.h"
-#include "form/problem_as_read.h"
+#include "form/double_form.h"
 #include "form_support.h"
 #include "test_support.h"
 
@@ -19,7 +19,7 @@ using testing::lines;
 using testing::three_kinds;
 
 TEST(BasisSolution, SolvesBothWaysWithUnitAndStructuralColumns) {
-    const ProblemAsRead p = capture_problem(testing::read_form(three_kinds()), false);
+    const DoubleForm p = capture_form(testing::read_form(three_kinds()), false);
     // Basis: x1 in position 1, x2 in position 2, surplus of g in position 3.
     const std::vector<VariableId> labels = {{}, structural_variable(1), structural_variable(2), surplus_variable(1)};
     BasisSolution basis(p, labels);
@@ -37,7 +37,7 @@ TEST(BasisSolution, SolvesBothWaysWithUnitAndStructuralColumns) {
 }
 
 TEST(BasisSolution, SingularBases) {
-    const ProblemAsRead p = capture_problem(
+    const DoubleForm p = capture_form(
         testing::read_form(lines({"T", "2 2 0 0", "x", "y", "a", "b", "0", "1", "1", "1", "1", "2", "2", "2", "4"})), false);
     const VariableId x = structural_variable(1), y = structural_variable(2);
     const VariableId slack_a{VariableKind::slack, 1}, slack_b{VariableKind::slack, 2};
@@ -48,10 +48,10 @@ TEST(BasisSolution, SingularBases) {
 
 // A random sparse problem of m rows and m structural columns (each column
 // a strong diagonal entry and a few others), in the checks' own form.
-ProblemAsRead random_sparse(int m, unsigned seed) {
+DoubleForm random_sparse(int m, unsigned seed) {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> value(-1, 1);
-    ProblemAsRead p;
+    DoubleForm p;
     p.rows = p.variables = m;
     p.kind.assign(static_cast<std::size_t>(m) + 1, RowKind::less_or_equal);
     p.ge_rows = {0};
@@ -78,7 +78,7 @@ TEST(BasisSolution, SparseAndDenseFactorisationsAgree) {
     // default for this size) and sparse (a dense limit of 0).
     for (const unsigned seed : {1u, 2u, 3u}) {
         const int m = 300;
-        const ProblemAsRead p = random_sparse(m, seed);
+        const DoubleForm p = random_sparse(m, seed);
         std::vector<VariableId> basic(static_cast<std::size_t>(m) + 1);
         for (int i = 1; i <= m; ++i)
             basic[static_cast<std::size_t>(i)] = i % 5 == 0 ? VariableId{VariableKind::slack, i} : structural_variable(i);
@@ -100,7 +100,7 @@ TEST(BasisSolution, SparseAndDenseFactorisationsAgree) {
         }
     }
     // A column repeated makes both singular.
-    ProblemAsRead p = random_sparse(40, 9);
+    DoubleForm p = random_sparse(40, 9);
     std::vector<VariableId> twice(41);
     for (int i = 1; i <= 40; ++i) twice[static_cast<std::size_t>(i)] = structural_variable(i);
     twice[7] = structural_variable(3);
@@ -111,7 +111,7 @@ TEST(BasisSolution, SparseAndDenseFactorisationsAgree) {
 
 // The smallest pivot ratio of K by plain dense elimination with partial
 // pivoting in column order (first largest entry wins), 0 when singular.
-double dense_pivot_ratio(const ProblemAsRead& p, const std::vector<int>& columns) {
+double dense_pivot_ratio(const DoubleForm& p, const std::vector<int>& columns) {
     const auto k = columns.size();
     std::vector<double> a(k * k, 0.0), column_max(k, 0.0);
     for (std::size_t b = 0; b < k; ++b)
@@ -143,7 +143,7 @@ TEST(BasisSolution, SmallBasesPivotAsDenseEliminationDoes) {
     // where pivots tie and the first largest entry must win.
     for (const unsigned seed : {4u, 5u, 6u, 7u}) {
         const int m = seed < 6 ? 200 : 60;
-        ProblemAsRead p = random_sparse(m, seed);
+        DoubleForm p = random_sparse(m, seed);
         if (seed >= 6)
             for (double& v : p.value) v = v > 2 ? 2.0 : v > 0 ? 1.0 : v > -0.5 ? -2.0 : -1.0;
         std::vector<VariableId> basic(static_cast<std::size_t>(m) + 1);

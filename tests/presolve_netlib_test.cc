@@ -39,7 +39,7 @@ EngineRun solve(const Problem& model, const ConvertedModel& c, PresolveUse use) 
     Channel console;
     AccurateEngine engine(c.form, model, c.map, settings, console);
     const SolveResult r = engine.solve();
-    const revised::Solution& s = engine.core().solution();
+    const revised::LpSolution& s = engine.core().solution();
     return {r.status, s.objective, engine.log().exchanges, static_cast<long>(s.iterations.total())};
 }
 

@@ -137,13 +137,13 @@ Outcome solve_presolved(const LpData& lp) {
     // As the accurate engine: an empty reduced LP is no start.
     if (p.outcome == presolve::Outcome::reduced && p.reduced.rows > 0 && p.reduced.cols > 0) {
         RevisedSimplex reduced(p.reduced);
-        const Solution& r = reduced.solve();
+        const LpSolution& r = reduced.solve();
         if (r.status == SolveStatus::optimal) {
             engine.set_basis(presolve::postsolve(lp, p, r).basis);
             warm = true;
         }
     }
-    const Solution& s = engine.solve();
+    const LpSolution& s = engine.solve();
     return {s.status, s.objective, s.iterations.total(), warm};
 }
 
@@ -154,7 +154,7 @@ TEST(PresolveRandom, SameOptimumAndAnOptimalBasisAfterTheCleanUp) {
     for (std::uint32_t seed = 1; seed <= 300; ++seed) {
         const LpData lp = planted_lp(seed);
         RevisedSimplex plain(lp);
-        const Solution& s = plain.solve();
+        const LpSolution& s = plain.solve();
         const Outcome o = solve_presolved(lp);
         ASSERT_EQ(o.status, s.status) << "seed " << seed << "\n" << describe(lp);
         if (s.status != SolveStatus::optimal) continue;

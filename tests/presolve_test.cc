@@ -23,12 +23,12 @@ using presolve::Outcome;
 
 // The reduced LP's optimum; one without rows has each column where its
 // cost sends it (the core wants at least one row).
-Solution solve_reduced(const LpData& reduced) {
+LpSolution solve_reduced(const LpData& reduced) {
     if (reduced.rows > 0) {
         RevisedSimplex engine(reduced);
         return engine.solve();
     }
-    Solution s;
+    LpSolution s;
     s.status = SolveStatus::optimal;
     const double sense = reduced.sense == Sense::maximise ? -1 : 1;
     for (int j = 0; j < reduced.cols; ++j) {
@@ -45,8 +45,8 @@ Solution solve_reduced(const LpData& reduced) {
 
 // The postsolved values and duals as a solution of `lp`, for the
 // certificate of optimality computed from the LP alone.
-Solution as_solution(const LpData& lp, const presolve::Postsolved& post) {
-    Solution s;
+LpSolution as_solution(const LpData& lp, const presolve::Postsolved& post) {
+    LpSolution s;
     s.status = SolveStatus::optimal;
     s.col_value = post.col_value;
     s.row_dual = post.row_dual;
@@ -169,18 +169,18 @@ TEST_P(Reductions, PostsolvedBasisIsTheKnownOptimum) {
     const presolve::Presolved p = presolve::presolve(c.lp);
     ASSERT_EQ(p.outcome, Outcome::reduced);
     EXPECT_GT(p.counts.*c.reduction, 0);
-    const Solution reduced = solve_reduced(p.reduced);
+    const LpSolution reduced = solve_reduced(p.reduced);
     ASSERT_EQ(reduced.status, SolveStatus::optimal);
     const presolve::Postsolved post = presolve::postsolve(c.lp, p, reduced);
     EXPECT_EQ(statuses(post.basis.col_status), c.col_status);
     EXPECT_EQ(statuses(post.basis.row_status), c.row_status);
-    const Solution values = as_solution(c.lp, post);
+    const LpSolution values = as_solution(c.lp, post);
     EXPECT_NEAR(values.objective, c.objective, 1e-9);
     EXPECT_TRUE(is_certified_optimal(c.lp, values, 1e-9)) << describe(c.lp);
     // The core takes the basis as optimal: no iteration.
     RevisedSimplex engine(c.lp);
     engine.set_basis(post.basis);
-    const Solution& s = engine.solve();
+    const LpSolution& s = engine.solve();
     ASSERT_EQ(s.status, SolveStatus::optimal);
     EXPECT_EQ(s.iterations.total(), 0);
     EXPECT_NEAR(s.objective, c.objective, 1e-9);

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "accurate/accurate_engine.h"
-#include "analysis/model_terms.h"
-#include "analysis/parametric_sweep.h"
+#include "analysis/model_results.h"
+#include "analysis/sweep_records.h"
 #include "analysis/ranging.h"
 #include "check/checker.h"
 #include "classic/classic_engine.h"
@@ -246,7 +246,7 @@ Verdicts judge_cost_sweep(const Problem& original, int column, Extended start, E
                           RunMode::cost_sweep);
     std::vector<std::string> said;
     ConvertedModel c = convert_model(model, said);
-    SweepItems items = extract_parametric_items(c.form, RunMode::cost_sweep);
+    SweepItems items = extract_sweep_items(c.form, RunMode::cost_sweep);
     add_model_sweep_items(items, c.form, c.map, swept);
     Channel console;
     std::unique_ptr<SolveEngine> engine;
@@ -257,7 +257,7 @@ Verdicts judge_cost_sweep(const Problem& original, int column, Extended start, E
     const SolveResult first = engine->solve();
     if (first.status != Status::optimal) return v;
     QuietObserver observer;
-    const std::vector<SweepRecord> records = parametric_sweep(*engine, items, c.form.variables(), first, observer);
+    const std::vector<SweepRecord> records = sweep_records(*engine, items, c.form.variables(), first, observer);
     ++v.problems;
     const VariableMap& map = c.map.variables[static_cast<std::size_t>(column)];
     const Extended from = swept.front().start, to = swept.front().end;

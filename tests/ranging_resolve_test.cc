@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "accurate/accurate_engine.h"
-#include "analysis/model_terms.h"
+#include "analysis/model_results.h"
 #include "analysis/ranging.h"
 #include "classic/classic_engine.h"
 #include "form/documented_form.h"

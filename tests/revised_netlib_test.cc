@@ -56,7 +56,7 @@ TEST_F(NetlibSmall, OptimaCertifiedAndMetamorphicVariantsAgree) {
         const LpData lp = tools::read_mps_file(dir_ + "/" + name + ".mps");
 
         RevisedSimplex engine(lp);
-        const Solution s = engine.solve();
+        const LpSolution s = engine.solve();
         ASSERT_EQ(s.status, SolveStatus::optimal);
         EXPECT_NEAR(s.objective, optimum, 1e-9 * std::max(1.0, std::fabs(optimum)));
         EXPECT_TRUE(testing::is_certified_optimal(lp, s, 1e-6));
@@ -66,7 +66,7 @@ TEST_F(NetlibSmall, OptimaCertifiedAndMetamorphicVariantsAgree) {
         LpData opposite = lp;
         opposite.sense = Sense::maximise;
         RevisedSimplex other(opposite);
-        const Solution& t = other.solve();
+        const LpSolution& t = other.solve();
         if (t.status == SolveStatus::optimal) {
             EXPECT_TRUE(testing::is_certified_optimal(opposite, t, 1e-6));
             EXPECT_GE(t.objective, s.objective - 1e-9 * std::max(1.0, std::fabs(s.objective)));
@@ -82,11 +82,11 @@ TEST_F(NetlibSmall, OptimaCertifiedAndMetamorphicVariantsAgree) {
         if (row < 0) continue;
         const double level = s.row_activity[row] + 1;
         engine.set_row_bounds(row, level, level);
-        const Solution& warm = engine.solve();
+        const LpSolution& warm = engine.solve();
         LpData changed = lp;
         changed.row_lower[row] = changed.row_upper[row] = level;
         RevisedSimplex cold_engine(changed);
-        const Solution& cold = cold_engine.solve();
+        const LpSolution& cold = cold_engine.solve();
         ASSERT_EQ(warm.status, cold.status);
         if (cold.status == SolveStatus::optimal) {
             EXPECT_NEAR(warm.objective, cold.objective, 1e-9 * std::max(1.0, std::fabs(cold.objective)));

@@ -67,7 +67,7 @@ TEST(Observer, EveryIterationIsToldAsItHappens) {
             if (solve == 1) engine.set_cost(0, lp.cost[0] + 1.5);
             if (solve == 2) engine.set_row_bounds(0, lp.row_lower[0], lp.row_upper[0] + 0.5);
             recorder.clear();
-            const Solution& s = engine.solve();
+            const LpSolution& s = engine.solve();
             const std::string label = "seed " + std::to_string(seed) + ", solve " + std::to_string(solve);
             EXPECT_EQ(recorder.count(IterationKind::dual_phase1), s.iterations.dual_phase1) << label;
             EXPECT_EQ(recorder.count(IterationKind::dual), s.iterations.dual_phase2) << label;
@@ -84,7 +84,7 @@ TEST(Observer, FiguresDescribeTheCurrentBasis) {
     RevisedSimplex engine(sample(), options);
     Recorder recorder;
     engine.set_observer(&recorder);
-    const Solution& s = engine.solve();
+    const LpSolution& s = engine.solve();
     ASSERT_EQ(s.status, SolveStatus::optimal);
     ASSERT_FALSE(recorder.statuses.empty());
     // The slack basis is feasible: the primal simplex raises the objective
@@ -123,7 +123,7 @@ TEST(Limits, IterationLimitStopsOnlyWhereAnotherIterationIsNeeded) {
             Options options;
             options.iteration_limit = limit;
             RevisedSimplex engine(lp, options);
-            const Solution& s = engine.solve();
+            const LpSolution& s = engine.solve();
             const std::string label = "seed " + std::to_string(seed) + ", limit " + std::to_string(limit);
             if (limit < needed) {
                 EXPECT_EQ(s.status, SolveStatus::iteration_limit) << label;
@@ -141,7 +141,7 @@ TEST(Limits, APastDeadlineStopsBeforeTheFirstIteration) {
     options.deadline = std::chrono::steady_clock::now() - std::chrono::seconds(1);
     {
         RevisedSimplex engine(sample(), options);
-        const Solution& s = engine.solve();
+        const LpSolution& s = engine.solve();
         EXPECT_EQ(s.status, SolveStatus::time_limit);
         EXPECT_EQ(s.iterations.total(), 0);
         // The warm re-solve after a change stops the same way.

@@ -131,7 +131,7 @@ TEST_P(KnownAnswers, StatusObjectiveAndCertificates) {
         Options options;
         options.scale = scale;
         RevisedSimplex engine(c.lp, options);
-        const Solution& s = engine.solve();
+        const LpSolution& s = engine.solve();
         ASSERT_EQ(s.status, c.status) << (scale ? "scaled\n" : "unscaled\n") << describe(c.lp);
         switch (c.status) {
             case SolveStatus::optimal:
@@ -156,7 +156,7 @@ TEST(BasisStatuses, EveryKindReported) {
     const LpData lp = make_lp(kMin, {{-inf, 10}, {-5, inf}},
                               {{-1, 0, 2, {{0, 1}}}, {1, 1, inf, {{1, 1}}}, {0, -inf, inf, {}}, {-1, 4, 4, {{0, 1}, {1, -1}}}});
     RevisedSimplex engine(lp);
-    const Solution& s = engine.solve();
+    const LpSolution& s = engine.solve();
     ASSERT_EQ(s.status, SolveStatus::optimal);
     EXPECT_EQ(s.basis.col_status[0], BasisStatus::at_upper);
     EXPECT_EQ(s.basis.col_status[1], BasisStatus::at_lower);
@@ -186,7 +186,7 @@ TEST_P(DualSigns, FollowTheDocumentedConvention) {
     // sign a maximisation asks for there (>= 0).
     const LpData lp = make_lp(c.sense, {{2, inf}, {-inf, 3}}, {{1, 0, inf, {{0, 1}, {1, 3}}}, {1, 0, inf, {{0, 2}, {1, 1}}}});
     RevisedSimplex engine(lp);
-    const Solution& s = engine.solve();
+    const LpSolution& s = engine.solve();
     ASSERT_EQ(s.status, SolveStatus::optimal);
     EXPECT_NEAR(s.row_dual[0], c.y0, 1e-12);
     EXPECT_NEAR(s.row_dual[1], c.y1, 1e-12);
@@ -212,7 +212,7 @@ TEST_P(RandomCertified, OptimalInfeasibleOrUnboundedWithProof) {
         const int cols = std::uniform_int_distribution<int>(1, size)(random);
         const LpData lp = testing::random_lp(random, rows, cols, false, size > 10 ? 0.3 : 0.5);
         RevisedSimplex engine(lp);
-        const Solution& s = engine.solve();
+        const LpSolution& s = engine.solve();
         switch (s.status) {
             case SolveStatus::optimal:
                 ++counts[0];
@@ -247,7 +247,7 @@ TEST(RandomEnumerated, OptimumEqualsBestVertex) {
         double best = 0;
         const bool feasible = testing::enumerate_optimum(lp, best);
         RevisedSimplex engine(lp);
-        const Solution& s = engine.solve();
+        const LpSolution& s = engine.solve();
         if (!feasible) {
             EXPECT_EQ(s.status, SolveStatus::infeasible) << "seed " << seed << '\n' << describe(lp);
             continue;
@@ -299,9 +299,9 @@ TEST_P(WarmResolve, EqualsColdSolve) {
                 lp.row_upper[i] = upper;
                 warm.set_row_bounds(i, lower, upper);
             }
-            const Solution warm_result = warm.solve();
+            const LpSolution warm_result = warm.solve();
             RevisedSimplex cold(lp);
-            const Solution& cold_result = cold.solve();
+            const LpSolution& cold_result = cold.solve();
             ASSERT_EQ(warm_result.status, cold_result.status) << "seed " << seed << " step " << step << '\n' << describe(lp);
             if (cold_result.status == SolveStatus::optimal) {
                 EXPECT_NEAR(warm_result.objective, cold_result.objective, 1e-9 * (1 + std::fabs(cold_result.objective)));
@@ -328,12 +328,12 @@ TEST(WarmResolve, CostChangeUsesPrimalAndBoundChangeUsesDual) {
     RevisedSimplex engine(lp);
     ASSERT_EQ(engine.solve().status, SolveStatus::optimal);
     engine.set_cost(1, 10);  // the optimum moves from (3, 1) to (0, 2)
-    const Solution& after_cost = engine.solve();
+    const LpSolution& after_cost = engine.solve();
     EXPECT_EQ(after_cost.iterations.dual_phase1 + after_cost.iterations.dual_phase2, 0);
     lp.cost[1] = 10;
     EXPECT_TRUE(is_certified_optimal(lp, after_cost));
     engine.set_row_bounds(0, -inf, 1);  // (0, 2) is cut off: the optimum is (0, 1)
-    const Solution& after_bound = engine.solve();
+    const LpSolution& after_bound = engine.solve();
     EXPECT_EQ(after_bound.iterations.primal, 0);
     EXPECT_GT(after_bound.iterations.dual_phase2, 0);
     lp.row_upper[0] = 1;
@@ -345,11 +345,11 @@ TEST(WarmStart, GivenOptimalBasisNeedsNoIterations) {
     for (int k = 0; k < 10; ++k) {
         const LpData lp = testing::random_lp(random, 10, 14, true);
         RevisedSimplex first(lp);
-        const Solution& s = first.solve();
+        const LpSolution& s = first.solve();
         if (s.status != SolveStatus::optimal) continue;
         RevisedSimplex second(lp);
         second.set_basis(s.basis);
-        const Solution& again = second.solve();
+        const LpSolution& again = second.solve();
         ASSERT_EQ(again.status, SolveStatus::optimal);
         EXPECT_EQ(again.iterations.total(), 0);
         EXPECT_NEAR(again.objective, s.objective, 1e-9 * (1 + std::fabs(s.objective)));
@@ -431,7 +431,7 @@ TEST(Limits, IterationLimitEndsTheSolve) {
     Options options;
     options.iteration_limit = 1;
     RevisedSimplex engine(lp, options);
-    const Solution& s = engine.solve();
+    const LpSolution& s = engine.solve();
     EXPECT_TRUE(s.status == SolveStatus::iteration_limit || s.iterations.total() <= 1) << to_string(s.status);
 }
 

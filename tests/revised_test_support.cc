@@ -52,7 +52,7 @@ std::string describe(const LpData& lp) {
     return out.str();
 }
 
-::testing::AssertionResult is_certified_optimal(const LpData& lp, const Solution& s, double tol) {
+::testing::AssertionResult is_certified_optimal(const LpData& lp, const LpSolution& s, double tol) {
     if (s.status != SolveStatus::optimal) return ::testing::AssertionFailure() << "status " << to_string(s.status);
     const int n = lp.cols, m = lp.rows;
     if (static_cast<int>(s.col_value.size()) != n || static_cast<int>(s.row_dual.size()) != m)
@@ -142,7 +142,7 @@ std::string describe(const LpData& lp) {
     return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult is_unbounded_proof(const LpData& lp, const Solution& s) {
+::testing::AssertionResult is_unbounded_proof(const LpData& lp, const LpSolution& s) {
     if (s.status != SolveStatus::unbounded) return ::testing::AssertionFailure() << "status " << to_string(s.status);
     const double tol = 1e-7;
     std::vector<Wide> r(lp.rows, 0), dr(lp.rows, 0);

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "revised/lp_data.h"
-#include "revised/solution.h"
+#include "revised/lp_solution.h"
 
 namespace lpsens::revised::testing {
 
@@ -39,14 +39,14 @@ std::string describe(const LpData& lp);
 // within the row bounds, d = c - A^T y of the right sign wherever x or A x
 // is off a bound, and the dual bound from y and d equal to c^T x + offset.
 // Tolerances relative to 1 + the magnitudes involved.
-::testing::AssertionResult is_certified_optimal(const LpData& lp, const Solution& s, double tol = 1e-7);
+::testing::AssertionResult is_certified_optimal(const LpData& lp, const LpSolution& s, double tol = 1e-7);
 
 // y proves infeasibility: with z = A^T y, the largest z^T x over the
 // column bounds is below the smallest y^T r over the row bounds.
 ::testing::AssertionResult is_farkas_proof(const LpData& lp, const std::vector<double>& y);
 
 // The point is feasible and dx is an improving direction of recession.
-::testing::AssertionResult is_unbounded_proof(const LpData& lp, const Solution& s);
+::testing::AssertionResult is_unbounded_proof(const LpData& lp, const LpSolution& s);
 
 // The optimum of an LP whose columns are all boxed, by enumerating the
 // vertices of {(x, r): A x - r = 0, bounds}; false when there is none.

@@ -12,7 +12,7 @@
 #include "classic/invariants.h"
 #include "classic/phases.h"
 #include "classic/pivot.h"
-#include "classic/state_view.h"
+#include "classic/classic_tableau_view.h"
 #include "classic/tableau_init.h"
 #include "engine/solution.h"
 #include "problem_generator.h"
@@ -65,7 +65,7 @@ TEST(Simplex, WorkedExampleEntryByEntry) {
     EXPECT_EQ(cs.column_origin[3], 1);
     EXPECT_EQ(check_positions(cs), "");
 
-    const Solution solution = solution_from(StateView(cs), cs.var_count);
+    const Solution solution = solution_from(ClassicTableauView(cs), cs.var_count);
     EXPECT_EQ(solution.objective, 12);
     EXPECT_EQ(solution.column[1].level, 0);
     EXPECT_EQ(solution.column[1].price, 1);
@@ -195,7 +195,7 @@ TEST(Simplex, BasicArtificialAtLevelZeroStaysBasic) {
     initialise_tableau(cs);
     ASSERT_EQ(solve_phase1(cs), phase1_feasible);
     solve_phase2(cs);
-    const Solution solution = solution_from(StateView(cs), cs.var_count);
+    const Solution solution = solution_from(ClassicTableauView(cs), cs.var_count);
     bool artificial_basic = false;
     for (int i = 1; i <= 2; ++i) artificial_basic |= code(cs.basis_label[i]) == 2001;
     if (artificial_basic) {

@@ -51,7 +51,7 @@ private:
 
 AccurateEngine::AccurateEngine(const DocumentedForm& form, const EngineSettings& settings, Channel& console)
     : console_(console),
-      problem_(capture_problem(form, true)),
+      problem_(capture_form(form, true)),
       own_map_(identity_map(form)),
       map_(&own_map_),
       cap_(exchange_cap(settings, form.rows(), form.column_count())),
@@ -63,7 +63,7 @@ AccurateEngine::AccurateEngine(const DocumentedForm& form, const EngineSettings&
 AccurateEngine::AccurateEngine(const DocumentedForm& form, const Problem& model, const ModelMap& map,
                                const EngineSettings& settings, Channel& console)
     : console_(console),
-      problem_(capture_problem(form, true)),
+      problem_(capture_form(form, true)),
       map_(&map),
       cap_(exchange_cap(settings, form.rows(), form.column_count())),
       observer_(std::make_unique<Console>(console, log_)) {
@@ -116,7 +116,7 @@ void AccurateEngine::start_from_presolve() {
         if (p.outcome != presolve::Outcome::reduced || p.reduced.rows == 0 || p.reduced.cols == 0) return;
         revised::RevisedSimplex reduced(p.reduced, simplex_->options());
         reduced.set_observer(observer_.get());
-        const revised::Solution& s = reduced.solve();
+        const revised::LpSolution& s = reduced.solve();
         log_.exchanges += static_cast<long>(s.iterations.total());
         if (s.status != revised::SolveStatus::optimal) return;
         simplex_->set_basis(presolve::postsolve(lp, p, s).basis);
@@ -129,7 +129,7 @@ SolveResult AccurateEngine::run() {
     // The marks go out as the core iterates (Console above).
     observer_->start();
     if (presolve_pending_) start_from_presolve();
-    const revised::Solution& s = simplex_->solve();
+    const revised::LpSolution& s = simplex_->solve();
     log_.exchanges += static_cast<long>(s.iterations.total());
     SolveResult r;
     switch (s.status) {

@@ -13,7 +13,7 @@
 // optimum; the core factorises it and makes the few iterations it may still
 // need, so every result stays the core's own on the model as given.
 //
-// Tolerances (on the scaled model; see revised/options.h): 1e-7 for primal
+// Tolerances (on the scaled model; see revised/solver_options.h): 1e-7 for primal
 // and dual feasibility, pivots in the ratio tests from 1e-9 up to 1e-7
 // relative.  A result that fails the core's own check against the unscaled
 // model is never final: it is redone with fresh factors and tighter
@@ -32,7 +32,7 @@
 #include "engine/progress.h"
 #include "engine/engine.h"
 #include "form/documented_form.h"
-#include "form/problem_as_read.h"
+#include "form/double_form.h"
 #include "io/channel.h"
 #include "revised/revised_simplex.h"
 
@@ -69,7 +69,7 @@ private:
     ExchangeLog log_;
     bool presolve_pending_ = false;
     bool presolve_asked_ = false;    // --presolve=on, not by size
-    ProblemAsRead problem_;  // the form; right-hand sides and objective move in sweeps
+    DoubleForm problem_;  // the form; right-hand sides and objective move in sweeps
     ModelMap own_map_;       // the form's identity map, when no model is given
     const ModelMap* map_;
     std::unique_ptr<revised::RevisedSimplex> simplex_;

@@ -20,7 +20,7 @@ struct Marks {
 
     // The slack or surplus of row i basic (for an equality row its
     // artificial variable).
-    void side_basic(const ProblemAsRead& p, int i) {
+    void side_basic(const DoubleForm& p, int i) {
         if (p.kind[i] == RowKind::greater_or_equal) {
             const int c = surplus_of[i];
             column_basic[c] = 1;
@@ -33,7 +33,7 @@ struct Marks {
 
 }  // namespace
 
-VariableId row_variable(const ProblemAsRead& problem, int i) {
+VariableId row_variable(const DoubleForm& problem, int i) {
     switch (problem.kind[i]) {
         case RowKind::less_or_equal: return {VariableKind::slack, i};
         case RowKind::equality: return {VariableKind::equality_artificial, i};
@@ -45,7 +45,7 @@ VariableId row_variable(const ProblemAsRead& problem, int i) {
 namespace {
 
 // The marks with nothing basic yet, and each >= row's surplus column.
-Marks empty_marks(const ProblemAsRead& p) {
+Marks empty_marks(const DoubleForm& p) {
     const int m = p.rows, n = p.variables, columns = n + p.surplus_count();
     Marks marks;
     marks.n = n;
@@ -73,7 +73,7 @@ std::vector<int> position_rows(const ModelMap& map, const revised::RevisedSimple
 }
 
 // Marks what each model column's status makes basic in the form.
-void mark_columns(const ProblemAsRead& p, const ModelMap& map, const revised::Solution& s,
+void mark_columns(const DoubleForm& p, const ModelMap& map, const revised::LpSolution& s,
                   const std::vector<int>& position_row, Marks& marks) {
     for (std::size_t c = 0; c < map.variables.size(); ++c) {
         const VariableMap& v = map.variables[c];
@@ -106,7 +106,7 @@ void mark_columns(const ProblemAsRead& p, const ModelMap& map, const revised::So
 
 // Marks the slack or surplus of each form row whose side the model row's
 // status leaves free.
-void mark_rows(const ProblemAsRead& p, const ModelMap& map, const revised::Solution& s, Marks& marks) {
+void mark_rows(const DoubleForm& p, const ModelMap& map, const revised::LpSolution& s, Marks& marks) {
     for (std::size_t r = 0; r < map.rows.size(); ++r) {
         const BasisStatus status = s.basis.row_status[r];
         for (const auto& [row, sign] : map.rows[r].rows) {
@@ -123,7 +123,7 @@ void mark_rows(const ProblemAsRead& p, const ModelMap& map, const revised::Solut
 // variable stands in its own row; then each basic column variable the row
 // it prefers, when still free, and the others the free rows in order.  A
 // basic column variable and the row variable it replaced trade places.
-FormBasis place_basis(const ProblemAsRead& p, const Marks& marks) {
+FormBasis place_basis(const DoubleForm& p, const Marks& marks) {
     const int m = p.rows, n = p.variables, columns = n + p.surplus_count();
     FormBasis out;
     out.basic.assign(m + 1, VariableId{});
@@ -175,15 +175,15 @@ FormBasis place_basis(const ProblemAsRead& p, const Marks& marks) {
 
 }  // namespace
 
-FormBasis form_basis(const ProblemAsRead& p, const ModelMap& map, const revised::RevisedSimplex& engine) {
-    const revised::Solution& s = engine.solution();
+FormBasis form_basis(const DoubleForm& p, const ModelMap& map, const revised::RevisedSimplex& engine) {
+    const revised::LpSolution& s = engine.solution();
     Marks marks = empty_marks(p);
     mark_columns(p, map, s, position_rows(map, engine), marks);
     mark_rows(p, map, s, marks);
     return place_basis(p, marks);
 }
 
-std::vector<double> form_farkas(const ProblemAsRead& p, const ModelMap& map, const revised::LpData& lp,
+std::vector<double> form_farkas(const DoubleForm& p, const ModelMap& map, const revised::LpData& lp,
                                 const std::vector<double>& farkas) {
     std::vector<double> w(p.rows + 1, 0.0);
     // A model row's multiplier goes to the form row of the side it weighs:
@@ -216,7 +216,7 @@ std::vector<double> form_farkas(const ProblemAsRead& p, const ModelMap& map, con
     return w;
 }
 
-std::vector<double> form_ray(const ProblemAsRead& p, const ModelMap& map, const std::vector<double>& ray) {
+std::vector<double> form_ray(const DoubleForm& p, const ModelMap& map, const std::vector<double>& ray) {
     std::vector<double> d(p.variables + 1, 0.0);
     for (std::size_t c = 0; c < map.variables.size(); ++c) {
         const VariableMap& v = map.variables[c];

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "form/documented_form.h"
-#include "form/problem_as_read.h"
+#include "form/double_form.h"
 #include "form/variable_id.h"
 #include "revised/revised_simplex.h"
 
@@ -32,7 +32,7 @@ struct FormBasis {
 };
 
 // The row variable of row i: its slack, or its artificial variable.
-VariableId row_variable(const ProblemAsRead& problem, int i);
+VariableId row_variable(const DoubleForm& problem, int i);
 
 // The form's basis for the engine's final basis.  Basic variables take the
 // row whose own variable they replace where that is clear (a surplus its
@@ -41,14 +41,14 @@ VariableId row_variable(const ProblemAsRead& problem, int i);
 // that replaced them, so that a basis reached by few exchanges reads as the
 // condensed tableau would.  RunError when the counts do not match (a map
 // that does not fit the model).
-FormBasis form_basis(const ProblemAsRead& problem, const ModelMap& map, const revised::RevisedSimplex& engine);
+FormBasis form_basis(const DoubleForm& problem, const ModelMap& map, const revised::RevisedSimplex& engine);
 
 // The Farkas vector of an infeasible model as a certificate of the form's
 // rows (1..M): w >= 0 on <= rows, w <= 0 on >= rows, A'^T w >= 0, b'^T w < 0.
-std::vector<double> form_farkas(const ProblemAsRead& problem, const ModelMap& map, const revised::LpData& lp,
+std::vector<double> form_farkas(const DoubleForm& problem, const ModelMap& map, const revised::LpData& lp,
                                 const std::vector<double>& farkas);
 
 // The model's unbounded ray as a direction of the form's variables (1..N).
-std::vector<double> form_ray(const ProblemAsRead& problem, const ModelMap& map, const std::vector<double>& ray);
+std::vector<double> form_ray(const DoubleForm& problem, const ModelMap& map, const std::vector<double>& ray);
 
 }  // namespace lpsens

@@ -7,7 +7,7 @@
 
 namespace lpsens {
 
-FormTableau::FormTableau(const ProblemAsRead& problem, std::vector<VariableId> basic, std::vector<VariableId> nonbasic)
+FormTableau::FormTableau(const DoubleForm& problem, std::vector<VariableId> basic, std::vector<VariableId> nonbasic)
     : problem_(problem),
       m_(problem.rows),
       n_(problem.variables),

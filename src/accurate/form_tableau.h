@@ -16,7 +16,7 @@
 
 #include "engine/tableau_view.h"
 #include "factor/basis_factor.h"
-#include "form/problem_as_read.h"
+#include "form/double_form.h"
 
 namespace lpsens {
 
@@ -24,7 +24,7 @@ class FormTableau final : public TableauView {
 public:
     // `basic` (1..M) and `nonbasic` (1..N+K2), entry 0 unused; `problem`
     // must outlive the view.  RunError when the basis is singular.
-    FormTableau(const ProblemAsRead& problem, std::vector<VariableId> basic, std::vector<VariableId> nonbasic);
+    FormTableau(const DoubleForm& problem, std::vector<VariableId> basic, std::vector<VariableId> nonbasic);
 
     std::unique_ptr<TableauView> worker() const override;
 
@@ -52,7 +52,7 @@ private:
     // The index of a variable in [A | I] (structural j-1, or the logical of
     // its row) and the sign of its column there (-1 for a surplus).
     int factor_column(VariableId v) const;
-    static int sign_of(VariableId v) { return ProblemAsRead::sign_of(v); }
+    static int sign_of(VariableId v) { return DoubleForm::sign_of(v); }
     template <class Visit>
     void price_entries(Visit visit) const;
     void price(std::vector<double>& out) const;
@@ -98,7 +98,7 @@ private:
         bool all_ = false;
     };
 
-    const ProblemAsRead& problem_;
+    const DoubleForm& problem_;
     int m_, n_, n_columns_;
     std::vector<VariableId> basic_, nonbasic_;
     std::vector<int> row_position_, column_position_;

@@ -14,7 +14,7 @@ constexpr int refinement_steps = 3;
 
 }  // namespace
 
-BasisSolution::BasisSolution(const ProblemAsRead& problem, const std::vector<VariableId>& basic, int dense_limit)
+BasisSolution::BasisSolution(const DoubleForm& problem, const std::vector<VariableId>& basic, int dense_limit)
     : problem_(problem), m_(problem.rows), dense_limit_(dense_limit) {
     const std::size_t size = static_cast<std::size_t>(m_) + 1;
     structural_.assign(size, 0);
@@ -30,7 +30,7 @@ BasisSolution::BasisSolution(const ProblemAsRead& problem, const std::vector<Var
             continue;
         }
         const int row = problem.logical_row(v);
-        unit_sign_[p] = ProblemAsRead::sign_of(v);
+        unit_sign_[p] = DoubleForm::sign_of(v);
         unit_row_[p] = row;
         if (covering_[row] != 0) {
             singular_ = true;  // two unit columns on one row

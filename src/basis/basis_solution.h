@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "factor/basis_factor.h"
-#include "form/problem_as_read.h"
+#include "form/double_form.h"
 #include "form/variable_id.h"
 #include "numeric/stored_real.h"
 
@@ -30,7 +30,7 @@ public:
     // Builds and factorises B for the variables basic[1..M] (entry 0 unused);
     // K is factorised sparse when it has more than `dense_limit` columns.
     static constexpr int default_dense_limit = 1000;
-    BasisSolution(const ProblemAsRead& problem, const std::vector<VariableId>& basic,
+    BasisSolution(const DoubleForm& problem, const std::vector<VariableId>& basic,
                   int dense_limit = default_dense_limit);
 
     bool singular() const { return singular_; }
@@ -75,7 +75,7 @@ private:
     void lu_solve(std::vector<double>& v) const;             // K z = v, in place
     void lu_solve_transposed(std::vector<double>& v) const;  // K^T z = v, in place
 
-    const ProblemAsRead& problem_;
+    const DoubleForm& problem_;
     int m_;
     std::vector<int> structural_;  // by position: the variable j, or 0 for a unit column
     std::vector<int> unit_row_;    // by position: the row of a unit column

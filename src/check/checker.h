@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "analysis/parametric_sweep.h"
+#include "analysis/sweep_records.h"
 #include "check/model_record_check.h"
 #include "check/result_checks.h"
-#include "form/problem_as_read.h"
+#include "form/double_form.h"
 
 namespace lpsens {
 
@@ -18,7 +18,7 @@ public:
     // Captures the form's values (as read when `exact`, else as the classic
     // engine stores them); call after the parametric start values are
     // written in.  The form gives the names of the findings.
-    ResultChecker(const DocumentedForm& form, bool exact) : form_(form), problem_(capture_problem(form, exact)) {}
+    ResultChecker(const DocumentedForm& form, bool exact) : form_(form), problem_(capture_form(form, exact)) {}
 
     // The final result of an ordinary run; `reported` when the solution
     // report printed its values.
@@ -31,12 +31,12 @@ public:
 
     bool passed() const;
 
-    const ProblemAsRead& problem() const { return problem_; }
+    const DoubleForm& problem() const { return problem_; }
     const std::vector<std::pair<std::string, CheckReport>>& reports() const { return reports_; }
 
 private:
     const DocumentedForm& form_;
-    ProblemAsRead problem_;
+    DoubleForm problem_;
     std::vector<std::pair<std::string, CheckReport>> reports_;
 };
 

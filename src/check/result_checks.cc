@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "basis/basis_solution.h"
-#include "numeric/fields.h"
+#include "numeric/report_fields.h"
 
 namespace lpsens {
 
@@ -27,7 +27,7 @@ std::string number(Extended x, int digits = 6) {
     return buf;
 }
 
-std::string variable_name(const DocumentedForm& form, const ProblemAsRead& p, VariableId v) {
+std::string variable_name(const DocumentedForm& form, const DoubleForm& p, VariableId v) {
     if (v.is_structural()) return "variable " + quoted(form.column_name(v.index));
     if (v.is_surplus()) return "the surplus of row " + quoted(form.row_name(p.logical_row(v)));
     const std::string row = quoted(form.row_name(v.index));
@@ -87,7 +87,7 @@ Extended& price_of(Recomputed& r, int n, VariableId v) {
 }
 
 // The dual value a nonbasic code's price is made of: y^T column - cost.
-Extended price_for(const ProblemAsRead& p, const std::vector<double>& objective, VariableId v,
+Extended price_for(const DoubleForm& p, const std::vector<double>& objective, VariableId v,
                    const std::vector<Extended>& y, Extended* scale) {
     if (v.is_structural()) {
         const Extended d = p.dot(v, y, scale) - objective[v.index];
@@ -125,7 +125,7 @@ void check_printed(const PrintedValues& printed, const Recomputed& r, const Docu
 
 // The flaw of multipliers y of the rows as a Farkas certificate of
 // infeasibility; empty when they are one.
-std::string multiplier_flaw(const ProblemAsRead& p, const std::vector<double>& rhs, const DocumentedForm& form,
+std::string multiplier_flaw(const DoubleForm& p, const std::vector<double>& rhs, const DocumentedForm& form,
                             std::vector<Extended> y, CheckReport& report) {
     const int m = p.rows;
     Extended largest = 0;
@@ -165,13 +165,13 @@ std::string multiplier_flaw(const ProblemAsRead& p, const std::vector<double>& r
 
 // The flaw of the duals of `basis` for the phase-1 costs `cost` as a Farkas
 // certificate of infeasibility; empty when they are one.
-std::string certificate_flaw(const ProblemAsRead& p, const std::vector<double>& rhs, const DocumentedForm& form,
+std::string certificate_flaw(const DoubleForm& p, const std::vector<double>& rhs, const DocumentedForm& form,
                              const BasisSolution& basis, const std::vector<Extended>& cost, CheckReport& report) {
     return multiplier_flaw(p, rhs, form, basis.solve_transposed(cost), report);
 }
 
 // "No feasible solution" with the engine's own certificate.
-void check_farkas(const ProblemAsRead& p, const std::vector<double>& rhs, const DocumentedForm& form,
+void check_farkas(const DoubleForm& p, const std::vector<double>& rhs, const DocumentedForm& form,
                   const std::vector<double>& farkas, CheckReport& report) {
     const std::vector<Extended> y(farkas.begin(), farkas.end());
     const std::string flaw = multiplier_flaw(p, rhs, form, y, report);
@@ -183,7 +183,7 @@ void check_farkas(const ProblemAsRead& p, const std::vector<double>& rhs, const 
 // "Unbounded solution" with the engine's own ray d of the variables: d >= 0,
 // every row moves the right way along it (a <= row not up, a >= row not
 // down, an equality row not at all) and the objective grows.
-void check_ray_direction(const ProblemAsRead& p, const std::vector<double>& objective, const DocumentedForm& form,
+void check_ray_direction(const DoubleForm& p, const std::vector<double>& objective, const DocumentedForm& form,
                          const std::vector<double>& d, CheckReport& report) {
     const int m = p.rows, n = p.variables;
     Extended size = 0;
@@ -223,7 +223,7 @@ void check_ray_direction(const ProblemAsRead& p, const std::vector<double>& obje
 // every basic one) or the sum of the infeasibilities (cost -1 on a positive
 // artificial variable, +1 on any negative basic variable), or the basis may
 // hold one row that nothing can repair; any of these proofs will do.
-void check_infeasibility(const ProblemAsRead& p, const std::vector<double>& rhs, const DocumentedForm& form,
+void check_infeasibility(const DoubleForm& p, const std::vector<double>& rhs, const DocumentedForm& form,
                          const std::vector<VariableId>& basic, const BasisSolution& basis, CheckReport& report) {
     const int m = p.rows;
     std::vector<Extended> cost(m + 1, 0);
@@ -266,7 +266,7 @@ void check_infeasibility(const ProblemAsRead& p, const std::vector<double>& rhs,
 }
 
 // "Unbounded solution": the entering column must be a ray of the problem.
-void check_ray(const ProblemAsRead& p, const std::vector<double>& objective, const DocumentedForm& form,
+void check_ray(const DoubleForm& p, const std::vector<double>& objective, const DocumentedForm& form,
                const SolveResult& result, const BasisSolution& basis, CheckReport& report) {
     const int m = p.rows;
     const VariableId entering = result.ray;
@@ -331,7 +331,7 @@ PrintedValues printed_by_record(const std::vector<double>& record, int n, int m)
     return v;
 }
 
-CheckReport check_result(const ProblemAsRead& p, const std::vector<double>& rhs, const std::vector<double>& objective,
+CheckReport check_result(const DoubleForm& p, const std::vector<double>& rhs, const std::vector<double>& objective,
                          const DocumentedForm& form, const SolveResult& result, const PrintedValues* printed) {
     CheckReport report;
     const int m = p.rows;

@@ -24,8 +24,8 @@
 
 #include "engine/engine.h"
 #include "form/documented_form.h"
-#include "form/problem_as_read.h"
-#include "numeric/fields.h"
+#include "form/double_form.h"
+#include "numeric/report_fields.h"
 
 namespace lpsens {
 
@@ -64,7 +64,7 @@ struct CheckReport {
 // Checks the basis of `result` against the problem with the given
 // right-hand sides and objective (1-based; objective[0] the constant).
 // `form` gives the names.  `printed` may be null (nothing printed).
-CheckReport check_result(const ProblemAsRead& problem, const std::vector<double>& rhs,
+CheckReport check_result(const DoubleForm& problem, const std::vector<double>& rhs,
                          const std::vector<double>& objective, const DocumentedForm& form, const SolveResult& result,
                          const PrintedValues* printed);
 

@@ -3,7 +3,7 @@
 #include "classic/classic_state.h"
 #include "classic/phases.h"
 #include "classic/pivot.h"
-#include "classic/state_view.h"
+#include "classic/classic_tableau_view.h"
 #include "classic/sweep_steps.h"
 #include "classic/tableau_init.h"
 
@@ -11,7 +11,7 @@ namespace lpsens {
 
 ClassicEngine::ClassicEngine(const DocumentedForm& form, const EngineSettings& settings, Channel& console,
                              bool objective_may_fall, KernelKind kernel)
-    : state_(std::make_unique<ClassicState>()), cs_(*state_), view_(std::make_unique<StateView>(cs_)) {
+    : state_(std::make_unique<ClassicState>()), cs_(*state_), view_(std::make_unique<ClassicTableauView>(cs_)) {
     cs_.settings = settings;
     cs_.kernel = kernel;
     cs_.console = &console;
@@ -26,7 +26,7 @@ const TableauView& ClassicEngine::tableau() const { return *view_; }
 const ExchangeLog& ClassicEngine::log() const { return cs_.log; }
 
 SolveResult classic_result(const ClassicState& cs, Status status) {
-    const StateView view(cs);
+    const ClassicTableauView view(cs);
     SolveResult r;
     r.status = status;
     take_basis(view, r);

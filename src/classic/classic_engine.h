@@ -13,7 +13,7 @@
 namespace lpsens {
 
 struct ClassicState;
-class StateView;
+class ClassicTableauView;
 
 class ClassicEngine final : public SolveEngine {
 public:
@@ -41,7 +41,7 @@ private:
     // sees it but through the tableau view.
     std::unique_ptr<ClassicState> state_;
     ClassicState& cs_;
-    std::unique_ptr<StateView> view_;
+    std::unique_ptr<ClassicTableauView> view_;
 };
 
 // The result of a tableau in `status`: basis, values, and for "unbounded"

@@ -13,9 +13,9 @@
 #include <optional>
 
 #include "accurate/accurate_engine.h"
-#include "analysis/model_terms.h"
-#include "analysis/parametric_items.h"
-#include "analysis/parametric_sweep.h"
+#include "analysis/model_results.h"
+#include "analysis/sweep_items.h"
+#include "analysis/sweep_records.h"
 #include "analysis/ranging.h"
 #include "check/checker.h"
 #include "driver/terms_sweep.h"
@@ -26,7 +26,7 @@
 #include "numeric/plural.h"
 #include "report/check_warnings.h"
 #include "report/json_results.h"
-#include "report/parametric_report.h"
+#include "report/sweep_table.h"
 #include "report/problem_file.h"
 #include "report/solution_report.h"
 #include "report/sweep_chart.h"
@@ -255,7 +255,7 @@ PreparedRun prepare(ByteSource& source, const RunOptions& options, bool from_fil
         p.form = std::move(converted.form);
         p.imported = std::move(converted.map);
     }
-    if (p.parametric) p.items = extract_parametric_items(p.form, p.mode);
+    if (p.parametric) p.items = extract_sweep_items(p.form, p.mode);
     if (p.imported) add_model_sweep_items(p.items, p.form, *p.imported, p.model_sweep);
     return p;
 }
@@ -348,7 +348,7 @@ void analyse(PreparedRun& p, RunEngine& e, const SolveResult& result, const RunO
         run_terms_sweep(*o.terms, checker, *e.model_engine, p.items, form.variables(), form.rows(), o.records);
         const Status ended = end_status(o.terms->result);
         if (csv && ended != Status::optimal) write_status_line(out, ended);
-        if (csv && !o.records.empty()) write_parametric_report(out, form, p.items, o.records);
+        if (csv && !o.records.empty()) write_sweep_table(out, form, p.items, o.records);
         o.end = !is_verdict(ended) || o.records.empty() ? ended : Status::optimal;
         o.run.items = &p.items;
         o.run.records = &o.records;
@@ -371,9 +371,9 @@ void analyse(PreparedRun& p, RunEngine& e, const SolveResult& result, const RunO
         if (result.status == Status::unbounded && csv) write_status_line(out, result.status);
         if (p.parametric) {
             SweepReporter reporter(csv ? &out : nullptr, checker, p.items);
-            o.records = parametric_sweep(*e.engine, p.items, form.variables(), result, reporter);
+            o.records = sweep_records(*e.engine, p.items, form.variables(), result, reporter);
             if (!is_verdict(reporter.end())) o.end = reporter.end();
-            if (csv) write_parametric_report(out, form, p.items, o.records);
+            if (csv) write_sweep_table(out, form, p.items, o.records);
             o.run.items = &p.items;
             o.run.records = &o.records;
         } else {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "accurate/accurate_engine.h"
-#include "analysis/parametric_items.h"
-#include "analysis/parametric_sweep.h"
+#include "analysis/sweep_items.h"
+#include "analysis/sweep_records.h"
 #include "check/checker.h"
 #include "engine/settings.h"
 #include "report/sweep_words.h"

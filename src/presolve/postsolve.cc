@@ -244,7 +244,7 @@ BasisStatus final_status(At at, double x, double lower, double upper) {
 
 }  // namespace
 
-Postsolved postsolve(const revised::LpData& lp, const Presolved& p, const revised::Solution& reduced) {
+Postsolved postsolve(const revised::LpData& lp, const Presolved& p, const revised::LpSolution& reduced) {
     const auto n = static_cast<std::size_t>(lp.cols), m = static_cast<std::size_t>(lp.rows);
     Values v;
     v.sense = lp.sense == revised::Sense::maximise ? -1.0 : 1.0;

@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "revised/lp_data.h"
-#include "revised/solution.h"
+#include "revised/lp_solution.h"
 
 namespace lpsens::presolve {
 
@@ -126,6 +126,6 @@ struct Postsolved {
 
 // From a solution of p.reduced (values, duals and basis) to those of `lp`,
 // the LP `p` was made from.
-Postsolved postsolve(const revised::LpData& lp, const Presolved& p, const revised::Solution& reduced);
+Postsolved postsolve(const revised::LpData& lp, const Presolved& p, const revised::LpSolution& reduced);
 
 }  // namespace lpsens::presolve

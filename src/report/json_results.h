@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/model_terms.h"
-#include "analysis/parametric_sweep.h"
+#include "analysis/model_results.h"
+#include "analysis/sweep_records.h"
 #include "analysis/ranging.h"
 #include "check/checker.h"
 #include "form/documented_form.h"

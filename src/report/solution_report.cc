@@ -1,6 +1,6 @@
 #include "report/solution_report.h"
 
-#include "numeric/fields.h"
+#include "numeric/report_fields.h"
 
 namespace lpsens {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "numeric/fields.h"
+#include "numeric/report_fields.h"
 
 namespace lpsens {
 

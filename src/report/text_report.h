@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/model_terms.h"
-#include "analysis/parametric_sweep.h"
+#include "analysis/model_results.h"
+#include "analysis/sweep_records.h"
 #include "io/channel.h"
 #include "report/sweep_words.h"
 #include "sweep/sweep_types.h"

@@ -156,7 +156,7 @@ void RevisedSimplex::set_row_bounds(int row, double lower, double upper) {
     engine_->working.set_row_bounds(row, lower, upper);
 }
 
-const Solution& RevisedSimplex::solve() {
+const LpSolution& RevisedSimplex::solve() {
     Engine& e = *engine_;
     SimplexState& s = e.state;
     s.iterations = IterationCounts{};
@@ -209,7 +209,7 @@ namespace {
 
 // Values (unscaled) and statuses as the caller names them, from the working
 // LP's; a row's from its logical, which is minus its activity.
-void take_values_and_statuses(const WorkingLp& w, const SimplexState& s, int n, int m, Solution& sol) {
+void take_values_and_statuses(const WorkingLp& w, const SimplexState& s, int n, int m, LpSolution& sol) {
     sol.col_value.resize(n);
     sol.row_activity.resize(m);
     sol.basis.col_status.resize(n);
@@ -235,7 +235,7 @@ void take_values_and_statuses(const WorkingLp& w, const SimplexState& s, int n, 
 }
 
 // Nonbasic values exactly at their bounds.
-void snap_nonbasic_to_bounds(const LpData& lp, Solution& sol) {
+void snap_nonbasic_to_bounds(const LpData& lp, LpSolution& sol) {
     for (int j = 0; j < lp.cols; ++j) {
         if (sol.basis.col_status[j] == BasisStatus::at_lower || sol.basis.col_status[j] == BasisStatus::fixed)
             sol.col_value[j] = lp.col_lower[j];
@@ -249,14 +249,14 @@ void snap_nonbasic_to_bounds(const LpData& lp, Solution& sol) {
 }
 
 // The LP's objective at the solution's values, summed in long double.
-double objective_at(const LpData& lp, const Solution& sol) {
+double objective_at(const LpData& lp, const LpSolution& sol) {
     long double objective = lp.offset;
     for (int j = 0; j < lp.cols; ++j) objective += static_cast<long double>(lp.cost[j]) * sol.col_value[j];
     return static_cast<double>(objective);
 }
 
 // Duals from the LP's own costs (a perturbation or shift is taken back).
-void take_duals(SimplexState& s, const WorkingLp& w, int m, Solution& sol) {
+void take_duals(SimplexState& s, const WorkingLp& w, int m, LpSolution& sol) {
     std::vector<double> y_scaled;
     if (s.costs_modified) s.restore_costs();
     compute_reduced_costs(s, &y_scaled);
@@ -266,7 +266,7 @@ void take_duals(SimplexState& s, const WorkingLp& w, int m, Solution& sol) {
 
 // An optimal outcome stands when the point passes its check.
 void judge_optimal(const LpData& lp, const WorkingLp& w, const SimplexState& s, int log_level, double tolerance,
-                   Solution& sol) {
+                   LpSolution& sol) {
     const SolutionCheck check = check_solution(lp, w, sol, tolerance, true);
     sol.status = check.primal_ok && check.dual_ok ? SolveStatus::optimal : SolveStatus::numerical_trouble;
     if (s.observer != nullptr && log_level >= 1 && sol.status != SolveStatus::optimal) {
@@ -280,7 +280,7 @@ void judge_optimal(const LpData& lp, const WorkingLp& w, const SimplexState& s, 
 // An infeasible outcome stands when rho (scaled, by row) unscaled gives a
 // Farkas certificate, with either sign.
 void judge_infeasible(const LpData& lp, const WorkingLp& w, const SimplexState& s, const std::vector<double>& rho,
-                      double tolerance, Solution& sol) {
+                      double tolerance, LpSolution& sol) {
     check_solution(lp, w, sol, tolerance, false);
     const int m = lp.rows;
     std::vector<double> y(m);
@@ -309,7 +309,7 @@ void judge_infeasible(const LpData& lp, const WorkingLp& w, const SimplexState& 
 // An unbounded outcome stands when the point is feasible and the ray (scaled,
 // by var) unscaled passes its check.
 void judge_unbounded(const LpData& lp, const WorkingLp& w, const SimplexState& s, const std::vector<double>& ray,
-                     double tolerance, Solution& sol) {
+                     double tolerance, LpSolution& sol) {
     const SolutionCheck feasible = check_solution(lp, w, sol, tolerance, false);
     const int n = lp.cols;
     std::vector<double> dx(n);
@@ -337,8 +337,8 @@ void RevisedSimplex::finish_solution(int outcome_code, SolveStatus limit_status)
     Engine& e = *engine_;
     SimplexState& s = e.state;
     const WorkingLp& w = e.working;
-    Solution& sol = solution_;
-    sol = Solution{};
+    LpSolution& sol = solution_;
+    sol = LpSolution{};
     take_values_and_statuses(w, s, lp_.cols, lp_.rows, sol);
     snap_nonbasic_to_bounds(lp_, sol);
     sol.objective = objective_at(lp_, sol);

@@ -4,7 +4,7 @@
 // conventions.
 //
 //   RevisedSimplex engine(lp);            // scales the LP, slack basis
-//   const Solution& s = engine.solve();   // cold: dual simplex
+//   const LpSolution& s = engine.solve();   // cold: dual simplex
 //   engine.set_cost(j, c);                // then a warm re-solve:
 //   engine.solve();                       //   primal simplex from the basis
 //   engine.set_row_bounds(i, lo, up);
@@ -21,8 +21,8 @@
 
 #include "revised/lp_data.h"
 #include "revised/observer.h"
-#include "revised/options.h"
-#include "revised/solution.h"
+#include "revised/solver_options.h"
+#include "revised/lp_solution.h"
 
 namespace lpsens::revised {
 
@@ -61,10 +61,10 @@ public:
     // that fails is never returned as final: the solve is redone with fresh
     // factors and tighter tolerances, then from the slack basis, and only
     // then the status is numerical_trouble.
-    const Solution& solve();
-    const Solution& solution() const { return solution_; }
+    const LpSolution& solve();
+    const LpSolution& solution() const { return solution_; }
 
-    // Warm start from `basis` (as Solution::basis gives it). Where it does
+    // Warm start from `basis` (as LpSolution::basis gives it). Where it does
     // not have exactly `rows` basic entries it is repaired with logicals;
     // nonbasic statuses that name an infinite bound move to the other.
     void set_basis(const Basis& basis);
@@ -118,7 +118,7 @@ private:
     LpData lp_;
     Options options_;
     std::unique_ptr<Engine> engine_;
-    Solution solution_;
+    LpSolution solution_;
     SolveObserver* observer_ = nullptr;
     bool has_basis_ = false;  // false: the next solve starts cold
 };

@@ -8,9 +8,9 @@
 
 #include "revised/dual_edge_weights.h"
 #include "revised/observer.h"
-#include "revised/options.h"
+#include "revised/solver_options.h"
 #include "revised/simplex_basis.h"
-#include "revised/solution.h"
+#include "revised/lp_solution.h"
 #include "revised/working_lp.h"
 
 namespace lpsens::revised {

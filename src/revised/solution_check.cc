@@ -28,7 +28,7 @@ double dual_error(BasisStatus status, double value) {
 }
 }  // namespace
 
-SolutionCheck check_solution(const LpData& lp, const WorkingLp& working, Solution& solution, double tolerance,
+SolutionCheck check_solution(const LpData& lp, const WorkingLp& working, LpSolution& solution, double tolerance,
                              bool check_duals) {
     SolutionCheck check;
     const int n = lp.cols;

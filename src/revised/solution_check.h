@@ -4,7 +4,7 @@
 #pragma once
 
 #include "revised/lp_data.h"
-#include "revised/solution.h"
+#include "revised/lp_solution.h"
 #include "revised/working_lp.h"
 
 namespace lpsens::revised {
@@ -23,7 +23,7 @@ struct SolutionCheck {
 // 1e-9 of the magnitude it is measured against (plus, on the primal side,
 // 1e-12 of the largest scaled value, for the rounding of solves with
 // large values). The dual side is checked only when `check_duals`.
-SolutionCheck check_solution(const LpData& lp, const WorkingLp& working, Solution& solution, double tolerance,
+SolutionCheck check_solution(const LpData& lp, const WorkingLp& working, LpSolution& solution, double tolerance,
                              bool check_duals);
 
 }  // namespace lpsens::revised

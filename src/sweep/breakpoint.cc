@@ -10,7 +10,7 @@ namespace lpsens::sweep {
 namespace {
 
 using revised::BasisStatus;
-using revised::Solution;
+using revised::LpSolution;
 using revised::Variable;
 
 constexpr double infinity = std::numeric_limits<double>::infinity();
@@ -25,7 +25,7 @@ constexpr double cost_tolerance = 1e-9;
 
 std::size_t at(int i) { return static_cast<std::size_t>(i); }
 
-double value_of(const Solution& s, Variable v) {
+double value_of(const LpSolution& s, Variable v) {
     return v.kind == Variable::Kind::column ? s.col_value[at(v.index)] : s.row_activity[at(v.index)];
 }
 double lower_of(const revised::LpData& lp, Variable v) {
@@ -36,7 +36,7 @@ double upper_of(const revised::LpData& lp, Variable v) {
 }
 // The reduced cost of a column, or of a row's activity (its dual), in
 // the sense of a minimisation: >= 0 at a lower bound, <= 0 at an upper one.
-double min_cost_of(const ParametricLp& lp, const Solution& s, Variable v) {
+double min_cost_of(const ParametricLp& lp, const LpSolution& s, Variable v) {
     const double d = v.kind == Variable::Kind::column ? s.reduced_cost[at(v.index)] : s.row_dual[at(v.index)];
     return lp.maximise() ? -d : d;
 }
@@ -48,7 +48,7 @@ double slack_below(double value, double lower) {
 
 // Every nonbasic variable, columns first.
 template <class Visit>
-void for_each_nonbasic(const Solution& s, Visit visit) {
+void for_each_nonbasic(const LpSolution& s, Visit visit) {
     for (std::size_t j = 0; j < s.basis.col_status.size(); ++j)
         if (s.basis.col_status[j] != BasisStatus::basic)
             visit(Variable::column(static_cast<int>(j)), s.basis.col_status[j]);
@@ -79,7 +79,7 @@ std::size_t harris_choice(const std::vector<Candidate>& candidates, double slack
 // Sides: the basic values move along B^-1 of the moving activities of
 // nonbasic rows (each at its moving bound); a basic row's bounds move
 // themselves.  The breakpoint is where the first basic value reaches a bound.
-Breakpoint side_breakpoint(const ParametricLp& lp, const Solution& s) {
+Breakpoint side_breakpoint(const ParametricLp& lp, const LpSolution& s) {
     const revised::RevisedSimplex& core = lp.core();
     const revised::LpData& data = lp.lp();
     const BasisValues basis(core, s.basis);
@@ -133,7 +133,7 @@ Breakpoint side_breakpoint(const ParametricLp& lp, const Solution& s) {
 // nonbasic reduced cost (c_j - a_j^T y for a column, y_i for a row's
 // activity) and its rate, in the sense of a minimisation.  The breakpoint
 // is where the first reaches zero.
-Breakpoint cost_breakpoint(const ParametricLp& lp, const Solution& s) {
+Breakpoint cost_breakpoint(const ParametricLp& lp, const LpSolution& s) {
     const revised::LpData& data = lp.lp();
     const BasisValues basis(lp.core(), s.basis);
     const std::vector<Variable>& header = basis.header();
@@ -194,7 +194,7 @@ Breakpoint cost_breakpoint(const ParametricLp& lp, const Solution& s) {
 
 // Sides: the dual ratio test on the row of the position that reaches its
 // bound.
-Exchange side_exchange(const ParametricLp& lp, const Solution& s, const Breakpoint& b) {
+Exchange side_exchange(const ParametricLp& lp, const LpSolution& s, const Breakpoint& b) {
     std::vector<double> by_column, by_row;
     lp.core().tableau_row(b.position, by_column, by_row);
     double biggest = 0;
@@ -228,7 +228,7 @@ Exchange side_exchange(const ParametricLp& lp, const Solution& s, const Breakpoi
 }
 
 // Costs: the primal ratio test on the column of the entering variable.
-Exchange cost_exchange(const ParametricLp& lp, const Solution& s, const Breakpoint& b) {
+Exchange cost_exchange(const ParametricLp& lp, const LpSolution& s, const Breakpoint& b) {
     const std::vector<double> column = lp.core().tableau_column(b.entering);
     double biggest = 0;
     for (const double a : column) biggest = std::max(biggest, std::fabs(a));
@@ -272,11 +272,11 @@ Exchange cost_exchange(const ParametricLp& lp, const Solution& s, const Breakpoi
 
 }  // namespace
 
-Breakpoint next_breakpoint(const ParametricLp& lp, const Solution& solution) {
+Breakpoint next_breakpoint(const ParametricLp& lp, const LpSolution& solution) {
     return lp.costs() ? cost_breakpoint(lp, solution) : side_breakpoint(lp, solution);
 }
 
-Exchange choose_exchange(const ParametricLp& lp, const Solution& solution, const Breakpoint& b) {
+Exchange choose_exchange(const ParametricLp& lp, const LpSolution& solution, const Breakpoint& b) {
     if (!std::isfinite(b.step)) return {};
     return lp.costs() ? cost_exchange(lp, solution, b) : side_exchange(lp, solution, b);
 }

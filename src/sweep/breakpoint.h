@@ -30,7 +30,7 @@ struct Breakpoint {
 
 // The next breakpoint from the solution of the current basis at the LP's
 // current theta.
-Breakpoint next_breakpoint(const ParametricLp& lp, const revised::Solution& solution);
+Breakpoint next_breakpoint(const ParametricLp& lp, const revised::LpSolution& solution);
 
 struct Exchange {
     enum class Kind { none, pivot, flip } kind = Kind::none;
@@ -41,7 +41,7 @@ struct Exchange {
 };
 
 // The exchange at breakpoint `at` of the solution's basis.
-Exchange choose_exchange(const ParametricLp& lp, const revised::Solution& solution, const Breakpoint& at);
+Exchange choose_exchange(const ParametricLp& lp, const revised::LpSolution& solution, const Breakpoint& at);
 
 // Carries it out on the core.
 void apply(ParametricLp& lp, const Exchange& exchange);

@@ -24,7 +24,7 @@ const char* to_string(EndReason reason) {
 
 namespace {
 
-using revised::Solution;
+using revised::LpSolution;
 using revised::SolveStatus;
 using revised::Variable;
 
@@ -224,7 +224,7 @@ private:
     const double length_;
     const double noise_;
     double theta_ = 0;
-    Solution solution_;
+    LpSolution solution_;
     Result result_;
     RecordObserver* observer_ = nullptr;
 };

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "revised/lp_data.h"
-#include "revised/options.h"
+#include "revised/solver_options.h"
 #include "sweep/sweep_types.h"
 
 namespace lpsens::sweep {

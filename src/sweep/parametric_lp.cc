@@ -82,7 +82,7 @@ revised::LpData ParametricLp::lp_at(double theta) const {
     return lp;
 }
 
-double ParametricLp::slope(const revised::Solution& solution) const {
+double ParametricLp::slope(const revised::LpSolution& solution) const {
     long double sum = 0;
     for (std::size_t k = 0; k < moving_.size(); ++k) {
         const auto i = static_cast<std::size_t>(moving_[k]);

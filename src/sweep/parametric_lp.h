@@ -38,7 +38,7 @@ public:
     // The rate of the objective along theta for a solution of the current
     // basis: the moving costs times their columns' values, or the moving
     // sides times their rows' duals.
-    double slope(const revised::Solution& solution) const;
+    double slope(const revised::LpSolution& solution) const;
 
     revised::RevisedSimplex& core() { return *core_; }
     const revised::RevisedSimplex& core() const { return *core_; }

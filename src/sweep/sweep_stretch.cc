@@ -16,7 +16,7 @@ FirstOptimum least_theta(LpData aux, const revised::Options& options) {
     revised::Options settings = options;
     settings.perturb_costs = false;
     revised::RevisedSimplex core(std::move(aux), settings);
-    const revised::Solution& s = core.solve();
+    const revised::LpSolution& s = core.solve();
     FirstOptimum first;
     first.status = s.status;
     if (s.status != revised::SolveStatus::optimal) return first;

@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
         if (p.outcome == presolve::Outcome::reduced && p.reduced.rows > 0 && p.reduced.cols > 0) {
             revised::RevisedSimplex reduced(p.reduced, options);
             reduced.set_observer(&log);
-            const revised::Solution& r = reduced.solve();
+            const revised::LpSolution& r = reduced.solve();
             reduced_iterations = r.iterations.total();
             std::printf("reduced      %s, objective %.12g, %lld iterations\n", revised::to_string(r.status), r.objective,
                         reduced_iterations);
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     revised::RevisedSimplex engine(std::move(lp), options);
     engine.set_observer(&log);
     if (warm) engine.set_basis(*warm);
-    const revised::Solution& s = engine.solve();
+    const revised::LpSolution& s = engine.solve();
     const auto end = std::chrono::steady_clock::now();
     const std::chrono::duration<double> read_time = read - start, solve_time = end - read;
 

@@ -1,6 +1,6 @@
-#include "analysis/parametric_step.h"
+#include "analysis/sweep_step.h"
 
-#include "analysis/sensitivity.h"
+#include "analysis/direction_ranging.h"
 
 namespace lpsens {
 

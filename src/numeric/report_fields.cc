@@ -1,4 +1,4 @@
-#include "numeric/fields.h"
+#include "numeric/report_fields.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,11 +1,11 @@
-#include "analysis/model_terms.h"
+#include "analysis/model_results.h"
 
 #include <cmath>
 #include <limits>
 #include <memory>
 #include <utility>
 
-#include "analysis/sensitivity.h"
+#include "analysis/direction_ranging.h"
 #include "analysis/shared_passes.h"
 
 namespace lpsens {

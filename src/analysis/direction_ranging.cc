@@ -1,4 +1,4 @@
-#include "analysis/sensitivity.h"
+#include "analysis/direction_ranging.h"
 
 #include <algorithm>
 #include <cmath>

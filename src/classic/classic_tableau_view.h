@@ -6,9 +6,9 @@
 
 namespace lpsens {
 
-class StateView final : public TableauView {
+class ClassicTableauView final : public TableauView {
 public:
-    explicit StateView(const ClassicState& cs) : cs_(cs) {}
+    explicit ClassicTableauView(const ClassicState& cs) : cs_(cs) {}
     int rows() const override { return cs_.row_count; }
     int columns() const override { return cs_.column_count(); }
     double entry(int i, int j) const override { return cs_.tableau(i, j).value; }

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "analysis/parametric_items.h"
+#include "analysis/sweep_items.h"
 #include "engine/engine.h"
 
 namespace lpsens {
@@ -49,7 +49,7 @@ public:
 // the optimum at t = 0 and just past every breakpoint (at most 20 records),
 // and ends at a t where there is none.  From the first step on no
 // artificial variable may take a nonzero value.
-std::vector<SweepRecord> parametric_sweep(SolveEngine& engine, const SweepItems& items, int variables,
+std::vector<SweepRecord> sweep_records(SolveEngine& engine, const SweepItems& items, int variables,
                                           const SolveResult& first, SweepObserver& observer);
 
 }  // namespace lpsens

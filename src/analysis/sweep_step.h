@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "analysis/parametric_items.h"
+#include "analysis/sweep_items.h"
 #include "engine/tableau_view.h"
 
 namespace lpsens {

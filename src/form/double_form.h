@@ -16,7 +16,7 @@ namespace lpsens {
 
 enum class RowKind : std::uint8_t { less_or_equal, equality, greater_or_equal };
 
-struct ProblemAsRead {
+struct DoubleForm {
     int rows = 0;       // M
     int variables = 0;  // N
     std::vector<RowKind> kind;         // 1..M
@@ -64,6 +64,6 @@ struct ProblemAsRead {
 
 // The form's values as read, in double precision (`exact`), or as the
 // classic engine stores them (40-bit).
-ProblemAsRead capture_problem(const DocumentedForm& form, bool exact);
+DoubleForm capture_form(const DocumentedForm& form, bool exact);
 
 }  // namespace lpsens

@@ -55,7 +55,7 @@ struct IterationCounts {
     int retries = 0;               // solves redone after a failed check
 };
 
-struct Solution {
+struct LpSolution {
     SolveStatus status = SolveStatus::not_solved;
     double objective = 0;               // cost^T x + offset, in the LP's sense
 

@@ -1,10 +1,10 @@
-#include "form/problem_as_read.h"
+#include "form/double_form.h"
 
 namespace lpsens {
 
-ProblemAsRead capture_problem(const DocumentedForm& form, bool exact) {
+DoubleForm capture_form(const DocumentedForm& form, bool exact) {
     auto value_of = [&](Extended x) { return exact ? static_cast<double>(x) : narrowed(x).value; };
-    ProblemAsRead p;
+    DoubleForm p;
     const int m = form.rows();
     const int n = form.variables();
     p.rows = m;

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <random>
 
-#include "analysis/parametric_items.h"
-#include "analysis/parametric_step.h"
+#include "analysis/sweep_items.h"
+#include "analysis/sweep_step.h"
 #include "test_support.h"
 
 namespace lpsens {
@@ -50,7 +50,7 @@ SweepItems take_items(DocumentedForm& form, RunMode mode, std::vector<std::strin
         form.row_name(i) = constraints[static_cast<std::size_t>(i - 1)];
         form.rhs(i) = 100 + i;
     }
-    return extract_parametric_items(form, mode);
+    return extract_sweep_items(form, mode);
 }
 
 TEST(ParametricItems, TextThatIsNotANumberStopsTheRun) {

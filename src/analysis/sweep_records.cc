@@ -1,6 +1,6 @@
-#include "analysis/parametric_sweep.h"
+#include "analysis/sweep_records.h"
 
-#include "analysis/parametric_step.h"
+#include "analysis/sweep_step.h"
 
 namespace lpsens {
 
@@ -57,7 +57,7 @@ SweepRecord take_record(const Solution& solution, const SweepItems& items, const
     return r;
 }
 
-std::vector<SweepRecord> parametric_sweep(SolveEngine& engine, const SweepItems& items, int variables,
+std::vector<SweepRecord> sweep_records(SolveEngine& engine, const SweepItems& items, int variables,
                                           const SolveResult& first, SweepObserver& observer) {
     const int m = engine.tableau().rows();
     SweepMove sweep = sweep_move(items);

@@ -31,7 +31,7 @@ struct SweepItems {
         Extended end = 0;
     };
     std::vector<ModelItem> model_items;
-    // An imported model's sweep, in the model's terms (parametric_step.h):
+    // An imported model's sweep, in the model's terms (sweep_step.h):
     // a reduced cost tied at zero is a breakpoint, and half of a split free
     // variable crossing zero is none.  free_partner: by form variable 1..N,
     // the other half of a split free variable, or 0.
@@ -60,7 +60,7 @@ std::optional<Extended> parse_parametric_text(std::string_view text);
 // names to the plain name and writes each start value into the form.  Ends
 // with strip_name_suffixes.  A start or end text that is not a number is
 // runtime error 106, one too large for the stored format 205.
-SweepItems extract_parametric_items(DocumentedForm& form, RunMode mode);
+SweepItems extract_sweep_items(DocumentedForm& form, RunMode mode);
 
 // Imported models: finds each item's model column (pv) or row (rv) and sets
 // its cost or right-hand side to the start value, in the model's own sense,

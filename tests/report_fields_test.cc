@@ -9,7 +9,7 @@
 #include <cstring>
 #include <random>
 
-#include "numeric/fields.h"
+#include "numeric/report_fields.h"
 
 namespace lpsens {
 namespace {

@@ -3,13 +3,13 @@
 
 #include <vector>
 
-#include "analysis/parametric_sweep.h"
+#include "analysis/sweep_records.h"
 #include "form/documented_form.h"
 #include "io/channel.h"
 
 namespace lpsens {
 
-void write_parametric_report(Channel& out, const DocumentedForm& form, const SweepItems& items,
+void write_sweep_table(Channel& out, const DocumentedForm& form, const SweepItems& items,
                              const std::vector<SweepRecord>& records);
 
 }  // namespace lpsens

@@ -1,6 +1,6 @@
-#include "analysis/parametric_items.h"
+#include "analysis/sweep_items.h"
 
-#include "analysis/sensitivity.h"
+#include "analysis/direction_ranging.h"
 #include "form/names.h"
 #include "model/native_reader.h"
 
@@ -29,7 +29,7 @@ StoredReal item_value(bool pv, int index, const Name& name, std::string_view tex
 
 }  // namespace
 
-SweepItems extract_parametric_items(DocumentedForm& form, RunMode mode) {
+SweepItems extract_sweep_items(DocumentedForm& form, RunMode mode) {
     SweepItems items;
     const bool pv = mode == RunMode::cost_sweep;
     items.objective = pv;

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "accurate/accurate_engine.h"
-#include "analysis/model_terms.h"
+#include "analysis/model_results.h"
 #include "form/documented_form.h"
 #include "run_support.h"
 #include "test_support.h"

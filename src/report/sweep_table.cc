@@ -1,6 +1,6 @@
-#include "report/parametric_report.h"
+#include "report/sweep_table.h"
 
-#include "numeric/fields.h"
+#include "numeric/report_fields.h"
 
 namespace lpsens {
 
@@ -25,7 +25,7 @@ void append_value_row(std::string& line, int step_count, ValueOf value_of) {
 
 }  // namespace
 
-void write_parametric_report(Channel& out, const DocumentedForm& form, const SweepItems& items,
+void write_sweep_table(Channel& out, const DocumentedForm& form, const SweepItems& items,
                              const std::vector<SweepRecord>& records) {
     const int n = form.variables();
     const int m = form.rows();
