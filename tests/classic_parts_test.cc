@@ -110,7 +110,7 @@ TEST(RestoreFeasibility, LowestNegativeRowFirst) {
     const double rows[3][3] = {{0, 1, 2}, {-1, -1, 0}, {-1, -1, -1}};
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) cs.tableau(i, j) = stored(rows[i][j]);
-    EXPECT_TRUE(restore_feasibility(cs));
+    EXPECT_EQ(restore_feasibility(cs), LoopEnd::feasible);
     // Row 1 went first; the exchange made row 2 feasible as well.
     EXPECT_EQ(variable_code(cs.basis_label[1]), 1);
     EXPECT_EQ(variable_code(cs.basis_label[2]), 1002);
@@ -124,7 +124,7 @@ TEST(RestoreFeasibility, NoEntryToPivotOn) {
     ClassicState& cs = blank.cs;
     cs.tableau(1, 0) = stored(-1);
     cs.tableau(1, 1) = stored(-0.00001L);  // not below -0.00001
-    EXPECT_FALSE(restore_feasibility(cs));
+    EXPECT_EQ(restore_feasibility(cs), LoopEnd::infeasible);
 }
 
 }  // namespace

@@ -49,13 +49,13 @@ TEST(Simplex, WorkedExampleEntryByEntry) {
 
     EXPECT_EQ(choose_phase1_column(cs), 2);
     EXPECT_EQ(choose_leaving_row(cs, 2), 2);
-    EXPECT_EQ(solve_phase1(cs), phase1_feasible);
+    EXPECT_EQ(solve_phase1(cs), LoopEnd::feasible);
     EXPECT_EQ(loaded.console.captured(), ":");
     expect_tableau(cs, {{3, -0.5, 1.5, -1.5}, {3, 0.5, -0.5, 0.5}, {1, 0.5, 0.5, -0.5}, {0, 0, 1, 0}});
     EXPECT_EQ(code(cs.column_label[2]), 3002);
     EXPECT_EQ(code(cs.basis_label[2]), 2);
 
-    EXPECT_EQ(solve_phase2(cs), phase2_optimal);
+    EXPECT_EQ(solve_phase2(cs), LoopEnd::optimal);
     EXPECT_EQ(loaded.console.captured(), ":..");
     expect_tableau(cs, {{12, 1, 0, 3}, {6, 1, -1, 2}, {4, 1, 0, 1}, {0, 0, 1, 0}});
     EXPECT_EQ(cs.row_origin[1], -3);
@@ -193,7 +193,7 @@ TEST(Simplex, BasicArtificialAtLevelZeroStaysBasic) {
     testing::Loaded loaded(lines({"T", "2 2 1 0", "1", "x", "y", "e", "c", "0", "1", "0", "0", "1", "1", "4", "1", "1"}));
     ClassicState& cs = loaded.cs;
     initialise_tableau(cs);
-    ASSERT_EQ(solve_phase1(cs), phase1_feasible);
+    ASSERT_EQ(solve_phase1(cs), LoopEnd::feasible);
     solve_phase2(cs);
     const Solution solution = solution_from(ClassicTableauView(cs), cs.var_count);
     bool artificial_basic = false;
@@ -211,7 +211,7 @@ TEST(Cycling, BealesExampleCyclesUnderThePlainRules) {
     testing::Loaded loaded(beale());
     ClassicState& cs = loaded.cs;
     initialise_tableau(cs);
-    ASSERT_EQ(solve_phase1(cs), phase1_feasible);
+    ASSERT_EQ(solve_phase1(cs), LoopEnd::feasible);
     std::set<std::vector<VariableId>> seen;
     bool repeated = false;
     for (int iteration = 0; iteration < 50 && !repeated; ++iteration) {

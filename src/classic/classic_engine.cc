@@ -39,29 +39,29 @@ SolveResult classic_result(const ClassicState& cs, Status status) {
 namespace {
 
 // The status of a loop that stopped before its verdict.
-Status stop_status(int stop) { return stop == loop_time_limit ? Status::time_limit : Status::exchange_limit; }
+Status stop_status(LoopEnd stop) { return stop == LoopEnd::time_limit ? Status::time_limit : Status::exchange_limit; }
 
 }  // namespace
 
 SolveResult ClassicEngine::result(Status status) const { return classic_result(cs_, status); }
 
-SolveResult ClassicEngine::stopped(int stop, bool feasible) const {
+SolveResult ClassicEngine::stopped(LoopEnd stop, bool feasible) const {
     SolveResult r = classic_result(cs_, stop_status(stop));
     r.feasible = feasible;
     return r;
 }
 
 SolveResult ClassicEngine::phase2() {
-    const int outcome = solve_phase2(cs_);
-    if (outcome < 0) return stopped(outcome, true);
-    return result(outcome == phase2_unbounded ? Status::unbounded : Status::optimal);
+    const LoopEnd outcome = solve_phase2(cs_);
+    if (is_stop(outcome)) return stopped(outcome, true);
+    return result(outcome == LoopEnd::unbounded ? Status::unbounded : Status::optimal);
 }
 
 SolveResult ClassicEngine::solve() {
     cs_.status_line.start();
-    const int phase1 = solve_phase1(cs_);
-    if (phase1 < 0) return stopped(phase1, false);
-    if (phase1 != phase1_feasible) return result(Status::infeasible);
+    const LoopEnd phase1 = solve_phase1(cs_);
+    if (is_stop(phase1)) return stopped(phase1, false);
+    if (phase1 != LoopEnd::feasible) return result(Status::infeasible);
     return phase2();
 }
 
@@ -72,9 +72,9 @@ SolveResult ClassicEngine::reoptimise(const ParameterMove& move) {
     cs_.artificials_stay_at_zero = true;
     apply_move(cs_, move);
     if (!move.objective) {
-        const int restored = restore_feasibility(cs_);
-        if (restored < 0) return stopped(restored, false);
-        if (restored == restored_infeasible) return result(Status::infeasible);
+        const LoopEnd restored = restore_feasibility(cs_);
+        if (is_stop(restored)) return stopped(restored, false);
+        if (restored == LoopEnd::infeasible) return result(Status::infeasible);
     }
     return phase2();
 }

@@ -12,6 +12,8 @@
 
 namespace lpsens {
 
+enum class LoopEnd;  // classic/phases.h
+
 struct ClassicState;
 class ClassicTableauView;
 
@@ -31,9 +33,9 @@ public:
 
 private:
     SolveResult result(Status status) const;
-    // A loop stopped (loop_exchange_limit or loop_time_limit) with a basis
+    // A loop stopped (at the exchange limit or the deadline) with a basis
     // that is `feasible` or not.
-    SolveResult stopped(int stop, bool feasible) const;
+    SolveResult stopped(LoopEnd stop, bool feasible) const;
     // Phase 2 from the current (feasible) basis.
     SolveResult phase2();
 

@@ -67,10 +67,10 @@ public:
         return true;
     }
 
-    // Before an exchange: the stop that is due, or 0.
-    int stop_due() {
-        const int stop = loop_stop(cs_, monitor_.count());
-        if (stop == loop_exchange_limit) ++cs_.log.stopped_at_cap;
+    // Before an exchange: the stop that is due, or none.
+    LoopEnd stop_due() {
+        const LoopEnd stop = loop_stop(cs_, monitor_.count());
+        if (stop == LoopEnd::exchange_limit) ++cs_.log.stopped_at_cap;
         return stop;
     }
 
@@ -171,10 +171,10 @@ int choose_leaving_row_smallest_code(const ClassicState& cs, int s) {
     return result;
 }
 
-int loop_stop(const ClassicState& cs, long count) {
-    if (count >= exchange_cap(cs)) return loop_exchange_limit;
-    if (past_deadline(cs.settings)) return loop_time_limit;
-    return 0;
+LoopEnd loop_stop(const ClassicState& cs, long count) {
+    if (count >= exchange_cap(cs)) return LoopEnd::exchange_limit;
+    if (past_deadline(cs.settings)) return LoopEnd::time_limit;
+    return LoopEnd::none;
 }
 
 void show_status(ClassicState& cs, const char* phase, bool phase1) {
@@ -191,9 +191,9 @@ void show_status(ClassicState& cs, const char* phase, bool phase1) {
                                        static_cast<double>(infeasibility)});
 }
 
-int solve_phase1(ClassicState& cs) {
+LoopEnd solve_phase1(ClassicState& cs) {
     LoopControl loop(cs, "phase 1", phase1_objective);
-    int stop = 0;
+    LoopEnd stop = LoopEnd::none;
     for (;;) {
         const auto verdict = loop.guard().observe(cs);
         if (verdict == CycleGuard::Verdict::give_up) {
@@ -212,7 +212,7 @@ int solve_phase1(ClassicState& cs) {
             if (loop.take_away_perturbation()) continue;
             break;
         }
-        if ((stop = loop.stop_due()) != 0) break;
+        if ((stop = loop.stop_due()) != LoopEnd::none) break;
         const StoredReal before = cs.phase1_row[0];
         loop.exchange(cs.leaving_row, cs.entering_column);
         cs.console->mark(':');
@@ -221,11 +221,11 @@ int solve_phase1(ClassicState& cs) {
         show_status(cs, "phase 1", true);
     }
     loop.finish();
-    if (stop != 0) return stop;
+    if (stop != LoopEnd::none) return stop;
     if (load_real(cs.phase1_row[0]) < feasibility_tolerance) {
-        return phase1_infeasible;
+        return LoopEnd::infeasible;
     }
-    return phase1_feasible;
+    return LoopEnd::feasible;
 }
 
 namespace {
@@ -256,9 +256,9 @@ void choose_phase2_exchange(ClassicState& cs, bool cycling) {
 
 }  // namespace
 
-int solve_phase2(ClassicState& cs) {
+LoopEnd solve_phase2(ClassicState& cs) {
     LoopControl loop(cs, "phase 2", phase2_objective);
-    int stop = 0;
+    LoopEnd stop = LoopEnd::none;
     for (;;) {
         const auto verdict = loop.guard().observe(cs);
         choose_phase2_exchange(cs, verdict != CycleGuard::Verdict::normal);
@@ -273,9 +273,9 @@ int solve_phase2(ClassicState& cs) {
         }
         if (cs.leaving_row == 0) {
             loop.finish();
-            return phase2_unbounded;
+            return LoopEnd::unbounded;
         }
-        if ((stop = loop.stop_due()) != 0) break;
+        if ((stop = loop.stop_due()) != LoopEnd::none) break;
         const StoredReal before = cs.tableau(0, 0);
         loop.exchange(cs.leaving_row, cs.entering_column);
         loop.guard().exchanged(!(cs.tableau(0, 0) == before));
@@ -283,7 +283,7 @@ int solve_phase2(ClassicState& cs) {
         show_status(cs, "phase 2", false);
     }
     loop.finish();
-    return stop != 0 ? stop : phase2_optimal;
+    return stop != LoopEnd::none ? stop : LoopEnd::optimal;
 }
 
 }  // namespace lpsens

@@ -5,28 +5,25 @@
 
 namespace lpsens {
 
-inline constexpr int phase1_feasible = 1;
-inline constexpr int phase1_infeasible = 0;
-inline constexpr int phase2_optimal = 1;
-inline constexpr int phase2_unbounded = 9;
-// Any exchange loop (the phases, the restoration of feasibility) that needs
-// another exchange when it has made as many as it may, or when the run's
-// deadline has come, stops there without a verdict.
-inline constexpr int loop_exchange_limit = -1;
-inline constexpr int loop_time_limit = -2;
+// How an exchange loop (the phases, the restoration of feasibility) ends:
+// its verdict, or a stop without one when it needs another exchange after
+// as many as it may make, or after the run's deadline.
+enum class LoopEnd { none, feasible, infeasible, optimal, unbounded, exchange_limit, time_limit };
+
+inline bool is_stop(LoopEnd end) { return end == LoopEnd::exchange_limit || end == LoopEnd::time_limit; }
 
 // Drives the sum of the artificial variables to zero, writing ":" to the
-// console per exchange.  1 when feasible, 0 when not, or a loop stop.
-int solve_phase1(ClassicState& cs);
+// console per exchange: feasible, infeasible, or a stop.
+LoopEnd solve_phase1(ClassicState& cs);
 
-// Maximises the objective, writing "." to the console per iteration.  1 at
-// an optimum; 9 when the entering column is unbounded (entering_column
-// then names it); or a loop stop.
-int solve_phase2(ClassicState& cs);
+// Maximises the objective, writing "." to the console per iteration:
+// optimal; unbounded when the entering column is (entering_column then
+// names it); or a stop.
+LoopEnd solve_phase2(ClassicState& cs);
 
-// The loop stop due before the next exchange, when the loop has made
-// `count` exchanges: loop_exchange_limit, loop_time_limit, or 0 for none.
-int loop_stop(const ClassicState& cs, long count);
+// The stop due before the next exchange, when the loop has made `count`
+// exchanges, or none.
+LoopEnd loop_stop(const ClassicState& cs, long count);
 
 // The status line of a loop on the console, when one is due; `phase1`
 // measures the infeasibility by the artificial variables.

@@ -124,7 +124,7 @@ int entering_column_for(const ClassicState& cs, int r, int sign, bool cycling) {
 
 }  // namespace
 
-int restore_feasibility(ClassicState& cs) {
+LoopEnd restore_feasibility(ClassicState& cs) {
     // A basis that comes round again switches both choices to the smallest
     // codes for the rest of the call.
     CycleGuard guard;
@@ -135,15 +135,15 @@ int restore_feasibility(ClassicState& cs) {
                 "lpsens: warning: restoring feasibility stopped: a basis repeated even under the anti-cycling rule, "
                 "so the result may not be exact");
             ++cs.log.stopped_early;
-            return restored_feasible;
+            return LoopEnd::feasible;
         }
         const bool cycling = verdict == CycleGuard::Verdict::cycling;
         const int r = infeasible_row(cs, cycling);
-        if (r == 0) return restored_feasible;
+        if (r == 0) return LoopEnd::feasible;
         const int s = entering_column_for(cs, r, infeasibility_sign(cs, r), cycling);
-        if (s == 0) return restored_infeasible;
-        if (const int stop = loop_stop(cs, count); stop != 0) {
-            if (stop == loop_exchange_limit) ++cs.log.stopped_at_cap;
+        if (s == 0) return LoopEnd::infeasible;
+        if (const LoopEnd stop = loop_stop(cs, count); stop != LoopEnd::none) {
+            if (stop == LoopEnd::exchange_limit) ++cs.log.stopped_at_cap;
             return stop;
         }
         pivot(cs, r, s);

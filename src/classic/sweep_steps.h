@@ -3,6 +3,7 @@
 #pragma once
 
 #include "classic/classic_state.h"
+#include "classic/phases.h"
 #include "engine/engine.h"
 
 namespace lpsens {
@@ -12,14 +13,10 @@ namespace lpsens {
 // with the constant when it moves.  Mode "rv": column 0 likewise.
 void apply_move(ClassicState& cs, const ParameterMove& move);
 
-// What restore_feasibility ends with (besides the loop stops of phases.h).
-inline constexpr int restored_feasible = 1;
-inline constexpr int restored_infeasible = 0;
-
-// Dual-simplex exchanges until no right-hand side is below -0.00001.  Returns
-// restored_feasible; restored_infeasible when a negative row has no entry
-// below -0.00001 to pivot on; or loop_exchange_limit or loop_time_limit
-// when it needs another exchange beyond the cap or after the deadline.
-int restore_feasibility(ClassicState& cs);
+// Dual-simplex exchanges until no right-hand side is below -0.00001:
+// feasible; infeasible when a negative row has no entry below -0.00001 to
+// pivot on; or a stop when it needs another exchange beyond the cap or
+// after the deadline.
+LoopEnd restore_feasibility(ClassicState& cs);
 
 }  // namespace lpsens
