@@ -9,7 +9,11 @@ build=$2
 . "$(dirname "$0")/checks.sh"
 stage=$work/stage
 prefix=/opt/lpsens-test
-if ! make -C "$src" install BUILD="$build" JOBS=2 DESTDIR="$stage" PREFIX="$prefix" > "$work/make.log" 2>&1; then
+# The build folder is configured as it already is (warnings as errors or
+# not), so installing rebuilds nothing while the other tests run its program.
+werror=0
+grep -q '^LPSENS_WERROR:BOOL=ON$' "$build/CMakeCache.txt" && werror=1
+if ! make -C "$src" install BUILD="$build" WERROR=$werror JOBS=2 DESTDIR="$stage" PREFIX="$prefix" > "$work/make.log" 2>&1; then
     cat "$work/make.log"
     echo "FAIL make install"
     exit 1
