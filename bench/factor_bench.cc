@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "factor/basis_factor.h"
-#include "factor_test_support.h"
+#include "factor/crash_basis.h"
 #include "io/byte_source.h"
 #include "model/problem.h"
 
@@ -633,7 +633,7 @@ int main(int argc, char** argv) {
         std::vector<int> optimal;
         if (!bases_dir.empty() && read_basis(bases_dir + "/" + problem.name + ".bas", problem, optimal))
             bases.emplace_back("optimal", optimal);
-        bases.emplace_back("crash", lpsens::factor::testing::crash_basis(problem.view()));
+        bases.emplace_back("crash", lpsens::factor::crash_basis(problem.view()));
         bases.emplace_back("half", half_basis(problem, rng));
         for (auto& [kind, basic] : bases) {
             // Our build repairs a singular basis; all methods then get the repaired one.

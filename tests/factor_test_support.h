@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "factor/basis_factor.h"
+#include "factor/crash_basis.h"
 
 namespace lpsens::factor::testing {
 
@@ -29,11 +30,6 @@ TestMatrix random_matrix(int rows, int cols, double per_column, std::mt19937& rn
 // A basis of `structurals` distinct structural columns at random positions,
 // logicals of distinct rows at the others.
 std::vector<int> random_basis(const TestMatrix& a, int structurals, std::mt19937& rng);
-
-// A lower triangular crash: each structural column, in order, with an entry
-// of at least a tenth of its largest in a row no earlier crash column
-// touches (the last such row is its pivot row); logicals elsewhere.
-std::vector<int> crash_basis(const MatrixView& a);
 
 // The basis matrix, dense, row-major.
 std::vector<double> dense_basis(const TestMatrix& a, const std::vector<int>& basic);
