@@ -137,9 +137,8 @@ double plain_pass_ns(int rows, int columns) {
 void bench_solve(const char* label, const ProblemShape& shape, bool with_reports, int threads = 0) {
     const lpsens::DocumentedForm form = form_of(lpsens::bench::generate_problem(shape));
     lpsens::Channel console;
-    lpsens::EngineSettings settings;
-    settings.threads = threads;
-    lpsens::ClassicEngine engine(form, settings, console);
+    const lpsens::EngineSettings settings;
+    lpsens::ClassicEngine engine(form, settings, console, false, lpsens::KernelKind::best, threads);
     lpsens::SolveResult result;
     const Timing t = solve_and_check(form, engine, false, result);
     const double s = t.solve;

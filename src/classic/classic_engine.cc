@@ -10,10 +10,11 @@
 namespace lpsens {
 
 ClassicEngine::ClassicEngine(const DocumentedForm& form, const EngineSettings& settings, Channel& console,
-                             bool objective_may_fall, KernelKind kernel)
+                             bool objective_may_fall, KernelKind kernel, int threads)
     : state_(std::make_unique<ClassicState>()), cs_(*state_), view_(std::make_unique<ClassicTableauView>(cs_)) {
     cs_.settings = settings;
     cs_.kernel = kernel;
+    cs_.threads = threads;
     cs_.console = &console;
     cs_.objective_may_fall = objective_may_fall;
     load_form(cs_, form);

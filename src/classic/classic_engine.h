@@ -21,9 +21,11 @@ class ClassicEngine final : public SolveEngine {
 public:
     // Loads the form into the tableau and builds the starting tableau.
     // `objective_may_fall` is set when a right-hand side starts negative;
-    // `kernel` is the exchange step's inner loop (the same values from each).
+    // `kernel` is the exchange step's inner loop and `threads` how many
+    // share its rows (0: both cores on large problems); the same values
+    // from each.
     ClassicEngine(const DocumentedForm& form, const EngineSettings& settings, Channel& console,
-                  bool objective_may_fall = false, KernelKind kernel = KernelKind::best);
+                  bool objective_may_fall = false, KernelKind kernel = KernelKind::best, int threads = 0);
     ~ClassicEngine() override;
 
     SolveResult solve() override;

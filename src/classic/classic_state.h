@@ -74,6 +74,9 @@ struct ClassicState {
     // The inner loop of the exchange step; every kind gives the same stored
     // values.
     KernelKind kernel = KernelKind::best;
+    // How many threads share the rows of the exchange step (0: both cores
+    // on large problems).  Every choice gives the same values.
+    int threads = 0;
     // Set while a parametric sweep re-optimises: no artificial variable may
     // take a nonzero value, so a basic one away from zero is an infeasible
     // row and a nonbasic one enters only where it stays at zero.

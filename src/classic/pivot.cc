@@ -156,10 +156,10 @@ void pivot(ClassicState& cs, int r, int s) {
                 if (i != r) eliminate_with(kernel, cs.tableau.row(i), pivot_row, last, s, Site::pivot_other_rows);
         };
         const int all = cs.row_count + 1;
-        const int threads = cs.settings.threads > 0 ? cs.settings.threads : default_threads();
+        const int threads = cs.threads > 0 ? cs.threads : default_threads();
         // Two threads on large tableaux, or on any when asked for explicitly.
         const bool large = static_cast<long>(all) * (last + 1) >= threaded_entries;
-        if (threads > 1 && (large || cs.settings.threads > 1) && all >= 2) {
+        if (threads > 1 && (large || cs.threads > 1) && all >= 2) {
             if (!cs.team) cs.team = std::make_shared<ExchangeTeam>();
             cs.team->run(all, chunk_rows(all, static_cast<std::size_t>(last + 1) * sizeof(StoredReal)), rows);
         } else {

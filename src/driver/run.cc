@@ -272,7 +272,6 @@ RunEngine make_engine(const PreparedRun& p, const RunOptions& options, RunClock:
                       Channel& console) {
     RunEngine e;
     e.settings.max_exchanges = options.max_exchanges;
-    e.settings.threads = options.threads;
     e.settings.presolve = options.presolve;
     if (options.time_limit > 0)
         e.settings.deadline = started + std::chrono::duration_cast<RunClock::duration>(
@@ -289,7 +288,8 @@ RunEngine make_engine(const PreparedRun& p, const RunOptions& options, RunClock:
     } else {
         bool negative = false;
         for (int i = 1; i <= p.form.rows() && !negative; ++i) negative = narrowed(p.form.rhs(i)).value < 0;
-        e.engine = std::make_unique<ClassicEngine>(p.form, e.settings, console, negative, options.kernel);
+        e.engine = std::make_unique<ClassicEngine>(p.form, e.settings, console, negative, options.kernel,
+                                                   options.threads);
         e.advice.negative_rhs = warn_negative_rhs(p.form, console);
     }
     return e;

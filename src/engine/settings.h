@@ -20,10 +20,6 @@ struct EngineSettings {
     // Exchanges one loop (a phase, a re-optimisation, a restoration) may
     // make; 0 means in proportion to the size (see exchange_cap).
     long max_exchanges = 0;
-    // How many threads share the work that can be shared: the rows of the
-    // classic exchange step, the ranging passes (0: both cores on large
-    // problems).  Every choice gives the same values.
-    int threads = 0;
     // The moment the run's time is up (--time-limit): an exchange loop
     // looks before every exchange, the first too, and stops there.
     RunClock::time_point deadline = no_deadline;
