@@ -292,76 +292,16 @@ void check_ray(const DoubleForm& p, const std::vector<double>& objective, const 
         report.findings.push_back("\"Unbounded solution\" is not proven: the unbounded column is no ray of the problem: " + flaw);
 }
 
-}  // namespace
-
-PrintedValues printed_by_report(const Solution& solution, int n, int m) {
-    PrintedValues v;
-    v.objective = solution.objective;
-    v.column_level.resize(n + 1);
-    v.column_price.resize(n + 1);
-    v.row_level.resize(m + 1);
-    v.row_price.resize(m + 1);
-    for (int j = 1; j <= n; ++j) {
-        v.column_level[j] = solution.column[j].level;
-        v.column_price[j] = solution.column[j].price;
-    }
-    for (int i = 1; i <= m; ++i) {
-        v.row_level[i] = solution.row[i].level;
-        v.row_price[i] = solution.row[i].price;
-    }
-    return v;
-}
-
-PrintedValues printed_by_record(const std::vector<double>& record, int n, int m) {
-    PrintedValues v;
-    v.field = record_field;
-    v.objective = record[0];
-    v.column_level.resize(n + 1);
-    v.column_price.resize(n + 1);
-    v.row_level.resize(m + 1);
-    v.row_price.resize(m + 1);
-    for (int j = 1; j <= n; ++j) {
-        v.column_level[j] = record[j];
-        v.column_price[j] = record[n + m + j];
-    }
-    for (int i = 1; i <= m; ++i) {
-        v.row_level[i] = record[n + i];
-        v.row_price[i] = record[2 * n + m + i];
-    }
-    return v;
-}
-
-CheckReport check_result(const DoubleForm& p, const std::vector<double>& rhs, const std::vector<double>& objective,
-                         const DocumentedForm& form, const SolveResult& result, const PrintedValues* printed) {
-    CheckReport report;
+// The levels of the basis's variables (`values` by position) and the
+// objective, solved from the problem.
+Recomputed recompute_levels(const DoubleForm& p, const std::vector<double>& rhs, const std::vector<double>& objective,
+                            const SolveResult& result, const BasisSolution& basis, std::vector<Extended>& values) {
     const int m = p.rows;
     const int n = p.variables;
     const int columns = n + p.surplus_count();
-    const Status outcome = result.status;
-    BasisSolution basis(p, result.basis);
-    report.pivot_ratio = basis.smallest_pivot_ratio();
-    report.pivot_ratio_known = basis.pivot_ratio_known();
-    if (basis.singular()) {
-        report.singular = true;
-        std::string where;
-        if (basis.singular_position() != 0)
-            where = " (at " + variable_name(form, p, result.basis[basis.singular_position()]) + ")";
-        report.findings.push_back("the final basis is singular" + where +
-                                  ": its values are no solution of the problem, so the printed values cannot be trusted");
-        return report;
-    }
-    if (outcome == Status::infeasible) {
-        if (!result.farkas.empty())
-            check_farkas(p, rhs, form, result.farkas, report);
-        else
-            check_infeasibility(p, rhs, form, result.basis, basis, report);
-        return report;
-    }
-
-    // Values of the basis.
     std::vector<Extended> b(m + 1, 0);
     for (int i = 1; i <= m; ++i) b[i] = rhs[i];
-    const std::vector<Extended> values = basis.solve(b);
+    values = basis.solve(b);
     Recomputed r;
     r.column_level.assign(columns + 1, 0);
     r.column_price.assign(columns + 1, 0);
@@ -369,15 +309,18 @@ CheckReport check_result(const DoubleForm& p, const std::vector<double>& rhs, co
     r.row_price.assign(m + 1, 0);
     for (int q = 1; q <= m; ++q) level_of(r, n, result.basis[q]) = values[q];
     r.objective = objective[0];
-    Extended largest_x = 1;
-    for (int j = 1; j <= n; ++j) {
-        r.objective += objective[j] * r.column_level[j];
-        largest_x = std::max(largest_x, std::fabs(r.column_level[j]));
-    }
-    report.objective = r.objective;
-    report.have_objective = true;
+    for (int j = 1; j <= n; ++j) r.objective += objective[j] * r.column_level[j];
+    return r;
+}
 
-    // Primal feasibility: every basic variable within its bounds.
+// Primal feasibility: every basic variable within its bounds.
+void check_primal(const DoubleForm& p, const std::vector<double>& rhs, const DocumentedForm& form,
+                  const SolveResult& result, const std::vector<Extended>& values, const Recomputed& r,
+                  CheckReport& report) {
+    const int m = p.rows;
+    const int n = p.variables;
+    Extended largest_x = 1;
+    for (int j = 1; j <= n; ++j) largest_x = std::max(largest_x, std::fabs(r.column_level[j]));
     std::vector<Extended> row_scale(m + 1, 1);
     for (int i = 1; i <= m; ++i) row_scale[i] = std::max<Extended>(1, std::fabs(rhs[i]));
     for (int j = 1; j <= n; ++j)
@@ -402,8 +345,16 @@ CheckReport check_result(const DoubleForm& p, const std::vector<double>& rhs, co
     }
     primal.flush(report.findings, "infeasibility", "infeasibilities");
     report.feasible = primal_ok;
+}
 
-    // Prices of the basis.
+// The prices of the basis, and optimality: no nonbasic column that could
+// still raise the objective (an artificial variable's barred ones aside).
+void check_dual(const DoubleForm& p, const std::vector<double>& objective, const DocumentedForm& form,
+                const SolveResult& result, const BasisSolution& basis, Recomputed& r, CheckReport& report) {
+    const int m = p.rows;
+    const int n = p.variables;
+    const int columns = n + p.surplus_count();
+    const Status outcome = result.status;
     std::vector<Extended> cost(m + 1, 0);
     for (int q = 1; q <= m; ++q) {
         const VariableId c = result.basis[q];
@@ -455,6 +406,77 @@ CheckReport check_result(const DoubleForm& p, const std::vector<double>& rhs, co
     }
     dual.flush(report.findings, "column that could still raise the objective",
                "columns that could still raise the objective");
+}
+
+}  // namespace
+
+PrintedValues printed_by_report(const Solution& solution, int n, int m) {
+    PrintedValues v;
+    v.objective = solution.objective;
+    v.column_level.resize(n + 1);
+    v.column_price.resize(n + 1);
+    v.row_level.resize(m + 1);
+    v.row_price.resize(m + 1);
+    for (int j = 1; j <= n; ++j) {
+        v.column_level[j] = solution.column[j].level;
+        v.column_price[j] = solution.column[j].price;
+    }
+    for (int i = 1; i <= m; ++i) {
+        v.row_level[i] = solution.row[i].level;
+        v.row_price[i] = solution.row[i].price;
+    }
+    return v;
+}
+
+PrintedValues printed_by_record(const std::vector<double>& record, int n, int m) {
+    PrintedValues v;
+    v.field = record_field;
+    v.objective = record[0];
+    v.column_level.resize(n + 1);
+    v.column_price.resize(n + 1);
+    v.row_level.resize(m + 1);
+    v.row_price.resize(m + 1);
+    for (int j = 1; j <= n; ++j) {
+        v.column_level[j] = record[j];
+        v.column_price[j] = record[n + m + j];
+    }
+    for (int i = 1; i <= m; ++i) {
+        v.row_level[i] = record[n + i];
+        v.row_price[i] = record[2 * n + m + i];
+    }
+    return v;
+}
+
+CheckReport check_result(const DoubleForm& p, const std::vector<double>& rhs, const std::vector<double>& objective,
+                         const DocumentedForm& form, const SolveResult& result, const PrintedValues* printed) {
+    CheckReport report;
+    const Status outcome = result.status;
+    BasisSolution basis(p, result.basis);
+    report.pivot_ratio = basis.smallest_pivot_ratio();
+    report.pivot_ratio_known = basis.pivot_ratio_known();
+    if (basis.singular()) {
+        report.singular = true;
+        std::string where;
+        if (basis.singular_position() != 0)
+            where = " (at " + variable_name(form, p, result.basis[basis.singular_position()]) + ")";
+        report.findings.push_back("the final basis is singular" + where +
+                                  ": its values are no solution of the problem, so the printed values cannot be trusted");
+        return report;
+    }
+    if (outcome == Status::infeasible) {
+        if (!result.farkas.empty())
+            check_farkas(p, rhs, form, result.farkas, report);
+        else
+            check_infeasibility(p, rhs, form, result.basis, basis, report);
+        return report;
+    }
+
+    std::vector<Extended> values;
+    Recomputed r = recompute_levels(p, rhs, objective, result, basis, values);
+    report.objective = r.objective;
+    report.have_objective = true;
+    check_primal(p, rhs, form, result, values, r, report);
+    check_dual(p, objective, form, result, basis, r, report);
 
     if (outcome == Status::unbounded) {
         if (!result.ray_direction.empty())
