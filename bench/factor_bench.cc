@@ -42,16 +42,11 @@ using lpsens::factor::SparseVector;
 
 namespace {
 
-struct Problem {
+struct Problem : lpsens::factor::SparseMatrix {
+    Problem() { start = {0}; }
     std::string name;
-    int rows = 0;
-    int cols = 0;
-    std::vector<int> start{0};
-    std::vector<int> row_index;
-    std::vector<double> value;
     std::vector<std::string> row_names;
     std::vector<std::string> col_names;
-    MatrixView view() const { return {rows, cols, start.data(), row_index.data(), value.data()}; }
 };
 
 bool read_problem(const std::string& path, Problem& problem) {

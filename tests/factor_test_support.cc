@@ -5,15 +5,6 @@
 
 namespace lpsens::factor::testing {
 
-void TestMatrix::add_column(const std::vector<std::pair<int, double>>& entries) {
-    for (const auto& [r, v] : entries) {
-        row_index.push_back(r);
-        value.push_back(v);
-    }
-    start.push_back(static_cast<int>(row_index.size()));
-    ++cols;
-}
-
 TestMatrix random_matrix(int rows, int cols, double per_column, std::mt19937& rng) {
     TestMatrix a;
     a.rows = rows;

@@ -11,16 +11,9 @@
 
 namespace lpsens::factor::testing {
 
-// A column-wise matrix that owns its arrays.
-struct TestMatrix {
-    int rows = 0;
-    int cols = 0;
-    std::vector<int> start{0};
-    std::vector<int> row_index;
-    std::vector<double> value;
-
-    void add_column(const std::vector<std::pair<int, double>>& entries);
-    MatrixView view() const { return {rows, cols, start.data(), row_index.data(), value.data()}; }
+// A column-wise matrix, its columns added one by one (from none).
+struct TestMatrix : SparseMatrix {
+    TestMatrix() { start = {0}; }
 };
 
 // rows x cols with about `per_column` entries in each column (at least one),

@@ -17,11 +17,8 @@ using lpsens::factor::MatrixView;
 using lpsens::factor::SparseVector;
 
 // A random sparse matrix, column-wise, with entries from a small set.
-struct Matrix {
-    int rows = 0, cols = 0;
-    std::vector<int> start{0}, row_index;
-    std::vector<double> value;
-    MatrixView view() const { return {rows, cols, start.data(), row_index.data(), value.data()}; }
+struct Matrix : lpsens::factor::SparseMatrix {
+    Matrix() { start = {0}; }
 };
 
 Matrix random_matrix(std::mt19937& random, int rows, int cols, double density) {

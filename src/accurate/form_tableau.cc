@@ -24,13 +24,15 @@ FormTableau::FormTableau(const DoubleForm& problem, std::vector<VariableId> basi
     for (int j = 1; j <= n_columns_; ++j) place(nonbasic_[j], -j);
 
     // The structural columns 0-based; a logical column follows for each row.
-    start_.assign(1, 0);
+    a_.rows = m_;
+    a_.start.assign(1, 0);
     for (int j = 1; j <= n_; ++j) {
         for (int e = problem_.start[j]; e < problem_.start[j + 1]; ++e) {
-            row_index_.push_back(problem_.row_of[e] - 1);
-            value_.push_back(problem_.value[e]);
+            a_.row_index.push_back(problem_.row_of[e] - 1);
+            a_.value.push_back(problem_.value[e]);
         }
-        start_.push_back(static_cast<int>(row_index_.size()));
+        a_.start.push_back(static_cast<int>(a_.row_index.size()));
+        ++a_.cols;
     }
     // The nonbasic columns of A by rows (0-based rows, 1-based columns) for
     // the tableau rows: a basic column's entry in its own row's line is
@@ -39,8 +41,8 @@ FormTableau::FormTableau(const DoubleForm& problem, std::vector<VariableId> basi
     row_start_.assign(m_ + 1, 0);
     for (int j = 1; j <= n_; ++j) {
         if (!nonbasic_column(j)) continue;
-        for (int e = start_[j - 1]; e < start_[j]; ++e)
-            ++row_start_[(row_index_[e]) + 1];
+        for (int e = a_.start[j - 1]; e < a_.start[j]; ++e)
+            ++row_start_[(a_.row_index[e]) + 1];
     }
     for (int r = 0; r < m_; ++r) row_start_[r + 1] += row_start_[r];
     column_of_.resize(row_start_.back());
@@ -48,10 +50,10 @@ FormTableau::FormTableau(const DoubleForm& problem, std::vector<VariableId> basi
     {
         std::vector<int> fill(row_start_.begin(), row_start_.end() - 1);
         for (int j = 1; j <= n_; ++j)
-            for (int e = start_[j - 1]; nonbasic_column(j) && e < start_[j]; ++e) {
-                const int at = fill[row_index_[e]]++;
+            for (int e = a_.start[j - 1]; nonbasic_column(j) && e < a_.start[j]; ++e) {
+                const int at = fill[a_.row_index[e]]++;
                 column_of_[at] = j;
-                row_value_[at] = value_[e];
+                row_value_[at] = a_.value[e];
             }
     }
     accumulated_.assign(n_ + 1, 0.0);
@@ -102,9 +104,7 @@ FormTableau::FormTableau(const FormTableau& other, Worker)
       nonbasic_(other.nonbasic_),
       row_position_(other.row_position_),
       column_position_(other.column_position_),
-      start_(other.start_),
-      row_index_(other.row_index_),
-      value_(other.value_),
+      a_(other.a_),
       row_start_(other.row_start_),
       column_of_(other.column_of_),
       row_value_(other.row_value_),
@@ -123,13 +123,7 @@ std::unique_ptr<TableauView> FormTableau::worker() const {
 // The factors of the basis (the same for the same basis, so a worker's
 // lines are this view's to the bit), the work space and the line caches.
 void FormTableau::factorise() {
-    factor::MatrixView view;
-    view.rows = m_;
-    view.cols = n_;
-    view.start = start_.data();
-    view.row_index = row_index_.data();
-    view.value = value_.data();
-    factor_.setup(view);
+    factor_.setup(a_.view());
     std::vector<int> columns(m_);
     for (int p = 1; p <= m_; ++p) columns[p - 1] = factor_column(basic_[p]);
     if (factor_.build(columns) > 0)

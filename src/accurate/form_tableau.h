@@ -104,8 +104,7 @@ private:
     std::vector<int> row_position_, column_position_;
     // A, 0-based, for the factorisation (which appends I itself), and by
     // rows for the tableau rows.
-    std::vector<int> start_, row_index_;
-    std::vector<double> value_;
+    factor::SparseMatrix a_;
     std::vector<int> row_start_, column_of_;
     std::vector<double> row_value_;
     // By row 1..M: the columns of the nonbasic slack, artificial and

@@ -55,23 +55,20 @@ void BasisSolution::factorise() {
     const auto k = static_cast<std::size_t>(k_);
     if (k_ > dense_limit_) {
         sparse_ = true;
-        k_start_.assign(1, 0);
+        k_matrix_.rows = k_;
+        k_matrix_.start.assign(1, 0);
         for (std::size_t b = 0; b < k; ++b) {
             const int j = structural_[columns_[b]];
             for (int e = problem_.start[j]; e < problem_.start[j + 1]; ++e) {
                 const int a = local_row_[problem_.row_of[e]];
                 if (a < 0) continue;
-                k_row_.push_back(a);
-                k_value_.push_back(problem_.value[e]);
+                k_matrix_.row_index.push_back(a);
+                k_matrix_.value.push_back(problem_.value[e]);
             }
-            k_start_.push_back(static_cast<int>(k_row_.size()));
+            k_matrix_.start.push_back(static_cast<int>(k_matrix_.row_index.size()));
+            ++k_matrix_.cols;
         }
-        factor::MatrixView view;
-        view.rows = view.cols = k_;
-        view.start = k_start_.data();
-        view.row_index = k_row_.data();
-        view.value = k_value_.data();
-        sparse_factor_.setup(view);
+        sparse_factor_.setup(k_matrix_.view());
         factor::FactorOptions options;
         options.drop_tolerance = 0;  // the refinement's corrections are small by design
         sparse_factor_.set_options(options);

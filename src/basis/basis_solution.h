@@ -103,8 +103,7 @@ private:
     // Large K: factorised sparse.
     int dense_limit_;
     bool sparse_ = false;
-    std::vector<int> k_start_, k_row_;
-    std::vector<double> k_value_;
+    factor::SparseMatrix k_matrix_;
     factor::BasisFactor sparse_factor_;
     mutable factor::SparseVector work_;
     bool singular_ = false;

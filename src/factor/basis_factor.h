@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "factor/sparse_matrix.h"
+
 namespace lpsens::factor {
 
 // A sparse vector of a fixed size: `value` holds every entry; `index`
@@ -44,16 +46,6 @@ struct SparseVector {
 
 private:
     void grow_index();
-};
-
-// Column-wise storage of A (rows x cols): column j holds the entries
-// start[j] .. start[j+1]-1 of row_index and value.
-struct MatrixView {
-    int rows = 0;
-    int cols = 0;
-    const int* start = nullptr;
-    const int* row_index = nullptr;
-    const double* value = nullptr;
 };
 
 // Settings of the factorisation; the defaults suit simplex bases.

@@ -14,30 +14,24 @@
 #include <string>
 #include <vector>
 
+#include "factor/sparse_matrix.h"
+
 namespace lpsens::revised {
 
 inline constexpr double infinity = HUGE_VAL;
 
 enum class Sense { minimise, maximise };
 
-struct LpData {
-    int rows = 0;
-    int cols = 0;
+// A (rows, cols, start, row_index, value) is the LP's own matrix.
+struct LpData : factor::SparseMatrix {
     Sense sense = Sense::minimise;
     double offset = 0;             // added to the objective
-
-    // A, column-wise: column j holds entries start[j] .. start[j+1]-1.
-    std::vector<int> start;        // by column, cols + 1 entries
-    std::vector<int> row_index;    // by entry
-    std::vector<double> value;     // by entry
 
     std::vector<double> cost;      // by column
     std::vector<double> col_lower; // by column
     std::vector<double> col_upper; // by column
     std::vector<double> row_lower; // by row
     std::vector<double> row_upper; // by row
-
-    int nonzeros() const { return start.empty() ? 0 : start.back(); }
 
     // A description of the first inconsistency (sizes, indices out of range,
     // entries not finite, lower above upper, a bound of +inf below or -inf
