@@ -59,17 +59,17 @@ DoubleForm random_sparse(int m, unsigned seed) {
     for (int i = 1; i <= m; ++i) p.rhs[static_cast<std::size_t>(i)] = value(rng) * 10;
     p.objective.assign(static_cast<std::size_t>(m) + 1, 0);
     for (int j = 1; j <= m; ++j) p.objective[static_cast<std::size_t>(j)] = value(rng);
-    p.start.assign(static_cast<std::size_t>(m) + 2, 0);
+    p.matrix.start.assign(static_cast<std::size_t>(m) + 2, 0);
     for (int j = 1; j <= m; ++j) {
-        p.start[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(p.value.size());
+        p.matrix.start[static_cast<std::size_t>(j)] = static_cast<std::int32_t>(p.matrix.value.size());
         std::set<int> rows = {j};
         for (int k = 0; k < 3; ++k) rows.insert(1 + static_cast<int>(rng() % static_cast<unsigned>(m)));
         for (const int i : rows) {
-            p.row_of.push_back(i);
-            p.value.push_back(i == j ? 4 + value(rng) : value(rng));
+            p.matrix.row_index.push_back(i);
+            p.matrix.value.push_back(i == j ? 4 + value(rng) : value(rng));
         }
     }
-    p.start[static_cast<std::size_t>(m) + 1] = static_cast<std::int32_t>(p.value.size());
+    p.matrix.start[static_cast<std::size_t>(m) + 1] = static_cast<std::int32_t>(p.matrix.value.size());
     return p;
 }
 
@@ -115,9 +115,9 @@ double dense_pivot_ratio(const DoubleForm& p, const std::vector<int>& columns) {
     const auto k = columns.size();
     std::vector<double> a(k * k, 0.0), column_max(k, 0.0);
     for (std::size_t b = 0; b < k; ++b)
-        for (int e = p.start[static_cast<std::size_t>(columns[b])]; e < p.start[static_cast<std::size_t>(columns[b]) + 1]; ++e) {
-            const auto r = static_cast<std::size_t>(p.row_of[static_cast<std::size_t>(e)] - 1);
-            a[r * k + b] = p.value[static_cast<std::size_t>(e)];
+        for (int e = p.matrix.start[static_cast<std::size_t>(columns[b])]; e < p.matrix.start[static_cast<std::size_t>(columns[b]) + 1]; ++e) {
+            const auto r = static_cast<std::size_t>(p.matrix.row_index[static_cast<std::size_t>(e)] - 1);
+            a[r * k + b] = p.matrix.value[static_cast<std::size_t>(e)];
             column_max[b] = std::max(column_max[b], std::fabs(a[r * k + b]));
         }
     double smallest = 1.0;
@@ -145,7 +145,7 @@ TEST(BasisSolution, SmallBasesPivotAsDenseEliminationDoes) {
         const int m = seed < 6 ? 200 : 60;
         DoubleForm p = random_sparse(m, seed);
         if (seed >= 6)
-            for (double& v : p.value) v = v > 2 ? 2.0 : v > 0 ? 1.0 : v > -0.5 ? -2.0 : -1.0;
+            for (double& v : p.matrix.value) v = v > 2 ? 2.0 : v > 0 ? 1.0 : v > -0.5 ? -2.0 : -1.0;
         std::vector<VariableId> basic(static_cast<std::size_t>(m) + 1);
         std::vector<int> columns;
         for (int i = 1; i <= m; ++i) {

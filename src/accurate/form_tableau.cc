@@ -27,9 +27,9 @@ FormTableau::FormTableau(const DoubleForm& problem, std::vector<VariableId> basi
     a_.rows = m_;
     a_.start.assign(1, 0);
     for (int j = 1; j <= n_; ++j) {
-        for (int e = problem_.start[j]; e < problem_.start[j + 1]; ++e) {
-            a_.row_index.push_back(problem_.row_of[e] - 1);
-            a_.value.push_back(problem_.value[e]);
+        for (int e = problem_.matrix.start[j]; e < problem_.matrix.start[j + 1]; ++e) {
+            a_.row_index.push_back(problem_.matrix.row_index[e] - 1);
+            a_.value.push_back(problem_.matrix.value[e]);
         }
         a_.start.push_back(static_cast<int>(a_.row_index.size()));
         ++a_.cols;
@@ -165,9 +165,9 @@ std::vector<Extended> FormTableau::refined_solve(const std::vector<Extended>& b,
         for (int p = 1; p <= m_; ++p) {
             const VariableId v = basic_[p];
             if (v.is_structural()) {
-                for (int e = problem_.start[v.index]; e < problem_.start[v.index + 1]; ++e) {
-                    const int i = problem_.row_of[e];
-                    const Extended a = problem_.value[e];
+                for (int e = problem_.matrix.start[v.index]; e < problem_.matrix.start[v.index + 1]; ++e) {
+                    const int i = problem_.matrix.row_index[e];
+                    const Extended a = problem_.matrix.value[e];
                     if (transposed) r[p] -= a * x[i];
                     else r[i] -= a * x[p];
                 }

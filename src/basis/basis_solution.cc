@@ -59,11 +59,11 @@ void BasisSolution::factorise() {
         k_matrix_.start.assign(1, 0);
         for (std::size_t b = 0; b < k; ++b) {
             const int j = structural_[columns_[b]];
-            for (int e = problem_.start[j]; e < problem_.start[j + 1]; ++e) {
-                const int a = local_row_[problem_.row_of[e]];
+            for (int e = problem_.matrix.start[j]; e < problem_.matrix.start[j + 1]; ++e) {
+                const int a = local_row_[problem_.matrix.row_index[e]];
                 if (a < 0) continue;
                 k_matrix_.row_index.push_back(a);
-                k_matrix_.value.push_back(problem_.value[e]);
+                k_matrix_.value.push_back(problem_.matrix.value[e]);
             }
             k_matrix_.start.push_back(static_cast<int>(k_matrix_.row_index.size()));
             ++k_matrix_.cols;
@@ -95,10 +95,10 @@ void BasisSolution::load_k(std::vector<std::vector<Entry>>& rows, std::vector<st
                            std::vector<double>& column_max) const {
     for (int b = 0; b < k_; ++b) {
         const int j = structural_[columns_[b]];
-        for (int e = problem_.start[j]; e < problem_.start[j + 1]; ++e) {
-            const int a = local_row_[problem_.row_of[e]];
+        for (int e = problem_.matrix.start[j]; e < problem_.matrix.start[j + 1]; ++e) {
+            const int a = local_row_[problem_.matrix.row_index[e]];
             if (a < 0) continue;
-            const double v = problem_.value[e];
+            const double v = problem_.matrix.value[e];
             auto& row = rows[a];
             column_rows[b].push_back({a, static_cast<int>(row.size())});
             row.push_back({b, v});

@@ -57,8 +57,8 @@ public:
             visit(unit_row_[p], static_cast<Extended>(unit_sign_[p]));
             return;
         }
-        for (int e = problem_.start[j]; e < problem_.start[j + 1]; ++e)
-            visit(problem_.row_of[e], static_cast<Extended>(problem_.value[e]));
+        for (int e = problem_.matrix.start[j]; e < problem_.matrix.start[j + 1]; ++e)
+            visit(problem_.matrix.row_index[e], static_cast<Extended>(problem_.matrix.value[e]));
     }
 
 private:

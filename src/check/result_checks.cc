@@ -198,9 +198,9 @@ void check_ray_direction(const DoubleForm& p, const std::vector<double>& objecti
         if (dj == 0) continue;
         gain += objective[j] * dj;
         gain_scale = std::max(gain_scale, std::fabs(objective[j] * dj));
-        for (int e = p.start[j]; e < p.start[j + 1]; ++e) {
-            const auto i = static_cast<std::size_t>(p.row_of[static_cast<std::size_t>(e)]);
-            const Extended term = p.value[e] * dj;
+        for (int e = p.matrix.start[j]; e < p.matrix.start[j + 1]; ++e) {
+            const auto i = static_cast<std::size_t>(p.matrix.row_index[static_cast<std::size_t>(e)]);
+            const Extended term = p.matrix.value[e] * dj;
             move[i] += term;
             scale[i] = std::max(scale[i], std::fabs(term));
         }
@@ -324,9 +324,9 @@ void check_primal(const DoubleForm& p, const std::vector<double>& rhs, const Doc
     std::vector<Extended> row_scale(m + 1, 1);
     for (int i = 1; i <= m; ++i) row_scale[i] = std::max<Extended>(1, std::fabs(rhs[i]));
     for (int j = 1; j <= n; ++j)
-        for (int e = p.start[j]; e < p.start[j + 1]; ++e) {
-            Extended& scale = row_scale[p.row_of[e]];
-            scale = std::max(scale, std::fabs(p.value[e] * r.column_level[j]));
+        for (int e = p.matrix.start[j]; e < p.matrix.start[j + 1]; ++e) {
+            Extended& scale = row_scale[p.matrix.row_index[e]];
+            scale = std::max(scale, std::fabs(p.matrix.value[e] * r.column_level[j]));
         }
     FindingList primal;
     bool primal_ok = true;

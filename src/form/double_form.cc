@@ -21,17 +21,19 @@ DoubleForm capture_form(const DocumentedForm& form, bool exact) {
     p.objective.assign(n + 1, 0.0);
     p.objective[0] = value_of(form.constant());
     for (int j = 1; j <= n; ++j) p.objective[j] = value_of(form.cost(j));
-    p.start.assign(n + 2, 0);
+    p.matrix.rows = m + 1;
+    p.matrix.cols = n + 1;
+    p.matrix.start.assign(n + 2, 0);
     for (int j = 1; j <= n; ++j) {
-        p.start[j] = static_cast<std::int32_t>(p.value.size());
+        p.matrix.start[j] = static_cast<std::int32_t>(p.matrix.value.size());
         form.for_each_entry(j, [&](int i, Extended x) {
             const double a = value_of(x);
             if (a == 0.0) return;
-            p.row_of.push_back(i);
-            p.value.push_back(a);
+            p.matrix.row_index.push_back(i);
+            p.matrix.value.push_back(a);
         });
     }
-    p.start[n + 1] = static_cast<std::int32_t>(p.value.size());
+    p.matrix.start[n + 1] = static_cast<std::int32_t>(p.matrix.value.size());
     return p;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "factor/sparse_matrix.h"
 #include "form/documented_form.h"
 #include "form/variable_id.h"
 #include "numeric/stored_real.h"
@@ -23,10 +24,10 @@ struct DoubleForm {
     std::vector<std::int32_t> ge_rows;  // 1..K2: the row of surplus variable k
     std::vector<double> rhs;            // 1..M
     std::vector<double> objective;      // 1..N, maximised; entry 0 the constant
-    // The matrix by columns: column j holds entries start[j] .. start[j+1]-1.
-    std::vector<std::int32_t> start;    // 1..N+1
-    std::vector<std::int32_t> row_of;
-    std::vector<double> value;
+    // A by columns, numbered as the form numbers them: column j (1..N)
+    // holds the entries start[j] .. start[j+1]-1, each on a row 1..M;
+    // column 0 and row 0 stay empty (M+1 rows, N+1 columns).
+    factor::SparseMatrix matrix;
 
     int surplus_count() const { return static_cast<int>(ge_rows.size()) - 1; }
 
@@ -41,7 +42,7 @@ struct DoubleForm {
             visit(logical_row(v), static_cast<double>(sign_of(v)));
             return;
         }
-        for (int e = start[v.index]; e < start[v.index + 1]; ++e) visit(row_of[e], value[e]);
+        for (int e = matrix.start[v.index]; e < matrix.start[v.index + 1]; ++e) visit(matrix.row_index[e], matrix.value[e]);
     }
     // The column of v times y (by row 1..M), summed in extended precision in
     // the column's order; `largest` gets the largest term's magnitude.
@@ -52,8 +53,8 @@ struct DoubleForm {
             return term;
         }
         Extended sum = 0, most = 0;
-        for (int e = start[v.index]; e < start[v.index + 1]; ++e) {
-            const Extended term = value[e] * y[row_of[e]];
+        for (int e = matrix.start[v.index]; e < matrix.start[v.index + 1]; ++e) {
+            const Extended term = matrix.value[e] * y[matrix.row_index[e]];
             sum += term;
             most = std::max(most, std::fabs(term));
         }
