@@ -164,6 +164,11 @@ SolveResult AccurateEngine::run() {
     return r;
 }
 
+void AccurateEngine::start_from(const revised::Basis& basis) {
+    presolve_pending_ = false;
+    simplex_->set_basis(basis);
+}
+
 SolveResult AccurateEngine::solve() { return run(); }
 
 SolveResult AccurateEngine::reoptimise(const ParameterMove& move) {

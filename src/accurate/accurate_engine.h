@@ -56,6 +56,10 @@ public:
     // The core that solves the model, for sweeps in the model's own terms
     // that move it themselves and then ask reoptimise() for the form's view.
     revised::RevisedSimplex& core() { return *simplex_; }
+    // Starts the first solve from `basis` of the model (one a solve of a
+    // model of the same shape ended with) instead of presolving: a warm
+    // start for a model that differs a little from one solved before.
+    void start_from(const revised::Basis& basis);
 
 private:
     class Console;

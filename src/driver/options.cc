@@ -117,14 +117,15 @@ bool take_kernel(RunOptions& options, std::string_view value, std::string& error
     return true;
 }
 
-// --input, --write-problem, --json and --chart: a file name.
+// --input, --write-problem, --json, --chart and --scenarios: a file name.
 bool take_file(RunOptions& options, const Option& o, std::string& error) {
     if (!o.has_value || o.value.empty()) {
         error = "the option --" + o.name + " needs a file name, as --" + o.name + "=FILE";
         return false;
     }
     (o.name == "input" ? options.input : o.name == "json" ? options.json
-                                       : o.name == "chart" ? options.chart : options.write_problem) = o.value;
+                                       : o.name == "chart" ? options.chart
+                                       : o.name == "scenarios" ? options.scenarios : options.write_problem) = o.value;
     return true;
 }
 
@@ -189,7 +190,7 @@ bool take_option(RunOptions& options, const Option& o, std::string& error) {
     }
     if (name == "max-records" || name == "max-exchanges" || name == "time-limit") return take_limit(options, o, error);
     if (name == "kernel") return take_kernel(options, o.value, error);
-    if (name == "input" || name == "write-problem" || name == "json" || name == "chart")
+    if (name == "input" || name == "write-problem" || name == "json" || name == "chart" || name == "scenarios")
         return take_file(options, o, error);
     if (name == "format" || name == "presolve" || name == "report" || name == "threads")
         return take_choice(options, o, error);
@@ -219,6 +220,10 @@ bool settle(RunOptions& options, const char* model, std::string& error) {
     }
     if (!options.chart.empty() && !sweep) {
         error = "--chart needs the mode pv or rv";
+        return false;
+    }
+    if (!options.scenarios.empty() && (sweep || options.classic || options.text_report || !options.write_problem.empty())) {
+        error = "--scenarios needs an ordinary run on the accurate engine, without --report=text or --write-problem";
         return false;
     }
     return true;

@@ -31,6 +31,7 @@ struct RunOptions {
     bool accurate = false;     // the accurate engine, whatever the input
     bool classic = false;      // the classic engine, whatever the input
     bool text_report = false;  // --report=text: the readable report in the model's terms
+    bool csv_report = true;    // the CSV report on standard output (the library asks for none)
     bool listing = false;      // the tableau listing of a model beyond 999 rows or variables too
     long max_exchanges = 0;    // 0: in proportion to the size
     long max_records = 1000;   // records of a sweep in the model's own terms
@@ -45,6 +46,7 @@ struct RunOptions {
     std::string write_problem;             // --write-problem=FILE
     std::string json;                      // --json=FILE
     std::string chart;                     // --chart=FILE (parametric modes)
+    std::string scenarios;                 // --scenarios=FILE: a table of scenarios to solve
     bool utf8 = false;                     // --utf8: the infinity sign as UTF-8
     std::vector<std::string> sweeps;       // --sweep=NAME:START:END, repeated
 };

@@ -18,6 +18,7 @@
 #include "analysis/sweep_records.h"
 #include "analysis/ranging.h"
 #include "check/checker.h"
+#include "driver/scenario_run.h"
 #include "driver/terms_sweep.h"
 #include "classic/classic_engine.h"
 #include "form/names.h"
@@ -222,11 +223,13 @@ struct PreparedRun {
     }
 };
 
-PreparedRun prepare(ByteSource& source, const RunOptions& options, bool from_file, Channel& console) {
+// The run of `model`, read or built: its form, converted, and the items
+// of a sweep.
+PreparedRun prepare_model(Problem model, const RunOptions& options, Channel& console) {
     PreparedRun p;
     p.mode = run_mode_of(options.mode);
     p.parametric = is_sweep(p.mode);
-    p.model = read_problem(source, input_format(options.format, from_file ? options.input : ""));
+    p.model = std::move(model);
     for (const std::string& w : p.model.warnings) console.write("lpsens: warning: " + w + "\n");
     // lpsens's own problems keep the classic engine, whose bytes their users
     // rely on; imported models have none to keep and get the accurate one.
@@ -258,6 +261,11 @@ PreparedRun prepare(ByteSource& source, const RunOptions& options, bool from_fil
     if (p.parametric) p.items = extract_sweep_items(p.form, p.mode);
     if (p.imported) add_model_sweep_items(p.items, p.form, *p.imported, p.model_sweep);
     return p;
+}
+
+PreparedRun prepare(ByteSource& source, const RunOptions& options, bool from_file, Channel& console) {
+    return prepare_model(read_problem(source, input_format(options.format, from_file ? options.input : "")), options,
+                         console);
 }
 
 // The engine of a run and what the checks' warnings need to know of it.
@@ -314,7 +322,7 @@ struct RunOutcome {
 void analyse(PreparedRun& p, RunEngine& e, const SolveResult& result, const RunOptions& options, Channel& out,
              const std::string& infinity_text, ResultChecker& checker, RunOutcome& o) {
     DocumentedForm& form = p.form;
-    const bool csv = !options.text_report;
+    const bool csv = !options.text_report && options.csv_report;
     o.end = result.status;
     o.run.mode = p.mode;
     o.run.accurate = p.accurate;
@@ -407,6 +415,19 @@ void analyse(PreparedRun& p, RunEngine& e, const SolveResult& result, const RunO
     o.run.status = o.end;
 }
 
+// The chart of the sweep in the model's terms.
+std::string chart_of(const PreparedRun& p, const TermsSweep& terms) {
+    SweepChartInput chart;
+    chart.title = p.form.title();
+    chart.maximise = terms.model->maximise;
+    chart.costs = terms.target.costs;
+    chart.items = terms.items.names;
+    chart.starts = terms.items.starts;
+    chart.ends = terms.items.ends;
+    chart.sweep = &terms.result;
+    return sweep_chart(chart);
+}
+
 // The reports that are written whole at the end: the readable one on
 // standard output (instead of the CSV), the JSON and the chart.
 void write_reports(const PreparedRun& p, const RunOptions& options, bool from_file, const SolveResult& result,
@@ -432,17 +453,7 @@ void write_reports(const PreparedRun& p, const RunOptions& options, bool from_fi
         write_json_results(p.form, o.run, checker, [&](std::string_view piece) { file.write(piece); });
         file.close();
     }
-    if (!options.chart.empty() && o.terms) {
-        SweepChartInput chart;
-        chart.title = p.form.title();
-        chart.maximise = o.terms->model->maximise;
-        chart.costs = o.terms->target.costs;
-        chart.items = o.terms->items.names;
-        chart.starts = o.terms->items.starts;
-        chart.ends = o.terms->items.ends;
-        chart.sweep = &o.terms->result;
-        write_text_file(options.chart, sweep_chart(chart));
-    }
+    if (!options.chart.empty() && o.terms) write_text_file(options.chart, chart_of(p, *o.terms));
 }
 
 // The console's end of the run (the end of the marks, the notes, a stop, the
@@ -479,6 +490,11 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     const std::string infinity_text =
         options.utf8 || (::isatty(1) && locale_is_utf8()) ? "\xE2\x88\x9E" : std::string(infinity_sign);  // U+221E
     RunInput in(input, options);
+    if (!options.scenarios.empty()) {
+        Problem model = read_problem(in.source(), input_format(options.format, in.from_file() ? options.input : ""));
+        for (const std::string& w : model.warnings) channels.console.write("lpsens: warning: " + w + "\n");
+        return run_scenarios(channels, model, options);
+    }
     PreparedRun p = prepare(in.source(), options, in.from_file(), channels.console);
     ResultChecker checker(p.form, p.accurate);
     RunEngine e = make_engine(p, options, started, channels.console);
@@ -517,6 +533,34 @@ int run_program(Channels& channels, ByteSource& input, const RunOptions& options
     } catch (const std::bad_alloc&) {
         return report_runtime_error(channels, RunError(error_code::out_of_memory, Site::allocate, "out of memory"));
     }
+}
+
+LibraryRun run_problem(Problem model, const RunOptions& options, const revised::Basis* start) {
+    const RunClock::time_point started = RunClock::now();
+    Channels channels;
+    channels.console.set_quiet(options.quiet);
+    LibraryRun run;
+    PreparedRun p = prepare_model(std::move(model), options, channels.console);
+    ResultChecker checker(p.form, p.accurate);
+    RunEngine e = make_engine(p, options, started, channels.console);
+    if (start != nullptr && e.model_engine != nullptr) e.model_engine->start_from(*start);
+    const SolveResult result = e.engine->solve();
+    // The basis the solve ended with, before a sweep moves it.
+    if (e.model_engine != nullptr && !p.parametric) run.basis = e.model_engine->core().solution().basis;
+    RunOutcome o;
+    analyse(p, e, result, options, channels.out, std::string(infinity_sign), checker, o);
+    // lpsens's own problems have their results in the model's terms too.
+    std::optional<ModelMap> made;
+    if (!p.imported && o.model_results && !p.parametric) {
+        o.run.model = &p.form.problem;
+        o.run.map = &p.terms_map(made);
+        o.run.model_results = &*o.model_results;
+    }
+    run.json = json_results(p.form, o.run, checker);
+    if (o.terms) run.chart = chart_of(p, *o.terms);
+    run.exit_code = finish(p, e, options, checker, o, channels.console, false);
+    run.console = channels.console.captured();
+    return run;
 }
 
 }  // namespace lpsens
