@@ -24,7 +24,7 @@ if [ "$need" = build ]; then
     [ -f /usr/include/pybind11/pybind11.h ] || missing+=(pybind11-dev python3-pybind11)
     ls /usr/include/python3*/Python.h >/dev/null 2>&1 || missing+=(python3-dev)
     for module in numpy:python3-numpy pandas:python3-pandas scipy:python3-scipy pytest:python3-pytest \
-                  distributed:python3-distributed setuptools:python3-setuptools pip:python3-pip venv:python3-venv; do
+                  distributed:python3-distributed setuptools:python3-setuptools pip:python3-pip ensurepip:python3-venv wheel:python3-wheel; do
         [ -x $py ] && $py -c "import ${module%%:*}" >/dev/null 2>&1 || missing+=("${module#*:}")
     done
 fi
