@@ -55,6 +55,7 @@ bench: build
 	TABLE=$(BUILD)/peers.md bench/peers.sh $(BUILD)/lpsens ../shared 3
 	bench/netlib.sh $(BUILD)/lpsens_bench ../shared/netlib
 	$(BUILD)/lpsens_bench
+	PYTHONPATH=$(BUILD)/python /usr/bin/python3 bench/scenarios.py ../shared/netlib
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)

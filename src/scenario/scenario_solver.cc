@@ -119,10 +119,15 @@ Outcome ScenarioSolver::solve(const Scenario& scenario) {
         apply(model_, change);
         set_in_core(change);
     }
-    if (settings_.warm)
-        core_->set_basis(base_basis_);
-    else
+    // The core still stands on the model's basis after a scenario that
+    // needed no exchange: its factors stay.
+    const revised::Basis& current = core_->solution().basis;
+    if (settings_.warm) {
+        if (current.col_status != base_basis_.col_status || current.row_status != base_basis_.row_status)
+            core_->set_basis(base_basis_);
+    } else {
         core_->reset_basis();
+    }
     Outcome o = solve_here();
     // Undone in reverse order, so an item changed twice gets its first value back.
     for (std::size_t k = scenario.changes.size(); k-- > 0;) {

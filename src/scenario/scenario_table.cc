@@ -6,6 +6,7 @@
 #include <set>
 #include <utility>
 
+#include "numeric/plural.h"
 #include "numeric/run_error.h"
 
 namespace lpsens::scenario {
@@ -115,8 +116,8 @@ std::vector<Scenario> read_scenario_table(const std::string& text, const std::st
     std::vector<Scenario> scenarios;
     while (reader.next(cells)) {
         if (cells.size() != headings.size())
-            reader.fail("the line has " + std::to_string(cells.size()) + " cells for " +
-                        std::to_string(headings.size()) + " headings");
+            reader.fail("the line has " + counted(static_cast<long>(cells.size()), "cell", "cells") + " for " +
+                        counted(static_cast<long>(headings.size()), "heading", "headings"));
         Scenario s;
         s.label = labelled ? cells[0] : std::to_string(scenarios.size() + 1);
         for (std::size_t k = labelled ? 1 : 0; k < cells.size(); ++k) {
