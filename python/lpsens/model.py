@@ -229,24 +229,25 @@ class Model:
         return Result(run)
 
     def sweep(self, name, start, end, kind="rhs", engine=None, time_limit=None, max_records=1000):
-        """Sweeps ``name`` (a row's right-hand side with kind="rhs", a
-        column's cost with kind="cost"; a list of names moves them together)
-        from ``start`` to ``end`` and returns a ``Sweep``: its records, how
-        it ended, its chart."""
+        """Sweeps ``name`` from ``start`` to ``end`` and returns a ``Sweep``:
+        its records, how it ended, its chart.  ``kind``: "rhs", a row's
+        right-hand side (every finite side of the row moves with it); "cost",
+        a column's cost; "bound", a column's bound: the one it has, or both
+        of a fixed column (a column with two different bounds must say
+        "lower" or "upper"); "lower" or "upper", that bound alone.  A list
+        of names (with a start and an end each) moves them together."""
         names = [name] if isinstance(name, str) else list(name)
         starts = [start] * len(names) if np.ndim(start) == 0 else list(start)
         ends = [end] * len(names) if np.ndim(end) == 0 else list(end)
         if not names or len(starts) != len(names) or len(ends) != len(names):
             raise ValueError("give one start and one end value for each name")
-        if kind not in ("rhs", "cost"):
-            raise ValueError("kind must be 'rhs' (right-hand sides) or 'cost' (costs), not %r" % (kind,))
-        sweeps = []
-        for n, s, e in zip(names, starts, ends):
-            if ":" in n:
-                raise ValueError("cannot sweep %r: a swept name cannot hold ':'" % n)
-            sweeps.append("%s:%r:%r" % (n, float(s), float(e)))
-        run = _core.run(self._core(), mode="rv" if kind == "rhs" else "pv", sweeps=sweeps, engine=engine or "",
-                        time_limit=float(time_limit or 0), max_records=int(max_records))
+        if kind not in ("rhs", "cost", "bound", "lower", "upper"):
+            raise ValueError("kind must be 'rhs', 'cost', 'bound', 'lower' or 'upper', not %r" % (kind,))
+        sweeps = ["%s:%r:%r" % (n, float(s), float(e)) for n, s, e in zip(names, starts, ends)]
+        bounds = kind in ("bound", "lower", "upper")
+        run = _core.run(self._core(), mode="pv" if kind == "cost" else "rv", sweeps=sweeps,
+                        bounds=kind if bounds else "", engine=engine or "", time_limit=float(time_limit or 0),
+                        max_records=int(max_records))
         return Sweep(run)
 
 

@@ -47,14 +47,22 @@ CheckReport check_model_record(const Problem& model, const sweep::Target& target
     const int m = model.row_count();
     // The model at the record's values.
     std::vector<Extended> cost(at(n));
-    std::vector<RowSides> sides(at(m));
-    for (int j = 0; j < n; ++j) cost[at(j)] = model.columns[at(j)].cost;
+    std::vector<RowSides> sides(at(m)), bounds(at(n));
+    for (int j = 0; j < n; ++j) {
+        cost[at(j)] = model.columns[at(j)].cost;
+        bounds[at(j)] = {model.columns[at(j)].lower, model.columns[at(j)].upper};
+    }
     for (int i = 0; i < m; ++i) sides[at(i)] = row_sides(model.rows[at(i)]);
     for (std::size_t k = 0; k < target.items.size(); ++k) {
         const sweep::Item& item = target.items[k];
         const Extended shift = static_cast<Extended>(record.items[k]) - static_cast<Extended>(item.reference);
         if (target.costs) {
             cost[at(item.index)] += shift;
+        } else if (target.bounds) {
+            const sweep::BoundSide side = k < target.sides.size() ? target.sides[k] : sweep::BoundSide::both;
+            RowSides& b = bounds[at(item.index)];
+            if (side != sweep::BoundSide::upper && std::isfinite(static_cast<double>(b.lower))) b.lower += shift;
+            if (side != sweep::BoundSide::lower && std::isfinite(static_cast<double>(b.upper))) b.upper += shift;
         } else {
             RowSides& s = sides[at(item.index)];
             if (std::isfinite(static_cast<double>(s.lower))) s.lower += shift;
@@ -107,9 +115,10 @@ CheckReport check_model_record(const Problem& model, const sweep::Target& target
     }
     for (int j = 0; j < n; ++j) {
         const ProblemColumn& c = model.columns[at(j)];
+        const RowSides& b = bounds[at(j)];
         const Extended x = record.x[at(j)];
         const Extended value_scale = std::max<Extended>(1, std::fabs(x));
-        const Extended violation = std::max<Extended>(c.lower - x, x - c.upper);
+        const Extended violation = std::max<Extended>(b.lower - x, x - b.upper);
         if (violation > feasibility_tolerance * value_scale)
             note("column \"" + c.name + "\" lies outside its bounds by " + figure(violation), violation / value_scale,
                  report.primal_infeasibility);
@@ -119,7 +128,7 @@ CheckReport check_model_record(const Problem& model, const sweep::Target& target
             note("column \"" + c.name + "\": reduced cost " + figure(record.reduced_cost[at(j)]) + " reported, " +
                      figure(d) + " recomputed",
                  std::fabs(d - static_cast<Extended>(record.reduced_cost[at(j)])) / scale, report.dual_infeasibility);
-        const Extended wrong = wrong_sign(sense * d, place(x, c.lower, c.upper, feasibility_tolerance * value_scale));
+        const Extended wrong = wrong_sign(sense * d, place(x, b.lower, b.upper, feasibility_tolerance * value_scale));
         if (wrong > feasibility_tolerance * scale)
             note("column \"" + c.name + "\": its reduced cost " + figure(d) + " has the wrong sign for an optimum",
                  wrong / scale, report.dual_infeasibility);

@@ -49,6 +49,9 @@ struct RunOptions {
     std::string scenarios;                 // --scenarios=FILE: a table of scenarios to solve
     bool utf8 = false;                     // --utf8: the infinity sign as UTF-8
     std::vector<std::string> sweeps;       // --sweep=NAME:START:END, repeated
+    // The library's sweeps of column bounds ("bound", "lower" or "upper"):
+    // `sweeps` name columns, in the model's terms alone.
+    std::string sweep_bounds;
 };
 
 // Whether the options name a model file (not standard input).

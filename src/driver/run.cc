@@ -535,8 +535,62 @@ int run_program(Channels& channels, ByteSource& input, const RunOptions& options
     }
 }
 
+namespace {
+
+// A sweep of column bounds: in the model's terms alone, on a core of its
+// own, every record checked against the model at its values.
+LibraryRun run_bound_sweep(Problem model, const RunOptions& options, RunClock::time_point started) {
+    Channels channels;
+    channels.console.set_quiet(options.quiet);
+    RunOptions plain = options;
+    plain.mode = nullptr;
+    plain.sweeps.clear();
+    PreparedRun p = prepare_model(std::move(model), plain, channels.console);
+    ResultChecker checker(p.form, true);
+    TermsSweep terms = bound_terms_sweep(p.model, options.sweeps, options.sweep_bounds);
+    EngineSettings settings;
+    settings.max_exchanges = options.max_exchanges;
+    if (options.time_limit > 0)
+        settings.deadline = started + std::chrono::duration_cast<RunClock::duration>(
+                                          std::chrono::duration<double>(options.time_limit));
+    set_limits(terms, options.max_records, settings, p.form.rows(), p.form.column_count());
+    run_terms_sweep(terms, checker);
+    const Status ended = end_status(terms.result);
+    RunResults run;
+    run.mode = RunMode::rhs_sweep;
+    run.accurate = true;
+    run.tolerance = 1e-9;
+    run.status = !is_verdict(ended) || terms.result.records.empty() ? ended : Status::optimal;
+    run.model_sweep = &terms.result;
+    run.swept = &terms.items;
+    run.sweep_model = terms.model;
+    run.sweep_bounds = true;
+    LibraryRun out;
+    out.json = json_results(p.form, run, checker);
+    if (!terms.result.records.empty()) {
+        SweepChartInput chart;
+        chart.title = p.form.title();
+        chart.maximise = terms.model->maximise;
+        chart.bounds = true;
+        chart.items = terms.items.names;
+        chart.starts = terms.items.starts;
+        chart.ends = terms.items.ends;
+        chart.sweep = &terms.result;
+        out.chart = sweep_chart(chart);
+    }
+    channels.console.note("lpsens: sweep: " + counted(static_cast<long>(terms.result.records.size()), "record", "records") +
+                          "; " + end_words(terms.items, terms.result, options.max_records) + "\n");
+    report_all_checks(channels.console, checker, false, CheckAdvice{true, false});
+    out.exit_code = !is_verdict(run.status) ? (run.status == Status::numerical_trouble ? exit_numerical : exit_limit) : 0;
+    out.console = channels.console.captured();
+    return out;
+}
+
+}  // namespace
+
 LibraryRun run_problem(Problem model, const RunOptions& options, const revised::Basis* start) {
     const RunClock::time_point started = RunClock::now();
+    if (!options.sweep_bounds.empty()) return run_bound_sweep(std::move(model), options, started);
     Channels channels;
     channels.console.set_quiet(options.quiet);
     LibraryRun run;

@@ -1,6 +1,9 @@
 #include "driver/terms_sweep.h"
 
+#include <cmath>
+
 #include "accurate/lp_from_model.h"
+#include "numeric/run_error.h"
 
 namespace lpsens {
 
@@ -47,6 +50,66 @@ TermsSweep imported_terms_sweep(const Problem& model, const std::vector<ModelSwe
         const auto start = static_cast<double>(item.start), end = static_cast<double>(item.end);
         s.target.items.push_back({item.index, start, end, start});
         s.items.names.push_back(item.name);
+        s.items.starts.push_back(start);
+        s.items.ends.push_back(end);
+    }
+    return s;
+}
+
+namespace {
+
+[[noreturn]] void bound_error(const std::string& what) {
+    throw RunError(error_code::invalid_number, Site::parametric_text, "sweep of bounds: " + what);
+}
+
+// The side of column `c` that a sweep of `side` moves.
+sweep::BoundSide side_of(const ProblemColumn& c, const std::string& side) {
+    const bool low = std::isfinite(static_cast<double>(c.lower)), up = std::isfinite(static_cast<double>(c.upper));
+    if (side == "lower") {
+        if (!low) bound_error("column '" + c.name + "' has no lower bound");
+        return sweep::BoundSide::lower;
+    }
+    if (side == "upper") {
+        if (!up) bound_error("column '" + c.name + "' has no upper bound");
+        return sweep::BoundSide::upper;
+    }
+    if (low && up && c.lower == c.upper) return sweep::BoundSide::both;
+    if (low && up)
+        bound_error("column '" + c.name + "' has two bounds: sweep its lower or its upper one");
+    if (!low && !up) bound_error("column '" + c.name + "' has no bound");
+    return low ? sweep::BoundSide::lower : sweep::BoundSide::upper;
+}
+
+}  // namespace
+
+TermsSweep bound_terms_sweep(const Problem& model, const std::vector<std::string>& texts, const std::string& side) {
+    TermsSweep s;
+    s.model = &model;
+    s.target.bounds = true;
+    for (const std::string& text : texts) {
+        const std::size_t second = text.rfind(':');
+        const std::size_t first = second == std::string::npos || second == 0 ? std::string::npos : text.rfind(':', second - 1);
+        if (first == std::string::npos) bound_error("'" + text + "' is not NAME:START:END");
+        const std::string name = text.substr(0, first);
+        const auto parse = [&](std::string_view value, const char* which) {
+            const auto parsed = parse_parametric_text(value);
+            if (!parsed || !std::isfinite(static_cast<double>(*parsed)))
+                bound_error("the " + std::string(which) + " value '" + std::string(value) + "' of '" + name +
+                            "' is not a number");
+            return static_cast<double>(*parsed);
+        };
+        const double start = parse(std::string_view(text).substr(first + 1, second - first - 1), "start");
+        const double end = parse(std::string_view(text).substr(second + 1), "end");
+        int index = -1;
+        for (int j = 0; j < model.column_count() && index < 0; ++j)
+            if (model.columns[j].name == name) index = j;
+        if (index < 0) bound_error("there is no column named '" + name + "'");
+        const ProblemColumn& c = model.columns[index];
+        const sweep::BoundSide moves = side_of(c, side);
+        const double reference = static_cast<double>(moves == sweep::BoundSide::upper ? c.upper : c.lower);
+        s.target.items.push_back({index, start, end, reference});
+        s.target.sides.push_back(moves);
+        s.items.names.push_back(name);
         s.items.starts.push_back(start);
         s.items.ends.push_back(end);
     }

@@ -26,6 +26,12 @@ struct TermsSweep {
 
 // An imported model's --sweep items (the model stands at their start values).
 TermsSweep imported_terms_sweep(const Problem& model, const std::vector<ModelSweepItem>& items, bool costs);
+// Sweeps of the bounds of `model`'s columns, each text NAME:START:END:
+// `side` "lower" or "upper" moves that bound alone, "bound" the one bound a
+// column has, or both of a fixed column.  RunError 106 for an unknown name,
+// a value that is not a number, or a bound the column does not have (or,
+// for "bound", a column with two different finite bounds).
+TermsSweep bound_terms_sweep(const Problem& model, const std::vector<std::string>& texts, const std::string& side);
 // The items of lpsens's own problem, whose form holds their start values.
 TermsSweep native_terms_sweep(const DocumentedForm& form, const SweepItems& items);
 

@@ -317,7 +317,7 @@ void make_json(const DocumentedForm& form, const RunResults& run, const ResultCh
         j += "  \"sweep_end\": " + json_sweep_end(*run.swept, *run.model_sweep) + ",\n";
         j += "  \"model\": {\n    \"sense\": \"" + std::string(run.sweep_model->maximise ? "max" : "min") +
              "\",\n    \"sweep\": " +
-             json_model_sweep(*run.sweep_model, run.sweep_costs, *run.swept, *run.model_sweep, run.tolerance) + "\n  },\n";
+             json_model_sweep(*run.sweep_model, run.sweep_costs ? "cost" : run.sweep_bounds ? "bound" : "rhs", *run.swept, *run.model_sweep, run.tolerance) + "\n  },\n";
     }
     checks_json(checker, pieces);
     j += "\n";

@@ -41,6 +41,7 @@ struct RunResults {
     const SweptItems* swept = nullptr;
     const Problem* sweep_model = nullptr;
     bool sweep_costs = false;
+    bool sweep_bounds = false;  // bounds of columns (the library's sweeps)
 };
 
 // Takes the report a piece at a time, in order.

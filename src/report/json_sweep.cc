@@ -30,13 +30,13 @@ std::string json_sweep_end(const SweptItems& items, const sweep::Result& result)
            number(value_at(items, result, result.end_t)) + ", \"t\": " + number(result.end_t) + "}";
 }
 
-std::string json_model_sweep(const Problem& model, bool costs, const SweptItems& items, const sweep::Result& result,
+std::string json_model_sweep(const Problem& model, const char* kind, const SweptItems& items, const sweep::Result& result,
                              double tolerance) {
     const auto value = [&](double x) { return number(std::fabs(x) <= tolerance ? 0.0 : x); };
     const auto values = [&](const std::vector<double>& v) { return inline_list(v.size(), [&](std::size_t k) { return value(v[k]); }); };
     // The slope per unit of the item's own value when one item moves.
     const double per = items.names.size() == 1 && items.ends[0] != items.starts[0] ? items.ends[0] - items.starts[0] : 1.0;
-    std::string j = "{\n      \"kind\": \"" + std::string(costs ? "cost" : "rhs") + "\",\n";
+    std::string j = "{\n      \"kind\": \"" + std::string(kind) + "\",\n";
     j += "      \"items\": " + inline_list(items.names.size(), [&](std::size_t k) {
              return "{\"name\": " + quoted(items.names[k]) + ", \"start\": " + number(items.starts[k]) +
                     ", \"end\": " + number(items.ends[k]) + "}";

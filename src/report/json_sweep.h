@@ -16,7 +16,8 @@ namespace lpsens {
 std::string json_sweep_end(const SweptItems& items, const sweep::Result& result);
 
 // The "sweep" object, indented for its place inside "model".
-std::string json_model_sweep(const Problem& model, bool costs, const SweptItems& items, const sweep::Result& result,
+// `kind`: "cost", "rhs" or "bound".
+std::string json_model_sweep(const Problem& model, const char* kind, const SweptItems& items, const sweep::Result& result,
                              double tolerance);
 
 }  // namespace lpsens

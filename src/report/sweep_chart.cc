@@ -109,7 +109,7 @@ Sweep sweep_of(const SweepChartInput& input, const sweep::Result& result) {
             result.records.size(),
             count,
             count == 1 && moves(input.starts[0], input.ends[0]),
-            input.costs ? "cost" : "right-hand side"};
+            input.costs ? "cost" : input.bounds ? "bound" : "right-hand side"};
 }
 
 // The items, those that move alike together.
@@ -301,7 +301,7 @@ std::string titles(const Sweep& s) {
         subtitle = s.what + " of " + s.name_of(0) + " swept from " + short_number(input.starts[0]) + " to " +
                    short_number(input.ends[0]);
     else
-        subtitle = s.what + "s of " + std::to_string(s.count) + (input.costs ? " columns" : " rows") +
+        subtitle = s.what + "s of " + std::to_string(s.count) + (input.costs || input.bounds ? " columns" : " rows") +
                    " swept together, t from 0 to 1";
     subtitle += std::string(input.maximise ? "; maximise; " : "; minimise; ") + std::to_string(s.n) +
                 (s.n == 1 ? " record" : " records");

@@ -24,6 +24,7 @@ struct SweepChartInput {
     std::vector<std::string> items;   // the swept items' names, in the order of each record's values
     std::vector<double> starts, ends; // each item's start and end value
     const sweep::Result* sweep = nullptr;
+    bool bounds = false;              // bounds of columns (neither costs nor right-hand sides)
 };
 
 // The chart of a sweep in the model's terms.

@@ -76,6 +76,37 @@ std::size_t harris_choice(const std::vector<Candidate>& candidates, double slack
     return best;
 }
 
+// Bounds of columns: a basic column's bounds move themselves; a nonbasic one
+// on a moving bound moves with it and pushes the basic values along -B^-1 of
+// its column.  A nonbasic column whose other bound moves toward the one it
+// stands on ends the sweep where the two meet: `crossing`, the least step
+// to such a meeting.
+void push_columns(const ParametricLp& lp, const LpSolution& s, const revised::RevisedSimplex& core,
+                  std::vector<long double>& pushed, std::vector<double>& lower_rate, std::vector<double>& upper_rate,
+                  double& crossing) {
+    const revised::LpData& data = lp.lp();
+    for (std::size_t k = 0; k < lp.moving().size(); ++k) {
+        const int column = lp.moving()[k];
+        const double rate = lp.rate(static_cast<int>(k));
+        if (rate == 0) continue;
+        const bool low = lp.moves_lower(static_cast<int>(k)), up = lp.moves_upper(static_cast<int>(k));
+        const int position = core.position_of(Variable::column(column));
+        if (position >= 0) {
+            if (low && std::isfinite(data.col_lower[at(column)])) lower_rate[at(position)] += rate;
+            if (up && std::isfinite(data.col_upper[at(column)])) upper_rate[at(position)] += rate;
+            continue;
+        }
+        if (lp.follows_bound(static_cast<int>(k), s)) {
+            for (int e = data.start[at(column)]; e < data.start[at(column) + 1]; ++e)
+                pushed[at(data.row_index[at(e)])] -= static_cast<long double>(data.value[at(e)]) * rate;
+        }
+        // The bound that moves alone, toward the one the column stands on.
+        const double gap = data.col_upper[at(column)] - data.col_lower[at(column)];
+        if (low != up && std::isfinite(gap) && ((low && rate > 0) || (up && rate < 0)))
+            crossing = std::min(crossing, std::max(0.0, gap) / std::fabs(rate));
+    }
+}
+
 // Sides: the basic values move along B^-1 of the moving activities of
 // nonbasic rows (each at its moving bound); a basic row's bounds move
 // themselves.  The breakpoint is where the first basic value reaches a bound.
@@ -87,7 +118,9 @@ Breakpoint side_breakpoint(const ParametricLp& lp, const LpSolution& s) {
     const std::size_t m = value.size();
     std::vector<long double> pushed(m, 0);
     std::vector<double> lower_rate(m, 0.0), upper_rate(m, 0.0);
-    for (std::size_t k = 0; k < lp.moving().size(); ++k) {
+    double crossing = std::numeric_limits<double>::infinity();
+    if (lp.bounds()) push_columns(lp, s, core, pushed, lower_rate, upper_rate, crossing);
+    for (std::size_t k = 0; k < lp.moving().size() && !lp.bounds(); ++k) {
         const int row = lp.moving()[k];
         const double rate = lp.rate(static_cast<int>(k));
         if (rate == 0) continue;
@@ -125,6 +158,10 @@ Breakpoint side_breakpoint(const ParametricLp& lp, const LpSolution& s) {
             consider(slack_below(value[p], lower) / -toward_lower, toward_lower, static_cast<int>(p), false);
         if (std::isfinite(upper) && toward_upper > noise)
             consider(slack_below(-value[p], -upper) / toward_upper, toward_upper, static_cast<int>(p), true);
+    }
+    if (crossing < best.step) {
+        best = Breakpoint{};
+        best.step = crossing;  // no position: no basis holds beyond
     }
     return best;
 }
@@ -278,7 +315,8 @@ Breakpoint next_breakpoint(const ParametricLp& lp, const LpSolution& solution) {
 
 Exchange choose_exchange(const ParametricLp& lp, const LpSolution& solution, const Breakpoint& b) {
     if (!std::isfinite(b.step)) return {};
-    return lp.costs() ? cost_exchange(lp, solution, b) : side_exchange(lp, solution, b);
+    if (lp.costs()) return cost_exchange(lp, solution, b);
+    return b.position >= 0 ? side_exchange(lp, solution, b) : Exchange{};
 }
 
 void apply(ParametricLp& lp, const Exchange& exchange) {

@@ -20,6 +20,11 @@ public:
     ParametricLp(revised::RevisedSimplex& core, const Target& target);
 
     bool costs() const { return costs_; }
+    // Column bounds move, not row sides.
+    bool bounds() const { return bounds_; }
+    // Whether a moving column's lower or upper bound moves.
+    bool moves_lower(int k) const { return side_[k] != BoundSide::upper; }
+    bool moves_upper(int k) const { return side_[k] != BoundSide::lower; }
     double theta_end() const { return theta_end_; }
     double t_of(double theta) const { return theta_end_ > 0 ? theta / theta_end_ : 0.0; }
     // Each item's value at theta.
@@ -39,6 +44,10 @@ public:
     // basis: the moving costs times their columns' values, or the moving
     // sides times their rows' duals.
     double slope(const revised::LpSolution& solution) const;
+    // Whether moving column k's value moves with its moving bound: it is
+    // nonbasic on a bound that moves, or fixed and either both bounds move
+    // or the one that moves opens room its reduced cost would take.
+    bool follows_bound(int k, const revised::LpSolution& solution) const;
 
     revised::RevisedSimplex& core() { return *core_; }
     const revised::RevisedSimplex& core() const { return *core_; }
@@ -53,6 +62,7 @@ private:
     std::unique_ptr<revised::RevisedSimplex> own_core_;
     revised::RevisedSimplex* core_;
     bool costs_ = false;
+    bool bounds_ = false;
     double theta_end_ = 0;
     double theta_ = 0;
     const Target target_;
@@ -62,6 +72,7 @@ private:
     // the rate.
     std::vector<int> moving_;
     std::vector<double> base_lower_, base_upper_, offset_, rate_;
+    std::vector<BoundSide> side_;  // by moving index (rows: both sides)
 };
 
 }  // namespace lpsens::sweep

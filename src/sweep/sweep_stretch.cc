@@ -1,6 +1,9 @@
 #include "sweep/sweep_stretch.h"
 
 #include <cmath>
+#include <limits>
+#include <utility>
+#include <vector>
 
 #include "sweep/basis_values.h"
 
@@ -30,6 +33,48 @@ FirstOptimum least_theta(LpData aux, const revised::Options& options) {
     return first;
 }
 
+// Moving bounds of columns as rows: for each moving column a row x_j -
+// rate theta within the bounds that move, the column free of them; the
+// entries of theta's column (the last one, begun here).
+void bound_rows(const ParametricLp& lp, LpData& aux) {
+    std::vector<std::vector<std::pair<int, double>>> added(at(aux.cols));
+    std::vector<std::pair<int, double>> theta;
+    for (std::size_t k = 0; k < lp.moving().size(); ++k) {
+        const double rate = lp.rate(static_cast<int>(k));
+        if (rate == 0) continue;
+        const int j = lp.moving()[k];
+        const bool low = lp.moves_lower(static_cast<int>(k)), up = lp.moves_upper(static_cast<int>(k));
+        const int row = aux.rows++;
+        const double inf = std::numeric_limits<double>::infinity();
+        aux.row_lower.push_back(low ? aux.col_lower[at(j)] : -inf);
+        aux.row_upper.push_back(up ? aux.col_upper[at(j)] : inf);
+        if (low) aux.col_lower[at(j)] = -inf;
+        if (up) aux.col_upper[at(j)] = inf;
+        added[at(j)].emplace_back(row, 1.0);
+        theta.emplace_back(row, -rate);
+    }
+    std::vector<int> start{0}, index;
+    std::vector<double> value;
+    for (int j = 0; j < aux.cols; ++j) {
+        for (int e = aux.start[at(j)]; e < aux.start[at(j) + 1]; ++e) {
+            index.push_back(aux.row_index[at(e)]);
+            value.push_back(aux.value[at(e)]);
+        }
+        for (const auto& [row, v] : added[at(j)]) {
+            index.push_back(row);
+            value.push_back(v);
+        }
+        start.push_back(static_cast<int>(index.size()));
+    }
+    for (const auto& [row, v] : theta) {
+        index.push_back(row);
+        value.push_back(v);
+    }
+    aux.start = std::move(start);
+    aux.row_index = std::move(index);
+    aux.value = std::move(value);
+}
+
 }  // namespace
 
 FirstOptimum first_feasible_theta(const ParametricLp& lp, const revised::Options& options) {
@@ -40,7 +85,8 @@ FirstOptimum first_feasible_theta(const ParametricLp& lp, const revised::Options
     aux.sense = revised::Sense::minimise;
     aux.offset = 0;
     for (double& c : aux.cost) c = 0;
-    for (std::size_t k = 0; k < lp.moving().size(); ++k) {
+    if (lp.bounds()) bound_rows(lp, aux);
+    for (std::size_t k = 0; k < lp.moving().size() && !lp.bounds(); ++k) {
         const double rate = lp.rate(static_cast<int>(k));
         if (rate == 0) continue;
         aux.row_index.push_back(lp.moving()[k]);

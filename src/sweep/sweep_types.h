@@ -24,9 +24,15 @@ struct Item {
     double reference = 0;
 };
 
+// Which bounds of a swept column move: its lower one, its upper one, or
+// both (a fixed column: its value).
+enum class BoundSide : std::uint8_t { lower, upper, both };
+
 struct Target {
-    bool costs = false;  // costs of columns; otherwise right-hand sides of rows
+    bool costs = false;   // costs of columns; otherwise sides of rows, or
+    bool bounds = false;  // bounds of columns (`sides`, one per item)
     std::vector<Item> items;
+    std::vector<BoundSide> sides;
 };
 
 // Why a sweep ended.
