@@ -5,6 +5,7 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
+#include <locale.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -27,6 +28,26 @@ using namespace lpsens;
 
 namespace {
 
+// Numbers read and written in the C locale's terms (a decimal point),
+// whatever locale the program around has set: on this thread while it
+// stands.
+class CNumbers {
+public:
+    CNumbers() : c_(newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0))), before_(c_ ? uselocale(c_) : nullptr) {}
+    ~CNumbers() {
+        if (c_) {
+            uselocale(before_);
+            freelocale(c_);
+        }
+    }
+    CNumbers(const CNumbers&) = delete;
+    CNumbers& operator=(const CNumbers&) = delete;
+
+private:
+    locale_t c_;
+    locale_t before_;
+};
+
 using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
 using Indices = py::array_t<std::int64_t, py::array::c_style | py::array::forcecast>;
 
@@ -41,6 +62,7 @@ py::array_t<double> array_of(const std::vector<double>& v) { return py::array_t<
 double bound_of(Extended v) { return std::isinf(v) ? (v > 0 ? HUGE_VAL : -HUGE_VAL) : static_cast<double>(v); }
 
 Problem read_model(const std::string& path, const std::string& format) {
+    const CNumbers c_numbers;
     const int fd = open_input_file(path);
     struct Closer {
         int fd;
@@ -255,6 +277,7 @@ py::dict run(const Problem& problem, const RunRequest& request, const py::object
     LibraryRun result;
     {
         py::gil_scoped_release unlocked;
+        const CNumbers c_numbers;
         result = run_problem(problem, options, start ? &*start : nullptr);
     }
     py::dict d;
@@ -308,6 +331,7 @@ public:
         settings_.time_limit = time_limit;
         const std::optional<revised::Basis> start = basis_of(basis, problem);
         py::gil_scoped_release unlocked;
+        const CNumbers c_numbers;
         solver_.emplace(problem, settings_, start ? &*start : nullptr);
     }
     py::dict base() const { return outcome_dict(solver_->base()); }
@@ -325,6 +349,7 @@ public:
         std::vector<scenario::Outcome> outcomes;
         {
             py::gil_scoped_release unlocked;
+            const CNumbers c_numbers;
             if (threads <= 1) {
                 for (const scenario::Scenario& s : scenarios) outcomes.push_back(solver_->solve(s));
             } else {
