@@ -190,3 +190,31 @@ def test_the_command_line_gives_the_same_results(tmp_path):
         if r.values is not None:
             assert e["values"] == list(r.values) and e["duals"] == list(r.duals)
     assert run.stdout.splitlines()[0] == "scenario,status,objective"
+
+
+@pytest.mark.parametrize("table, args, code, words", [
+    ("rhs:nosuch\n1\n", [], 106, "s.csv:1: 'rhs:nosuch': the model has no row 'nosuch'"),
+    ("....02\n1\n2,3\n", [], 106, "s.csv:3: the line has 2 cells for 1 heading"),
+    ("....02\n1\n", ["rv"], 64, "--scenarios needs an ordinary run"),
+    ("....02\n1\n", ["--classic"], 64, "--scenarios needs an ordinary run"),
+])
+def test_the_command_lines_bad_tables_and_options(tmp_path, table, args, code, words):
+    if not PROGRAM:
+        pytest.skip("LPSENS_PROGRAM names no lpsens program")
+    (tmp_path / "s.csv").write_text(table)
+    run = subprocess.run([PROGRAM, *args, str(netlib("adlittle")), "--scenarios=s.csv"], cwd=tmp_path,
+                         capture_output=True, text=True)
+    assert run.returncode == code
+    assert words in run.stderr
+
+
+def test_the_command_lines_table_of_verdicts(tmp_path):
+    if not PROGRAM:
+        pytest.skip("LPSENS_PROGRAM names no lpsens program")
+    (tmp_path / "s.csv").write_text('scenario,rhs:cap,lower:a\nplain,,\n"more, and more",5,\nnone,,5\n')
+    model = tmp_path / "m.lp"
+    model.write_text("Maximize\n obj: 3 a + 2 b\nSubject To\n cap: a + b <= 4\n lab: a + 3 b <= 6\nEnd\n")
+    run = subprocess.run([PROGRAM, str(model), "--scenarios=s.csv", "--quiet"], cwd=tmp_path, capture_output=True)
+    assert run.returncode == 0, run.stderr
+    assert run.stdout == (b"scenario,status,objective\r\nplain,optimal,12\r\n\"more, and more\",optimal,15\r\n"
+                          b"none,infeasible,\r\n")
