@@ -8,6 +8,7 @@ import pytest
 
 EXAMPLES = pathlib.Path(os.environ.get("LPSENS_EXAMPLES", pathlib.Path(__file__).resolve().parents[2] / "examples"))
 NETLIB = pathlib.Path(os.environ.get("LPSENS_NETLIB", pathlib.Path(__file__).resolve().parents[3] / "shared" / "netlib"))
+NETLIB_LARGE = NETLIB.parent / "netlib-large"
 PROGRAM = os.environ.get("LPSENS_PROGRAM")
 
 

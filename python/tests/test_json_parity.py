@@ -6,9 +6,9 @@ import numpy as np
 import pytest
 
 import lpsens
-from conftest import NETLIB, program_json
+from conftest import NETLIB, NETLIB_LARGE, program_json
 
-NETLIB_PROBLEMS = sorted(p.stem for p in NETLIB.glob("*.mps")) if NETLIB.exists() else []
+NETLIB_PROBLEMS = sorted(NETLIB.glob("*.mps")) + sorted(NETLIB_LARGE.glob("*.mps*"))
 
 
 def same_model_sections(result, expected):
@@ -17,9 +17,8 @@ def same_model_sections(result, expected):
         assert got.get(key) == expected.get(key), key
 
 
-@pytest.mark.parametrize("name", NETLIB_PROBLEMS)
-def test_netlib_results_equal_the_command_lines_json(tmp_path, name):
-    path = NETLIB / (name + ".mps")
+@pytest.mark.parametrize("path", NETLIB_PROBLEMS, ids=lambda p: p.name)
+def test_netlib_results_equal_the_command_lines_json(tmp_path, path):
     expected = program_json(tmp_path, path)
     result = lpsens.read(path).solve()
     same_model_sections(result, expected)
