@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a build needs and this machine lacks.
 #   scripts/setup.sh [fuzz]
-# The build needs the compiler, CMake, zlib and GoogleTest (every build folder
+# The build needs the compiler, CMake, zlib, GMP and GoogleTest (every build folder
 # is configured with its tests, so make run and make test share one), and for
 # the Python package pybind11 with Debian's own python3 and the packages its
 # tests use (numpy, pandas, scipy, pytest, Dask's distributed, venv and pip
@@ -17,6 +17,7 @@ command -v g++ >/dev/null 2>&1 || missing+=(g++)
 command -v make >/dev/null 2>&1 || missing+=(make)
 [ -f /usr/include/zlib.h ] || missing+=(zlib1g-dev)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+[ -f /usr/include/gmpxx.h ] || missing+=(libgmp-dev)
 if [ "$need" = build ]; then
     # Debian's interpreter, whatever python3 stands first on the PATH.
     py=/usr/bin/python3

@@ -81,6 +81,7 @@ bool* flag_of(RunOptions& options, const std::string& name) {
     if (name == "show-checks") return &options.show_checks;
     if (name == "accurate") return &options.accurate;
     if (name == "classic") return &options.classic;
+    if (name == "exact") return &options.exact;
     if (name == "listing") return &options.listing;
     if (name == "quiet") return &options.quiet;
     return nullptr;
@@ -220,6 +221,10 @@ bool settle(RunOptions& options, const char* model, std::string& error) {
     }
     if (!options.chart.empty() && !sweep) {
         error = "--chart needs the mode pv or rv";
+        return false;
+    }
+    if (options.exact && (sweep || !options.scenarios.empty())) {
+        error = "--exact needs an ordinary run (no sweep, no --scenarios)";
         return false;
     }
     if (!options.scenarios.empty() && (sweep || options.classic || options.text_report || !options.write_problem.empty())) {

@@ -30,6 +30,7 @@ struct RunOptions {
     bool show_checks = false;  // the checks' figures on the console
     bool accurate = false;     // the accurate engine, whatever the input
     bool classic = false;      // the classic engine, whatever the input
+    bool exact = false;        // --exact: the result proven in exact rational arithmetic
     bool text_report = false;  // --report=text: the readable report in the model's terms
     bool csv_report = true;    // the CSV report on standard output (the library asks for none)
     bool listing = false;      // the tableau listing of a model beyond 999 rows or variables too

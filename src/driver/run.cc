@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "accurate/accurate_engine.h"
+#include "accurate/lp_from_model.h"
 #include "analysis/model_results.h"
 #include "analysis/sweep_items.h"
 #include "analysis/sweep_records.h"
@@ -21,6 +22,7 @@
 #include "driver/scenario_run.h"
 #include "driver/terms_sweep.h"
 #include "classic/classic_engine.h"
+#include "exact/basis_proof.h"
 #include "form/names.h"
 #include "io/files.h"
 #include "model/read_problem.h"
@@ -313,8 +315,52 @@ struct RunOutcome {
     std::optional<Ranging> ranging;
     std::vector<SweepRecord> records;
     std::optional<TermsSweep> terms;
+    std::optional<exact::ExactSolution> exact;  // --exact: the proof
     std::string listing_note;  // for the console, when the listing is left out
 };
+
+// --exact: the verdict proven in exact rational arithmetic on the model in
+// its own terms (as written: 0.1 is 1/10), from the basis the accurate
+// engine ended with, or, after the classic engine, from one the revised core
+// finds of the model: its optimum by the basis (with exact pivots where it
+// is not yet optimal), an infeasible or unbounded verdict by the core's
+// certificate.
+void prove_exactly(const PreparedRun& p, RunEngine& e, const SolveResult& result, RunOutcome& o) {
+    if (!is_verdict(result.status)) return;
+    const Problem& model = p.terms_model();
+    const exact::RationalLp lp = exact::rational_lp(model);
+    std::optional<revised::RevisedSimplex> own;
+    const revised::LpSolution* s = nullptr;
+    if (e.model_engine != nullptr) {
+        s = &e.model_engine->core().solution();
+    } else {
+        own.emplace(lp_from_model(model));
+        s = &own->solve();
+    }
+    switch (s->status) {
+        case revised::SolveStatus::optimal: o.exact = exact::prove_optimal(lp, s->basis); break;
+        case revised::SolveStatus::infeasible: o.exact = exact::prove_infeasible(lp, s->farkas); break;
+        case revised::SolveStatus::unbounded: o.exact = exact::prove_unbounded(lp, s->col_value, s->ray); break;
+        default:
+            o.exact.emplace();
+            o.exact->why = "the revised core reached no verdict to prove";
+    }
+    o.run.exact = &*o.exact;
+    o.run.exact_model = &model;
+}
+
+// What the console says of the exact proof.
+std::string exact_words(const exact::ExactSolution& e) {
+    if (e.proof == exact::Proof::unproven) return "lpsens: exact: not proven: " + e.why + "\n";
+    std::string words = "lpsens: exact: the model is " + std::string(exact::to_string(e.proof)) +
+                        ", proven in exact rational arithmetic";
+    if (e.proof == exact::Proof::optimal) {
+        words = "lpsens: exact: the optimum " + exact::text_of(e.objective) +
+                " is proven in exact rational arithmetic";
+        if (e.pivots > 0) words += " after " + counted(e.pivots, "exact pivot", "exact pivots");
+    }
+    return words + "\n";
+}
 
 // After the first solve: the CSV report as it comes (the solution report
 // and listing, or the sweep's table), the ranging in the model's terms and
@@ -437,6 +483,10 @@ void write_reports(const PreparedRun& p, const RunOptions& options, bool from_fi
         text.source = p.imported ? p.form.problem.source : from_file ? options.input : "";
         text.accurate = p.accurate;
         text.verified = is_verdict(o.end) && checker.passed();
+        text.exact = text.verified && o.exact &&
+                     ((o.exact->proof == exact::Proof::optimal && o.end == Status::optimal) ||
+                      (o.exact->proof == exact::Proof::infeasible && o.end == Status::infeasible) ||
+                      (o.exact->proof == exact::Proof::unbounded && o.end == Status::unbounded));
         text.status = o.end;
         text.feasible = result.feasible;
         text.results = o.model_results ? &*o.model_results : nullptr;
@@ -472,11 +522,16 @@ int finish(const PreparedRun& p, const RunEngine& e, const RunOptions& options, 
         console.write(stop_message(o.end, exchange_cap(e.settings, p.form.rows(), p.form.column_count()),
                                    options.time_limit, o.records.size()));
     report_all_checks(console, checker, options.show_checks, e.advice);
+    if (o.exact) {
+        if (o.exact->proof == exact::Proof::unproven) console.write(exact_words(*o.exact));
+        else console.note(exact_words(*o.exact));
+    }
     // A run without a verdict has its own exit code, before that of a
     // failed check; like a failed check under --strict it leaves the
     // marker file alone.
     if (!is_verdict(o.end)) return o.end == Status::numerical_trouble ? exit_numerical : exit_limit;
-    const bool failed = options.strict && !checker.passed();
+    const bool unproven = options.exact && (!o.exact || o.exact->proof == exact::Proof::unproven);
+    const bool failed = options.strict && (!checker.passed() || unproven);
     if (touch_marker && !failed) reset_marker_file();
     return failed ? exit_check_failed : 0;
 }
@@ -502,6 +557,7 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     const SolveResult result = e.engine->solve();
     RunOutcome o;
     analyse(p, e, result, options, channels.out, infinity_text, checker, o);
+    if (options.exact) prove_exactly(p, e, result, o);
     write_reports(p, options, in.from_file(), result, checker, o, channels.out);
     // Everything for standard output is out before the run counts as done.
     channels.out.flush();
@@ -603,6 +659,7 @@ LibraryRun run_problem(Problem model, const RunOptions& options, const revised::
     if (e.model_engine != nullptr && !p.parametric) run.basis = e.model_engine->core().solution().basis;
     RunOutcome o;
     analyse(p, e, result, options, channels.out, std::string(infinity_sign), checker, o);
+    if (options.exact) prove_exactly(p, e, result, o);
     // lpsens's own problems have their results in the model's terms too.
     std::optional<ModelMap> made;
     if (!p.imported && o.model_results && !p.parametric) {

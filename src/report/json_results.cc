@@ -124,6 +124,17 @@ struct Computed {
 };
 
 // The run's title, mode, engine and verdict.
+// Whether the exact proof confirms the run's verdict.
+bool proven_exactly(const RunResults& run) {
+    if (run.exact == nullptr) return false;
+    switch (run.exact->proof) {
+        case exact::Proof::optimal: return run.status == Status::optimal;
+        case exact::Proof::infeasible: return run.status == Status::infeasible;
+        case exact::Proof::unbounded: return run.status == Status::unbounded;
+        default: return false;
+    }
+}
+
 void head(const DocumentedForm& form, const RunResults& run, bool verified, bool stopped, std::string& j) {
     const bool parametric = is_sweep(run.mode);
     const std::string status = status_name(run.status);
@@ -134,7 +145,7 @@ void head(const DocumentedForm& form, const RunResults& run, bool verified, bool
     // A verdict the checks could not confirm is not stated as a fact.
     j += "  \"status\": \"" + (verified || stopped ? status : std::string("unverified")) + "\",\n";
     if (!verified && !stopped) j += "  \"reported_status\": \"" + status + "\",\n";
-    j += "  \"verified\": " + std::string(verified ? "true" : "false") + ",\n";
+    j += "  \"verified\": " + std::string(verified && proven_exactly(run) ? "\"exact\"" : verified ? "true" : "false") + ",\n";
 }
 
 // The solution of an ordinary run: the objective, the variables and the rows,
@@ -282,6 +293,35 @@ void model_json(const RunResults& run, bool stopped, Pieces& pieces) {
     j += "\n  },\n";
 }
 
+// --exact: the proof, and the exact values of a proven optimum as rational
+// strings in the model's terms.
+void exact_json(const RunResults& run, Pieces& pieces) {
+    const exact::ExactSolution& e = *run.exact;
+    std::string& j = pieces.text;
+    j += "  \"exact\": {\"proof\": \"" + std::string(exact::to_string(e.proof)) + "\"";
+    if (e.proof == exact::Proof::unproven) {
+        j += ", \"why\": " + quoted(e.why) + "},\n";
+        return;
+    }
+    if (e.proof != exact::Proof::optimal) {
+        j += "},\n";
+        return;
+    }
+    const Problem& model = *run.exact_model;
+    j += ", \"pivots\": " + std::to_string(e.pivots) + ", \"objective\": " + quoted(exact::text_of(e.objective)) +
+         ",\n    \"rows\": ";
+    list(pieces, 0, model.row_count() - 1, [&](int i) {
+        return "{\"name\": " + quoted(model.rows[i].name) + ", \"activity\": " + quoted(exact::text_of(e.activities[i])) +
+               ", \"dual\": " + quoted(exact::text_of(e.duals[i])) + "}";
+    }, "      ", "\n    ]");
+    j += ",\n    \"variables\": ";
+    list(pieces, 0, model.column_count() - 1, [&](int c) {
+        return "{\"name\": " + quoted(model.columns[c].name) + ", \"value\": " + quoted(exact::text_of(e.values[c])) +
+               ", \"reduced_cost\": " + quoted(exact::text_of(e.reduced_costs[c])) + "}";
+    }, "      ", "\n    ]");
+    j += "\n  },\n";
+}
+
 // What each check found.
 void checks_json(const ResultChecker& checker, Pieces& pieces) {
     const auto& reports = checker.reports();
@@ -319,6 +359,7 @@ void make_json(const DocumentedForm& form, const RunResults& run, const ResultCh
              "\",\n    \"sweep\": " +
              json_model_sweep(*run.sweep_model, run.sweep_costs ? "cost" : run.sweep_bounds ? "bound" : "rhs", *run.swept, *run.model_sweep, run.tolerance) + "\n  },\n";
     }
+    if (run.exact != nullptr) exact_json(run, pieces);
     checks_json(checker, pieces);
     j += "\n";
     j += "}\n";

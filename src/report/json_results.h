@@ -11,6 +11,7 @@
 #include "analysis/sweep_records.h"
 #include "analysis/ranging.h"
 #include "check/checker.h"
+#include "exact/basis_proof.h"
 #include "form/documented_form.h"
 #include "report/sweep_words.h"
 #include "sweep/sweep_types.h"
@@ -42,6 +43,9 @@ struct RunResults {
     const Problem* sweep_model = nullptr;
     bool sweep_costs = false;
     bool sweep_bounds = false;  // bounds of columns (the library's sweeps)
+    // --exact: the proof in exact arithmetic, in the terms of `exact_model`.
+    const exact::ExactSolution* exact = nullptr;
+    const Problem* exact_model = nullptr;
 };
 
 // Takes the report a piece at a time, in order.

@@ -154,6 +154,7 @@ std::string text_report(const Problem& model, const ModelMap& map, const TextRep
            " columns, " + std::to_string(model.matrix.nonzeros()) + " nonzeros\n";
     out += "Engine:     " + std::string(run.accurate ? "accurate" : "classic") +
            (stopped         ? ", stopped before a verdict"
+            : run.exact    ? ", every check passed, verified exactly"
             : run.verified ? ", every check passed"
                            : ", CHECKS FAILED: see the warnings") +
            "\n";
@@ -164,7 +165,7 @@ std::string text_report(const Problem& model, const ModelMap& map, const TextRep
                                                                 : "by numerical trouble") +
                (run.sweep != nullptr ? " after the records below" : "") + "\n";
     else
-        out += "Status:     " + std::string(status_name(run.status)) + (run.verified ? "" : " (not proven)") + "\n";
+        out += "Status:     " + std::string(status_name(run.status)) + (run.exact ? " (verified exactly)" : run.verified ? "" : " (not proven)") + "\n";
     if (run.sweep != nullptr) return out + sweep_table(model, *run.swept, *run.sweep, run.max_records);
     if (run.results == nullptr) return out;
     const ModelResults& r = *run.results;

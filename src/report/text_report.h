@@ -20,6 +20,7 @@ struct TextReportRun {
     std::string source;      // where the model came from
     bool accurate = false;
     bool verified = false;   // every check passed
+    bool exact = false;      // and the verdict is proven in exact arithmetic
     // The first result's verdict, or how the run stopped before one; then
     // the results are those of the best basis found, `feasible` or not.
     Status status = Status::optimal;

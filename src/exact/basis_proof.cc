@@ -1,0 +1,392 @@
+#include "exact/basis_proof.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "exact/rational_lu.h"
+
+namespace lpsens::exact {
+
+namespace {
+
+using revised::BasisStatus;
+
+// The variables of the LP: columns 0..n-1, then the rows' activities.
+class Variables {
+public:
+    explicit Variables(const RationalLp& lp) : lp_(lp), n_(lp.cols) {}
+    int count() const { return lp_.cols + lp_.rows; }
+    const Bound& lower(int v) const { return v < n_ ? lp_.col_lower[v] : lp_.row_lower[v - n_]; }
+    const Bound& upper(int v) const { return v < n_ ? lp_.col_upper[v] : lp_.row_upper[v - n_]; }
+    // The variable's column of [A -I].
+    std::vector<Entry> column(int v) const {
+        if (v < n_) return lp_.columns[v];
+        return {Entry{v - n_, mpq_class(-1)}};
+    }
+    // Its value where nonbasic at `status`.
+    mpq_class nonbasic_value(int v, BasisStatus status) const {
+        const Bound& lo = lower(v);
+        const Bound& up = upper(v);
+        if (status == BasisStatus::at_upper && up) return *up;
+        if (lo && status != BasisStatus::free_at_zero) return *lo;
+        if (up && status != BasisStatus::free_at_zero) return *up;
+        return 0;
+    }
+
+private:
+    const RationalLp& lp_;
+    int n_;
+};
+
+BasisStatus status_of(const revised::Basis& b, int v, int n) {
+    return v < n ? b.col_status[v] : b.row_status[v - n];
+}
+void set_status(revised::Basis& b, int v, int n, BasisStatus s) {
+    (v < n ? b.col_status[v] : b.row_status[v - n]) = s;
+}
+
+// The basis solved: basic variables by position, every value, the duals and
+// reduced costs.
+struct Solved {
+    std::vector<int> header;         // the basic variable at each position
+    std::vector<mpq_class> value;    // every variable
+    std::vector<mpq_class> dual;     // by row
+    std::vector<mpq_class> reduced;  // every variable: cost - A^T y, for a row y_i
+    std::unique_ptr<RationalLu> lu;
+};
+
+bool solve_basis(const RationalLp& lp, const revised::Basis& basis, const Variables& vars, Solved& s,
+                 std::string& why) {
+    const int n = lp.cols, m = lp.rows;
+    s.header.clear();
+    for (int v = 0; v < vars.count(); ++v)
+        if (status_of(basis, v, n) == BasisStatus::basic) s.header.push_back(v);
+    if (static_cast<int>(s.header.size()) != m) {
+        why = "the basis has " + std::to_string(s.header.size()) + " basic variables for " + std::to_string(m) + " rows";
+        return false;
+    }
+    std::vector<std::vector<Entry>> columns;
+    for (const int v : s.header) columns.push_back(vars.column(v));
+    s.lu = std::make_unique<RationalLu>(columns, m);
+    if (s.lu->singular()) {
+        why = "the basis is singular in exact arithmetic";
+        return false;
+    }
+    s.value.assign(vars.count(), 0);
+    std::vector<mpq_class> rhs(m);
+    for (int v = 0; v < vars.count(); ++v) {
+        const BasisStatus status = status_of(basis, v, n);
+        if (status == BasisStatus::basic) continue;
+        s.value[v] = vars.nonbasic_value(v, status);
+        if (s.value[v] == 0) continue;
+        for (const Entry& e : vars.column(v)) rhs[e.row] -= e.value * s.value[v];
+    }
+    s.lu->solve(rhs);
+    for (int p = 0; p < m; ++p) s.value[s.header[p]] = rhs[p];
+    std::vector<mpq_class> cb(m);
+    for (int p = 0; p < m; ++p) cb[p] = s.header[p] < n ? lp.cost[s.header[p]] : mpq_class(0);
+    s.lu->solve_transpose(cb);
+    s.dual = std::move(cb);
+    s.reduced.assign(vars.count(), 0);
+    for (int j = 0; j < n; ++j) {
+        mpq_class d = lp.cost[j];
+        for (const Entry& e : lp.columns[j]) d -= e.value * s.dual[e.row];
+        s.reduced[j] = d;
+    }
+    for (int i = 0; i < m; ++i) s.reduced[n + i] = s.dual[i];
+    return true;
+}
+
+// How a value stands against its bounds: how far below the lower (< 0) or
+// above the upper (> 0); 0 within.
+int outside(const mpq_class& v, const Bound& lo, const Bound& up) {
+    if (lo && v < *lo) return -1;
+    if (up && v > *up) return 1;
+    return 0;
+}
+
+// Whether a nonbasic reduced cost has the sign an optimum needs, in the
+// sense of a minimisation; the way the variable would improve the objective
+// otherwise (+1 up, -1 down), 0 when it is right.
+int improving(const mpq_class& d_min, BasisStatus status, const Bound& lo, const Bound& up) {
+    switch (status) {
+        case BasisStatus::basic: return 0;
+        case BasisStatus::fixed: return lo && up && *lo == *up ? 0 : (d_min < 0 ? 1 : d_min > 0 ? -1 : 0);
+        case BasisStatus::at_lower: return d_min < 0 ? 1 : 0;
+        case BasisStatus::at_upper: return d_min > 0 ? -1 : 0;
+        default: return d_min < 0 ? 1 : d_min > 0 ? -1 : 0;
+    }
+}
+
+// The simplest fraction in [a, b], 0 <= a <= b (continued fractions).
+mpq_class simplest_between(const mpq_class& a, const mpq_class& b, int depth = 0) {
+    mpz_class whole;
+    mpz_fdiv_q(whole.get_mpz_t(), a.get_num_mpz_t(), a.get_den_mpz_t());
+    if (mpq_class(whole) == a) return a;
+    if (mpq_class(whole + 1) <= b || depth > 100) return mpq_class(whole + 1);
+    mpq_class r = mpq_class(whole) + 1 / simplest_between(1 / (b - whole), 1 / (a - whole), depth + 1);
+    r.canonicalize();
+    return r;
+}
+
+// The simplest fraction within `tolerance` of x.
+mpq_class simplest_near(double x, double tolerance) {
+    mpq_class lo, hi;
+    mpq_set_d(lo.get_mpq_t(), x - tolerance);
+    mpq_set_d(hi.get_mpq_t(), x + tolerance);
+    if (lo <= 0 && hi >= 0) return 0;
+    return x > 0 ? simplest_between(lo, hi) : mpq_class(-simplest_between(-hi, -lo));
+}
+
+std::vector<mpq_class> rationals(const std::vector<double>& v, bool snap) {
+    double largest = 0;
+    for (const double x : v) largest = std::max(largest, std::fabs(x));
+    std::vector<mpq_class> out;
+    for (const double x : v) {
+        if (!snap) {
+            mpq_class q;
+            mpq_set_d(q.get_mpq_t(), x);
+            out.push_back(q);
+        } else if (std::fabs(x) <= 1e-12 * largest) {
+            out.emplace_back(0);
+        } else {
+            out.push_back(simplest_near(x, 1e-12 * largest));
+        }
+    }
+    return out;
+}
+
+// One exact pivot of the primal simplex method (Bland's rule): false when
+// the objective is unbounded along the entering variable.
+enum class Step { pivoted, unbounded };
+
+Step primal_pivot(const RationalLp& lp, const Variables& vars, revised::Basis& basis, const Solved& s, int entering,
+                  int direction) {
+    const int n = lp.cols, m = lp.rows;
+    // The basic values move by -B^-1 a_e per unit of the entering one.
+    std::vector<mpq_class> w(m);
+    for (const Entry& e : vars.column(entering)) w[e.row] = e.value;
+    s.lu->solve(w);
+    mpq_class best_step;
+    int leave_position = -1;
+    bool have = false;
+    BasisStatus leave_status = BasisStatus::at_lower;
+    for (int p = 0; p < m; ++p) {
+        const mpq_class change = -w[p] * direction;
+        if (change == 0) continue;
+        const int v = s.header[p];
+        const Bound& bound = change < 0 ? vars.lower(v) : vars.upper(v);
+        if (!bound) continue;
+        const mpq_class step = (*bound - s.value[v]) / change;
+        if (!have || step < best_step || (step == best_step && v < s.header[leave_position])) {
+            have = true;
+            best_step = step;
+            leave_position = p;
+            leave_status = change < 0 ? BasisStatus::at_lower : BasisStatus::at_upper;
+        }
+    }
+    const Bound& lo = vars.lower(entering);
+    const Bound& up = vars.upper(entering);
+    if (lo && up && (!have || *up - *lo <= best_step)) {
+        set_status(basis, entering, n, direction > 0 ? BasisStatus::at_upper : BasisStatus::at_lower);
+        return Step::pivoted;
+    }
+    if (!have) return Step::unbounded;
+    const int leaving = s.header[leave_position];
+    const Bound& llo = vars.lower(leaving);
+    const Bound& lup = vars.upper(leaving);
+    set_status(basis, leaving, n, llo && lup && *llo == *lup ? BasisStatus::fixed : leave_status);
+    set_status(basis, entering, n, BasisStatus::basic);
+    return Step::pivoted;
+}
+
+// One exact pivot of the dual simplex method on the basic variable at
+// `position`, outside its bounds by `side` (-1 below, +1 above): false when
+// no entering variable exists (the LP is infeasible).
+bool dual_pivot(const RationalLp& lp, const Variables& vars, revised::Basis& basis, const Solved& s, int position,
+                int side, int sense) {
+    const int n = lp.cols, m = lp.rows;
+    // Row `position` of B^-1 [A -I].
+    std::vector<mpq_class> rho(m);
+    rho[position] = 1;
+    s.lu->solve_transpose(rho);
+    int entering = -1;
+    mpq_class best;
+    for (int v = 0; v < vars.count(); ++v) {
+        const BasisStatus status = status_of(basis, v, n);
+        if (status == BasisStatus::basic) continue;
+        const Bound& lo = vars.lower(v);
+        const Bound& up = vars.upper(v);
+        if (status == BasisStatus::fixed && lo && up && *lo == *up) continue;
+        mpq_class alpha = 0;
+        for (const Entry& e : vars.column(v)) alpha += e.value * rho[e.row];
+        if (alpha == 0) continue;
+        // The leaving variable moves by -alpha per unit of v; it must move
+        // back toward its bound: up when below (side -1), down when above.
+        const bool can_up = status != BasisStatus::at_upper;
+        const bool can_down = status != BasisStatus::at_lower;
+        const int needed = side < 0 ? 1 : -1;  // the way the leaving value must go
+        const bool up_works = can_up && -alpha * needed > 0;
+        const bool down_works = can_down && alpha * needed > 0;
+        if (!up_works && !down_works) continue;
+        const mpq_class d = sense * s.reduced[v];
+        const mpq_class ratio = abs(d / alpha);
+        if (entering < 0 || ratio < best || (ratio == best && v < entering)) {
+            entering = v;
+            best = ratio;
+        }
+    }
+    if (entering < 0) return false;
+    const int leaving = s.header[position];
+    const Bound& llo = vars.lower(leaving);
+    const Bound& lup = vars.upper(leaving);
+    set_status(basis, leaving, n,
+               llo && lup && *llo == *lup ? BasisStatus::fixed : side < 0 ? BasisStatus::at_lower : BasisStatus::at_upper);
+    set_status(basis, entering, n, BasisStatus::basic);
+    return true;
+}
+
+}  // namespace
+
+const char* to_string(Proof proof) {
+    switch (proof) {
+        case Proof::optimal: return "optimal";
+        case Proof::infeasible: return "infeasible";
+        case Proof::unbounded: return "unbounded";
+        default: return "unproven";
+    }
+}
+
+ExactSolution prove_optimal(const RationalLp& lp, revised::Basis basis, const ProofLimits& limits) {
+    const int n = lp.cols, m = lp.rows;
+    const int sense = lp.maximise ? -1 : 1;
+    const Variables vars(lp);
+    ExactSolution out;
+    for (int round = 0;; ++round) {
+        Solved s;
+        if (!solve_basis(lp, basis, vars, s, out.why)) return out;
+        int infeasible_position = -1, infeasible_side = 0;
+        for (int p = 0; p < m && infeasible_position < 0; ++p) {
+            const int v = s.header[p];
+            const int side = outside(s.value[v], vars.lower(v), vars.upper(v));
+            if (side != 0) {
+                infeasible_position = p;
+                infeasible_side = side;
+            }
+        }
+        int entering = -1, direction = 0;
+        for (int v = 0; v < vars.count() && entering < 0; ++v) {
+            const int way = improving(sense * s.reduced[v], status_of(basis, v, n), vars.lower(v), vars.upper(v));
+            if (way != 0) {
+                entering = v;
+                direction = way;
+            }
+        }
+        if (infeasible_position < 0 && entering < 0) {
+            out.proof = Proof::optimal;
+            out.values.assign(s.value.begin(), s.value.begin() + n);
+            out.activities.assign(m, 0);
+            for (int j = 0; j < n; ++j)
+                for (const Entry& e : lp.columns[j]) out.activities[e.row] += e.value * out.values[j];
+            out.duals = s.dual;
+            out.reduced_costs.assign(s.reduced.begin(), s.reduced.begin() + n);
+            out.objective = lp.offset;
+            for (int j = 0; j < n; ++j) out.objective += lp.cost[j] * out.values[j];
+            out.basis = basis;
+            out.pivots = round;
+            return out;
+        }
+        if (round >= limits.max_pivots) {
+            out.why = "no proven optimum within " + std::to_string(limits.max_pivots) + " exact pivots";
+            return out;
+        }
+        if (infeasible_position < 0) {
+            if (primal_pivot(lp, vars, basis, s, entering, direction) == Step::unbounded) {
+                out.why = "the objective is unbounded from the basis (exact primal pivots)";
+                return out;
+            }
+        } else if (entering < 0) {
+            if (!dual_pivot(lp, vars, basis, s, infeasible_position, infeasible_side, sense)) {
+                out.why = "the model is infeasible (exact dual pivots)";
+                return out;
+            }
+        } else {
+            out.why = "the basis is neither primal nor dual feasible in exact arithmetic";
+            return out;
+        }
+    }
+}
+
+ExactSolution prove_infeasible(const RationalLp& lp, const std::vector<double>& y_given) {
+    ExactSolution out;
+    if (static_cast<int>(y_given.size()) != lp.rows) {
+        out.why = "no certificate of infeasibility";
+        return out;
+    }
+    for (const bool snap : {false, true}) {
+        const std::vector<mpq_class> y = rationals(y_given, snap);
+        mpq_class largest = 0, smallest = 0;
+        bool bounded = true;
+        for (int j = 0; j < lp.cols && bounded; ++j) {
+            mpq_class z = 0;
+            for (const Entry& e : lp.columns[j]) z += e.value * y[e.row];
+            if (z == 0) continue;
+            const Bound& bound = z > 0 ? lp.col_upper[j] : lp.col_lower[j];
+            if (!bound) bounded = false;
+            else largest += z * *bound;
+        }
+        for (int i = 0; i < lp.rows && bounded; ++i) {
+            if (y[i] == 0) continue;
+            const Bound& side = y[i] > 0 ? lp.row_lower[i] : lp.row_upper[i];
+            if (!side) bounded = false;
+            else smallest += y[i] * *side;
+        }
+        if (bounded && largest < smallest) {
+            out.proof = Proof::infeasible;
+            out.duals = y;
+            return out;
+        }
+    }
+    out.why = "the certificate of infeasibility does not hold in exact arithmetic";
+    return out;
+}
+
+ExactSolution prove_unbounded(const RationalLp& lp, const std::vector<double>& x_given,
+                              const std::vector<double>& dx_given) {
+    ExactSolution out;
+    if (static_cast<int>(x_given.size()) != lp.cols || static_cast<int>(dx_given.size()) != lp.cols) {
+        out.why = "no certificate of unboundedness";
+        return out;
+    }
+    const int sense = lp.maximise ? -1 : 1;
+    for (const bool snap : {false, true}) {
+        const std::vector<mpq_class> x = rationals(x_given, snap), dx = rationals(dx_given, snap);
+        bool holds = true;
+        mpq_class gain = 0;
+        std::vector<mpq_class> r(lp.rows), dr(lp.rows);
+        for (int j = 0; j < lp.cols && holds; ++j) {
+            if (outside(x[j], lp.col_lower[j], lp.col_upper[j]) != 0) holds = false;
+            if ((dx[j] > 0 && lp.col_upper[j]) || (dx[j] < 0 && lp.col_lower[j])) holds = false;
+            gain += lp.cost[j] * dx[j];
+            for (const Entry& e : lp.columns[j]) {
+                r[e.row] += e.value * x[j];
+                dr[e.row] += e.value * dx[j];
+            }
+        }
+        for (int i = 0; i < lp.rows && holds; ++i) {
+            if (outside(r[i], lp.row_lower[i], lp.row_upper[i]) != 0) holds = false;
+            if ((dr[i] > 0 && lp.row_upper[i]) || (dr[i] < 0 && lp.row_lower[i])) holds = false;
+        }
+        if (holds && sense * gain < 0) {
+            out.proof = Proof::unbounded;
+            out.values = x;
+            out.activities = r;
+            return out;
+        }
+    }
+    out.why = "the certificate of unboundedness does not hold in exact arithmetic";
+    return out;
+}
+
+}  // namespace lpsens::exact

@@ -1,0 +1,62 @@
+// A basis of a model's LP proven in exact rationals: its values, activities,
+// duals and reduced costs solved exactly from the model's own numbers, and
+// whether they are feasible and optimal without any tolerance.  Where the
+// basis is feasible but not optimal (or the other way round), exact pivots
+// of the primal (dual) simplex method carry it on to a proven optimum.
+//
+// Sign conventions are the revised core's (revised/lp_solution.h): d = cost
+// - A^T y; a row's dual is the change of the objective per unit of its
+// right-hand side.
+#pragma once
+
+#include <gmpxx.h>
+
+#include <string>
+#include <vector>
+
+#include "exact/rational_lp.h"
+#include "revised/lp_solution.h"
+
+namespace lpsens::exact {
+
+enum class Proof {
+    optimal,     // the basis is feasible and optimal, exactly
+    infeasible,  // a Farkas certificate holds exactly
+    unbounded,   // a feasible point and a ray hold exactly
+    unproven,    // none of these could be shown
+};
+
+const char* to_string(Proof proof);
+
+struct ExactSolution {
+    Proof proof = Proof::unproven;
+    mpq_class objective;
+    std::vector<mpq_class> values;         // by column
+    std::vector<mpq_class> activities;     // by row
+    std::vector<mpq_class> duals;          // by row
+    std::vector<mpq_class> reduced_costs;  // by column
+    revised::Basis basis;                  // the basis proven (after any exact pivots)
+    int pivots = 0;                        // exact pivots made from the basis given
+    std::string why;                       // what stood in the way, when unproven
+};
+
+struct ProofLimits {
+    int max_pivots = 1000;  // exact pivots from the basis given
+};
+
+// Proves `basis` of `lp` optimal, from it by exact pivots where it is not.
+ExactSolution prove_optimal(const RationalLp& lp, revised::Basis basis, const ProofLimits& limits = {});
+
+// Proves infeasibility by the row multipliers `y` of a floating-point
+// certificate: as the doubles they are, or else each entry as the simplest
+// fraction within 1e-12 of it (relative to the largest), entries below that
+// as 0.
+ExactSolution prove_infeasible(const RationalLp& lp, const std::vector<double>& y);
+
+// Proves unboundedness by the point `x` and the direction `dx` of a
+// floating-point certificate, taken as they are or as simplest fractions
+// like the Farkas multipliers; the point must be feasible and the direction
+// a ray exactly.
+ExactSolution prove_unbounded(const RationalLp& lp, const std::vector<double>& x, const std::vector<double>& dx);
+
+}  // namespace lpsens::exact

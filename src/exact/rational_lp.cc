@@ -1,0 +1,105 @@
+#include "exact/rational_lp.h"
+
+#include <charconv>
+#include <cmath>
+#include <map>
+
+#include "form/documented_form.h"
+
+namespace lpsens::exact {
+
+namespace {
+
+// A decimal text (digits, a point, an exponent) as an exact rational.
+mpq_class decimal_value(const std::string& text) {
+    std::string digits;
+    long exponent = 0;
+    bool negative = false, point = false;
+    std::size_t k = 0;
+    if (k < text.size() && (text[k] == '-' || text[k] == '+')) negative = text[k++] == '-';
+    for (; k < text.size() && text[k] != 'e' && text[k] != 'E'; ++k) {
+        if (text[k] == '.') {
+            point = true;
+        } else {
+            digits += text[k];
+            if (point) --exponent;
+        }
+    }
+    if (k < text.size()) exponent += std::stol(text.substr(k + 1));
+    mpz_class whole(digits.empty() ? "0" : digits, 10);
+    mpq_class q(whole);
+    mpz_class power;
+    mpz_ui_pow_ui(power.get_mpz_t(), 10, static_cast<unsigned long>(exponent < 0 ? -exponent : exponent));
+    if (exponent >= 0) q *= power;
+    else q /= power;
+    q.canonicalize();
+    return negative ? mpq_class(-q) : q;
+}
+
+Bound bound_of(Extended v) {
+    if (std::isinf(v)) return std::nullopt;
+    return rational_of(v, false);
+}
+
+}  // namespace
+
+mpq_class rational_of(Extended value, bool binary) {
+    if (binary) {
+        // The stored 6-byte value, a binary fraction.
+        mpq_class q;
+        mpq_set_d(q.get_mpq_t(), narrowed(value).value);
+        return q;
+    }
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return decimal_value(std::string(buffer, result.ptr));
+}
+
+RationalLp rational_lp(const Problem& model) {
+    const bool binary = model.native;
+    RationalLp lp;
+    lp.rows = model.row_count();
+    lp.cols = model.column_count();
+    lp.maximise = model.maximise;
+    lp.offset = rational_of(model.constant, binary);
+    lp.columns.resize(lp.cols);
+    for (int j = 0; j < lp.cols; ++j) {
+        const ProblemColumn& c = model.columns[j];
+        lp.cost.push_back(rational_of(c.cost, binary));
+        lp.col_lower.push_back(bound_of(c.lower));
+        lp.col_upper.push_back(bound_of(c.upper));
+        std::map<int, mpq_class> sum;
+        model.matrix.for_each(j, [&](int row, Extended value) { sum[row] += rational_of(value, binary); });
+        for (auto& [row, value] : sum)
+            if (value != 0) lp.columns[j].push_back({row, value});
+    }
+    for (int i = 0; i < lp.rows; ++i) {
+        const ProblemRow& row = model.rows[i];
+        const mpq_class rhs = rational_of(row.rhs, binary);
+        const mpq_class range = row.ranged ? abs(rational_of(row.range, binary)) : mpq_class(0);
+        Bound lower, upper;
+        switch (row.type) {
+            case 'L':
+                upper = rhs;
+                if (row.ranged) lower = rhs - range;
+                break;
+            case 'G':
+                lower = rhs;
+                if (row.ranged) upper = rhs + range;
+                break;
+            default:
+                lower = upper = rhs;
+                if (row.ranged) {
+                    if (row.range > 0) upper = rhs + range;
+                    else lower = rhs - range;
+                }
+        }
+        lp.row_lower.push_back(lower);
+        lp.row_upper.push_back(upper);
+    }
+    return lp;
+}
+
+std::string text_of(const mpq_class& q) { return q.get_str(); }
+
+}  // namespace lpsens::exact
