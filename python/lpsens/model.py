@@ -216,14 +216,17 @@ class Model:
 
     # --- solving
 
-    def solve(self, engine=None, time_limit=None, presolve=None, basis=None, threads=0, max_exchanges=0):
+    def solve(self, engine=None, time_limit=None, presolve=None, basis=None, threads=0, max_exchanges=0,
+              exact=False):
         """Solves the model as the command line does and returns a ``Result``.
 
         ``engine``: "accurate" or "classic" (by default the accurate one,
         and the classic one for lpsens's own format); ``time_limit`` in
         seconds; ``presolve``: True, False or None (by size);  ``basis``: a
-        ``Result.basis`` to start from (the presolve is then left out)."""
-        run = _core.run(self._core(), engine=engine or "", time_limit=float(time_limit or 0),
+        ``Result.basis`` to start from (the presolve is then left out);
+        ``exact``: prove the verdict in exact rational arithmetic as well
+        (``Result.exact``)."""
+        run = _core.run(self._core(), exact=bool(exact), engine=engine or "", time_limit=float(time_limit or 0),
                         presolve=_presolve(presolve), threads=int(threads), max_exchanges=int(max_exchanges),
                         basis=None if basis is None else basis._core())
         return Result(run)

@@ -3,6 +3,7 @@ their ranging, exactly as the command line's JSON report gives them."""
 
 import enum
 import json
+from fractions import Fraction
 
 import numpy as np
 
@@ -124,6 +125,29 @@ class Ranging:
         return "Ranging(%d rows, %d columns)" % (len(self.rhs["lower"]), len(self.cost["lower"]))
 
 
+class Exact:
+    """The proof in exact rational arithmetic (``solve(exact=True)``):
+    ``proof`` ("optimal", "infeasible", "unbounded" or "unproven", with
+    ``why``), and for a proven optimum ``objective``, ``values``,
+    ``activities``, ``duals`` and ``reduced_costs`` as lists of
+    ``fractions.Fraction`` in the model's order, and the exact ``pivots``
+    made from the floating-point basis."""
+
+    def __init__(self, j):
+        self.proof = j["proof"]
+        self.why = j.get("why")
+        self.pivots = j.get("pivots")
+        self.objective = Fraction(j["objective"]) if "objective" in j else None
+        rows, variables = j.get("rows", []), j.get("variables", [])
+        self.values = [Fraction(v["value"]) for v in variables]
+        self.reduced_costs = [Fraction(v["reduced_cost"]) for v in variables]
+        self.activities = [Fraction(r["activity"]) for r in rows]
+        self.duals = [Fraction(r["dual"]) for r in rows]
+
+    def __repr__(self):
+        return "Exact(%s%s)" % (self.proof, "" if self.objective is None else ", objective=%s" % self.objective)
+
+
 class Result:
     """The result of ``Model.solve``.
 
@@ -133,7 +157,9 @@ class Result:
     columns, ``activities`` (A x) and ``duals`` of the rows (the change of
     the objective per unit of a right-hand side), ``reduced_costs`` of the
     columns.  Arrays and objective are None where the run has none (an
-    infeasible or unbounded model).  ``basis`` starts another solve of a
+    infeasible or unbounded model).  With ``solve(exact=True)``,
+    ``verified_exactly`` says the verdict is proven in exact arithmetic and
+    ``exact`` holds the proof and the exact values.  ``basis`` starts another solve of a
     model of the same shape; ``json`` is the command line's JSON report,
     ``console`` what the run said."""
 
@@ -146,6 +172,8 @@ class Result:
         self.status = Status(j["status"])
         self.reported_status = Status(j.get("reported_status", j["status"]))
         self.verified = bool(j["verified"])
+        self.verified_exactly = j["verified"] == "exact"
+        self.exact = Exact(j["exact"]) if "exact" in j else None
         self.engine = j["engine"]
         self.checks = j.get("checks", [])
         model = j.get("model")

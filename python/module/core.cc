@@ -245,6 +245,7 @@ struct RunRequest {
     std::string mode;  // "", "pv", "rv"
     std::vector<std::string> sweeps;
     std::string bounds;  // "", "bound", "lower", "upper": sweeps of column bounds
+    bool exact = false;
     std::string engine;  // "", "accurate", "classic"
     double time_limit = 0;
     std::string presolve;  // "", "on", "off"
@@ -258,6 +259,7 @@ py::dict run(const Problem& problem, const RunRequest& request, const py::object
     options.mode = request.mode.empty() ? nullptr : request.mode.c_str();
     options.sweeps = request.sweeps;
     options.sweep_bounds = request.bounds;
+    options.exact = request.exact;
     if (request.engine == "accurate") options.accurate = true;
     else if (request.engine == "classic") options.classic = true;
     else if (!request.engine.empty()) throw py::value_error("engine must be 'accurate' or 'classic', not '" + request.engine + "'");
@@ -438,12 +440,12 @@ PYBIND11_MODULE(_core, m) {
     m.def(
         "run",
         [](const Problem& problem, const std::string& mode, const std::vector<std::string>& sweeps,
-           const std::string& bounds, const std::string& engine, double time_limit, const std::string& presolve,
-           long max_exchanges, long max_records, int threads, const py::object& basis) {
-            RunRequest r{mode, sweeps, bounds, engine, time_limit, presolve, max_exchanges, max_records, threads};
+           const std::string& bounds, bool exact, const std::string& engine, double time_limit,
+           const std::string& presolve, long max_exchanges, long max_records, int threads, const py::object& basis) {
+            RunRequest r{mode, sweeps, bounds, exact, engine, time_limit, presolve, max_exchanges, max_records, threads};
             return run(problem, r, basis);
         },
-        py::arg("problem"), py::arg("mode") = "", py::arg("sweeps") = std::vector<std::string>{}, py::arg("bounds") = "",
+        py::arg("problem"), py::arg("mode") = "", py::arg("sweeps") = std::vector<std::string>{}, py::arg("bounds") = "", py::arg("exact") = false,
         py::arg("engine") = "", py::arg("time_limit") = 0.0, py::arg("presolve") = "", py::arg("max_exchanges") = 0,
         py::arg("max_records") = 1000, py::arg("threads") = 0, py::arg("basis") = py::none());
 
