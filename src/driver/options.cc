@@ -93,6 +93,12 @@ bool take_limit(RunOptions& options, const Option& o, std::string& error) {
     if (o.name == "max-records") {
         if (o.has_value && parse_count(o.value, options.max_records)) return true;
         error = "the option --max-records needs a whole number from 1 up, as --max-records=5000";
+    } else if (o.name == "exact-limit") {
+        if (o.has_value && (o.value == "0" || parse_count(o.value, options.exact_limit))) {
+            if (o.value == "0") options.exact_limit = 0;
+            return true;
+        }
+        error = "the option --exact-limit needs a whole number from 0 up, as --exact-limit=1000";
     } else if (o.name == "max-exchanges") {
         if (o.has_value && parse_count(o.value, options.max_exchanges)) return true;
         error = "the option --max-exchanges needs a whole number from 1 up, as --max-exchanges=5000";
@@ -189,7 +195,8 @@ bool take_option(RunOptions& options, const Option& o, std::string& error) {
         *flag = true;
         return true;
     }
-    if (name == "max-records" || name == "max-exchanges" || name == "time-limit") return take_limit(options, o, error);
+    if (name == "max-records" || name == "max-exchanges" || name == "time-limit" || name == "exact-limit")
+        return take_limit(options, o, error);
     if (name == "kernel") return take_kernel(options, o.value, error);
     if (name == "input" || name == "write-problem" || name == "json" || name == "chart" || name == "scenarios")
         return take_file(options, o, error);

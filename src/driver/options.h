@@ -31,6 +31,10 @@ struct RunOptions {
     bool accurate = false;     // the accurate engine, whatever the input
     bool classic = false;      // the classic engine, whatever the input
     bool exact = false;        // --exact: the result proven in exact rational arithmetic
+    // --exact-limit: models of up to this many rows and columns together
+    // whose floating-point result fails its checks are settled in exact
+    // arithmetic (accurate engine); 0: none.
+    long exact_limit = 400;
     bool text_report = false;  // --report=text: the readable report in the model's terms
     bool csv_report = true;    // the CSV report on standard output (the library asks for none)
     bool listing = false;      // the tableau listing of a model beyond 999 rows or variables too

@@ -275,6 +275,7 @@ struct RunEngine {
     EngineSettings settings;
     std::unique_ptr<SolveEngine> engine;
     AccurateEngine* model_engine = nullptr;  // the accurate engine of an imported model
+    AccurateEngine* accurate_engine = nullptr;  // the accurate engine, whatever the model
     CheckAdvice advice;
 };
 
@@ -291,9 +292,12 @@ RunEngine make_engine(const PreparedRun& p, const RunOptions& options, RunClock:
         if (p.imported) {
             auto own = std::make_unique<AccurateEngine>(p.form, p.model, *p.imported, e.settings, console);
             e.model_engine = own.get();
+            e.accurate_engine = own.get();
             e.engine = std::move(own);
         } else {
-            e.engine = std::make_unique<AccurateEngine>(p.form, e.settings, console);
+            auto own = std::make_unique<AccurateEngine>(p.form, e.settings, console);
+            e.accurate_engine = own.get();
+            e.engine = std::move(own);
         }
     } else {
         bool negative = false;
@@ -325,28 +329,111 @@ struct RunOutcome {
 // finds of the model: its optimum by the basis (with exact pivots where it
 // is not yet optimal), an infeasible or unbounded verdict by the core's
 // certificate.
-void prove_exactly(const PreparedRun& p, RunEngine& e, const SolveResult& result, RunOutcome& o) {
-    if (!is_verdict(result.status)) return;
+void prove_exactly(const PreparedRun& p, RunEngine& e, RunOutcome& o) {
+    if (o.exact) {  // settled already (below)
+        o.run.exact = &*o.exact;
+        o.run.exact_model = &p.terms_model();
+        return;
+    }
     const Problem& model = p.terms_model();
     const exact::RationalLp lp = exact::rational_lp(model);
     std::optional<revised::RevisedSimplex> own;
     const revised::LpSolution* s = nullptr;
-    if (e.model_engine != nullptr) {
-        s = &e.model_engine->core().solution();
+    if (e.accurate_engine != nullptr) {
+        s = &e.accurate_engine->core().solution();
     } else {
         own.emplace(lp_from_model(model));
         s = &own->solve();
     }
+    // A certificate of the core's verdict is proof enough; where it fails,
+    // or there is none, exact pivots from the core's basis settle it.
     switch (s->status) {
-        case revised::SolveStatus::optimal: o.exact = exact::prove_optimal(lp, s->basis); break;
         case revised::SolveStatus::infeasible: o.exact = exact::prove_infeasible(lp, s->farkas); break;
         case revised::SolveStatus::unbounded: o.exact = exact::prove_unbounded(lp, s->col_value, s->ray); break;
-        default:
-            o.exact.emplace();
-            o.exact->why = "the revised core reached no verdict to prove";
+        default: break;
     }
+    if (!o.exact || o.exact->proof == exact::Proof::unproven) o.exact = exact::prove_optimal(lp, s->basis);
     o.run.exact = &*o.exact;
     o.run.exact_model = &model;
+}
+
+// The verdict an exact proof gives.
+Status status_of(exact::Proof proof) {
+    return proof == exact::Proof::optimal      ? Status::optimal
+           : proof == exact::Proof::infeasible ? Status::infeasible
+                                               : Status::unbounded;
+}
+
+// The accurate engine's result where it fails its checks or stopped in
+// numerical trouble, on a model small enough: the model solved in exact
+// arithmetic from the engine's basis, and the engine solved again from the
+// proven basis, so the reports show the proven answer.  Returns the result
+// to report: the new one where it reaches the proven verdict.
+// Models up to --exact-limit rows and columns together whose floating-point
+// result fails its checks (or stops in numerical trouble) are settled in
+// exact arithmetic: beyond it the exact pivots may take too long.
+bool small_enough(const PreparedRun& p, const RunEngine& e, const RunOptions& options) {
+    const Problem& model = p.terms_model();
+    return e.accurate_engine != nullptr && !p.parametric &&
+           model.row_count() + model.column_count() <= options.exact_limit;
+}
+
+SolveResult settle_exactly(const PreparedRun& p, RunEngine& e, SolveResult result, RunOutcome& o,
+                           const RunOptions& options, Channel& console) {
+    if (!small_enough(p, e, options)) return result;
+    const Problem& model = p.terms_model();
+    if (result.status != Status::numerical_trouble) {
+        if (!is_verdict(result.status)) return result;
+        // The checks the report will have, printed values too where it
+        // prints a solution.
+        ResultChecker probe(p.form, true);
+        probe.check_final(result, result.status != Status::infeasible);
+        if (probe.passed()) return result;
+    }
+    const exact::RationalLp lp = exact::rational_lp(model);
+    o.exact = exact::prove_optimal(lp, e.accurate_engine->core().solution().basis);
+    if (o.exact->proof == exact::Proof::unproven) return result;
+    const Status proven = status_of(o.exact->proof);
+    if (proven == result.status) return result;
+    // A fresh engine from the proven basis; the run's own one stays as it
+    // is unless the fresh one reaches the proven verdict.
+    try {
+        std::unique_ptr<AccurateEngine> fresh =
+            p.imported ? std::make_unique<AccurateEngine>(p.form, p.model, *p.imported, e.settings, console)
+                       : std::make_unique<AccurateEngine>(p.form, e.settings, console);
+        fresh->start_from(o.exact->basis);
+        SolveResult again = fresh->solve();
+        if (again.status == proven) {
+            e.accurate_engine = fresh.get();
+            if (e.model_engine != nullptr) e.model_engine = fresh.get();
+            e.engine = std::move(fresh);
+            return again;
+        }
+    } catch (const RunError&) {
+    }
+    // Infeasibility and unboundedness need no basis to report: the proof
+    // stands for them.
+    SolveResult verdict;
+    verdict.status = proven;
+    return proven == Status::optimal ? result : verdict;
+}
+
+// The accurate engine's first solve; on a model small enough, a solve that
+// fails (a basis singular in the documented form) is settled in exact
+// arithmetic where that proves the model infeasible.
+SolveResult first_solve(const PreparedRun& p, RunEngine& e, RunOutcome& o, const RunOptions& options,
+                        Channel& console) {
+    try {
+        return settle_exactly(p, e, e.engine->solve(), o, options, console);
+    } catch (const RunError& error) {
+        if (!small_enough(p, e, options) || error.code() != error_code::overflow) throw;
+        const exact::RationalLp lp = exact::rational_lp(p.terms_model());
+        o.exact = exact::solve_exactly(lp, nullptr);
+        if (o.exact->proof != exact::Proof::infeasible && o.exact->proof != exact::Proof::unbounded) throw;
+        SolveResult verdict;
+        verdict.status = status_of(o.exact->proof);
+        return verdict;
+    }
 }
 
 // What the console says of the exact proof.
@@ -417,10 +504,13 @@ void analyse(PreparedRun& p, RunEngine& e, const SolveResult& result, const RunO
             o.run.solution = &result.solution;
             in_model_terms();
         }
-    } else if (result.status == Status::infeasible || (p.parametric && result.status == Status::unbounded)) {
-        // A sweep starts only from an optimum.
+    } else if (result.status == Status::infeasible || (p.parametric && result.status == Status::unbounded) ||
+               result.basis.empty()) {
+        // A sweep starts only from an optimum.  A verdict proven in exact
+        // arithmetic alone (infeasible or unbounded) has no basis: its line
+        // is all there is, and nothing for the checks to rebuild.
         if (csv) write_status_line(out, result.status);
-        checker.check_final(result, false);
+        if (!result.basis.empty()) checker.check_final(result, false);
     } else {
         if (result.status == Status::unbounded && csv) write_status_line(out, result.status);
         if (p.parametric) {
@@ -482,11 +572,11 @@ void write_reports(const PreparedRun& p, const RunOptions& options, bool from_fi
         TextReportRun text;
         text.source = p.imported ? p.form.problem.source : from_file ? options.input : "";
         text.accurate = p.accurate;
-        text.verified = is_verdict(o.end) && checker.passed();
-        text.exact = text.verified && o.exact &&
+        text.exact = is_verdict(o.end) && o.exact &&
                      ((o.exact->proof == exact::Proof::optimal && o.end == Status::optimal) ||
                       (o.exact->proof == exact::Proof::infeasible && o.end == Status::infeasible) ||
                       (o.exact->proof == exact::Proof::unbounded && o.end == Status::unbounded));
+        text.verified = is_verdict(o.end) && (checker.passed() || text.exact);
         text.status = o.end;
         text.feasible = result.feasible;
         text.results = o.model_results ? &*o.model_results : nullptr;
@@ -521,7 +611,10 @@ int finish(const PreparedRun& p, const RunEngine& e, const RunOptions& options, 
     if (!is_verdict(o.end))
         console.write(stop_message(o.end, exchange_cap(e.settings, p.form.rows(), p.form.column_count()),
                                    options.time_limit, o.records.size()));
-    report_all_checks(console, checker, options.show_checks, e.advice);
+    const bool proven = o.exact && o.exact->proof != exact::Proof::unproven && status_of(o.exact->proof) == o.end;
+    CheckAdvice advice = e.advice;
+    advice.proven_exactly = proven;
+    report_all_checks(console, checker, options.show_checks, advice);
     if (o.exact) {
         if (o.exact->proof == exact::Proof::unproven) console.write(exact_words(*o.exact));
         else console.note(exact_words(*o.exact));
@@ -531,7 +624,7 @@ int finish(const PreparedRun& p, const RunEngine& e, const RunOptions& options, 
     // marker file alone.
     if (!is_verdict(o.end)) return o.end == Status::numerical_trouble ? exit_numerical : exit_limit;
     const bool unproven = options.exact && (!o.exact || o.exact->proof == exact::Proof::unproven);
-    const bool failed = options.strict && (!checker.passed() || unproven);
+    const bool failed = options.strict && ((!checker.passed() && !proven) || unproven);
     if (touch_marker && !failed) reset_marker_file();
     return failed ? exit_check_failed : 0;
 }
@@ -554,10 +647,10 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     ResultChecker checker(p.form, p.accurate);
     RunEngine e = make_engine(p, options, started, channels.console);
     channels.console.mark('.');
-    const SolveResult result = e.engine->solve();
     RunOutcome o;
+    const SolveResult result = first_solve(p, e, o, options, channels.console);
     analyse(p, e, result, options, channels.out, infinity_text, checker, o);
-    if (options.exact) prove_exactly(p, e, result, o);
+    if (options.exact || o.exact) prove_exactly(p, e, o);
     write_reports(p, options, in.from_file(), result, checker, o, channels.out);
     // Everything for standard output is out before the run counts as done.
     channels.out.flush();
@@ -654,12 +747,12 @@ LibraryRun run_problem(Problem model, const RunOptions& options, const revised::
     ResultChecker checker(p.form, p.accurate);
     RunEngine e = make_engine(p, options, started, channels.console);
     if (start != nullptr && e.model_engine != nullptr) e.model_engine->start_from(*start);
-    const SolveResult result = e.engine->solve();
+    RunOutcome o;
+    const SolveResult result = first_solve(p, e, o, options, channels.console);
     // The basis the solve ended with, before a sweep moves it.
     if (e.model_engine != nullptr && !p.parametric) run.basis = e.model_engine->core().solution().basis;
-    RunOutcome o;
     analyse(p, e, result, options, channels.out, std::string(infinity_sign), checker, o);
-    if (options.exact) prove_exactly(p, e, result, o);
+    if (options.exact || o.exact) prove_exactly(p, e, o);
     // lpsens's own problems have their results in the model's terms too.
     std::optional<ModelMap> made;
     if (!p.imported && o.model_results && !p.parametric) {

@@ -157,12 +157,57 @@ std::vector<mpq_class> rationals(const std::vector<double>& v, bool snap) {
     return out;
 }
 
-// One exact pivot of the primal simplex method (Bland's rule): false when
-// the objective is unbounded along the entering variable.
+// Whether y proves `lp` infeasible: with z = A^T y, the largest z x over the
+// column bounds lies below the smallest y r over the row sides.
+bool farkas_holds(const RationalLp& lp, const std::vector<mpq_class>& y) {
+    mpq_class largest = 0, smallest = 0;
+    for (int j = 0; j < lp.cols; ++j) {
+        mpq_class z = 0;
+        for (const Entry& e : lp.columns[j]) z += e.value * y[e.row];
+        if (z == 0) continue;
+        const Bound& bound = z > 0 ? lp.col_upper[j] : lp.col_lower[j];
+        if (!bound) return false;
+        largest += z * *bound;
+    }
+    for (int i = 0; i < lp.rows; ++i) {
+        if (y[i] == 0) continue;
+        const Bound& side = y[i] > 0 ? lp.row_lower[i] : lp.row_upper[i];
+        if (!side) return false;
+        smallest += y[i] * *side;
+    }
+    return largest < smallest;
+}
+
+// Whether x is feasible and dx a ray from it that improves the objective.
+bool ray_holds(const RationalLp& lp, const std::vector<mpq_class>& x, const std::vector<mpq_class>& dx,
+               std::vector<mpq_class>& activity) {
+    const int sense = lp.maximise ? -1 : 1;
+    mpq_class gain = 0;
+    activity.assign(lp.rows, 0);
+    std::vector<mpq_class> move(lp.rows);
+    for (int j = 0; j < lp.cols; ++j) {
+        if (outside(x[j], lp.col_lower[j], lp.col_upper[j]) != 0) return false;
+        if ((dx[j] > 0 && lp.col_upper[j]) || (dx[j] < 0 && lp.col_lower[j])) return false;
+        gain += lp.cost[j] * dx[j];
+        for (const Entry& e : lp.columns[j]) {
+            activity[e.row] += e.value * x[j];
+            move[e.row] += e.value * dx[j];
+        }
+    }
+    for (int i = 0; i < lp.rows; ++i) {
+        if (outside(activity[i], lp.row_lower[i], lp.row_upper[i]) != 0) return false;
+        if ((move[i] > 0 && lp.row_upper[i]) || (move[i] < 0 && lp.row_lower[i])) return false;
+    }
+    return sense * gain < 0;
+}
+
+// One exact pivot of the primal simplex method (Bland's rule) on `entering`
+// moving `direction` (+1 up, -1 down).  Unbounded: `ray` gets the
+// direction (by column) along which nothing stops it.
 enum class Step { pivoted, unbounded };
 
 Step primal_pivot(const RationalLp& lp, const Variables& vars, revised::Basis& basis, const Solved& s, int entering,
-                  int direction) {
+                  int direction, std::vector<mpq_class>& ray) {
     const int n = lp.cols, m = lp.rows;
     // The basic values move by -B^-1 a_e per unit of the entering one.
     std::vector<mpq_class> w(m);
@@ -170,7 +215,6 @@ Step primal_pivot(const RationalLp& lp, const Variables& vars, revised::Basis& b
     s.lu->solve(w);
     mpq_class best_step;
     int leave_position = -1;
-    bool have = false;
     BasisStatus leave_status = BasisStatus::at_lower;
     for (int p = 0; p < m; ++p) {
         const mpq_class change = -w[p] * direction;
@@ -179,8 +223,7 @@ Step primal_pivot(const RationalLp& lp, const Variables& vars, revised::Basis& b
         const Bound& bound = change < 0 ? vars.lower(v) : vars.upper(v);
         if (!bound) continue;
         const mpq_class step = (*bound - s.value[v]) / change;
-        if (!have || step < best_step || (step == best_step && v < s.header[leave_position])) {
-            have = true;
+        if (leave_position < 0 || step < best_step || (step == best_step && v < s.header[leave_position])) {
             best_step = step;
             leave_position = p;
             leave_status = change < 0 ? BasisStatus::at_lower : BasisStatus::at_upper;
@@ -188,11 +231,17 @@ Step primal_pivot(const RationalLp& lp, const Variables& vars, revised::Basis& b
     }
     const Bound& lo = vars.lower(entering);
     const Bound& up = vars.upper(entering);
-    if (lo && up && (!have || *up - *lo <= best_step)) {
+    if (lo && up && (leave_position < 0 || *up - *lo <= best_step)) {
         set_status(basis, entering, n, direction > 0 ? BasisStatus::at_upper : BasisStatus::at_lower);
         return Step::pivoted;
     }
-    if (!have) return Step::unbounded;
+    if (leave_position < 0) {
+        ray.assign(n, 0);
+        if (entering < n) ray[entering] = direction;
+        for (int p = 0; p < m; ++p)
+            if (s.header[p] < n) ray[s.header[p]] = -w[p] * direction;
+        return Step::unbounded;
+    }
     const int leaving = s.header[leave_position];
     const Bound& llo = vars.lower(leaving);
     const Bound& lup = vars.upper(leaving);
@@ -201,13 +250,14 @@ Step primal_pivot(const RationalLp& lp, const Variables& vars, revised::Basis& b
     return Step::pivoted;
 }
 
-// One exact pivot of the dual simplex method on the basic variable at
-// `position`, outside its bounds by `side` (-1 below, +1 above): false when
-// no entering variable exists (the LP is infeasible).
+// One exact pivot of the dual simplex method (Bland's rule) on the basic
+// variable at `position`, outside its bounds by `side` (-1 below, +1
+// above), with the reduced costs `reduced` (all 0 in phase one).  False when
+// no variable can enter: `row` then gets B^-T e_position, by row, whose
+// multiples prove the LP infeasible.
 bool dual_pivot(const RationalLp& lp, const Variables& vars, revised::Basis& basis, const Solved& s, int position,
-                int side, int sense) {
+                int side, const std::vector<mpq_class>& reduced, int sense, std::vector<mpq_class>& row) {
     const int n = lp.cols, m = lp.rows;
-    // Row `position` of B^-1 [A -I].
     std::vector<mpq_class> rho(m);
     rho[position] = 1;
     s.lu->solve_transpose(rho);
@@ -218,26 +268,29 @@ bool dual_pivot(const RationalLp& lp, const Variables& vars, revised::Basis& bas
         if (status == BasisStatus::basic) continue;
         const Bound& lo = vars.lower(v);
         const Bound& up = vars.upper(v);
-        if (status == BasisStatus::fixed && lo && up && *lo == *up) continue;
+        if (lo && up && *lo == *up) continue;
         mpq_class alpha = 0;
         for (const Entry& e : vars.column(v)) alpha += e.value * rho[e.row];
         if (alpha == 0) continue;
-        // The leaving variable moves by -alpha per unit of v; it must move
-        // back toward its bound: up when below (side -1), down when above.
-        const bool can_up = status != BasisStatus::at_upper;
-        const bool can_down = status != BasisStatus::at_lower;
-        const int needed = side < 0 ? 1 : -1;  // the way the leaving value must go
-        const bool up_works = can_up && -alpha * needed > 0;
-        const bool down_works = can_down && alpha * needed > 0;
+        // The leaving variable moves by -alpha per unit of v and must move
+        // back toward its bound: up when below, down when above.
+        const int needed = side < 0 ? 1 : -1;
+        const bool at_lower = status == BasisStatus::at_lower || (status == BasisStatus::fixed && lo);
+        const bool at_upper = status == BasisStatus::at_upper;
+        const bool free = !at_lower && !at_upper;
+        const bool up_works = (at_lower || free) && !(up && lo && *up == *lo) && -alpha * needed > 0;
+        const bool down_works = (at_upper || free) && alpha * needed > 0;
         if (!up_works && !down_works) continue;
-        const mpq_class d = sense * s.reduced[v];
-        const mpq_class ratio = abs(d / alpha);
-        if (entering < 0 || ratio < best || (ratio == best && v < entering)) {
+        const mpq_class ratio = abs(sense * reduced[v] / alpha);
+        if (entering < 0 || ratio < best) {
             entering = v;
             best = ratio;
         }
     }
-    if (entering < 0) return false;
+    if (entering < 0) {
+        row = std::move(rho);
+        return false;
+    }
     const int leaving = s.header[position];
     const Bound& llo = vars.lower(leaving);
     const Bound& lup = vars.upper(leaving);
@@ -245,6 +298,17 @@ bool dual_pivot(const RationalLp& lp, const Variables& vars, revised::Basis& bas
                llo && lup && *llo == *lup ? BasisStatus::fixed : side < 0 ? BasisStatus::at_lower : BasisStatus::at_upper);
     set_status(basis, entering, n, BasisStatus::basic);
     return true;
+}
+
+// The slack basis: every row's activity basic, every column at a bound.
+revised::Basis slack_basis(const RationalLp& lp) {
+    revised::Basis b;
+    for (int j = 0; j < lp.cols; ++j)
+        b.col_status.push_back(lp.col_lower[j] ? BasisStatus::at_lower
+                               : lp.col_upper[j] ? BasisStatus::at_upper
+                                                 : BasisStatus::free_at_zero);
+    b.row_status.assign(lp.rows, BasisStatus::basic);
+    return b;
 }
 
 }  // namespace
@@ -263,14 +327,22 @@ ExactSolution prove_optimal(const RationalLp& lp, revised::Basis basis, const Pr
     const int sense = lp.maximise ? -1 : 1;
     const Variables vars(lp);
     ExactSolution out;
+    const std::vector<mpq_class> no_costs(vars.count());
     for (int round = 0;; ++round) {
         Solved s;
-        if (!solve_basis(lp, basis, vars, s, out.why)) return out;
+        if (!solve_basis(lp, basis, vars, s, out.why)) {
+            // A basis the float solve left that is no basis here: start over
+            // from the slack basis, once.
+            if (round > 0 || basis.row_status == slack_basis(lp).row_status) return out;
+            basis = slack_basis(lp);
+            out.why.clear();
+            continue;
+        }
         int infeasible_position = -1, infeasible_side = 0;
-        for (int p = 0; p < m && infeasible_position < 0; ++p) {
+        for (int p = 0; p < m; ++p) {
             const int v = s.header[p];
             const int side = outside(s.value[v], vars.lower(v), vars.upper(v));
-            if (side != 0) {
+            if (side != 0 && (infeasible_position < 0 || v < s.header[infeasible_position])) {
                 infeasible_position = p;
                 infeasible_side = side;
             }
@@ -283,6 +355,8 @@ ExactSolution prove_optimal(const RationalLp& lp, revised::Basis basis, const Pr
                 direction = way;
             }
         }
+        out.pivots = round;
+        out.basis = basis;
         if (infeasible_position < 0 && entering < 0) {
             out.proof = Proof::optimal;
             out.values.assign(s.value.begin(), s.value.begin() + n);
@@ -293,8 +367,6 @@ ExactSolution prove_optimal(const RationalLp& lp, revised::Basis basis, const Pr
             out.reduced_costs.assign(s.reduced.begin(), s.reduced.begin() + n);
             out.objective = lp.offset;
             for (int j = 0; j < n; ++j) out.objective += lp.cost[j] * out.values[j];
-            out.basis = basis;
-            out.pivots = round;
             return out;
         }
         if (round >= limits.max_pivots) {
@@ -302,19 +374,38 @@ ExactSolution prove_optimal(const RationalLp& lp, revised::Basis basis, const Pr
             return out;
         }
         if (infeasible_position < 0) {
-            if (primal_pivot(lp, vars, basis, s, entering, direction) == Step::unbounded) {
-                out.why = "the objective is unbounded from the basis (exact primal pivots)";
+            // Primal feasible: the primal simplex method.
+            std::vector<mpq_class> ray;
+            if (primal_pivot(lp, vars, basis, s, entering, direction, ray) == Step::unbounded) {
+                std::vector<mpq_class> x(s.value.begin(), s.value.begin() + n), activity;
+                if (!ray_holds(lp, x, ray, activity)) {
+                    out.why = "the ray the exact pivots found does not hold";
+                    return out;
+                }
+                out.proof = Proof::unbounded;
+                out.values = std::move(x);
+                out.activities = std::move(activity);
                 return out;
             }
-        } else if (entering < 0) {
-            if (!dual_pivot(lp, vars, basis, s, infeasible_position, infeasible_side, sense)) {
-                out.why = "the model is infeasible (exact dual pivots)";
-                return out;
-            }
-        } else {
-            out.why = "the basis is neither primal nor dual feasible in exact arithmetic";
-            return out;
+            continue;
         }
+        // Dual feasible: the dual simplex method; neither: its first phase,
+        // with every cost 0 (so every basis is dual feasible).
+        std::vector<mpq_class> row;
+        if (dual_pivot(lp, vars, basis, s, infeasible_position, infeasible_side, entering < 0 ? s.reduced : no_costs,
+                       sense, row))
+            continue;
+        for (const int sign : {1, -1}) {
+            std::vector<mpq_class> y(m);
+            for (int i = 0; i < m; ++i) y[i] = sign * row[i];
+            if (farkas_holds(lp, y)) {
+                out.proof = Proof::infeasible;
+                out.duals = std::move(y);
+                return out;
+            }
+        }
+        out.why = "the row the exact pivots stopped on does not prove infeasibility";
+        return out;
     }
 }
 
@@ -325,26 +416,10 @@ ExactSolution prove_infeasible(const RationalLp& lp, const std::vector<double>& 
         return out;
     }
     for (const bool snap : {false, true}) {
-        const std::vector<mpq_class> y = rationals(y_given, snap);
-        mpq_class largest = 0, smallest = 0;
-        bool bounded = true;
-        for (int j = 0; j < lp.cols && bounded; ++j) {
-            mpq_class z = 0;
-            for (const Entry& e : lp.columns[j]) z += e.value * y[e.row];
-            if (z == 0) continue;
-            const Bound& bound = z > 0 ? lp.col_upper[j] : lp.col_lower[j];
-            if (!bound) bounded = false;
-            else largest += z * *bound;
-        }
-        for (int i = 0; i < lp.rows && bounded; ++i) {
-            if (y[i] == 0) continue;
-            const Bound& side = y[i] > 0 ? lp.row_lower[i] : lp.row_upper[i];
-            if (!side) bounded = false;
-            else smallest += y[i] * *side;
-        }
-        if (bounded && largest < smallest) {
+        std::vector<mpq_class> y = rationals(y_given, snap);
+        if (farkas_holds(lp, y)) {
             out.proof = Proof::infeasible;
-            out.duals = y;
+            out.duals = std::move(y);
             return out;
         }
     }
@@ -359,34 +434,21 @@ ExactSolution prove_unbounded(const RationalLp& lp, const std::vector<double>& x
         out.why = "no certificate of unboundedness";
         return out;
     }
-    const int sense = lp.maximise ? -1 : 1;
     for (const bool snap : {false, true}) {
-        const std::vector<mpq_class> x = rationals(x_given, snap), dx = rationals(dx_given, snap);
-        bool holds = true;
-        mpq_class gain = 0;
-        std::vector<mpq_class> r(lp.rows), dr(lp.rows);
-        for (int j = 0; j < lp.cols && holds; ++j) {
-            if (outside(x[j], lp.col_lower[j], lp.col_upper[j]) != 0) holds = false;
-            if ((dx[j] > 0 && lp.col_upper[j]) || (dx[j] < 0 && lp.col_lower[j])) holds = false;
-            gain += lp.cost[j] * dx[j];
-            for (const Entry& e : lp.columns[j]) {
-                r[e.row] += e.value * x[j];
-                dr[e.row] += e.value * dx[j];
-            }
-        }
-        for (int i = 0; i < lp.rows && holds; ++i) {
-            if (outside(r[i], lp.row_lower[i], lp.row_upper[i]) != 0) holds = false;
-            if ((dr[i] > 0 && lp.row_upper[i]) || (dr[i] < 0 && lp.row_lower[i])) holds = false;
-        }
-        if (holds && sense * gain < 0) {
+        std::vector<mpq_class> x = rationals(x_given, snap), dx = rationals(dx_given, snap), activity;
+        if (ray_holds(lp, x, dx, activity)) {
             out.proof = Proof::unbounded;
-            out.values = x;
-            out.activities = r;
+            out.values = std::move(x);
+            out.activities = std::move(activity);
             return out;
         }
     }
     out.why = "the certificate of unboundedness does not hold in exact arithmetic";
     return out;
+}
+
+ExactSolution solve_exactly(const RationalLp& lp, const revised::Basis* start, const ProofLimits& limits) {
+    return prove_optimal(lp, start != nullptr ? *start : slack_basis(lp), limits);
 }
 
 }  // namespace lpsens::exact

@@ -1,8 +1,7 @@
 // A basis of a model's LP proven in exact rationals: its values, activities,
 // duals and reduced costs solved exactly from the model's own numbers, and
-// whether they are feasible and optimal without any tolerance.  Where the
-// basis is feasible but not optimal (or the other way round), exact pivots
-// of the primal (dual) simplex method carry it on to a proven optimum.
+// whether they are feasible and optimal without any tolerance; exact pivots
+// from it where it is not (below).
 //
 // Sign conventions are the revised core's (revised/lp_solution.h): d = cost
 // - A^T y; a row's dual is the change of the objective per unit of its
@@ -44,8 +43,16 @@ struct ProofLimits {
     int max_pivots = 1000;  // exact pivots from the basis given
 };
 
-// Proves `basis` of `lp` optimal, from it by exact pivots where it is not.
+// Proves `basis` of `lp` optimal, or carries it on by exact pivots (Bland's
+// rule, so they end): the primal simplex method from a feasible basis, the
+// dual one from a dual feasible basis, and from a basis that is neither the
+// dual one with every cost 0 until it is feasible.  They end on a proven
+// optimum, on a row that proves the LP infeasible, or on a ray that proves
+// it unbounded.  A basis that is singular here gives way to the slack basis.
 ExactSolution prove_optimal(const RationalLp& lp, revised::Basis basis, const ProofLimits& limits = {});
+
+// The LP solved in exact arithmetic alone, from `start` or the slack basis.
+ExactSolution solve_exactly(const RationalLp& lp, const revised::Basis* start, const ProofLimits& limits = {});
 
 // Proves infeasibility by the row multipliers `y` of a floating-point
 // certificate: as the doubles they are, or else each entry as the simplest

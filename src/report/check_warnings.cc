@@ -41,7 +41,9 @@ void report_checks(Channel& console, const CheckReport& report, const std::strin
     if (report.have_objective && report.feasible && !report.singular)
         line("warning", "  the final basis, recomputed from the problem, is feasible with objective value " +
                             number(report.objective, 15));
-    if (advice.accurate)
+    if (advice.proven_exactly)
+        line("warning", "  the verdict is proven in exact rational arithmetic all the same (below)");
+    else if (advice.accurate)
         line("warning", "  accurate mode could not settle this problem; please report it together with the "
                         "problem file");
     else if (advice.negative_rhs)

@@ -13,6 +13,7 @@ namespace lpsens {
 struct CheckAdvice {
     bool accurate = false;        // the accurate engine solved it
     bool negative_rhs = false;    // a right-hand side started negative
+    bool proven_exactly = false;  // exact arithmetic proved the verdict all the same
 };
 
 // Writes the findings as warning lines, with the recomputed objective and

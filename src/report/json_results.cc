@@ -344,7 +344,7 @@ void make_json(const DocumentedForm& form, const RunResults& run, const ResultCh
     const bool parametric = is_sweep(run.mode);
     // A run stopped before its verdict proves nothing and is not checked.
     const bool stopped = !is_verdict(run.status);
-    const bool verified = !stopped && checker.passed();
+    const bool verified = !stopped && (checker.passed() || proven_exactly(run));
     std::string& j = pieces.text;
     head(form, run, verified, stopped, j);
     // Ranging only where there is a verdict; a stopped run's values are
