@@ -151,3 +151,132 @@ def test_every_verdict_of_the_examples_is_proven(name, proof):
 def test_without_exact_there_is_no_proof():
     result = lpsens.read(EXAMPLES / "sample.lp").solve()
     assert result.exact is None and not result.verified_exactly and result.verified
+
+
+# --- Problems of lpsens's own format with values at the stored format's
+# limits, each run with --accurate --exact; every proof the JSON gives is
+# checked here in Python's fractions against the problem as the stored
+# format keeps it.
+
+def stored(text):
+    """A decimal as the 6-byte stored real keeps it: rounded to the 64-bit
+    significand of extended precision (ties to even), then to 40 bits by the
+    highest dropped bit (ties away from zero); below 2^-129 it is 0."""
+    x = Fraction(text)
+    if x == 0:
+        return x
+    sign, x = (-1 if x < 0 else 1), abs(x)
+    e = x.numerator.bit_length() - x.denominator.bit_length()
+    if Fraction(2) ** e > x:
+        e -= 1
+    unit = Fraction(2) ** (e - 63)
+    q, r = divmod(x, unit)
+    q = int(q) + (1 if r * 2 > unit or (r * 2 == unit and q % 2 == 1) else 0)
+    kept, dropped = q >> 24, q & ((1 << 24) - 1)
+    kept += 1 if dropped >> 23 else 0
+    value = kept * unit * (1 << 24)
+    return Fraction(0) if value < Fraction(2) ** -129 else sign * value
+
+
+def extreme_problem(rng, t):
+    def value():
+        r = rng.random()
+        if r < 0.25:
+            return "0"
+        if r < 0.5:
+            return str(rng.randint(-9, 9))
+        e = rng.choice([-38, -37, -30, -20, -10, -5, 5, 10, 20, 30, 37, 38])
+        m = rng.randint(1, 9) if e < 38 else 1
+        return "%s%de%d" % ("-" if rng.random() < 0.4 else "", m, e)
+    n, m = rng.randint(1, 3), rng.randint(1, 4)
+    kinds = ["E" if u < 0.2 else "G" if u < 0.4 else "L" for u in (rng.random() for _ in range(m))]
+    eq = [str(i + 1) for i in range(m) if kinds[i] == "E"]
+    ge = [str(i + 1) for i in range(m) if kinds[i] == "G"]
+    lines = ["Extreme %d" % t, "%d %d %d %d" % (m, n, len(eq), len(ge))]
+    lines += [" ".join(eq)] if eq else []
+    lines += [" ".join(ge)] if ge else []
+    lines += ["x%d" % (j + 1) for j in range(n)] + ["r%d" % (i + 1) for i in range(m)]
+    costs = [value() for _ in range(n)]
+    rows = []
+    for i in range(m):
+        rhs = value() if rng.random() < 0.7 else str(rng.randint(0, 9))
+        rows.append((rhs, [value() for _ in range(n)]))
+    lines += ["0"] + costs
+    for rhs, a in rows:
+        lines += [rhs] + a
+    problem = {"kinds": kinds, "costs": [stored(c) for c in costs],
+               "rows": [(stored(rhs), [stored(v) for v in a]) for rhs, a in rows]}
+    return "\r\n".join(lines) + "\r\n", problem
+
+
+def judge_native(problem, exact):
+    kinds, costs, rows = problem["kinds"], problem["costs"], problem["rows"]
+    n = len(costs)
+    def side(i, r):  # how row i's activity r stands: ok?
+        rhs = rows[i][0]
+        return r <= rhs if kinds[i] == "L" else r >= rhs if kinds[i] == "G" else r == rhs
+    if exact["proof"] == "optimal":
+        x = [Fraction(v["value"]) for v in exact["variables"]]
+        y = [Fraction(r["dual"]) for r in exact["rows"]]
+        d = [Fraction(v["reduced_cost"]) for v in exact["variables"]]
+        for i, (rhs, a) in enumerate(rows):
+            r = sum(aj * xj for aj, xj in zip(a, x))
+            assert side(i, r) and Fraction(exact["rows"][i]["activity"]) == r
+            # Maximising: a row's dual is >= 0 on its upper side (<=), <= 0 on its lower side.
+            if y[i] != 0:
+                assert r == rhs and (kinds[i] == "E" or (y[i] > 0) == (kinds[i] == "L"))
+        for j in range(n):
+            assert x[j] >= 0
+            assert d[j] == costs[j] - sum(rows[i][1][j] * y[i] for i in range(len(rows)))
+            assert d[j] <= 0 and (d[j] == 0 or x[j] == 0)
+        assert Fraction(exact["objective"]) == sum(c * v for c, v in zip(costs, x))
+    elif exact["proof"] == "infeasible":
+        y = [Fraction(v) for v in exact["farkas"]]
+        z = [sum(rows[i][1][j] * y[i] for i in range(len(rows))) for j in range(n)]
+        assert all(zj <= 0 for zj in z)  # max z x over x >= 0 is 0
+        smallest = 0
+        for i, (rhs, _) in enumerate(rows):
+            if y[i] > 0:
+                assert kinds[i] != "L"
+            if y[i] < 0:
+                assert kinds[i] != "G"
+            smallest += y[i] * rhs
+        assert smallest > 0
+    elif exact["proof"] == "unbounded":
+        x = [Fraction(v) for v in exact["point"]]
+        dx = [Fraction(v) for v in exact["ray"]]
+        assert all(v >= 0 for v in x) and all(v >= 0 for v in dx)
+        for i, (rhs, a) in enumerate(rows):
+            assert side(i, sum(aj * xj for aj, xj in zip(a, x)))
+            move = sum(aj * dj for aj, dj in zip(a, dx))
+            assert move == 0 or (kinds[i] == "L" and move < 0) or (kinds[i] == "G" and move > 0)
+        assert sum(c * v for c, v in zip(costs, dx)) > 0
+    else:
+        raise AssertionError("unproven: " + exact.get("why", ""))
+
+
+def test_extreme_values_end_proven(tmp_path):
+    import json as jsonlib
+    import random
+    import subprocess
+    from conftest import PROGRAM
+    if not PROGRAM:
+        pytest.skip("LPSENS_PROGRAM names no lpsens program")
+    rng = random.Random(11)
+    outcomes = defaultdict(int)
+    for t in range(250):
+        text, problem = extreme_problem(rng, t)
+        out = tmp_path / "out.json"
+        run = subprocess.run([PROGRAM, "--accurate", "--exact", "--strict", "--json=" + str(out)], input=text.encode(),
+                             cwd=tmp_path, capture_output=True)
+        assert run.returncode in (0, 70, 76, 205), (text, run.returncode, run.stderr)
+        outcomes[run.returncode] += 1
+        if run.returncode == 205:
+            # A value beyond the stored format: the input, or the answer.
+            assert b"too large for the stored format" in run.stderr or b"singular" in run.stderr, run.stderr
+            continue
+        result = jsonlib.loads(out.read_text())
+        judge_native(problem, result["exact"])
+        if run.returncode == 0:
+            assert result["verified"] == "exact", text
+    assert outcomes[0] >= 0.9 * 250, dict(outcomes)

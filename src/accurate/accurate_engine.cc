@@ -169,6 +169,20 @@ void AccurateEngine::start_from(const revised::Basis& basis) {
     simplex_->set_basis(basis);
 }
 
+SolveResult AccurateEngine::optimum_at(const revised::Basis& basis, const std::vector<double>& values) {
+    revised::LpSolution s;
+    s.basis = basis;
+    s.col_value = values;
+    const FormBasis form = form_basis(problem_, *map_, s);
+    view_.reset();
+    view_ = std::make_unique<FormTableau>(problem_, form.basic, form.nonbasic);
+    SolveResult r;
+    r.status = Status::optimal;
+    take_basis(*view_, r);
+    r.solution = solution_from(*view_, problem_.variables);
+    return r;
+}
+
 SolveResult AccurateEngine::solve() { return run(); }
 
 SolveResult AccurateEngine::reoptimise(const ParameterMove& move) {

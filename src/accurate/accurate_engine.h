@@ -60,6 +60,11 @@ public:
     // model of the same shape ended with) instead of presolving: a warm
     // start for a model that differs a little from one solved before.
     void start_from(const revised::Basis& basis);
+    // The result of `basis` of the model, an optimum proven elsewhere (in
+    // exact arithmetic), with `values` the model's column values: its view
+    // made from the basis itself, the core left where it stands.  Throws
+    // RunError where the basis is singular in the documented form.
+    SolveResult optimum_at(const revised::Basis& basis, const std::vector<double>& values);
 
 private:
     class Console;

@@ -183,6 +183,13 @@ FormBasis form_basis(const DoubleForm& p, const ModelMap& map, const revised::Re
     return place_basis(p, marks);
 }
 
+FormBasis form_basis(const DoubleForm& p, const ModelMap& map, const revised::LpSolution& s) {
+    Marks marks = empty_marks(p);
+    mark_columns(p, map, s, std::vector<int>(map.variables.size(), 0), marks);
+    mark_rows(p, map, s, marks);
+    return place_basis(p, marks);
+}
+
 std::vector<double> form_farkas(const DoubleForm& p, const ModelMap& map, const revised::LpData& lp,
                                 const std::vector<double>& farkas) {
     std::vector<double> w(p.rows + 1, 0.0);

@@ -42,6 +42,10 @@ VariableId row_variable(const DoubleForm& problem, int i);
 // condensed tableau would.  RunError when the counts do not match (a map
 // that does not fit the model).
 FormBasis form_basis(const DoubleForm& problem, const ModelMap& map, const revised::RevisedSimplex& engine);
+// The same of a basis the engine does not stand on (`s` gives its statuses
+// and the signs of free columns' values), its basic columns taking rows in
+// order.
+FormBasis form_basis(const DoubleForm& p, const ModelMap& map, const revised::LpSolution& s);
 
 // The Farkas vector of an infeasible model as a certificate of the form's
 // rows (1..M): w >= 0 on <= rows, w <= 0 on >= rows, A'^T w >= 0, b'^T w < 0.

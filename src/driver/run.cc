@@ -329,13 +329,7 @@ struct RunOutcome {
 // finds of the model: its optimum by the basis (with exact pivots where it
 // is not yet optimal), an infeasible or unbounded verdict by the core's
 // certificate.
-void prove_exactly(const PreparedRun& p, RunEngine& e, RunOutcome& o) {
-    if (o.exact) {  // settled already (below)
-        o.run.exact = &*o.exact;
-        o.run.exact_model = &p.terms_model();
-        return;
-    }
-    const Problem& model = p.terms_model();
+exact::ExactSolution exact_proof(const Problem& model, const RunEngine& e) {
     const exact::RationalLp lp = exact::rational_lp(model);
     std::optional<revised::RevisedSimplex> own;
     const revised::LpSolution* s = nullptr;
@@ -347,14 +341,20 @@ void prove_exactly(const PreparedRun& p, RunEngine& e, RunOutcome& o) {
     }
     // A certificate of the core's verdict is proof enough; where it fails,
     // or there is none, exact pivots from the core's basis settle it.
+    std::optional<exact::ExactSolution> proof;
     switch (s->status) {
-        case revised::SolveStatus::infeasible: o.exact = exact::prove_infeasible(lp, s->farkas); break;
-        case revised::SolveStatus::unbounded: o.exact = exact::prove_unbounded(lp, s->col_value, s->ray); break;
+        case revised::SolveStatus::infeasible: proof = exact::prove_infeasible(lp, s->farkas); break;
+        case revised::SolveStatus::unbounded: proof = exact::prove_unbounded(lp, s->col_value, s->ray); break;
         default: break;
     }
-    if (!o.exact || o.exact->proof == exact::Proof::unproven) o.exact = exact::prove_optimal(lp, s->basis);
+    if (!proof || proof->proof == exact::Proof::unproven) proof = exact::prove_optimal(lp, s->basis);
+    return std::move(*proof);
+}
+
+void prove_exactly(const PreparedRun& p, RunEngine& e, RunOutcome& o) {
+    if (!o.exact) o.exact = exact_proof(p.terms_model(), e);
     o.run.exact = &*o.exact;
-    o.run.exact_model = &model;
+    o.run.exact_model = &p.terms_model();
 }
 
 // The verdict an exact proof gives.
@@ -380,18 +380,22 @@ bool small_enough(const PreparedRun& p, const RunEngine& e, const RunOptions& op
 
 SolveResult settle_exactly(const PreparedRun& p, RunEngine& e, SolveResult result, RunOutcome& o,
                            const RunOptions& options, Channel& console) {
-    if (!small_enough(p, e, options)) return result;
-    const Problem& model = p.terms_model();
-    if (result.status != Status::numerical_trouble) {
-        if (!is_verdict(result.status)) return result;
-        // The checks the report will have, printed values too where it
-        // prints a solution.
-        ResultChecker probe(p.form, true);
-        probe.check_final(result, result.status != Status::infeasible);
-        if (probe.passed()) return result;
+    if (e.accurate_engine == nullptr || p.parametric) return result;
+    if (options.exact) {
+        // --exact proves every verdict; the report follows the proof.
+        o.exact = exact_proof(p.terms_model(), e);
+    } else {
+        if (!small_enough(p, e, options)) return result;
+        if (result.status != Status::numerical_trouble) {
+            if (!is_verdict(result.status)) return result;
+            // The checks the report will have, printed values too where it
+            // prints a solution.
+            ResultChecker probe(p.form, true);
+            probe.check_final(result, result.status != Status::infeasible);
+            if (probe.passed()) return result;
+        }
+        o.exact = exact::prove_optimal(exact::rational_lp(p.terms_model()), e.accurate_engine->core().solution().basis);
     }
-    const exact::RationalLp lp = exact::rational_lp(model);
-    o.exact = exact::prove_optimal(lp, e.accurate_engine->core().solution().basis);
     if (o.exact->proof == exact::Proof::unproven) return result;
     const Status proven = status_of(o.exact->proof);
     if (proven == result.status) return result;
@@ -403,6 +407,13 @@ SolveResult settle_exactly(const PreparedRun& p, RunEngine& e, SolveResult resul
                        : std::make_unique<AccurateEngine>(p.form, e.settings, console);
         fresh->start_from(o.exact->basis);
         SolveResult again = fresh->solve();
+        if (again.status != proven && proven == Status::optimal) {
+            // The floating-point solve strays from the proven basis: the
+            // report is made from that basis itself.
+            std::vector<double> values;
+            for (const mpq_class& v : o.exact->values) values.push_back(v.get_d());
+            again = fresh->optimum_at(o.exact->basis, values);
+        }
         if (again.status == proven) {
             e.accurate_engine = fresh.get();
             if (e.model_engine != nullptr) e.model_engine = fresh.get();
@@ -618,12 +629,18 @@ int finish(const PreparedRun& p, const RunEngine& e, const RunOptions& options, 
     if (o.exact) {
         if (o.exact->proof == exact::Proof::unproven) console.write(exact_words(*o.exact));
         else console.note(exact_words(*o.exact));
+        if (o.exact->proof != exact::Proof::unproven && status_of(o.exact->proof) != o.end)
+            console.write("lpsens: warning: exact arithmetic proves the model " +
+                          std::string(exact::to_string(o.exact->proof)) +
+                          ", but the floating-point result could not be reported as such: the report is not the "
+                          "proven answer (the JSON's \"exact\" section is)\n");
     }
     // A run without a verdict has its own exit code, before that of a
     // failed check; like a failed check under --strict it leaves the
     // marker file alone.
     if (!is_verdict(o.end)) return o.end == Status::numerical_trouble ? exit_numerical : exit_limit;
-    const bool unproven = options.exact && (!o.exact || o.exact->proof == exact::Proof::unproven);
+    const bool unproven = options.exact && (!o.exact || o.exact->proof == exact::Proof::unproven ||
+                                            status_of(o.exact->proof) != o.end);
     const bool failed = options.strict && ((!checker.passed() && !proven) || unproven);
     if (touch_marker && !failed) reset_marker_file();
     return failed ? exit_check_failed : 0;

@@ -385,6 +385,7 @@ ExactSolution prove_optimal(const RationalLp& lp, revised::Basis basis, const Pr
                 out.proof = Proof::unbounded;
                 out.values = std::move(x);
                 out.activities = std::move(activity);
+                out.ray = std::move(ray);
                 return out;
             }
             continue;
@@ -440,6 +441,7 @@ ExactSolution prove_unbounded(const RationalLp& lp, const std::vector<double>& x
             out.proof = Proof::unbounded;
             out.values = std::move(x);
             out.activities = std::move(activity);
+            out.ray = std::move(dx);
             return out;
         }
     }

@@ -34,6 +34,9 @@ struct ExactSolution {
     std::vector<mpq_class> activities;     // by row
     std::vector<mpq_class> duals;          // by row
     std::vector<mpq_class> reduced_costs;  // by column
+    // The certificates: infeasible, the row multipliers in `duals`;
+    // unbounded, the feasible point in `values` and the ray here.
+    std::vector<mpq_class> ray;            // by column
     revised::Basis basis;                  // the basis proven (after any exact pivots)
     int pivots = 0;                        // exact pivots made from the basis given
     std::string why;                       // what stood in the way, when unproven

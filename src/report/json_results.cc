@@ -303,11 +303,20 @@ void exact_json(const RunResults& run, Pieces& pieces) {
         j += ", \"why\": " + quoted(e.why) + "},\n";
         return;
     }
-    if (e.proof != exact::Proof::optimal) {
-        j += "},\n";
+    const Problem& model = *run.exact_model;
+    const auto rationals = [](const std::vector<mpq_class>& v) {
+        std::string text = "[";
+        for (std::size_t k = 0; k < v.size(); ++k) text += (k ? ", " : "") + quoted(exact::text_of(v[k]));
+        return text + "]";
+    };
+    if (e.proof == exact::Proof::infeasible) {
+        j += ", \"farkas\": " + rationals(e.duals) + "},\n";
         return;
     }
-    const Problem& model = *run.exact_model;
+    if (e.proof == exact::Proof::unbounded) {
+        j += ", \"point\": " + rationals(e.values) + ", \"ray\": " + rationals(e.ray) + "},\n";
+        return;
+    }
     j += ", \"pivots\": " + std::to_string(e.pivots) + ", \"objective\": " + quoted(exact::text_of(e.objective)) +
          ",\n    \"rows\": ";
     list(pieces, 0, model.row_count() - 1, [&](int i) {
