@@ -56,6 +56,7 @@ bench: build
 	bench/netlib.sh $(BUILD)/lpsens_bench ../shared/netlib
 	$(BUILD)/lpsens_bench
 	PYTHONPATH=$(BUILD)/python /usr/bin/python3 bench/scenarios.py ../shared/netlib
+	bench/exact.sh $(BUILD)/lpsens ../shared 3
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
