@@ -39,15 +39,23 @@ Extended wrong_sign(Extended d, int where) {
     }
 }
 
-}  // namespace
+// The model's costs, row sides and column bounds at a record's values of
+// the swept items.
+struct ModelAt {
+    std::vector<Extended> cost;
+    std::vector<RowSides> sides, bounds;
+};
 
-CheckReport check_model_record(const Problem& model, const sweep::Target& target, const sweep::Record& record) {
-    CheckReport report;
+ModelAt model_at(const Problem& model, const sweep::Target& target, const sweep::Record& record) {
     const int n = model.column_count();
     const int m = model.row_count();
-    // The model at the record's values.
-    std::vector<Extended> cost(at(n));
-    std::vector<RowSides> sides(at(m)), bounds(at(n));
+    ModelAt at_record;
+    std::vector<Extended>& cost = at_record.cost;
+    std::vector<RowSides>& sides = at_record.sides;
+    std::vector<RowSides>& bounds = at_record.bounds;
+    cost.resize(at(n));
+    sides.resize(at(m));
+    bounds.resize(at(n));
     for (int j = 0; j < n; ++j) {
         cost[at(j)] = model.columns[at(j)].cost;
         bounds[at(j)] = {model.columns[at(j)].lower, model.columns[at(j)].upper};
@@ -69,6 +77,19 @@ CheckReport check_model_record(const Problem& model, const sweep::Target& target
             if (std::isfinite(static_cast<double>(s.upper))) s.upper += shift;
         }
     }
+    return at_record;
+}
+
+}  // namespace
+
+CheckReport check_model_record(const Problem& model, const sweep::Target& target, const sweep::Record& record) {
+    CheckReport report;
+    const int n = model.column_count();
+    const int m = model.row_count();
+    const ModelAt values = model_at(model, target, record);
+    const std::vector<Extended>& cost = values.cost;
+    const std::vector<RowSides>& sides = values.sides;
+    const std::vector<RowSides>& bounds = values.bounds;
     const Extended sense = model.maximise ? -1 : 1;  // duals in the sense of a minimisation
 
     // Rows: A x, its scale, and A^T y for the reduced costs.
