@@ -5,7 +5,7 @@
 #   exact.sh LPSENS SHARED_DIR [RUNS]
 set -u
 bin=$(realpath "$1")
-shared=$2
+shared=$(realpath "$2")
 runs=${3:-3}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
