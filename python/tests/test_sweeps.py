@@ -101,6 +101,8 @@ def test_bound_sweeps_against_fresh_solves():
     assert low.sweep_end == {"reason": "infeasible", "at": 3, "t": 0.6}
     # A column with one bound: "bound" is that one.
     judge_bound_sweep(model, "b", "lower", "bound", 0, 2)
+    # lpsens's own format too.
+    judge_bound_sweep(lpsens.read(EXAMPLES / "sample.lp"), "x1", "lower", "bound", 0, 3)
     with pytest.raises(lpsens.Error, match="two bounds"):
         model.sweep("a", 0, 1, kind="bound")
     with pytest.raises(lpsens.Error, match="no upper bound"):

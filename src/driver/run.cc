@@ -352,6 +352,7 @@ exact::ExactSolution exact_proof(const Problem& model, const RunEngine& e) {
 }
 
 void prove_exactly(const PreparedRun& p, RunEngine& e, RunOutcome& o) {
+    if (!o.exact && !is_verdict(o.end)) return;  // a run stopped at a limit claims nothing
     if (!o.exact) o.exact = exact_proof(p.terms_model(), e);
     o.run.exact = &*o.exact;
     o.run.exact_model = &p.terms_model();
@@ -364,11 +365,6 @@ Status status_of(exact::Proof proof) {
                                                : Status::unbounded;
 }
 
-// The accurate engine's result where it fails its checks or stopped in
-// numerical trouble, on a model small enough: the model solved in exact
-// arithmetic from the engine's basis, and the engine solved again from the
-// proven basis, so the reports show the proven answer.  Returns the result
-// to report: the new one where it reaches the proven verdict.
 // Models up to --exact-limit rows and columns together whose floating-point
 // result fails its checks (or stops in numerical trouble) are settled in
 // exact arithmetic: beyond it the exact pivots may take too long.
@@ -378,9 +374,17 @@ bool small_enough(const PreparedRun& p, const RunEngine& e, const RunOptions& op
            model.row_count() + model.column_count() <= options.exact_limit;
 }
 
+// The accurate engine's result proven in exact arithmetic: under --exact
+// always, otherwise where it fails its checks or stopped in numerical
+// trouble on a model small enough.  Where the proven verdict is another,
+// the engine solves again from the proven basis (or the report is made from
+// that basis itself, or an infeasible or unbounded verdict stands alone), so
+// the reports show the proven answer.  Returns the result to report.  A run
+// stopped at a limit is left as it is.
 SolveResult settle_exactly(const PreparedRun& p, RunEngine& e, SolveResult result, RunOutcome& o,
                            const RunOptions& options, Channel& console) {
     if (e.accurate_engine == nullptr || p.parametric) return result;
+    if (!is_verdict(result.status) && result.status != Status::numerical_trouble) return result;
     if (options.exact) {
         // --exact proves every verdict; the report follows the proof.
         o.exact = exact_proof(p.terms_model(), e);
@@ -713,7 +717,7 @@ LibraryRun run_bound_sweep(Problem model, const RunOptions& options, RunClock::t
     plain.sweeps.clear();
     PreparedRun p = prepare_model(std::move(model), plain, channels.console);
     ResultChecker checker(p.form, true);
-    TermsSweep terms = bound_terms_sweep(p.model, options.sweeps, options.sweep_bounds);
+    TermsSweep terms = bound_terms_sweep(p.terms_model(), options.sweeps, options.sweep_bounds);
     EngineSettings settings;
     settings.max_exchanges = options.max_exchanges;
     if (options.time_limit > 0)
