@@ -90,6 +90,7 @@ def _scenario_list(model_core, scenarios):
 # model is loaded and factorised once however many chunks it solves.
 _SOLVERS = {}
 _SOLVERS_LOCK = threading.Lock()
+_KEPT = 16
 
 
 def _solver(model_bytes, basis, warm):
@@ -100,6 +101,8 @@ def _solver(model_bytes, basis, warm):
         problem = _core.Problem.from_bytes(model_bytes)
         solver = _core.ScenarioSolver(problem, warm=warm, basis=basis)
         with _SOLVERS_LOCK:
+            if len(_SOLVERS) >= _KEPT:  # a worker keeps the latest models only
+                _SOLVERS.pop(next(iter(_SOLVERS)))
             _SOLVERS[key] = solver
     return solver
 

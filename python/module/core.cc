@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <string>
@@ -351,6 +352,8 @@ public:
         std::vector<scenario::Outcome> outcomes;
         {
             py::gil_scoped_release unlocked;
+            // One solve at a time on this solver's core, whatever threads call.
+            const std::lock_guard<std::mutex> hold(lock_);
             const CNumbers c_numbers;
             if (threads <= 1) {
                 for (const scenario::Scenario& s : scenarios) outcomes.push_back(solver_->solve(s));
@@ -366,6 +369,7 @@ public:
 private:
     scenario::Settings settings_;
     std::optional<scenario::ScenarioSolver> solver_;
+    std::mutex lock_;
 };
 
 }  // namespace
