@@ -131,7 +131,9 @@ class Exact:
     ``why``), and for a proven optimum ``objective``, ``values``,
     ``activities``, ``duals`` and ``reduced_costs`` as lists of
     ``fractions.Fraction`` in the model's order, and the exact ``pivots``
-    made from the floating-point basis."""
+    made from the floating-point basis; an infeasible model's ``farkas``
+    (a multiplier per row), an unbounded one's ``point`` and ``ray`` (per
+    column)."""
 
     def __init__(self, j):
         self.proof = j["proof"]
@@ -143,6 +145,9 @@ class Exact:
         self.reduced_costs = [Fraction(v["reduced_cost"]) for v in variables]
         self.activities = [Fraction(r["activity"]) for r in rows]
         self.duals = [Fraction(r["dual"]) for r in rows]
+        self.farkas = [Fraction(v) for v in j.get("farkas", [])]
+        self.point = [Fraction(v) for v in j.get("point", [])]
+        self.ray = [Fraction(v) for v in j.get("ray", [])]
 
     def __repr__(self):
         return "Exact(%s%s)" % (self.proof, "" if self.objective is None else ", objective=%s" % self.objective)

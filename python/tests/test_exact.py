@@ -146,6 +146,8 @@ def test_the_exact_section_is_the_command_lines(tmp_path):
 def test_every_verdict_of_the_examples_is_proven(name, proof):
     result = lpsens.read(EXAMPLES / name).solve(exact=True)
     assert result.exact.proof == proof and result.verified_exactly
+    assert bool(result.exact.farkas) == (proof == "infeasible")
+    assert bool(result.exact.ray) == (proof == "unbounded")
 
 
 def test_without_exact_there_is_no_proof():
