@@ -148,8 +148,9 @@ TEST(ScenarioSolver, WarmResultsEqualColdOnesAndTheModelIsLeftAsItWas) {
         {"twice", {{scenario::Kind::rhs, 0, 1}, {scenario::Kind::rhs, 0, 3}}},
         {"infeasible", {{scenario::Kind::lower, 0, 5}}},
         {"unbounded", {{scenario::Kind::lower, 1, -inf}}},  // along (1, -1)
+        {"crossed", {{scenario::Kind::upper, 0, 1}, {scenario::Kind::lower, 0, 2}}},
     };
-    const double expected[] = {15, 14, 11, 9, NAN, NAN};
+    const double expected[] = {15, 14, 11, 9, NAN, NAN, NAN};
     for (int round = 0; round < 2; ++round)
         for (std::size_t k = 0; k < scenarios.size(); ++k) {
             const scenario::Outcome a = w.solve(scenarios[k]);
@@ -161,6 +162,7 @@ TEST(ScenarioSolver, WarmResultsEqualColdOnesAndTheModelIsLeftAsItWas) {
                 EXPECT_EQ(b.objective, expected[k]) << scenarios[k].label;
             }
         }
+    EXPECT_EQ(w.solve(scenarios[6]).status, revised::SolveStatus::infeasible);
     EXPECT_EQ(w.solve({}).objective, 12);
     EXPECT_EQ(w.model().rows[0].rhs, 4);
     EXPECT_EQ(scenario::solve_batch(w, warm, scenarios, 2)[1].objective, 14);

@@ -218,3 +218,11 @@ def test_the_command_lines_table_of_verdicts(tmp_path):
     assert run.returncode == 0, run.stderr
     assert run.stdout == (b"scenario,status,objective\r\nplain,optimal,12\r\n\"more, and more\",optimal,15\r\n"
                           b"none,infeasible,\r\n")
+
+
+def test_crossed_bounds_are_infeasible_and_leave_the_solver_as_it_was():
+    model = lpsens.Model([3, 2], [[1, 1], [1, 3]], row_upper=[4, 6], column_upper=[3, np.inf], sense="max",
+                         row_names=["cap", "lab"], column_names=["a", "b"])
+    results = lpsens.solve_many(model, [{"lower:a": 5}, {}, {"upper:a": -1, "lab": 3}, {}])
+    assert [r.status for r in results] == [lpsens.Status.INFEASIBLE, lpsens.Status.OPTIMAL] * 2
+    assert results[0].verified and results[1].objective == results[3].objective == 11

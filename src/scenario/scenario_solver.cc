@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <exception>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -106,42 +107,70 @@ void ScenarioSolver::set_in_core(const Change& change) {
 
 Outcome ScenarioSolver::solve(const Scenario& scenario) {
     for (const Change& change : scenario.changes) check_change(model_, change);
-    // What the changes replace, to put back afterwards.
+    // A column whose bounds the changes cross leaves nothing feasible: that
+    // needs no solve, and the core never sees such bounds.
+    std::map<int, std::pair<Extended, Extended>> bounds;
+    for (const Change& change : scenario.changes) {
+        if (change.kind != Kind::lower && change.kind != Kind::upper) continue;
+        const ProblemColumn& c = model_.columns[change.index];
+        auto [at, added] = bounds.try_emplace(change.index, c.lower, c.upper);
+        const Extended v = std::isfinite(change.value) ? Extended(change.value)
+                           : change.value > 0          ? model_infinity
+                                                       : -model_infinity;
+        (change.kind == Kind::lower ? at->second.first : at->second.second) = v;
+    }
+    for (const auto& [j, b] : bounds)
+        if (b.first > b.second) {
+            Outcome crossed;
+            crossed.status = revised::SolveStatus::infeasible;
+            crossed.verified = true;  // lower > upper is its own proof
+            return crossed;
+        }
+    // What the changes replace, to put back afterwards (also when a solve
+    // fails), undone in reverse order so an item changed twice gets its
+    // first value back.
     std::vector<ProblemRow> rows;
     std::vector<ProblemColumn> columns;
-    for (const Change& change : scenario.changes) {
-        if (change.kind == Kind::rhs)
-            rows.push_back(model_.rows[change.index]);
-        else
-            columns.push_back(model_.columns[change.index]);
-    }
-    for (const Change& change : scenario.changes) {
-        apply(model_, change);
-        set_in_core(change);
-    }
+    std::size_t applied = 0;
+    const auto undo = [&] {
+        for (std::size_t k = applied; k-- > 0;) {
+            const Change& change = scenario.changes[k];
+            if (change.kind == Kind::rhs) {
+                model_.rows[change.index] = rows.back();
+                rows.pop_back();
+            } else {
+                model_.columns[change.index] = columns.back();
+                columns.pop_back();
+            }
+            set_in_core(change);
+        }
+    };
+    try {
+        for (const Change& change : scenario.changes) {
+            if (change.kind == Kind::rhs)
+                rows.push_back(model_.rows[change.index]);
+            else
+                columns.push_back(model_.columns[change.index]);
+            ++applied;
+            apply(model_, change);
+            set_in_core(change);
+        }
     // The core still stands on the model's basis after a scenario that
     // needed no exchange: its factors stay.
-    const revised::Basis& current = core_->solution().basis;
-    if (settings_.warm) {
-        if (current.col_status != base_basis_.col_status || current.row_status != base_basis_.row_status)
-            core_->set_basis(base_basis_);
-    } else {
-        core_->reset_basis();
-    }
-    Outcome o = solve_here();
-    // Undone in reverse order, so an item changed twice gets its first value back.
-    for (std::size_t k = scenario.changes.size(); k-- > 0;) {
-        const Change& change = scenario.changes[k];
-        if (change.kind == Kind::rhs) {
-            model_.rows[change.index] = rows.back();
-            rows.pop_back();
+        const revised::Basis& current = core_->solution().basis;
+        if (settings_.warm) {
+            if (current.col_status != base_basis_.col_status || current.row_status != base_basis_.row_status)
+                core_->set_basis(base_basis_);
         } else {
-            model_.columns[change.index] = columns.back();
-            columns.pop_back();
+            core_->reset_basis();
         }
-        set_in_core(change);
+        Outcome o = solve_here();
+        undo();
+        return o;
+    } catch (...) {
+        undo();
+        throw;
     }
-    return o;
 }
 
 std::vector<Outcome> solve_batch(const ScenarioSolver& solver, const Settings& settings,
