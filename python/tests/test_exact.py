@@ -282,3 +282,71 @@ def test_extreme_values_end_proven(tmp_path):
         if run.returncode == 0:
             assert result["verified"] == "exact", text
     assert outcomes[0] >= 0.9 * 250, dict(outcomes)
+
+
+@pytest.mark.parametrize("name", ["adlittle", "sc50b", "kb2", "recipe", "share1b", "scagr7", "boeing1", "capri",
+                                  "e226", "agg"])
+def test_exact_ranging_agrees_with_the_floating_point_one(name):
+    """Two ways to the same ranging: the model-terms ranging in floating
+    point, and the exact one from the proven basis."""
+    result = lpsens.read(netlib(name)).solve(exact=True)
+    model = result.json["model"]
+    exact = result.json["exact"]
+    pairs = [(r["rhs_ranging"], e["rhs_ranging"]) for r, e in zip(model["rows"], exact["rows"])]
+    pairs += [(v["cost_ranging"], e["cost_ranging"]) for v, e in zip(model["variables"], exact["variables"])]
+    for floating, rational in pairs:
+        for field in ("lower", "upper", "objective_at_lower", "objective_at_upper"):
+            f, r = floating[field], rational[field]
+            assert (f is None) == (r is None), (field, floating, rational)
+            if f is not None:
+                assert abs(float(Fraction(r)) - f) <= 1e-6 * max(1, abs(f)), (field, floating, rational)
+
+
+def terminating_decimal(q):
+    """q as a decimal of at most 15 significant digits, when it has one."""
+    from decimal import Decimal, getcontext
+    getcontext().prec = 40
+    text = "%.15g" % float(q)
+    return text if Fraction(text) == q else None
+
+
+@pytest.mark.parametrize("name", ["sc50b", "adlittle"])
+def test_the_objective_at_an_exact_limit_is_the_exact_optimum_there(tmp_path, name):
+    """The right-hand side of rows moved to their exact limits and the model
+    solved exactly again: the optimum there is the objective the ranging
+    gave, to the last digit."""
+    path = netlib(name)
+    result = lpsens.read(path).solve(exact=True)
+    text = path.read_text()
+    checked = 0
+    for row in result.json["exact"]["rows"]:
+        r = row["rhs_ranging"]
+        for side in ("lower", "upper"):
+            if r[side] is None or checked == 6:
+                continue
+            decimal = terminating_decimal(Fraction(r[side]))
+            if decimal is None:
+                continue
+            out, section = [], None
+            for line in text.splitlines():
+                if not line[:1].isspace():
+                    section = line.split()[0]
+                    out.append(line)
+                    if section == "RHS":
+                        out.append("    RHS       %s  %s" % (row["name"], decimal))
+                    continue
+                fields = line.split()
+                if section == "RHS" and row["name"] in fields[1::2]:
+                    k = fields.index(row["name"])
+                    del fields[k:k + 2]
+                    if len(fields) <= 1:
+                        continue
+                    line = "    " + "  ".join(fields)
+                out.append(line)
+            moved = tmp_path / "moved.mps"
+            moved.write_text("\n".join(out) + "\n")
+            again = lpsens.read(moved).solve(exact=True)
+            assert again.exact.proof == "optimal", (row["name"], side)
+            assert again.exact.objective == Fraction(r["objective_at_" + side]), (row["name"], side)
+            checked += 1
+    assert checked >= 3

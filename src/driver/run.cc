@@ -320,6 +320,7 @@ struct RunOutcome {
     std::vector<SweepRecord> records;
     std::optional<TermsSweep> terms;
     std::optional<exact::ExactSolution> exact;  // --exact: the proof
+    std::optional<exact::ExactRanging> exact_ranging;  // and the ranging of a proven optimum
     std::string listing_note;  // for the console, when the listing is left out
 };
 
@@ -351,11 +352,22 @@ exact::ExactSolution exact_proof(const Problem& model, const RunEngine& e) {
     return std::move(*proof);
 }
 
+// Models up to this many rows and columns together have their ranging made
+// exactly too: a tableau row or column in rationals for every cost and
+// right-hand side.
+constexpr int exact_ranging_size = 3000;
+
 void prove_exactly(const PreparedRun& p, RunEngine& e, RunOutcome& o) {
     if (!o.exact && !is_verdict(o.end)) return;  // a run stopped at a limit claims nothing
-    if (!o.exact) o.exact = exact_proof(p.terms_model(), e);
+    const Problem& model = p.terms_model();
+    if (!o.exact) o.exact = exact_proof(model, e);
     o.run.exact = &*o.exact;
-    o.run.exact_model = &p.terms_model();
+    o.run.exact_model = &model;
+    if (o.exact->proof == exact::Proof::optimal && o.end == Status::optimal &&
+        model.row_count() + model.column_count() <= exact_ranging_size) {
+        o.exact_ranging = exact::exact_ranging(exact::rational_lp(model), *o.exact);
+        o.run.exact_ranging = &*o.exact_ranging;
+    }
 }
 
 // The verdict an exact proof gives.

@@ -96,6 +96,7 @@ RationalLp rational_lp(const Problem& model) {
         }
         lp.row_lower.push_back(lower);
         lp.row_upper.push_back(upper);
+        lp.rhs.push_back(rhs);
     }
     return lp;
 }

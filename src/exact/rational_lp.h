@@ -39,6 +39,7 @@ struct RationalLp {
     std::vector<std::vector<Entry>> columns;  // A by column, rows ascending, no zeros
     std::vector<mpq_class> cost;
     std::vector<Bound> col_lower, col_upper, row_lower, row_upper;
+    std::vector<mpq_class> rhs;  // by row: its right-hand side as the model states it
 };
 
 // The exact rational of a value the readers keep: the shortest decimal that

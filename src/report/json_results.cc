@@ -293,6 +293,15 @@ void model_json(const RunResults& run, bool stopped, Pieces& pieces) {
     j += "\n  },\n";
 }
 
+// An exact range: its limits and the objective there, as rational strings
+// (null for none).
+std::string exact_range(const exact::ExactRange& r) {
+    const auto text = [](const exact::Bound& b) { return b ? quoted(exact::text_of(*b)) : std::string("null"); };
+    return "{\"lower\": " + text(r.lower) + ", \"upper\": " + text(r.upper) +
+           ", \"objective_at_lower\": " + text(r.objective_at_lower) +
+           ", \"objective_at_upper\": " + text(r.objective_at_upper) + "}";
+}
+
 // --exact: the proof, and the exact values of a proven optimum as rational
 // strings in the model's terms.
 void exact_json(const RunResults& run, Pieces& pieces) {
@@ -319,14 +328,17 @@ void exact_json(const RunResults& run, Pieces& pieces) {
     }
     j += ", \"pivots\": " + std::to_string(e.pivots) + ", \"objective\": " + quoted(exact::text_of(e.objective)) +
          ",\n    \"rows\": ";
+    const exact::ExactRanging* ranging = run.exact_ranging;
     list(pieces, 0, model.row_count() - 1, [&](int i) {
         return "{\"name\": " + quoted(model.rows[i].name) + ", \"activity\": " + quoted(exact::text_of(e.activities[i])) +
-               ", \"dual\": " + quoted(exact::text_of(e.duals[i])) + "}";
+               ", \"dual\": " + quoted(exact::text_of(e.duals[i])) +
+               (ranging ? ", \"rhs_ranging\": " + exact_range(ranging->rhs[i]) : std::string()) + "}";
     }, "      ", "\n    ]");
     j += ",\n    \"variables\": ";
     list(pieces, 0, model.column_count() - 1, [&](int c) {
         return "{\"name\": " + quoted(model.columns[c].name) + ", \"value\": " + quoted(exact::text_of(e.values[c])) +
-               ", \"reduced_cost\": " + quoted(exact::text_of(e.reduced_costs[c])) + "}";
+               ", \"reduced_cost\": " + quoted(exact::text_of(e.reduced_costs[c])) +
+               (ranging ? ", \"cost_ranging\": " + exact_range(ranging->cost[c]) : std::string()) + "}";
     }, "      ", "\n    ]");
     j += "\n  },\n";
 }

@@ -12,6 +12,7 @@
 #include "analysis/ranging.h"
 #include "check/checker.h"
 #include "exact/basis_proof.h"
+#include "exact/exact_ranging.h"
 #include "form/documented_form.h"
 #include "report/sweep_words.h"
 #include "sweep/sweep_types.h"
@@ -46,6 +47,7 @@ struct RunResults {
     // --exact: the proof in exact arithmetic, in the terms of `exact_model`.
     const exact::ExactSolution* exact = nullptr;
     const Problem* exact_model = nullptr;
+    const exact::ExactRanging* exact_ranging = nullptr;  // of a proven optimum, when made
 };
 
 // Takes the report a piece at a time, in order.
