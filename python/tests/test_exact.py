@@ -284,14 +284,22 @@ def test_extreme_values_end_proven(tmp_path):
     assert outcomes[0] >= 0.9 * 250, dict(outcomes)
 
 
-@pytest.mark.parametrize("name", ["adlittle", "sc50b", "kb2", "recipe", "share1b", "scagr7", "boeing1", "capri",
-                                  "e226", "agg"])
-def test_exact_ranging_agrees_with_the_floating_point_one(name):
+def test_exact_ranging_agrees_with_the_floating_point_one():
     """Two ways to the same ranging: the model-terms ranging in floating
-    point, and the exact one from the proven basis."""
-    result = lpsens.read(netlib(name)).solve(exact=True)
-    model = result.json["model"]
-    exact = result.json["exact"]
+    point, and the exact one from the proven basis (made where it takes no
+    longer than twice the solve: most of these small problems)."""
+    compared = 0
+    for name in ["adlittle", "sc50b", "kb2", "recipe", "share1b", "scagr7", "boeing1", "capri", "e226", "agg"]:
+        result = lpsens.read(netlib(name)).solve(exact=True)
+        if "rhs_ranging" not in result.json["exact"]["rows"][0]:
+            assert "exact ranging is left out" in result.console
+            continue
+        compare_ranging(result.json["model"], result.json["exact"])
+        compared += 1
+    assert compared >= 5
+
+
+def compare_ranging(model, exact):
     pairs = [(r["rhs_ranging"], e["rhs_ranging"]) for r, e in zip(model["rows"], exact["rows"])]
     pairs += [(v["cost_ranging"], e["cost_ranging"]) for v, e in zip(model["variables"], exact["variables"])]
     for floating, rational in pairs:
@@ -317,6 +325,8 @@ def test_the_objective_at_an_exact_limit_is_the_exact_optimum_there(tmp_path, na
     gave, to the last digit."""
     path = netlib(name)
     result = lpsens.read(path).solve(exact=True)
+    if "rhs_ranging" not in result.json["exact"]["rows"][0]:
+        pytest.skip("the exact ranging was left out on this machine: " + result.console)
     text = path.read_text()
     checked = 0
     for row in result.json["exact"]["rows"]:

@@ -321,6 +321,8 @@ struct RunOutcome {
     std::optional<TermsSweep> terms;
     std::optional<exact::ExactSolution> exact;  // --exact: the proof
     std::optional<exact::ExactRanging> exact_ranging;  // and the ranging of a proven optimum
+    std::string exact_note;  // for the console, when that ranging is left out
+    RunClock::time_point solved = RunClock::now();  // when the first solve ended, before any proof
     std::string listing_note;  // for the console, when the listing is left out
 };
 
@@ -352,21 +354,25 @@ exact::ExactSolution exact_proof(const Problem& model, const RunEngine& e) {
     return std::move(*proof);
 }
 
-// Models up to this many rows and columns together have their ranging made
-// exactly too: a tableau row or column in rationals for every cost and
-// right-hand side.
-constexpr int exact_ranging_size = 3000;
+// A proven optimum has its ranging made exactly too (a tableau row or
+// column in rationals for every cost and right-hand side) where that is done
+// within twice the time the run took to its first verdict (a tenth of a
+// second at least): rational rows of some models grow long.
 
-void prove_exactly(const PreparedRun& p, RunEngine& e, RunOutcome& o) {
+void prove_exactly(const PreparedRun& p, RunEngine& e, RunOutcome& o, RunClock::time_point started) {
     if (!o.exact && !is_verdict(o.end)) return;  // a run stopped at a limit claims nothing
     const Problem& model = p.terms_model();
     if (!o.exact) o.exact = exact_proof(model, e);
     o.run.exact = &*o.exact;
     o.run.exact_model = &model;
-    if (o.exact->proof == exact::Proof::optimal && o.end == Status::optimal &&
-        model.row_count() + model.column_count() <= exact_ranging_size) {
-        o.exact_ranging = exact::exact_ranging(exact::rational_lp(model), *o.exact);
-        o.run.exact_ranging = &*o.exact_ranging;
+    if (o.exact->proof == exact::Proof::optimal && o.end == Status::optimal) {
+        const RunClock::time_point now = RunClock::now();
+        const RunClock::duration budget =
+            std::max<RunClock::duration>(2 * (o.solved - started), std::chrono::milliseconds(100));
+        const auto deadline = now + budget;
+        o.exact_ranging = exact::exact_ranging(exact::rational_lp(model), *o.exact, deadline);
+        if (o.exact_ranging) o.run.exact_ranging = &*o.exact_ranging;
+        else o.exact_note = "the exact ranging is left out: it takes longer than twice the solve on this model";
     }
 }
 
@@ -451,8 +457,11 @@ SolveResult settle_exactly(const PreparedRun& p, RunEngine& e, SolveResult resul
 SolveResult first_solve(const PreparedRun& p, RunEngine& e, RunOutcome& o, const RunOptions& options,
                         Channel& console) {
     try {
-        return settle_exactly(p, e, e.engine->solve(), o, options, console);
+        SolveResult result = e.engine->solve();
+        o.solved = RunClock::now();
+        return settle_exactly(p, e, std::move(result), o, options, console);
     } catch (const RunError& error) {
+        o.solved = RunClock::now();
         if (!small_enough(p, e, options) || error.code() != error_code::overflow) throw;
         const exact::RationalLp lp = exact::rational_lp(p.terms_model());
         o.exact = exact::solve_exactly(lp, nullptr);
@@ -645,6 +654,7 @@ int finish(const PreparedRun& p, const RunEngine& e, const RunOptions& options, 
     if (o.exact) {
         if (o.exact->proof == exact::Proof::unproven) console.write(exact_words(*o.exact));
         else console.note(exact_words(*o.exact));
+        if (!o.exact_note.empty()) console.note("lpsens: exact: " + o.exact_note + "\n");
         if (o.exact->proof != exact::Proof::unproven && status_of(o.exact->proof) != o.end)
             console.write("lpsens: warning: exact arithmetic proves the model " +
                           std::string(exact::to_string(o.exact->proof)) +
@@ -683,7 +693,7 @@ int run_sequence(Channels& channels, ByteSource& input, const RunOptions& option
     RunOutcome o;
     const SolveResult result = first_solve(p, e, o, options, channels.console);
     analyse(p, e, result, options, channels.out, infinity_text, checker, o);
-    if (options.exact || o.exact) prove_exactly(p, e, o);
+    if (options.exact || o.exact) prove_exactly(p, e, o, started);
     write_reports(p, options, in.from_file(), result, checker, o, channels.out);
     // Everything for standard output is out before the run counts as done.
     channels.out.flush();
@@ -785,7 +795,7 @@ LibraryRun run_problem(Problem model, const RunOptions& options, const revised::
     // The basis the solve ended with, before a sweep moves it.
     if (e.model_engine != nullptr && !p.parametric) run.basis = e.model_engine->core().solution().basis;
     analyse(p, e, result, options, channels.out, std::string(infinity_sign), checker, o);
-    if (options.exact || o.exact) prove_exactly(p, e, o);
+    if (options.exact || o.exact) prove_exactly(p, e, o, started);
     // lpsens's own problems have their results in the model's terms too.
     std::optional<ModelMap> made;
     if (!p.imported && o.model_results && !p.parametric) {

@@ -48,7 +48,9 @@ struct Basic {
 
 }  // namespace
 
-ExactRanging exact_ranging(const RationalLp& lp, const ExactSolution& s) {
+std::optional<ExactRanging> exact_ranging(const RationalLp& lp, const ExactSolution& s,
+                                          std::chrono::steady_clock::time_point deadline) {
+    const auto late = [&] { return std::chrono::steady_clock::now() > deadline; };
     const int n = lp.cols, m = lp.rows, count = n + m;
     const int sense = lp.maximise ? -1 : 1;
     const auto status = [&](int v) { return v < n ? s.basis.col_status[v] : s.basis.row_status[v - n]; };
@@ -78,6 +80,11 @@ ExactRanging exact_ranging(const RationalLp& lp, const ExactSolution& s) {
     for (const int v : b.header) columns.push_back(column(v));
     b.lu = std::make_unique<RationalLu>(columns, m);
 
+    // A by rows, for the tableau rows.
+    std::vector<std::vector<std::pair<int, mpq_class>>> by_row(m);
+    for (int j = 0; j < n; ++j)
+        for (const Entry& e : lp.columns[j]) by_row[e.row].emplace_back(j, e.value);
+
     ExactRanging out;
     // Costs.  In a minimisation's terms (a maximisation's costs negated) a
     // move t of the cost: a nonbasic reduced cost d moves to d + t, a basic
@@ -85,6 +92,7 @@ ExactRanging exact_ranging(const RationalLp& lp, const ExactSolution& s) {
     // tableau row); each must keep the sign its bound asks.  The model's
     // move is sense * t.
     for (int j = 0; j < n; ++j) {
+        if (late()) return std::nullopt;
         Interval t;
         const int p = b.position[j];
         const auto keep = [&](BasisStatus st, const mpq_class& dk, const mpq_class& alpha) {
@@ -106,14 +114,24 @@ ExactRanging exact_ranging(const RationalLp& lp, const ExactSolution& s) {
         if (p < 0) {
             if (!fixed(j)) keep(status(j), sense * reduced[j], mpq_class(-1));
         } else {
+            // The tableau row, through the rows where rho is not 0 alone.
             std::vector<mpq_class> rho(m);
             rho[p] = 1;
             b.lu->solve_transpose(rho);
-            for (int k = 0; k < count; ++k) {
-                if (b.position[k] >= 0 || fixed(k)) continue;
-                mpq_class alpha = 0;
-                for (const Entry& e : column(k)) alpha += e.value * rho[e.row];
-                keep(status(k), sense * reduced[k], alpha);
+            std::vector<mpq_class> alpha(count);
+            std::vector<int> touched;
+            for (int i = 0; i < m; ++i) {
+                if (rho[i] == 0) continue;
+                for (const auto& [k, a] : by_row[i]) {
+                    if (alpha[k] == 0) touched.push_back(k);
+                    alpha[k] += a * rho[i];
+                }
+                if (alpha[n + i] == 0) touched.push_back(n + i);
+                alpha[n + i] -= rho[i];
+            }
+            for (const int k : touched) {
+                if (b.position[k] >= 0 || fixed(k) || alpha[k] == 0) continue;
+                keep(status(k), sense * reduced[k], alpha[k]);
             }
         }
         Interval moves = t;
@@ -125,6 +143,7 @@ ExactRanging exact_ranging(const RationalLp& lp, const ExactSolution& s) {
     }
     // Right-hand sides: the row's sides move by delta.
     for (int i = 0; i < m; ++i) {
+        if (late()) return std::nullopt;
         const int v = n + i;
         Interval moves;
         const Bound& lo = lp.row_lower[i];

@@ -13,6 +13,7 @@
 
 #include <gmpxx.h>
 
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -33,7 +34,10 @@ struct ExactRanging {
     std::vector<ExactRange> cost;  // by column
 };
 
-// The ranging of `solution` (a proven optimum of `lp`, its basis with it).
-ExactRanging exact_ranging(const RationalLp& lp, const ExactSolution& solution);
+// The ranging of `solution` (a proven optimum of `lp`, its basis with it);
+// none where it is not done by `deadline` (rational tableau rows can grow
+// long).
+std::optional<ExactRanging> exact_ranging(const RationalLp& lp, const ExactSolution& solution,
+                                          std::chrono::steady_clock::time_point deadline);
 
 }  // namespace lpsens::exact
