@@ -20,19 +20,10 @@ class Error(Exception):
         super().__init__(explanation)
         self.code = code
         self.explanation = explanation
-        place = _PLACE.match(explanation)
-        if place:
-            self.file = place.group("file")
-            self.line = int(place.group("line"))
-            self.message = place.group("message")
-        elif _FILE.match(explanation):
-            self.file = _FILE.match(explanation).group("file")
-            self.line = None
-            self.message = explanation
-        else:
-            self.file = None
-            self.line = None
-            self.message = explanation
+        place, opened = _PLACE.match(explanation), _FILE.match(explanation)
+        self.file = place.group("file") if place else opened.group("file") if opened else None
+        self.line = int(place.group("line")) if place else None
+        self.message = place.group("message") if place else explanation
 
     def __reduce__(self):
         return (Error, (self.code, self.explanation))

@@ -125,6 +125,12 @@ void AccurateEngine::start_from_presolve() {
     }
 }
 
+void AccurateEngine::take_view(const FormBasis& basis, SolveResult& r) {
+    view_.reset();  // the old view's memory first
+    view_ = std::make_unique<FormTableau>(problem_, basis.basic, basis.nonbasic);
+    take_basis(*view_, r);
+}
+
 SolveResult AccurateEngine::run() {
     // The marks go out as the core iterates (Console above).
     observer_->start();
@@ -150,10 +156,7 @@ SolveResult AccurateEngine::run() {
     // A stopped solve keeps its best basis; the core measured how far it is
     // from feasible.
     if (!is_verdict(r.status)) r.feasible = s.primal_infeasibility <= 1e-6;
-    const FormBasis basis = form_basis(problem_, *map_, *simplex_);
-    view_.reset();  // the old view's memory first
-    view_ = std::make_unique<FormTableau>(problem_, basis.basic, basis.nonbasic);
-    take_basis(*view_, r);
+    take_view(form_basis(problem_, *map_, *simplex_), r);
     if (r.status == Status::infeasible) {
         if (s.status == revised::SolveStatus::infeasible) r.farkas = form_farkas(problem_, *map_, simplex_->lp(), s.farkas);
         return r;
@@ -173,12 +176,9 @@ SolveResult AccurateEngine::optimum_at(const revised::Basis& basis, const std::v
     revised::LpSolution s;
     s.basis = basis;
     s.col_value = values;
-    const FormBasis form = form_basis(problem_, *map_, s);
-    view_.reset();
-    view_ = std::make_unique<FormTableau>(problem_, form.basic, form.nonbasic);
     SolveResult r;
     r.status = Status::optimal;
-    take_basis(*view_, r);
+    take_view(form_basis(problem_, *map_, s), r);
     r.solution = solution_from(*view_, problem_.variables);
     return r;
 }

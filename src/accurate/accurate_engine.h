@@ -38,6 +38,8 @@
 
 namespace lpsens {
 
+struct FormBasis;
+
 class AccurateEngine final : public SolveEngine {
 public:
     // Solves the form itself (every bound a row), with the form's values as
@@ -69,6 +71,8 @@ public:
 private:
     class Console;
     SolveResult run();
+    // The form's tableau of `basis` as the view, and its basis in `r`.
+    void take_view(const FormBasis& basis, SolveResult& r);
 
     // Before the first solve: the core starts from the basis of the
     // presolved model (presolve/presolve.h) where that solves to an optimum.

@@ -383,6 +383,11 @@ Status status_of(exact::Proof proof) {
                                                : Status::unbounded;
 }
 
+// Whether the exact proof stands for the verdict the run ends with.
+bool proven(const RunOutcome& o) {
+    return o.exact && o.exact->proof != exact::Proof::unproven && status_of(o.exact->proof) == o.end;
+}
+
 // Models up to --exact-limit rows and columns together whose floating-point
 // result fails its checks (or stops in numerical trouble) are settled in
 // exact arithmetic: beyond it the exact pivots may take too long.
@@ -593,6 +598,7 @@ std::string chart_of(const PreparedRun& p, const TermsSweep& terms) {
     chart.title = p.form.title();
     chart.maximise = terms.model->maximise;
     chart.costs = terms.target.costs;
+    chart.bounds = terms.target.bounds;
     chart.items = terms.items.names;
     chart.starts = terms.items.starts;
     chart.ends = terms.items.ends;
@@ -608,10 +614,7 @@ void write_reports(const PreparedRun& p, const RunOptions& options, bool from_fi
         TextReportRun text;
         text.source = p.imported ? p.form.problem.source : from_file ? options.input : "";
         text.accurate = p.accurate;
-        text.exact = is_verdict(o.end) && o.exact &&
-                     ((o.exact->proof == exact::Proof::optimal && o.end == Status::optimal) ||
-                      (o.exact->proof == exact::Proof::infeasible && o.end == Status::infeasible) ||
-                      (o.exact->proof == exact::Proof::unbounded && o.end == Status::unbounded));
+        text.exact = is_verdict(o.end) && proven(o);
         text.verified = is_verdict(o.end) && (checker.passed() || text.exact);
         text.status = o.end;
         text.feasible = result.feasible;
@@ -647,15 +650,14 @@ int finish(const PreparedRun& p, const RunEngine& e, const RunOptions& options, 
     if (!is_verdict(o.end))
         console.write(stop_message(o.end, exchange_cap(e.settings, p.form.rows(), p.form.column_count()),
                                    options.time_limit, o.records.size()));
-    const bool proven = o.exact && o.exact->proof != exact::Proof::unproven && status_of(o.exact->proof) == o.end;
     CheckAdvice advice = e.advice;
-    advice.proven_exactly = proven;
+    advice.proven_exactly = proven(o);
     report_all_checks(console, checker, options.show_checks, advice);
     if (o.exact) {
         if (o.exact->proof == exact::Proof::unproven) console.write(exact_words(*o.exact));
         else console.note(exact_words(*o.exact));
         if (!o.exact_note.empty()) console.note("lpsens: exact: " + o.exact_note + "\n");
-        if (o.exact->proof != exact::Proof::unproven && status_of(o.exact->proof) != o.end)
+        if (o.exact->proof != exact::Proof::unproven && !proven(o))
             console.write("lpsens: warning: exact arithmetic proves the model " +
                           std::string(exact::to_string(o.exact->proof)) +
                           ", but the floating-point result could not be reported as such: the report is not the "
@@ -665,9 +667,7 @@ int finish(const PreparedRun& p, const RunEngine& e, const RunOptions& options, 
     // failed check; like a failed check under --strict it leaves the
     // marker file alone.
     if (!is_verdict(o.end)) return o.end == Status::numerical_trouble ? exit_numerical : exit_limit;
-    const bool unproven = options.exact && (!o.exact || o.exact->proof == exact::Proof::unproven ||
-                                            status_of(o.exact->proof) != o.end);
-    const bool failed = options.strict && ((!checker.passed() && !proven) || unproven);
+    const bool failed = options.strict && ((!checker.passed() && !proven(o)) || (options.exact && !proven(o)));
     if (touch_marker && !failed) reset_marker_file();
     return failed ? exit_check_failed : 0;
 }
@@ -759,17 +759,7 @@ LibraryRun run_bound_sweep(Problem model, const RunOptions& options, RunClock::t
     run.sweep_bounds = true;
     LibraryRun out;
     out.json = json_results(p.form, run, checker);
-    if (!terms.result.records.empty()) {
-        SweepChartInput chart;
-        chart.title = p.form.title();
-        chart.maximise = terms.model->maximise;
-        chart.bounds = true;
-        chart.items = terms.items.names;
-        chart.starts = terms.items.starts;
-        chart.ends = terms.items.ends;
-        chart.sweep = &terms.result;
-        out.chart = sweep_chart(chart);
-    }
+    if (!terms.result.records.empty()) out.chart = chart_of(p, terms);
     channels.console.note("lpsens: sweep: " + counted(static_cast<long>(terms.result.records.size()), "record", "records") +
                           "; " + end_words(terms.items, terms.result, options.max_records) + "\n");
     report_all_checks(channels.console, checker, false, CheckAdvice{true, false});

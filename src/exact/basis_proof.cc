@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "exact/lp_variables.h"
 #include "exact/rational_lu.h"
 
 namespace lpsens::exact {
@@ -11,33 +12,6 @@ namespace lpsens::exact {
 namespace {
 
 using revised::BasisStatus;
-
-// The variables of the LP: columns 0..n-1, then the rows' activities.
-class Variables {
-public:
-    explicit Variables(const RationalLp& lp) : lp_(lp), n_(lp.cols) {}
-    int count() const { return lp_.cols + lp_.rows; }
-    const Bound& lower(int v) const { return v < n_ ? lp_.col_lower[v] : lp_.row_lower[v - n_]; }
-    const Bound& upper(int v) const { return v < n_ ? lp_.col_upper[v] : lp_.row_upper[v - n_]; }
-    // The variable's column of [A -I].
-    std::vector<Entry> column(int v) const {
-        if (v < n_) return lp_.columns[v];
-        return {Entry{v - n_, mpq_class(-1)}};
-    }
-    // Its value where nonbasic at `status`.
-    mpq_class nonbasic_value(int v, BasisStatus status) const {
-        const Bound& lo = lower(v);
-        const Bound& up = upper(v);
-        if (status == BasisStatus::at_upper && up) return *up;
-        if (lo && status != BasisStatus::free_at_zero) return *lo;
-        if (up && status != BasisStatus::free_at_zero) return *up;
-        return 0;
-    }
-
-private:
-    const RationalLp& lp_;
-    int n_;
-};
 
 BasisStatus status_of(const revised::Basis& b, int v, int n) {
     return v < n ? b.col_status[v] : b.row_status[v - n];
@@ -243,9 +217,7 @@ Step primal_pivot(const RationalLp& lp, const Variables& vars, revised::Basis& b
         return Step::unbounded;
     }
     const int leaving = s.header[leave_position];
-    const Bound& llo = vars.lower(leaving);
-    const Bound& lup = vars.upper(leaving);
-    set_status(basis, leaving, n, llo && lup && *llo == *lup ? BasisStatus::fixed : leave_status);
+    set_status(basis, leaving, n, vars.fixed(leaving) ? BasisStatus::fixed : leave_status);
     set_status(basis, entering, n, BasisStatus::basic);
     return Step::pivoted;
 }
@@ -266,19 +238,17 @@ bool dual_pivot(const RationalLp& lp, const Variables& vars, revised::Basis& bas
     for (int v = 0; v < vars.count(); ++v) {
         const BasisStatus status = status_of(basis, v, n);
         if (status == BasisStatus::basic) continue;
-        const Bound& lo = vars.lower(v);
-        const Bound& up = vars.upper(v);
-        if (lo && up && *lo == *up) continue;
+        if (vars.fixed(v)) continue;
         mpq_class alpha = 0;
         for (const Entry& e : vars.column(v)) alpha += e.value * rho[e.row];
         if (alpha == 0) continue;
         // The leaving variable moves by -alpha per unit of v and must move
         // back toward its bound: up when below, down when above.
         const int needed = side < 0 ? 1 : -1;
-        const bool at_lower = status == BasisStatus::at_lower || (status == BasisStatus::fixed && lo);
+        const bool at_lower = status == BasisStatus::at_lower || (status == BasisStatus::fixed && vars.lower(v));
         const bool at_upper = status == BasisStatus::at_upper;
         const bool free = !at_lower && !at_upper;
-        const bool up_works = (at_lower || free) && !(up && lo && *up == *lo) && -alpha * needed > 0;
+        const bool up_works = (at_lower || free) && -alpha * needed > 0;
         const bool down_works = (at_upper || free) && alpha * needed > 0;
         if (!up_works && !down_works) continue;
         const mpq_class ratio = abs(sense * reduced[v] / alpha);
@@ -292,10 +262,8 @@ bool dual_pivot(const RationalLp& lp, const Variables& vars, revised::Basis& bas
         return false;
     }
     const int leaving = s.header[position];
-    const Bound& llo = vars.lower(leaving);
-    const Bound& lup = vars.upper(leaving);
     set_status(basis, leaving, n,
-               llo && lup && *llo == *lup ? BasisStatus::fixed : side < 0 ? BasisStatus::at_lower : BasisStatus::at_upper);
+               vars.fixed(leaving) ? BasisStatus::fixed : side < 0 ? BasisStatus::at_lower : BasisStatus::at_upper);
     set_status(basis, entering, n, BasisStatus::basic);
     return true;
 }

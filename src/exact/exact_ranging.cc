@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "exact/lp_variables.h"
 #include "exact/rational_lu.h"
 
 namespace lpsens::exact {
@@ -53,12 +54,11 @@ std::optional<ExactRanging> exact_ranging(const RationalLp& lp, const ExactSolut
     const auto late = [&] { return std::chrono::steady_clock::now() > deadline; };
     const int n = lp.cols, m = lp.rows, count = n + m;
     const int sense = lp.maximise ? -1 : 1;
-    const auto status = [&](int v) { return v < n ? s.basis.col_status[v] : s.basis.row_status[v - n]; };
-    const auto lower = [&](int v) -> const Bound& { return v < n ? lp.col_lower[v] : lp.row_lower[v - n]; };
-    const auto upper = [&](int v) -> const Bound& { return v < n ? lp.col_upper[v] : lp.row_upper[v - n]; };
-    const auto column = [&](int v) {
-        return v < n ? lp.columns[v] : std::vector<Entry>{Entry{v - n, mpq_class(-1)}};
-    };
+    const Variables vars(lp);
+    const auto status = [&](int v) { return vars.status(s.basis, v); };
+    const auto lower = [&](int v) -> const Bound& { return vars.lower(v); };
+    const auto upper = [&](int v) -> const Bound& { return vars.upper(v); };
+    const auto column = [&](int v) { return vars.column(v); };
     // The variables' values and reduced costs (a row's: its dual).
     std::vector<mpq_class> value(count), reduced(count);
     for (int j = 0; j < n; ++j) {
@@ -110,7 +110,7 @@ std::optional<ExactRanging> exact_ranging(const RationalLp& lp, const ExactSolut
                 t.at_most(0);
             }
         };
-        const auto fixed = [&](int v) { return lower(v) && upper(v) && *lower(v) == *upper(v); };
+        const auto fixed = [&](int v) { return vars.fixed(v); };
         if (p < 0) {
             if (!fixed(j)) keep(status(j), sense * reduced[j], mpq_class(-1));
         } else {
