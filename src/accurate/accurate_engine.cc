@@ -125,9 +125,10 @@ void AccurateEngine::start_from_presolve() {
     }
 }
 
-void AccurateEngine::take_view(const FormBasis& basis, SolveResult& r) {
+void AccurateEngine::take_view(const FormBasis& basis, SolveResult& r, const ViewMaker& make) {
     view_.reset();  // the old view's memory first
-    view_ = std::make_unique<FormTableau>(problem_, basis.basic, basis.nonbasic);
+    if (make) view_ = make(basis.basic, basis.nonbasic);
+    else view_ = std::make_unique<FormTableau>(problem_, basis.basic, basis.nonbasic);
     take_basis(*view_, r);
 }
 
@@ -172,13 +173,14 @@ void AccurateEngine::start_from(const revised::Basis& basis) {
     simplex_->set_basis(basis);
 }
 
-SolveResult AccurateEngine::optimum_at(const revised::Basis& basis, const std::vector<double>& values) {
+SolveResult AccurateEngine::optimum_at(const revised::Basis& basis, const std::vector<double>& values,
+                                       const ViewMaker& make) {
     revised::LpSolution s;
     s.basis = basis;
     s.col_value = values;
     SolveResult r;
     r.status = Status::optimal;
-    take_view(form_basis(problem_, *map_, s), r);
+    take_view(form_basis(problem_, *map_, s), r, make);
     r.solution = solution_from(*view_, problem_.variables);
     return r;
 }

@@ -25,6 +25,7 @@
 // a change of costs, the dual one after a change of right-hand sides.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -62,17 +63,23 @@ public:
     // model of the same shape ended with) instead of presolving: a warm
     // start for a model that differs a little from one solved before.
     void start_from(const revised::Basis& basis);
+    // Makes the view of a basis of the form: `basic` 1..M, `nonbasic`
+    // 1..N+K2.
+    using ViewMaker = std::function<std::unique_ptr<TableauView>(std::vector<VariableId> basic,
+                                                                 std::vector<VariableId> nonbasic)>;
     // The result of `basis` of the model, an optimum proven elsewhere (in
     // exact arithmetic), with `values` the model's column values: its view
-    // made from the basis itself, the core left where it stands.  Throws
-    // RunError where the basis is singular in the documented form.
-    SolveResult optimum_at(const revised::Basis& basis, const std::vector<double>& values);
+    // made from the basis itself (by `make`, where given), the core left
+    // where it stands.  Throws RunError where the basis is singular in the
+    // documented form.
+    SolveResult optimum_at(const revised::Basis& basis, const std::vector<double>& values, const ViewMaker& make = {});
 
 private:
     class Console;
     SolveResult run();
-    // The form's tableau of `basis` as the view, and its basis in `r`.
-    void take_view(const FormBasis& basis, SolveResult& r);
+    // The form's tableau of `basis` as the view (made by `make`, where
+    // given), and its basis in `r`.
+    void take_view(const FormBasis& basis, SolveResult& r, const ViewMaker& make = {});
 
     // Before the first solve: the core starts from the basis of the
     // presolved model (presolve/presolve.h) where that solves to an optimum.
@@ -86,7 +93,7 @@ private:
     ModelMap own_map_;       // the form's identity map, when no model is given
     const ModelMap* map_;
     std::unique_ptr<revised::RevisedSimplex> simplex_;
-    std::unique_ptr<FormTableau> view_;
+    std::unique_ptr<TableauView> view_;
     long cap_;
     std::unique_ptr<Console> observer_;  // after log_, which it reads
 };

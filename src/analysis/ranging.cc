@@ -66,9 +66,17 @@ bool cannot_offer(double numerator, double t, double lower, double upper) {
     return q > 0 ? q - size * margin > upper : q + size * margin < lower;
 }
 
+// Stores a ratio; false where it is too large for the format and `pass`
+// (see compute_ranging), RunError where it is and not `pass`.
+bool store_ratio(Extended q, StoredReal& ratio, bool pass) {
+    if (pass) return try_store_real(q, ratio);
+    store_real(q, ratio, Site::ranging);
+    return true;
+}
+
 }  // namespace
 
-Ranging compute_ranging(const TableauView& view, int variables, int threads) {
+Ranging compute_ranging(const TableauView& view, int variables, int threads, bool huge_ratio_is_no_limit) {
     const int m = view.rows();
     const int n = variables;
     const int columns = view.columns();
@@ -88,9 +96,9 @@ Ranging compute_ranging(const TableauView& view, int variables, int threads) {
     const auto basic = [&](const TableauView& view, int i, std::vector<std::pair<int, double>>& line) {
         const VariableId b = view.basic(i);
         if (b.is_row_variable()) {
-            StoredReal lower;
-            store_real(-static_cast<Extended>(values[i]), lower, Site::ranging);
-            r.rhs_lower[b.index] = lower.value;
+            StoredReal lower = minus_infinity_bound;
+            if (store_ratio(-static_cast<Extended>(values[i]), lower, huge_ratio_is_no_limit))
+                r.rhs_lower[b.index] = lower.value;
             // The row's own right-hand side moves its artificial variable one
             // for one: the range ends where it stands, at zero.
             if (held_at_zero(view, i)) r.rhs_upper[b.index] = std::max(lower.value, 0.0);
@@ -103,7 +111,7 @@ Ranging compute_ranging(const TableauView& view, int variables, int threads) {
             if (negligible(t, objective[j])) continue;
             if (cannot_offer(objective[j], entry, r.cost_lower[v], r.cost_upper[v])) continue;
             StoredReal ratio;
-            store_real(-static_cast<Extended>(objective[j]) / t, ratio, Site::ranging);
+            if (!store_ratio(-static_cast<Extended>(objective[j]) / t, ratio, huge_ratio_is_no_limit)) continue;
             offer_ratio(ratio, t, r.cost_lower[v], r.cost_upper[v]);
         }
     };
@@ -125,7 +133,7 @@ Ranging compute_ranging(const TableauView& view, int variables, int threads) {
                 }
                 if (cannot_offer(values[i], entry, r.rhs_lower[k], r.rhs_upper[k])) continue;
                 StoredReal ratio;
-                store_real(-static_cast<Extended>(values[i]) / t, ratio, Site::ranging);
+                if (!store_ratio(-static_cast<Extended>(values[i]) / t, ratio, huge_ratio_is_no_limit)) continue;
                 offer_ratio(ratio, t, r.rhs_lower[k], r.rhs_upper[k]);
             }
         }

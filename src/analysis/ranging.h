@@ -27,6 +27,12 @@ struct Ranging {
 // The rows and columns of a large tableau are read by `threads` threads (0:
 // as many as the process may use, at most two) where the view can make a
 // view for another thread; the offsets are the same for any number.
-Ranging compute_ranging(const TableauView& view, int variables, int threads = 0);
+//
+// A ratio too large for the stored format stops the run (runtime error
+// 205), as every value stored does, unless `huge_ratio_is_no_limit`: then
+// it is passed over, as it would be had it been stored, being beyond any
+// offset (an offset of 9e30 or more is no limit).  The accurate engine's
+// tableaux of models at the format's extremes have such ratios.
+Ranging compute_ranging(const TableauView& view, int variables, int threads = 0, bool huge_ratio_is_no_limit = false);
 
 }  // namespace lpsens

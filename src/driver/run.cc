@@ -23,6 +23,7 @@
 #include "driver/terms_sweep.h"
 #include "classic/classic_engine.h"
 #include "exact/basis_proof.h"
+#include "exact/exact_form_tableau.h"
 #include "form/names.h"
 #include "io/files.h"
 #include "model/read_problem.h"
@@ -397,35 +398,67 @@ bool small_enough(const PreparedRun& p, const RunEngine& e, const RunOptions& op
            model.row_count() + model.column_count() <= options.exact_limit;
 }
 
+// The report of an optimum proven exactly made from the proven basis in
+// exact arithmetic: the form's tableau solved in rationals and each entry
+// rounded once.  For models small enough only (a whole tableau at once);
+// RunError where the basis is singular in the form even so.
+SolveResult exact_report(const PreparedRun& p, RunEngine& e, const exact::ExactSolution& proof) {
+    std::vector<double> values;
+    for (const mpq_class& v : proof.values) values.push_back(exact::nearest_double(v));
+    const DocumentedForm& form = p.form;
+    return e.accurate_engine->optimum_at(proof.basis, values, [&form](std::vector<VariableId> basic,
+                                                                     std::vector<VariableId> nonbasic) {
+        return std::make_unique<exact::ExactFormTableau>(form, std::move(basic), std::move(nonbasic));
+    });
+}
+
+// Whether `result` passes the checks the report will have, printed values
+// too where it prints a solution.
+bool passes_checks(const PreparedRun& p, const SolveResult& result) {
+    ResultChecker probe(p.form, true);
+    probe.check_final(result, result.status != Status::infeasible);
+    return probe.passed();
+}
+
 // The accurate engine's result proven in exact arithmetic: under --exact
 // always, otherwise where it fails its checks or stopped in numerical
-// trouble on a model small enough.  Where the proven verdict is another,
-// the engine solves again from the proven basis (or the report is made from
-// that basis itself, or an infeasible or unbounded verdict stands alone), so
-// the reports show the proven answer.  Returns the result to report.  A run
-// stopped at a limit is left as it is.
+// trouble on a model small enough.  On a model small enough, a proven
+// optimum whose floating-point report fails its checks is reported from
+// the exact tableau of the proven basis.  Otherwise, where the proven
+// verdict is another, the engine solves again from the proven basis (or the
+// report is made from that basis itself, or an infeasible or unbounded
+// verdict stands alone), so the reports show the proven answer.  Returns
+// the result to report.  A run stopped at a limit is left as it is.
 SolveResult settle_exactly(const PreparedRun& p, RunEngine& e, SolveResult result, RunOutcome& o,
                            const RunOptions& options, Channel& console) {
     if (e.accurate_engine == nullptr || p.parametric) return result;
     if (!is_verdict(result.status) && result.status != Status::numerical_trouble) return result;
-    if (options.exact) {
-        // --exact proves every verdict; the report follows the proof.
-        o.exact = exact_proof(p.terms_model(), e);
-    } else {
-        if (!small_enough(p, e, options)) return result;
-        if (result.status != Status::numerical_trouble) {
-            if (!is_verdict(result.status)) return result;
-            // The checks the report will have, printed values too where it
-            // prints a solution.
-            ResultChecker probe(p.form, true);
-            probe.check_final(result, result.status != Status::infeasible);
-            if (probe.passed()) return result;
-        }
-        o.exact = exact::prove_optimal(exact::rational_lp(p.terms_model()), e.accurate_engine->core().solution().basis);
+    // --exact proves every verdict; without it, a small model's verdict is
+    // proven whatever the checks say: at the format's extremes a
+    // floating-point answer can pass them and still be wrong.
+    const bool small = small_enough(p, e, options);
+    if (!options.exact && !small) return result;
+    o.exact = options.exact ? exact_proof(p.terms_model(), e)
+                            : exact::prove_optimal(exact::rational_lp(p.terms_model()),
+                                                   e.accurate_engine->core().solution().basis);
+    const exact::ExactSolution& proof = *o.exact;
+    const Status proven = status_of(proof.proof);
+    const bool agrees = proof.proof == exact::Proof::unproven ||
+                        (proven == result.status && (proven != Status::optimal || proof.pivots == 0));
+    // A result the proof bears out stands where it passes its checks (not
+    // probed on a large model): without --exact nothing is said of it.
+    if (agrees && (!small || (result.status != Status::numerical_trouble && passes_checks(p, result)))) {
+        if (!options.exact) o.exact.reset();
+        return result;
     }
-    if (o.exact->proof == exact::Proof::unproven) return result;
-    const Status proven = status_of(o.exact->proof);
-    if (proven == result.status) return result;
+    if (proof.proof == exact::Proof::unproven) return result;
+    if (proven == Status::optimal && small) {
+        try {
+            return exact_report(p, e, proof);
+        } catch (const RunError&) {
+        }
+    }
+    if (proven == result.status && (proven != Status::optimal || agrees)) return result;
     // A fresh engine from the proven basis; the run's own one stays as it
     // is unless the fresh one reaches the proven verdict.
     try {
@@ -438,7 +471,7 @@ SolveResult settle_exactly(const PreparedRun& p, RunEngine& e, SolveResult resul
             // The floating-point solve strays from the proven basis: the
             // report is made from that basis itself.
             std::vector<double> values;
-            for (const mpq_class& v : o.exact->values) values.push_back(v.get_d());
+            for (const mpq_class& v : o.exact->values) values.push_back(exact::nearest_double(v));
             again = fresh->optimum_at(o.exact->basis, values);
         }
         if (again.status == proven) {
@@ -458,7 +491,8 @@ SolveResult settle_exactly(const PreparedRun& p, RunEngine& e, SolveResult resul
 
 // The accurate engine's first solve; on a model small enough, a solve that
 // fails (a basis singular in the documented form) is settled in exact
-// arithmetic where that proves the model infeasible.
+// arithmetic: an infeasible or unbounded verdict stands alone, an optimum
+// is reported from the exact tableau of its basis.
 SolveResult first_solve(const PreparedRun& p, RunEngine& e, RunOutcome& o, const RunOptions& options,
                         Channel& console) {
     try {
@@ -470,6 +504,13 @@ SolveResult first_solve(const PreparedRun& p, RunEngine& e, RunOutcome& o, const
         if (!small_enough(p, e, options) || error.code() != error_code::overflow) throw;
         const exact::RationalLp lp = exact::rational_lp(p.terms_model());
         o.exact = exact::solve_exactly(lp, nullptr);
+        if (o.exact->proof == exact::Proof::optimal) {
+            try {
+                return exact_report(p, e, *o.exact);
+            } catch (const RunError&) {
+                throw error;
+            }
+        }
         if (o.exact->proof != exact::Proof::infeasible && o.exact->proof != exact::Proof::unbounded) throw;
         SolveResult verdict;
         verdict.status = status_of(o.exact->proof);
@@ -564,7 +605,7 @@ void analyse(PreparedRun& p, RunEngine& e, const SolveResult& result, const RunO
         } else {
             strip_name_suffixes(form, p.mode);
             if (csv) write_title_line(out, form.title());
-            o.ranging = compute_ranging(e.engine->tableau(), form.variables(), options.threads);
+            o.ranging = compute_ranging(e.engine->tableau(), form.variables(), options.threads, p.accurate);
             if (csv) {
                 write_solution_report(out, form, result.solution, *o.ranging, infinity_text);
                 o.listing_note = write_listing(out, e.engine->tableau(), form, options.listing);

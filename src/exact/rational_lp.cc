@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <map>
 
 #include "form/documented_form.h"
@@ -99,6 +101,23 @@ RationalLp rational_lp(const Problem& model) {
         lp.rhs.push_back(rhs);
     }
     return lp;
+}
+
+double nearest_double(const mpq_class& q) {
+    const int sign = sgn(q);
+    if (sign == 0) return 0.0;
+    const double toward = q.get_d();  // rounded toward zero
+    if (std::isinf(toward)) return toward;
+    const double away = std::nextafter(toward, sign * HUGE_VAL);
+    // Beyond the largest double: infinite from halfway to the next power of
+    // two on (a tie goes there too, the largest's significand being odd).
+    const mpq_class far = std::isinf(away) ? mpq_class(toward) + sign * mpq_class(std::ldexp(1.0, 970)) * 2
+                                           : mpq_class(away);
+    const mpq_class below = abs(q - toward), above = abs(far - q);
+    if (below != above) return below < above ? toward : away;
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &toward, sizeof bits);
+    return (bits & 1) == 0 ? toward : away;
 }
 
 std::string text_of(const mpq_class& q) { return q.get_str(); }

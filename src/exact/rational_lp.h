@@ -50,6 +50,9 @@ mpq_class rational_of(Extended value, bool binary);
 // The model as exact rationals (entries of a row met twice in a column add up).
 RationalLp rational_lp(const Problem& model);
 
+// The nearest double to q (ties to even); infinite beyond the largest.
+double nearest_double(const mpq_class& q);
+
 // "p/q" in lowest terms, "p" for a whole number.
 std::string text_of(const mpq_class& q);
 
