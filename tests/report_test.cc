@@ -68,14 +68,46 @@ TEST(Ranging, DegenerateRatios) {
     }
 }
 
-TEST(Ranging, RatioOverflowIsARuntimeError) {
-    const testing::DenseTableau t = ranging_tableau({5, 1e38, 0, 0}, {1, 0.0001, 0, 0});
-    try {
-        compute_ranging(t, 3);
-        FAIL() << "no runtime error";
-    } catch (const RunError& e) {
-        EXPECT_EQ(e.code(), 205);
-        EXPECT_EQ(e.site(), Site::ranging);
+TEST(Ranging, RatioOverflowIsARuntimeErrorOrNoLimit) {
+    // A cost ratio, or a basic slack's offset, beyond the stored format:
+    // runtime error 205 in the stored format's arithmetic, no limit (as any
+    // ratio beyond 9e30 leaves it) in the accurate engine's.  Just below the
+    // format's largest value the ratio is stored, and is no limit either.
+    const struct {
+        double reduced_cost, entry;  // of the slack's column, x1 basic
+        double basic_slack;          // or, where not 0, row 1's slack basic at this value
+        bool overflows;
+    } cases[] = {
+        {1e38, 0.0001, 0, true},     {-1e38, 0.0001, 0, true}, {1e38, -1e-6, 0, true},
+        {1.7e36, -0.01, 0, false},   {1e30, -0.01, 0, false},  {0, 0, 2e38, true},
+        {0, 0, -1.8e38, true},       {0, 0, 1.6e38, false},
+    };
+    for (const auto& c : cases) {
+        testing::DenseTableau t(1, 3);
+        if (c.basic_slack != 0) {
+            t.at(1, 0) = c.basic_slack;
+        } else {
+            t.set_basic(1, structural_variable(1));
+            t.set_nonbasic(1, {VariableKind::slack, 1});
+            t.at(0, 1) = c.reduced_cost;
+            t.at(1, 1) = c.entry;
+            t.at(1, 0) = 1;
+        }
+        try {
+            compute_ranging(t, 3);
+            EXPECT_FALSE(c.overflows) << c.reduced_cost << " " << c.basic_slack;
+        } catch (const RunError& e) {
+            EXPECT_TRUE(c.overflows) << c.reduced_cost << " " << c.basic_slack;
+            EXPECT_EQ(e.code(), 205);
+            EXPECT_EQ(e.site(), Site::ranging);
+        }
+        const Ranging r = compute_ranging(t, 3, 1, true);
+        if (c.basic_slack != 0) {
+            EXPECT_EQ(r.rhs_lower[1], c.overflows ? stored(-9e30L).value : stored(-c.basic_slack).value);
+        } else {
+            EXPECT_EQ(r.cost_lower[1], stored(-9e30L).value) << c.reduced_cost;
+            EXPECT_EQ(r.cost_upper[1], infinity_bound.value) << c.reduced_cost;
+        }
     }
 }
 

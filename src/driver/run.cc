@@ -323,6 +323,7 @@ struct RunOutcome {
     std::optional<exact::ExactSolution> exact;  // --exact: the proof
     std::optional<exact::ExactRanging> exact_ranging;  // and the ranging of a proven optimum
     std::string exact_note;  // for the console, when that ranging is left out
+    bool exact_tableau = false;  // the report is made from the exact tableau of the proven basis
     RunClock::time_point solved = RunClock::now();  // when the first solve ended, before any proof
     std::string listing_note;  // for the console, when the listing is left out
 };
@@ -398,18 +399,43 @@ bool small_enough(const PreparedRun& p, const RunEngine& e, const RunOptions& op
            model.row_count() + model.column_count() <= options.exact_limit;
 }
 
+// Whether some number of the model (a cost, an entry, a right-hand side, a
+// range or a finite bound) is not 0 and yet below 1e-7 or above 1e7 in
+// magnitude: beyond what the floating-point solve and its checks, with
+// their tolerances of about 1e-7, can tell apart from 0 or resolve beside
+// the other numbers.  A result on such a model can pass its checks and
+// still be wrong (an equation 1e-37 x = -4e-38 held "within tolerance"
+// by x = 0), so it is proven.
+bool beyond_tolerances(const Problem& model) {
+    const auto odd = [](Extended v) {
+        const Extended size = std::fabs(v);
+        return size != 0 && !std::isinf(size) && (size < 1e-7L || size > 1e7L);
+    };
+    bool found = odd(model.constant);
+    for (int j = 0; j < model.column_count() && !found; ++j) {
+        const ProblemColumn& c = model.columns[static_cast<std::size_t>(j)];
+        found = odd(c.cost) || odd(c.lower) || odd(c.upper);
+        model.matrix.for_each(j, [&](int, Extended a) { found = found || odd(a); });
+    }
+    for (const ProblemRow& row : model.rows) found = found || odd(row.rhs) || (row.ranged && odd(row.range));
+    return found;
+}
+
 // The report of an optimum proven exactly made from the proven basis in
 // exact arithmetic: the form's tableau solved in rationals and each entry
 // rounded once.  For models small enough only (a whole tableau at once);
 // RunError where the basis is singular in the form even so.
-SolveResult exact_report(const PreparedRun& p, RunEngine& e, const exact::ExactSolution& proof) {
+SolveResult exact_report(const PreparedRun& p, RunEngine& e, RunOutcome& o) {
+    const exact::ExactSolution& proof = *o.exact;
     std::vector<double> values;
     for (const mpq_class& v : proof.values) values.push_back(exact::nearest_double(v));
     const DocumentedForm& form = p.form;
-    return e.accurate_engine->optimum_at(proof.basis, values, [&form](std::vector<VariableId> basic,
-                                                                     std::vector<VariableId> nonbasic) {
+    SolveResult result = e.accurate_engine->optimum_at(proof.basis, values, [&form](std::vector<VariableId> basic,
+                                                                                    std::vector<VariableId> nonbasic) {
         return std::make_unique<exact::ExactFormTableau>(form, std::move(basic), std::move(nonbasic));
     });
+    o.exact_tableau = true;
+    return result;
 }
 
 // Whether `result` passes the checks the report will have, printed values
@@ -434,10 +460,12 @@ SolveResult settle_exactly(const PreparedRun& p, RunEngine& e, SolveResult resul
     if (e.accurate_engine == nullptr || p.parametric) return result;
     if (!is_verdict(result.status) && result.status != Status::numerical_trouble) return result;
     // --exact proves every verdict; without it, a small model's verdict is
-    // proven whatever the checks say: at the format's extremes a
-    // floating-point answer can pass them and still be wrong.
+    // proven where it fails its checks, or where the model's numbers lie
+    // beyond what the checks' tolerances can judge.
     const bool small = small_enough(p, e, options);
     if (!options.exact && !small) return result;
+    const bool passed = small && result.status != Status::numerical_trouble && passes_checks(p, result);
+    if (!options.exact && passed && !beyond_tolerances(p.terms_model())) return result;
     o.exact = options.exact ? exact_proof(p.terms_model(), e)
                             : exact::prove_optimal(exact::rational_lp(p.terms_model()),
                                                    e.accurate_engine->core().solution().basis);
@@ -447,14 +475,14 @@ SolveResult settle_exactly(const PreparedRun& p, RunEngine& e, SolveResult resul
                         (proven == result.status && (proven != Status::optimal || proof.pivots == 0));
     // A result the proof bears out stands where it passes its checks (not
     // probed on a large model): without --exact nothing is said of it.
-    if (agrees && (!small || (result.status != Status::numerical_trouble && passes_checks(p, result)))) {
+    if (agrees && (!small || passed)) {
         if (!options.exact) o.exact.reset();
         return result;
     }
     if (proof.proof == exact::Proof::unproven) return result;
     if (proven == Status::optimal && small) {
         try {
-            return exact_report(p, e, proof);
+            return exact_report(p, e, o);
         } catch (const RunError&) {
         }
     }
@@ -506,7 +534,7 @@ SolveResult first_solve(const PreparedRun& p, RunEngine& e, RunOutcome& o, const
         o.exact = exact::solve_exactly(lp, nullptr);
         if (o.exact->proof == exact::Proof::optimal) {
             try {
-                return exact_report(p, e, *o.exact);
+                return exact_report(p, e, o);
             } catch (const RunError&) {
                 throw error;
             }
@@ -693,6 +721,7 @@ int finish(const PreparedRun& p, const RunEngine& e, const RunOptions& options, 
                                    options.time_limit, o.records.size()));
     CheckAdvice advice = e.advice;
     advice.proven_exactly = proven(o);
+    advice.exact_tableau = o.exact_tableau;
     report_all_checks(console, checker, options.show_checks, advice);
     if (o.exact) {
         if (o.exact->proof == exact::Proof::unproven) console.write(exact_words(*o.exact));

@@ -41,7 +41,10 @@ void report_checks(Channel& console, const CheckReport& report, const std::strin
     if (report.have_objective && report.feasible && !report.singular)
         line("warning", "  the final basis, recomputed from the problem, is feasible with objective value " +
                             number(report.objective, 15));
-    if (advice.proven_exactly)
+    if (advice.proven_exactly && advice.exact_tableau)
+        line("warning", "  the report is made from the proven basis in exact rational arithmetic (below): these "
+                        "findings are the floating-point checks' own");
+    else if (advice.proven_exactly)
         line("warning", "  the verdict is proven in exact rational arithmetic all the same (below)");
     else if (advice.accurate)
         line("warning", "  accurate mode could not settle this problem; please report it together with the "

@@ -14,6 +14,7 @@ struct CheckAdvice {
     bool accurate = false;        // the accurate engine solved it
     bool negative_rhs = false;    // a right-hand side started negative
     bool proven_exactly = false;  // exact arithmetic proved the verdict all the same
+    bool exact_tableau = false;   // and the report was made from the proven basis in exact arithmetic
 };
 
 // Writes the findings as warning lines, with the recomputed objective and
