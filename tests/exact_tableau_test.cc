@@ -7,6 +7,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <random>
 
 #include "accurate/form_tableau.h"
@@ -58,6 +59,23 @@ TEST(NearestDouble, TiesGoToEvenAndTheEdgesHold) {
         mpq_class q(a);
         q /= mpq_class(b);
         ASSERT_EQ(nearest_double(q), a / b) << a << " / " << b;
+    }
+}
+
+TEST(BinaryValue, IsTheNumberItself) {
+    // Doubles as GMP takes them, and long doubles with all 64 bits.
+    for (const double d : {0.1, -0.3, 1e-310, -DBL_MAX, 1.0 / 3.0, 6e37})
+        EXPECT_EQ(binary_value(d), mpq_class(d)) << d;
+    EXPECT_EQ(binary_value(1 + std::ldexp(1.0L, -63)), 1 + power_of_two(-63));
+    EXPECT_EQ(binary_value(-std::ldexp(1.0L, -16440)), -power_of_two(-16440));
+    EXPECT_EQ(binary_value(0.0L), 0);
+    std::mt19937_64 random(9);
+    for (int k = 0; k < 10000; ++k) {
+        double d;
+        std::uint64_t bits = random();
+        std::memcpy(&d, &bits, sizeof d);
+        if (!std::isfinite(d)) continue;
+        ASSERT_EQ(nearest_double(binary_value(d)), d) << d;
     }
 }
 

@@ -114,7 +114,7 @@ private:
 
 py::bytes problem_bytes(const Problem& p) {
     Bytes b;
-    b.put<std::uint32_t>(1);  // the layout's version
+    b.put<std::uint32_t>(2);  // the layout's version
     b.put_text(p.title);
     b.put_text(p.source);
     b.put<std::uint8_t>(p.maximise);
@@ -141,12 +141,21 @@ py::bytes problem_bytes(const Problem& p) {
         b.put(p.matrix.row[e]);
         b.put(p.matrix.value[e]);
     }
+    // Since layout 2: how the values are held, and lpsens's own format's
+    // row lists (without them such a model would be solved as another).
+    b.put<std::uint8_t>(p.native);
+    b.put<std::uint8_t>(p.binary_values);
+    for (const auto* list : {&p.equality_list, &p.greater_list}) {
+        b.put<std::uint64_t>(list->size());
+        for (const std::int32_t i : *list) b.put(i);
+    }
     return py::bytes(b.text);
 }
 
 Problem problem_from_bytes(const std::string& text) {
     Reader r(text);
-    if (r.get<std::uint32_t>() != 1) throw py::value_error("a pickled lpsens model of another layout");
+    const auto layout = r.get<std::uint32_t>();
+    if (layout != 1 && layout != 2) throw py::value_error("a pickled lpsens model of another layout");
     Problem p;
     p.title = r.get_text();
     p.source = r.get_text();
@@ -181,6 +190,18 @@ Problem problem_from_bytes(const std::string& text) {
     }
     if (p.matrix.start.front() != 0 || static_cast<std::uint64_t>(p.matrix.start.back()) != nonzeros)
         throw py::value_error("a pickled lpsens model is damaged");
+    if (layout >= 2) {
+        p.native = r.get<std::uint8_t>() != 0;
+        p.binary_values = r.get<std::uint8_t>() != 0;
+        for (auto* list : {&p.equality_list, &p.greater_list}) {
+            const auto count = r.get<std::uint64_t>();
+            for (std::uint64_t k = 0; k < count; ++k) {
+                const auto i = r.get<std::int32_t>();
+                if (i < 1 || i > static_cast<std::int32_t>(m)) throw py::value_error("a pickled lpsens model is damaged");
+                list->push_back(i);
+            }
+        }
+    }
     return p;
 }
 

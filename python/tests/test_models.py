@@ -148,10 +148,27 @@ def test_time_limit_stops_without_a_verdict():
     assert result.status is lpsens.Status.TIME_LIMIT and not result.verified
 
 
-def test_pickled_models_are_the_same_to_the_last_bit():
-    model = lpsens.read(netlib("adlittle"))
+@pytest.mark.parametrize("model", [
+    lambda: lpsens.read(netlib("adlittle")),
+    lambda: lpsens.read(EXAMPLES / "sample.lp"),  # lpsens's own format: its engine and row lists
+    lambda: lpsens.read(EXAMPLES / "mix.lp"),
+    lambda: lpsens.Model([0.1, 0.2], [[1, 1]], row_upper=[0.3], sense="max"),
+])
+def test_pickled_models_are_the_same_to_the_last_bit(model):
+    model = model()
     again = pickle.loads(pickle.dumps(model))
     assert again.solve().json == model.solve().json
+    assert again.solve(exact=True).json == model.solve(exact=True).json
+
+
+def test_array_models_are_exactly_the_doubles_given():
+    """0.1 + 0.2 <= 0.3 in doubles is not the decimal 0.1 + 0.2 <= 0.3: the
+    exact optimum of a model built from arrays is that of its doubles."""
+    from fractions import Fraction
+    result = lpsens.Model([1, 1], [[0.1, 0.2]], row_upper=[0.3], column_upper=[1, 1], sense="max").solve(exact=True)
+    x = [Fraction(v) for v in result.exact.values]
+    assert Fraction(0.1) * x[0] + Fraction(0.2) * x[1] == Fraction(0.3)
+    assert x == [1, (Fraction(0.3) - Fraction(0.1)) / Fraction(0.2)]
 
 
 @pytest.mark.parametrize("name", ["adlittle", "afiro", "sc50b", "kb2", "share1b", "scagr7", "recipe", "boeing1"])

@@ -38,12 +38,30 @@ mpq_class decimal_value(const std::string& text) {
     return negative ? mpq_class(-q) : q;
 }
 
-Bound bound_of(Extended v) {
+// A value of `model` as an exact rational, by how the model holds it.
+mpq_class value_in(const Problem& model, Extended v) {
+    return model.binary_values ? binary_value(v) : rational_of(v, model.native);
+}
+
+Bound bound_of(const Problem& model, Extended v) {
     if (std::isinf(v)) return std::nullopt;
-    return rational_of(v, false);
+    return value_in(model, v);
 }
 
 }  // namespace
+
+mpq_class binary_value(Extended value) {
+    int exponent = 0;
+    const Extended fraction = std::frexp(value, &exponent);  // value = fraction 2^exponent, |fraction| in [1/2, 1)
+    // The 64-bit significand as a whole number below 2^64.
+    const auto whole = static_cast<std::uint64_t>(std::ldexp(std::fabs(fraction), 64));
+    static_assert(sizeof(unsigned long) == sizeof(std::uint64_t));
+    mpq_class q{mpz_class(static_cast<unsigned long>(whole))};
+    const int shift = exponent - 64;
+    if (shift >= 0) mpq_mul_2exp(q.get_mpq_t(), q.get_mpq_t(), static_cast<unsigned long>(shift));
+    else mpq_div_2exp(q.get_mpq_t(), q.get_mpq_t(), static_cast<unsigned long>(-shift));
+    return fraction < 0 ? mpq_class(-q) : q;
+}
 
 mpq_class rational_of(Extended value, bool binary) {
     if (binary) {
@@ -58,27 +76,26 @@ mpq_class rational_of(Extended value, bool binary) {
 }
 
 RationalLp rational_lp(const Problem& model) {
-    const bool binary = model.native;
     RationalLp lp;
     lp.rows = model.row_count();
     lp.cols = model.column_count();
     lp.maximise = model.maximise;
-    lp.offset = rational_of(model.constant, binary);
+    lp.offset = value_in(model, model.constant);
     lp.columns.resize(lp.cols);
     for (int j = 0; j < lp.cols; ++j) {
         const ProblemColumn& c = model.columns[j];
-        lp.cost.push_back(rational_of(c.cost, binary));
-        lp.col_lower.push_back(bound_of(c.lower));
-        lp.col_upper.push_back(bound_of(c.upper));
+        lp.cost.push_back(value_in(model, c.cost));
+        lp.col_lower.push_back(bound_of(model, c.lower));
+        lp.col_upper.push_back(bound_of(model, c.upper));
         std::map<int, mpq_class> sum;
-        model.matrix.for_each(j, [&](int row, Extended value) { sum[row] += rational_of(value, binary); });
+        model.matrix.for_each(j, [&](int row, Extended value) { sum[row] += value_in(model, value); });
         for (auto& [row, value] : sum)
             if (value != 0) lp.columns[j].push_back({row, value});
     }
     for (int i = 0; i < lp.rows; ++i) {
         const ProblemRow& row = model.rows[i];
-        const mpq_class rhs = rational_of(row.rhs, binary);
-        const mpq_class range = row.ranged ? abs(rational_of(row.range, binary)) : mpq_class(0);
+        const mpq_class rhs = value_in(model, row.rhs);
+        const mpq_class range = row.ranged ? abs(value_in(model, row.range)) : mpq_class(0);
         Bound lower, upper;
         switch (row.type) {
             case 'L':

@@ -11,7 +11,7 @@
 // the shortest decimal that reads back to the kept value is the decimal
 // written.  (A number written with more digits is taken as that shortest
 // decimal.)  lpsens's own format keeps its stored 6-byte values, binary
-// fractions, exactly.
+// fractions, exactly; a model built from arrays of doubles its doubles.
 #pragma once
 
 #include <gmpxx.h>
@@ -47,7 +47,12 @@ struct RationalLp {
 // format).
 mpq_class rational_of(Extended value, bool binary);
 
-// The model as exact rationals (entries of a row met twice in a column add up).
+// The binary value of an extended-precision number itself, exactly.
+mpq_class binary_value(Extended value);
+
+// The model as exact rationals (entries of a row met twice in a column add
+// up): decimals as written, lpsens's own format as stored, a model built
+// from arrays as the binary values given.
 RationalLp rational_lp(const Problem& model);
 
 // The nearest double to q (ties to even); infinite beyond the largest.

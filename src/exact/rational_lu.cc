@@ -7,15 +7,21 @@
 
 namespace lpsens::exact {
 
-RationalLu::RationalLu(const std::vector<std::vector<Entry>>& columns, int m) : m_(m) {
-    // The active submatrix by rows (values) and by columns (patterns).
+RationalLu::RationalLu(const std::vector<std::vector<Entry>>& columns, int m) : m_(m), scale_(m, 1) {
+    // The active submatrix by rows (values) and by columns (patterns), each
+    // column scaled to whole numbers (by the least common multiple of its
+    // denominators): B D is factorised, whose early eliminations are of
+    // integers and far cheaper.
     std::vector<std::map<int, mpq_class>> rows(m);
     std::vector<std::set<int>> cols(m);
-    for (int j = 0; j < m && j < static_cast<int>(columns.size()); ++j)
+    for (int j = 0; j < m && j < static_cast<int>(columns.size()); ++j) {
+        mpz_class& d = scale_[j];
+        for (const Entry& e : columns[j]) mpz_lcm(d.get_mpz_t(), d.get_mpz_t(), e.value.get_den_mpz_t());
         for (const Entry& e : columns[j]) {
-            rows[e.row][j] = e.value;
+            rows[e.row][j] = e.value * d;
             cols[j].insert(e.row);
         }
+    }
     // Columns by their count, for the Markowitz search.
     std::set<std::pair<std::size_t, int>> by_count;
     for (int j = 0; j < m; ++j) by_count.insert({cols[j].size(), j});
@@ -101,13 +107,17 @@ void RationalLu::solve(std::vector<mpq_class>& b) const {
         for (const auto& [j, u] : it->upper) v -= u * x[j];
         x[it->col] = v / it->pivot;
     }
+    for (int j = 0; j < m_; ++j)
+        if (scale_[j] != 1 && x[j] != 0) x[j] *= scale_[j];
     b = std::move(x);
 }
 
 void RationalLu::solve_transpose(std::vector<mpq_class>& c) const {
     // U^T: the pivots in order; w by pivot row.
     std::vector<mpq_class> w(m_);
-    std::vector<mpq_class> rest = c;  // by column, what is left of c
+    std::vector<mpq_class> rest = c;  // by column, what is left of D c
+    for (int j = 0; j < m_; ++j)
+        if (scale_[j] != 1 && rest[j] != 0) rest[j] *= scale_[j];
     for (const Step& s : steps_) {
         const mpq_class v = rest[s.col] / s.pivot;
         for (const auto& [j, u] : s.upper) rest[j] -= u * v;

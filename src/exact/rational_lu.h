@@ -33,6 +33,7 @@ private:
     };
     int m_ = 0;
     bool singular_ = false;
+    std::vector<mpz_class> scale_;  // D: column j of the factorised B D is column j of B times scale_[j]
     std::vector<Step> steps_;
 };
 

@@ -81,6 +81,7 @@ Problem model_from_arrays(const ModelArrays& a) {
     Problem p;
     p.title = a.title.empty() ? "model" : a.title;
     p.source = "the model's arrays";
+    p.binary_values = true;
     p.maximise = a.maximise;
     p.constant = a.constant;
     p.rows.reserve(m);

@@ -74,6 +74,9 @@ struct Problem {
     // 1..M in the order given; a number listed twice stays twice).  Row k
     // of the greater-or-equal list owns surplus column N + k.
     bool native = false;
+    // Built from arrays of doubles (not read from text): each value is
+    // exactly the binary number given, not the decimal it may print as.
+    bool binary_values = false;
     std::vector<std::int32_t> equality_list;
     std::vector<std::int32_t> greater_list;
 
