@@ -137,6 +137,23 @@ TEST(BasisProof, TheOptimalBasisIsProvenAndTheSlackBasisPivotsThere) {
     EXPECT_EQ(quarter.values, (std::vector<mpq_class>{q(1, 4), q(1, 4)}));
 }
 
+TEST(BasisProof, ADeadlinePassedLeavesItUnprovenAndSaysWhy) {
+    // A deadline gone: no factors (on a matrix large enough to be looked
+    // at the clock), and no proof, with the reason; a deadline to come
+    // changes nothing.
+    std::mt19937 random(2);
+    const auto past = std::chrono::steady_clock::now() - std::chrono::seconds(1);
+    const RationalLu late(random_matrix(40, random, 0.2), 40, past);
+    EXPECT_TRUE(late.out_of_time());
+    ProofLimits limits;
+    limits.deadline = past;
+    const ExactSolution unproven = prove_optimal(production(), slack_basis(), limits);
+    EXPECT_EQ(unproven.proof, Proof::unproven);
+    EXPECT_NE(unproven.why.find("time limit"), std::string::npos) << unproven.why;
+    limits.deadline = std::chrono::steady_clock::now() + std::chrono::hours(1);
+    EXPECT_EQ(prove_optimal(production(), slack_basis(), limits).objective, 12);
+}
+
 TEST(BasisProof, DualPivotsFromAnInfeasibleBasis) {
     // min a + b  s.t.  a + b >= 2,  a - b >= -1/3: the slack basis is dual
     // feasible and primal infeasible.

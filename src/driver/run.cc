@@ -328,6 +328,13 @@ struct RunOutcome {
     std::string listing_note;  // for the console, when the listing is left out
 };
 
+// The exact proof ends where the run's --time-limit does.
+exact::ProofLimits limits_of(const RunEngine& e) {
+    exact::ProofLimits limits;
+    limits.deadline = e.settings.deadline;
+    return limits;
+}
+
 // --exact: the verdict proven in exact rational arithmetic on the model in
 // its own terms (as written: 0.1 is 1/10), from the basis the accurate
 // engine ended with, or, after the classic engine, from one the revised core
@@ -352,7 +359,7 @@ exact::ExactSolution exact_proof(const Problem& model, const RunEngine& e) {
         case revised::SolveStatus::unbounded: proof = exact::prove_unbounded(lp, s->col_value, s->ray); break;
         default: break;
     }
-    if (!proof || proof->proof == exact::Proof::unproven) proof = exact::prove_optimal(lp, s->basis);
+    if (!proof || proof->proof == exact::Proof::unproven) proof = exact::prove_optimal(lp, s->basis, limits_of(e));
     return std::move(*proof);
 }
 
@@ -371,7 +378,7 @@ void prove_exactly(const PreparedRun& p, RunEngine& e, RunOutcome& o, RunClock::
         const RunClock::time_point now = RunClock::now();
         const RunClock::duration budget =
             std::max<RunClock::duration>(2 * (o.solved - started), std::chrono::milliseconds(100));
-        const auto deadline = now + budget;
+        const auto deadline = std::min(now + budget, e.settings.deadline);
         o.exact_ranging = exact::exact_ranging(exact::rational_lp(model), *o.exact, deadline);
         if (o.exact_ranging) o.run.exact_ranging = &*o.exact_ranging;
         else o.exact_note = "the exact ranging is left out: it takes longer than twice the solve on this model";
@@ -468,7 +475,7 @@ SolveResult settle_exactly(const PreparedRun& p, RunEngine& e, SolveResult resul
     if (!options.exact && passed && !beyond_tolerances(p.terms_model())) return result;
     o.exact = options.exact ? exact_proof(p.terms_model(), e)
                             : exact::prove_optimal(exact::rational_lp(p.terms_model()),
-                                                   e.accurate_engine->core().solution().basis);
+                                                   e.accurate_engine->core().solution().basis, limits_of(e));
     const exact::ExactSolution& proof = *o.exact;
     const Status proven = status_of(proof.proof);
     const bool agrees = proof.proof == exact::Proof::unproven ||
@@ -531,7 +538,7 @@ SolveResult first_solve(const PreparedRun& p, RunEngine& e, RunOutcome& o, const
         o.solved = RunClock::now();
         if (!small_enough(p, e, options) || error.code() != error_code::overflow) throw;
         const exact::RationalLp lp = exact::rational_lp(p.terms_model());
-        o.exact = exact::solve_exactly(lp, nullptr);
+        o.exact = exact::solve_exactly(lp, nullptr, limits_of(e));
         if (o.exact->proof == exact::Proof::optimal) {
             try {
                 return exact_report(p, e, o);

@@ -13,6 +13,8 @@ namespace {
 
 using revised::BasisStatus;
 
+const std::string out_of_time = "the exact proof ran out of the run's time limit";
+
 BasisStatus status_of(const revised::Basis& b, int v, int n) {
     return v < n ? b.col_status[v] : b.row_status[v - n];
 }
@@ -31,7 +33,7 @@ struct Solved {
 };
 
 bool solve_basis(const RationalLp& lp, const revised::Basis& basis, const Variables& vars, Solved& s,
-                 std::string& why) {
+                 std::string& why, std::chrono::steady_clock::time_point deadline) {
     const int n = lp.cols, m = lp.rows;
     s.header.clear();
     for (int v = 0; v < vars.count(); ++v)
@@ -42,7 +44,11 @@ bool solve_basis(const RationalLp& lp, const revised::Basis& basis, const Variab
     }
     std::vector<std::vector<Entry>> columns;
     for (const int v : s.header) columns.push_back(vars.column(v));
-    s.lu = std::make_unique<RationalLu>(columns, m);
+    s.lu = std::make_unique<RationalLu>(columns, m, deadline);
+    if (s.lu->out_of_time()) {
+        why = out_of_time;
+        return false;
+    }
     if (s.lu->singular()) {
         why = "the basis is singular in exact arithmetic";
         return false;
@@ -298,10 +304,14 @@ ExactSolution prove_optimal(const RationalLp& lp, revised::Basis basis, const Pr
     const std::vector<mpq_class> no_costs(vars.count());
     for (int round = 0;; ++round) {
         Solved s;
-        if (!solve_basis(lp, basis, vars, s, out.why)) {
+        if (std::chrono::steady_clock::now() >= limits.deadline) {
+            out.why = out_of_time;
+            return out;
+        }
+        if (!solve_basis(lp, basis, vars, s, out.why, limits.deadline)) {
             // A basis the float solve left that is no basis here: start over
             // from the slack basis, once.
-            if (round > 0 || basis.row_status == slack_basis(lp).row_status) return out;
+            if (out.why == out_of_time || round > 0 || basis.row_status == slack_basis(lp).row_status) return out;
             basis = slack_basis(lp);
             out.why.clear();
             continue;

@@ -10,6 +10,7 @@
 
 #include <gmpxx.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ struct ExactSolution {
 
 struct ProofLimits {
     int max_pivots = 1000;  // exact pivots from the basis given
+    // When the proof gives up, unproven ("out of time"): --time-limit.
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
 };
 
 // Proves `basis` of `lp` optimal, or carries it on by exact pivots (Bland's

@@ -7,7 +7,10 @@
 
 namespace lpsens::exact {
 
-RationalLu::RationalLu(const std::vector<std::vector<Entry>>& columns, int m) : m_(m), scale_(m, 1) {
+RationalLu::RationalLu(const std::vector<std::vector<Entry>>& columns, int m,
+                       std::chrono::steady_clock::time_point deadline)
+    : m_(m), scale_(m, 1) {
+    const bool timed = deadline != std::chrono::steady_clock::time_point::max();
     // The active submatrix by rows (values) and by columns (patterns), each
     // column scaled to whole numbers (by the least common multiple of its
     // denominators): B D is factorised, whose early eliminations are of
@@ -30,6 +33,11 @@ RationalLu::RationalLu(const std::vector<std::vector<Entry>>& columns, int m) : 
     for (int k = 0; k < m; ++k) {
         if (by_count.empty() || by_count.begin()->first == 0) {
             singular_ = true;
+            return;
+        }
+        if (timed && k % 16 == 0 && std::chrono::steady_clock::now() >= deadline) {
+            out_of_time_ = true;
+            steps_.clear();
             return;
         }
         // The least Markowitz count among the first few sparsest columns.

@@ -6,6 +6,7 @@
 
 #include <gmpxx.h>
 
+#include <chrono>
 #include <vector>
 
 #include "exact/rational_lp.h"
@@ -16,9 +17,13 @@ class RationalLu {
 public:
     // `columns`: the matrix by columns (m of them, rows 0..m-1).  singular()
     // says whether it has no inverse.
-    explicit RationalLu(const std::vector<std::vector<Entry>>& columns, int m);
+    // Where `deadline` passes before the factors are made, out_of_time()
+    // says so and there are none.
+    explicit RationalLu(const std::vector<std::vector<Entry>>& columns, int m,
+                        std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max());
 
     bool singular() const { return singular_; }
+    bool out_of_time() const { return out_of_time_; }
     // B x = b in place: b by row in, x by column out.
     void solve(std::vector<mpq_class>& values) const;
     // B^T y = c in place: c by column in, y by row out.
@@ -33,6 +38,7 @@ private:
     };
     int m_ = 0;
     bool singular_ = false;
+    bool out_of_time_ = false;
     std::vector<mpz_class> scale_;  // D: column j of the factorised B D is column j of B times scale_[j]
     std::vector<Step> steps_;
 };
