@@ -345,6 +345,7 @@ ExactSolution prove_optimal(const RationalLp& lp, revised::Basis basis, const Pr
             out.reduced_costs.assign(s.reduced.begin(), s.reduced.begin() + n);
             out.objective = lp.offset;
             for (int j = 0; j < n; ++j) out.objective += lp.cost[j] * out.values[j];
+            out.factors = std::move(s.lu);
             return out;
         }
         if (round >= limits.max_pivots) {

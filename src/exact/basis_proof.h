@@ -11,10 +11,12 @@
 #include <gmpxx.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "exact/rational_lp.h"
+#include "exact/rational_lu.h"
 #include "revised/lp_solution.h"
 
 namespace lpsens::exact {
@@ -39,6 +41,9 @@ struct ExactSolution {
     // unbounded, the feasible point in `values` and the ray here.
     std::vector<mpq_class> ray;            // by column
     revised::Basis basis;                  // the basis proven (after any exact pivots)
+    // A proven optimum: the factors of its basis (its basic variables in
+    // increasing order, columns then rows), for the exact ranging.
+    std::shared_ptr<const RationalLu> factors;
     int pivots = 0;                        // exact pivots made from the basis given
     std::string why;                       // what stood in the way, when unproven
 };

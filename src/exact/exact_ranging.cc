@@ -44,7 +44,7 @@ ExactRange range_of(const mpq_class& value, const Interval& moves, const mpq_cla
 struct Basic {
     std::vector<int> header;          // variables 0..n-1 columns, n.. rows
     std::vector<int> position;        // by variable, -1 nonbasic
-    std::unique_ptr<RationalLu> lu;
+    std::shared_ptr<const RationalLu> lu;
 };
 
 }  // namespace
@@ -76,9 +76,15 @@ std::optional<ExactRanging> exact_ranging(const RationalLp& lp, const ExactSolut
             b.position[v] = static_cast<int>(b.header.size());
             b.header.push_back(v);
         }
-    std::vector<std::vector<Entry>> columns;
-    for (const int v : b.header) columns.push_back(column(v));
-    b.lu = std::make_unique<RationalLu>(columns, m);
+    // The proof's factors of the basis where it kept them.
+    b.lu = s.factors;
+    if (!b.lu) {
+        std::vector<std::vector<Entry>> columns;
+        for (const int v : b.header) columns.push_back(column(v));
+        auto lu = std::make_shared<RationalLu>(columns, m, deadline);
+        if (lu->out_of_time() || lu->singular()) return std::nullopt;
+        b.lu = std::move(lu);
+    }
 
     // A by rows, for the tableau rows.
     std::vector<std::vector<std::pair<int, mpq_class>>> by_row(m);

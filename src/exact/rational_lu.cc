@@ -25,13 +25,14 @@ RationalLu::RationalLu(const std::vector<std::vector<Entry>>& columns, int m,
             cols[j].insert(e.row);
         }
     }
-    // Columns by their count, for the Markowitz search.
-    std::set<std::pair<std::size_t, int>> by_count;
+    // Columns and rows by their count, for the Markowitz search.
+    std::set<std::pair<std::size_t, int>> by_count, rows_by_count;
     for (int j = 0; j < m; ++j) by_count.insert({cols[j].size(), j});
+    for (int i = 0; i < m; ++i) rows_by_count.insert({rows[i].size(), i});
     std::vector<bool> row_done(m, false);
     steps_.reserve(m);
     for (int k = 0; k < m; ++k) {
-        if (by_count.empty() || by_count.begin()->first == 0) {
+        if (by_count.empty() || by_count.begin()->first == 0 || rows_by_count.begin()->first == 0) {
             singular_ = true;
             return;
         }
@@ -40,10 +41,16 @@ RationalLu::RationalLu(const std::vector<std::vector<Entry>>& columns, int m,
             steps_.clear();
             return;
         }
-        // The least Markowitz count among the first few sparsest columns.
+        // A row singleton (no fill, no arithmetic), else the least
+        // Markowitz count among the first few sparsest columns.
         long best = std::numeric_limits<long>::max();
         int pivot_row = -1, pivot_col = -1;
-        int looked = 0;
+        if (!rows_by_count.empty() && rows_by_count.begin()->first == 1) {
+            pivot_row = rows_by_count.begin()->second;
+            pivot_col = rows[pivot_row].begin()->first;
+            best = 0;
+        }
+        int looked = best == 0 ? 4 : 0;
         for (auto it = by_count.begin(); it != by_count.end() && looked < 4; ++it, ++looked) {
             const int j = it->second;
             const long col_count = static_cast<long>(it->first) - 1;
@@ -65,8 +72,10 @@ RationalLu::RationalLu(const std::vector<std::vector<Entry>>& columns, int m,
         for (const auto& [j, v] : prow)
             if (j != pivot_col) step.upper.emplace_back(j, v);
         // The other rows of the pivot column lose their entry there.
+        rows_by_count.erase({prow.size(), pivot_row});
         for (const int i : cols[pivot_col]) {
             if (i == pivot_row) continue;
+            rows_by_count.erase({rows[i].size(), i});
             mpq_class multiplier = rows[i][pivot_col] / step.pivot;
             rows[i].erase(pivot_col);
             for (const auto& [j, v] : step.upper) {
@@ -87,6 +96,7 @@ RationalLu::RationalLu(const std::vector<std::vector<Entry>>& columns, int m,
                 }
             }
             step.lower.push_back({i, std::move(multiplier)});
+            rows_by_count.insert({rows[i].size(), i});
         }
         // The pivot row and column leave the active submatrix.
         for (const auto& [j, v] : step.upper) {
