@@ -106,4 +106,20 @@ public:
 // it ends the basis's range at once, whichever way it moves it.
 inline bool held_at_zero(const TableauView& view, int i) { return view.basic(i).is_artificial(); }
 
+// Where each variable of a basis stands, as row_position and
+// column_position give it (+p basic in row p, -q nonbasic in column q):
+// `basic` 1..M and `nonbasic` 1..N+K2 (entry 0 unused), N structural
+// variables; rows by row 1..M, columns by column variable 1..N+K2.
+inline void place_basis(int variables, const std::vector<VariableId>& basic, const std::vector<VariableId>& nonbasic,
+                        std::vector<int>& row_position, std::vector<int>& column_position) {
+    row_position.assign(basic.size(), 0);
+    column_position.assign(nonbasic.size(), 0);
+    const auto place = [&](VariableId v, int position) {
+        if (v.is_row_variable()) row_position[v.index] = position;
+        else column_position[v.is_surplus() ? variables + v.index : v.index] = position;
+    };
+    for (int i = 1; i < static_cast<int>(basic.size()); ++i) place(basic[i], i);
+    for (int j = 1; j < static_cast<int>(nonbasic.size()); ++j) place(nonbasic[j], -j);
+}
+
 }  // namespace lpsens

@@ -44,14 +44,7 @@ ExactFormTableau::ExactFormTableau(const DocumentedForm& form, std::vector<Varia
       n_columns_(form.column_count()),
       basic_(std::move(basic)),
       nonbasic_(std::move(nonbasic)) {
-    row_position_.assign(m_ + 1, 0);
-    column_position_.assign(n_columns_ + 1, 0);
-    const auto place = [&](VariableId v, int position) {
-        if (v.is_row_variable()) row_position_[v.index] = position;
-        else column_position_[v.is_surplus() ? n_ + v.index : v.index] = position;
-    };
-    for (int i = 1; i <= m_; ++i) place(basic_[i], i);
-    for (int j = 1; j <= n_columns_; ++j) place(nonbasic_[j], -j);
+    place_basis(n_, basic_, nonbasic_, row_position_, column_position_);
 
     const RationalForm exact(form);
     std::vector<std::vector<Entry>> columns;
