@@ -465,13 +465,18 @@ bool passes_checks(const PreparedRun& p, const SolveResult& result) {
 SolveResult settle_exactly(const PreparedRun& p, RunEngine& e, SolveResult result, RunOutcome& o,
                            const RunOptions& options, Channel& console) {
     if (e.accurate_engine == nullptr || p.parametric) return result;
-    if (!is_verdict(result.status) && result.status != Status::numerical_trouble) return result;
+    // A stop at the exchange cap lpsens sets itself (no --max-exchanges) is
+    // the floating-point solve lost (cycling at the format's extremes): it
+    // is settled as numerical trouble is.  Limits the user set hold.
+    const bool lost = result.status == Status::numerical_trouble ||
+                      (result.status == Status::exchange_limit && options.max_exchanges == 0);
+    if (!is_verdict(result.status) && !lost) return result;
     // --exact proves every verdict; without it, a small model's verdict is
     // proven where it fails its checks, or where the model's numbers lie
     // beyond what the checks' tolerances can judge.
     const bool small = small_enough(p, e, options);
     if (!options.exact && !small) return result;
-    const bool passed = small && result.status != Status::numerical_trouble && passes_checks(p, result);
+    const bool passed = small && !lost && passes_checks(p, result);
     if (!options.exact && passed && !beyond_tolerances(p.terms_model())) return result;
     o.exact = options.exact ? exact_proof(p.terms_model(), e)
                             : exact::prove_optimal(exact::rational_lp(p.terms_model()),
