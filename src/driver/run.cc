@@ -454,14 +454,14 @@ bool passes_checks(const PreparedRun& p, const SolveResult& result) {
 }
 
 // The accurate engine's result proven in exact arithmetic: under --exact
-// always, otherwise where it fails its checks or stopped in numerical
-// trouble on a model small enough.  On a model small enough, a proven
-// optimum whose floating-point report fails its checks is reported from
-// the exact tableau of the proven basis.  Otherwise, where the proven
-// verdict is another, the engine solves again from the proven basis (or the
-// report is made from that basis itself, or an infeasible or unbounded
-// verdict stands alone), so the reports show the proven answer.  Returns
-// the result to report.  A run stopped at a limit is left as it is.
+// always, otherwise on a model small enough (below).  On a model small
+// enough, a proven optimum whose floating-point report fails its checks, or
+// is not of the proven basis, is reported from the exact tableau of the
+// proven basis.  Otherwise, where the proven verdict is another, the engine
+// solves again from the proven basis (or the report is made from that basis
+// itself, or an infeasible or unbounded verdict stands alone), so the
+// reports show the proven answer.  Returns the result to report.  A run
+// stopped at a limit the user set (or at the time limit) is left as it is.
 SolveResult settle_exactly(const PreparedRun& p, RunEngine& e, SolveResult result, RunOutcome& o,
                            const RunOptions& options, Channel& console) {
     if (e.accurate_engine == nullptr || p.parametric) return result;

@@ -50,7 +50,7 @@ struct ExactSolution {
 
 struct ProofLimits {
     int max_pivots = 1000;  // exact pivots from the basis given
-    // When the proof gives up, unproven ("out of time"): --time-limit.
+    // When the proof gives up, unproven and out of time: the run's time limit.
     std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
 };
 
