@@ -422,3 +422,22 @@ def test_the_objective_at_an_exact_limit_is_the_exact_optimum_there(tmp_path, na
             assert again.exact.objective == Fraction(r["objective_at_" + side]), (row["name"], side)
             checked += 1
     assert checked >= 3
+
+
+def test_a_solve_lost_at_the_exchange_cap_is_settled_exactly(tmp_path):
+    """At the format's extremes the floating-point core cycles on this model
+    (15 rows) until lpsens's own exchange cap; the run goes on in exact
+    arithmetic and ends on the proven verdict.  A cap the user gives holds."""
+    import subprocess
+    from pathlib import Path
+    from conftest import PROGRAM
+    if not PROGRAM:
+        pytest.skip("LPSENS_PROGRAM names no lpsens program")
+    text = (Path(__file__).parent / "data" / "cycling_extreme.lp").read_bytes()
+    run = subprocess.run([PROGRAM, "--accurate", "--strict"], input=text, cwd=tmp_path, capture_output=True)
+    assert run.returncode == 0, run.stderr[-400:]
+    assert run.stdout == b"Unbounded solution\r\n"
+    assert run.stderr.endswith(b"lpsens: exact: the model is unbounded, proven in exact rational arithmetic\n")
+    capped = subprocess.run([PROGRAM, "--accurate", "--strict", "--max-exchanges=500"], input=text, cwd=tmp_path,
+                            capture_output=True)
+    assert capped.returncode == 75, capped.stderr[-400:]
