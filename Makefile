@@ -57,6 +57,7 @@ bench: build
 	$(BUILD)/lpsens_bench
 	PYTHONPATH=$(BUILD)/python /usr/bin/python3 bench/scenarios.py ../shared/netlib
 	bench/exact.sh $(BUILD)/lpsens ../shared 3
+	PYTHONPATH=$(BUILD)/python /usr/bin/python3 bench/extreme.py $(BUILD)/lpsens 3000 1
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD)
