@@ -428,16 +428,21 @@ bool beyond_tolerances(const Problem& model) {
     return found;
 }
 
+// The proven column values, each the nearest double.
+std::vector<double> nearest_values(const exact::ExactSolution& proof) {
+    std::vector<double> values;
+    for (const mpq_class& v : proof.values) values.push_back(exact::nearest_double(v));
+    return values;
+}
+
 // The report of an optimum proven exactly made from the proven basis in
 // exact arithmetic: the form's tableau solved in rationals and each entry
 // rounded once.  For models small enough only (a whole tableau at once);
 // RunError where the basis is singular in the form even so.
 SolveResult exact_report(const PreparedRun& p, RunEngine& e, RunOutcome& o) {
     const exact::ExactSolution& proof = *o.exact;
-    std::vector<double> values;
-    for (const mpq_class& v : proof.values) values.push_back(exact::nearest_double(v));
     const DocumentedForm& form = p.form;
-    SolveResult result = e.accurate_engine->optimum_at(proof.basis, values, [&form](std::vector<VariableId> basic,
+    SolveResult result = e.accurate_engine->optimum_at(proof.basis, nearest_values(proof), [&form](std::vector<VariableId> basic,
                                                                                     std::vector<VariableId> nonbasic) {
         return std::make_unique<exact::ExactFormTableau>(form, std::move(basic), std::move(nonbasic));
     });
@@ -510,9 +515,7 @@ SolveResult settle_exactly(const PreparedRun& p, RunEngine& e, SolveResult resul
         if (again.status != proven && proven == Status::optimal) {
             // The floating-point solve strays from the proven basis: the
             // report is made from that basis itself.
-            std::vector<double> values;
-            for (const mpq_class& v : o.exact->values) values.push_back(exact::nearest_double(v));
-            again = fresh->optimum_at(o.exact->basis, values);
+            again = fresh->optimum_at(o.exact->basis, nearest_values(*o.exact));
         }
         if (again.status == proven) {
             e.accurate_engine = fresh.get();

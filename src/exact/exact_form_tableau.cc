@@ -13,9 +13,9 @@ namespace {
 // variable (rows 0-based).
 class RationalForm {
 public:
-    explicit RationalForm(const DocumentedForm& form) : form_(form), binary_(form.problem.native) {}
+    explicit RationalForm(const DocumentedForm& form) : form_(form) {}
 
-    mpq_class value(Extended x) const { return rational_of(x, binary_); }
+    mpq_class value(Extended x) const { return value_in(form_.problem, x); }
     mpq_class cost(VariableId v) const { return v.is_structural() ? value(form_.cost(v.index)) : mpq_class(0); }
     std::vector<Entry> column(VariableId v) const {
         if (!v.is_structural()) {
@@ -32,7 +32,6 @@ public:
 
 private:
     const DocumentedForm& form_;
-    bool binary_;
 };
 
 }  // namespace

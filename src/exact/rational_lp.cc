@@ -38,17 +38,16 @@ mpq_class decimal_value(const std::string& text) {
     return negative ? mpq_class(-q) : q;
 }
 
-// A value of `model` as an exact rational, by how the model holds it.
-mpq_class value_in(const Problem& model, Extended v) {
-    return model.binary_values ? binary_value(v) : rational_of(v, model.native);
-}
-
 Bound bound_of(const Problem& model, Extended v) {
     if (std::isinf(v)) return std::nullopt;
     return value_in(model, v);
 }
 
 }  // namespace
+
+mpq_class value_in(const Problem& model, Extended v) {
+    return model.binary_values ? binary_value(v) : rational_of(v, model.native);
+}
 
 mpq_class binary_value(Extended value) {
     int exponent = 0;

@@ -50,6 +50,10 @@ mpq_class rational_of(Extended value, bool binary);
 // The binary value of an extended-precision number itself, exactly.
 mpq_class binary_value(Extended value);
 
+// A value of `model` as an exact rational, by how the model holds it: the
+// decimal written, the stored 6-byte value, or the binary value given.
+mpq_class value_in(const Problem& model, Extended v);
+
 // The model as exact rationals (entries of a row met twice in a column add
 // up): decimals as written, lpsens's own format as stored, a model built
 // from arrays as the binary values given.
